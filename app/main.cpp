@@ -1,0 +1,17 @@
+// brennic: the desktop program.
+
+#include <QApplication>
+
+#include "frame/mfrmMain.h"
+#include "image/cError.h"
+#include "image/mRandom.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Brennic");
+  brennic::SetExeBaseName(argc > 0 ? argv[0] : "brennic");
+  brennic::RandomizeFromClock();
+  brennic::mfrmMain window;
+  window.show();
+  return QApplication::exec();
+}

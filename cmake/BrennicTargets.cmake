@@ -1,0 +1,51 @@
+# Compiler settings shared by every target of ours: warnings are errors in our code.
+function(brennic_target_defaults target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Werror
+    -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
+    -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
+    -Wmisleading-indentation -Wduplicated-cond -Wlogical-op)
+endfunction()
+
+# Adds a GoogleTest executable from the given sources and registers its tests with CTest.
+function(brennic_add_test target)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  brennic_target_defaults(${target})
+  if(ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  set(env
+    "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1"
+    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+    "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared")
+  if(ARG_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${target}
+    DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${env}")
+endfunction()
+
+# A static library of every .cpp in the calling folder (an interface library while it has none),
+# with src/ as the include root.
+function(brennic_add_library target)
+  cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    brennic_target_defaults(${target})
+    if(ARG_QT)
+      set_target_properties(${target} PROPERTIES AUTOMOC ON)
+    endif()
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} INTERFACE ${ARG_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,127 @@
+#include "document/cImageDocumentCore.h"
+
+#include "image/cError.h"
+#include "image/cPalette.h"
+
+namespace brennic {
+
+void RaiseOutOfMemory(const char* sSourceSuffix, const std::string& sDetail) {
+  throw cError(7, ErrorSource(sSourceSuffix), "Out of memory" + sDetail);
+}
+
+namespace {
+std::string SizeText(int32_t w, int32_t h) {
+  return " (" + std::to_string(w) + " x " + std::to_string(h) + " pixels).";
+}
+}  // namespace
+
+cImageDocumentCore::cImageDocumentCore()
+    : m_cDib(std::make_unique<cDIBSection>()), m_cDibWork(std::make_unique<cDIBSection>()) {}
+
+void cImageDocumentCore::CreateBuffers(int32_t lWidth, int32_t lHeight) {
+  if (!m_cDib->Create(lWidth, lHeight)) {
+    RaiseOutOfMemory(".frmImage", SizeText(lWidth, lHeight));
+  }
+  if (!m_cDibWork->Create(m_cDib->Width(), m_cDib->Height())) {
+    m_cDib->ClearUp();
+    RaiseOutOfMemory(".frmImage", SizeText(lWidth, lHeight));
+  }
+}
+
+void cImageDocumentCore::LoadPicture(const cPicture& picThis) {
+  m_cDib->CreateFromPicture(picThis);
+  if (m_cDib->DIBSectionBitsPtr() == nullptr) {
+    RaiseOutOfMemory(".frmImage", SizeText(picThis.PixelWidth(), picThis.PixelHeight()));
+  }
+  if (!m_cDibWork->Create(m_cDib->Width(), m_cDib->Height())) {
+    RaiseOutOfMemory(".frmImage", SizeText(m_cDib->Width(), m_cDib->Height()));
+  }
+}
+
+void cImageDocumentCore::LoadImage(const cDIBSection& cImage) {
+  CreateBuffers(cImage.Width(), cImage.Height());
+  m_cDib->LoadPictureBlt(const_cast<cDIBSection&>(cImage).hdc(), 0, 0, -1, -1, SRCCOPY);
+}
+
+void cImageDocumentCore::ProcessImage(int32_t eType) {
+  m_cImage.FilterType(eType);
+  m_cImage.ProcessImage(*m_cDib, *m_cDibWork);
+}
+
+void cImageDocumentCore::LoadCustomFilter(const cImageProcessDIB& cI) {
+  m_cImage.FilterType(eCustom);
+  m_cImage.FilterWeight(cI.FilterWeight());
+  m_cImage.FilterArraySize(cI.FilterArraySize());
+  const int32_t h = cI.FilterArraySize() / 2;
+  for (int32_t x = -h; x <= h; ++x) {
+    for (int32_t y = -h; y <= h; ++y)
+      m_cImage.FilterValue(x, y, cI.FilterValue(x, y));
+  }
+}
+
+void cImageDocumentCore::ApplyPalette(const std::string& sPalFile) {
+  cPalette palette;
+  palette.LoadFromFile(sPalFile);  // raises when the file cannot be read; the result is not used
+  m_cImage.ApplyPalette(*m_cDib, *m_cDibWork, palette);
+}
+
+void cImageDocumentCore::Colourise(float fHue) {
+  m_cImage.Colourise(*m_cDib, fHue, 0.5f);
+}
+void cImageDocumentCore::Lighten() {
+  m_cImage.Lighten(*m_cDib, 20);
+}
+void cImageDocumentCore::Fade() {
+  m_cImage.Fade(*m_cDib, 240);
+}
+void cImageDocumentCore::BlackAndWhite() {
+  m_cImage.BlackAndWhite(*m_cDib, *m_cDibWork);
+}
+void cImageDocumentCore::GrayScale() {
+  m_cImage.GrayScale(*m_cDib);
+}
+
+void cImageDocumentCore::NegativeImage() {
+  m_cImage.AddImages(*m_cDib, *m_cDibWork, -1, -255, -255, -255, 0, 0, 0, 0);
+  m_cDibWork->PaintPicture(m_cDib->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+}
+
+void cImageDocumentCore::AddNoise(bool bRandom, int32_t lAmount) {
+  m_cImage.AddNoise(*m_cDib, lAmount, bRandom);
+}
+
+void cImageDocumentCore::Resample(int32_t lW, int32_t lH) {
+  if (lW == m_cDib->Width() && lH == m_cDib->Height()) return;
+  std::unique_ptr<cDIBSection> cNew = m_cDib->Resample(lH, lW);
+  if (!cNew) RaiseOutOfMemory(".frmImage", SizeText(lW, lH));
+  auto cNewWork = std::make_unique<cDIBSection>();
+  if (!cNewWork->Create(cNew->Width(), cNew->Height())) {
+    RaiseOutOfMemory(".frmImage", SizeText(lW, lH));
+  }
+  m_cDib = std::move(cNew);
+  m_cDibWork = std::move(cNewWork);
+}
+
+void cImageDocumentCore::Combine(hDC hSource1, hDC hSource2, int32_t lWidth, int32_t lHeight,
+                                 int32_t eType, int32_t lMultiplier1, int32_t lOffset1,
+                                 int32_t lMultiplier2, int32_t lOffset2) {
+  CreateBuffers(lWidth, lHeight);
+  m_cDib->LoadPictureBlt(hSource1, 0, 0, -1, -1, SRCCOPY);
+  m_cDibWork->LoadPictureBlt(hSource2, 0, 0, -1, -1, SRCCOPY);
+  switch (eType) {
+    case 1:
+      m_cImage.AddImages(*m_cDibWork, *m_cDib, lMultiplier2, lOffset2, lOffset2, lOffset2,
+                         lMultiplier1, lOffset1, lOffset1, lOffset1);
+      break;
+    case 2:
+      m_cImage.AddLightest(*m_cDibWork, *m_cDib);
+      break;
+    case 3:
+      m_cImage.AddDarkest(*m_cDibWork, *m_cDib);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace brennic

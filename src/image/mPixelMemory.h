@@ -1,0 +1,42 @@
+#pragma once
+// Pixel memory for image buffers: zero-filled, aligned to 64 bytes for vector loads. Large blocks
+// ask the kernel for transparent huge pages, and a few recently freed large blocks are kept for
+// reuse, because first-touch page faults of a fresh multi-megabyte block cost more than most
+// filters do.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace brennic {
+
+class cPixelBlock {
+ public:
+  cPixelBlock() = default;
+  ~cPixelBlock() { Release(); }
+  cPixelBlock(const cPixelBlock&) = delete;
+  cPixelBlock& operator=(const cPixelBlock&) = delete;
+  cPixelBlock(cPixelBlock&& o) noexcept
+      : m_pBytes(o.m_pBytes), m_lSize(o.m_lSize), m_lKind(o.m_lKind) {
+    o.m_pBytes = nullptr;
+    o.m_lSize = 0;
+  }
+  cPixelBlock& operator=(cPixelBlock&& o) noexcept;
+
+  // Returns an empty block when the memory cannot be had.
+  static cPixelBlock Allocate(size_t lBytes);
+
+  uint8_t* Bytes() const { return m_pBytes; }
+  size_t Size() const { return m_lSize; }
+  explicit operator bool() const { return m_pBytes != nullptr; }
+  void Release();
+
+ private:
+  uint8_t* m_pBytes = nullptr;
+  size_t m_lSize = 0;  // bytes usable by the caller
+  int m_lKind = 0;     // how the bytes were obtained, for Release
+};
+
+// Frees the kept blocks (for tests and for low-memory situations).
+void DropCachedPixelBlocks();
+
+}  // namespace brennic

@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "image/cDIBSection.h"
+#include "image/cDesktopBridge.h"
+#include "image/mRandom.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+TEST(DIBSection, RowLengthIsPaddedToFourBytes) {
+  const int64_t expected[] = {4, 8, 12, 12, 16};
+  for (int32_t w = 1; w <= 5; ++w) {
+    cDIBSection img;
+    ASSERT_TRUE(img.Create(w, 1));
+    EXPECT_EQ(img.BytesPerScanLine(), expected[w - 1]) << "width " << w;
+    EXPECT_EQ(img.Header().biSizeImage, expected[w - 1]);
+  }
+  cDIBSection img;
+  ASSERT_TRUE(img.Create(3, 2));
+  EXPECT_EQ(img.BytesPerScanLine() * img.Height(), 24);
+}
+
+TEST(DIBSection, HeaderDescribesBottomUp24BitBitmap) {
+  cDIBSection img;
+  ASSERT_TRUE(img.Create(7, 5));
+  const auto& h = img.Header();
+  EXPECT_EQ(h.biSize, 40);
+  EXPECT_EQ(h.biWidth, 7);
+  EXPECT_EQ(h.biHeight, 5);
+  EXPECT_EQ(h.biPlanes, 1);
+  EXPECT_EQ(h.biBitCount, 24);
+  EXPECT_EQ(h.biCompression, 0);
+  EXPECT_EQ(h.biSizeImage, 24 * 5);
+  EXPECT_NE(img.hDib(), 0u);
+  EXPECT_NE(img.hdc(), nullptr);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(img.DIBSectionBitsPtr()) % 64, 0u);
+}
+
+TEST(DIBSection, NewPixelMemoryIsZero) {
+  for (int32_t w : {1, 5, 1000, 1000}) {  // twice: the second reuses the first block
+    cDIBSection img;
+    ASSERT_TRUE(img.Create(w, 700));
+    const auto bytes = test::Bytes(img);
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; }));
+    std::memset(img.DIBSectionBitsPtr(), 0x5A, bytes.size());
+  }
+}
+
+TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
+  auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}}, {{7, 8, 9}, {10, 11, 12}}});
+  const uint8_t* p = img->DIBSectionBitsPtr() + (img->Height() - 1) * img->BytesPerScanLine();
+  EXPECT_EQ(p[0], 1);
+  EXPECT_EQ(p[1], 2);
+  EXPECT_EQ(p[2], 3);
+  EXPECT_EQ(test::PixelAt(*img, 0, 0), (Bgr{7, 8, 9}));
+}
+
+TEST(DIBSection, FailedCreateLeavesObjectEmptyButReportsRequestedSize) {
+  struct Case {
+    int32_t w, h;
+  };
+  for (Case c : {Case{0, 10}, Case{10, 0}, Case{-3, 4}, Case{4, -3}, Case{40000, 40000},
+                 Case{0x7FFFFFFF, 1}, Case{1, 0x7FFFFFFF}, Case{715827882, 1}}) {
+    cDIBSection img;
+    ASSERT_TRUE(img.Create(2, 2));
+    EXPECT_FALSE(img.Create(c.w, c.h)) << c.w << " x " << c.h;
+    EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(img.hdc(), nullptr);
+    EXPECT_EQ(img.hDib(), 0u);
+    EXPECT_EQ(img.Width(), c.w);
+    EXPECT_EQ(img.Height(), c.h);
+  }
+}
+
+TEST(DIBSection, LargestAllowedBufferIsAcceptedByArithmetic) {
+  // 46340 x 15447 stays below 2^31 bytes; one more row would not.
+  const int64_t lStride = ((46340 + 1) * 3) & ~3;
+  EXPECT_LE(lStride * 15447, cDIBSection::kMaxImageBytes);
+  EXPECT_GT(lStride * 15448, cDIBSection::kMaxImageBytes);
+  cDIBSection img;
+  EXPECT_FALSE(img.Create(46340, 15448));
+  EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
+}
+
+TEST(DIBSection, ClearUpIsRepeatableAndKeepsTheSize) {
+  cDIBSection img;
+  img.ClearUp();  // on an empty object: nothing
+  ASSERT_TRUE(img.Create(9, 4));
+  img.ClearUp();
+  img.ClearUp();
+  EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
+  EXPECT_EQ(img.hdc(), nullptr);
+  EXPECT_EQ(img.Width(), 9);
+  EXPECT_EQ(img.Height(), 4);
+  EXPECT_EQ(img.BytesPerScanLine(), 28);
+  ASSERT_TRUE(img.Create(2, 3));  // re-created after ClearUp
+  EXPECT_NE(img.DIBSectionBitsPtr(), nullptr);
+}
+
+TEST(DIBSection, WholeImageTransferBetweenEqualSizesIsAnExactCopy) {
+  std::mt19937 rng(7);
+  for (int32_t w = 1; w <= 9; ++w) {
+    auto src = test::MakeRandomImage(w, 3, rng);
+    cDIBSection dst;
+    ASSERT_TRUE(dst.Create(w, 3));
+    dst.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
+    EXPECT_EQ(test::PixelBytes(dst), test::PixelBytes(*src)) << "width " << w;
+    cDIBSection back;
+    ASSERT_TRUE(back.Create(w, 3));
+    src->PaintPicture(back.hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+    EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*src));
+  }
+}
+
+TEST(DIBSection, SmallerTransferTakesTheTopLeftAsDisplayed) {
+  // Source 3 x 3 displayed as rows A, B, C from the top; a 2 x 2 destination receives the top
+  // two rows, which are the source's last two memory rows.
+  auto src = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
+                                      {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
+                                      {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
+  cDIBSection dst;
+  ASSERT_TRUE(dst.Create(2, 2));
+  dst.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
+  EXPECT_EQ(test::PixelAt(dst, 0, 1).b, 1);  // top-left
+  EXPECT_EQ(test::PixelAt(dst, 1, 1).b, 2);
+  EXPECT_EQ(test::PixelAt(dst, 0, 0).b, 4);
+  EXPECT_EQ(test::PixelAt(dst, 1, 0).b, 5);
+
+  // -1 sizes on a PaintPicture from the small image into the big one cover only 2 x 2 pixels.
+  auto big = test::MakeImage(3, 3, {50, 50, 50});
+  dst.PaintPicture(big->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  EXPECT_EQ(test::PixelAt(*big, 0, 2).b, 1);
+  EXPECT_EQ(test::PixelAt(*big, 1, 1).b, 5);
+  EXPECT_EQ(test::PixelAt(*big, 2, 2).b, 50);
+  EXPECT_EQ(test::PixelAt(*big, 0, 0).b, 50);
+
+  // A larger destination only receives what the source has.
+  auto large = test::MakeImage(4, 4, {99, 99, 99});
+  large->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
+  EXPECT_EQ(test::PixelAt(*large, 0, 3).b, 1);
+  EXPECT_EQ(test::PixelAt(*large, 2, 1).b, 9);
+  EXPECT_EQ(test::PixelAt(*large, 3, 3).b, 99);
+  EXPECT_EQ(test::PixelAt(*large, 0, 0).b, 99);
+}
+
+TEST(DIBSection, TransferFromAnOffsetAndFromEmptyImages) {
+  auto src = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}}, {{3, 0, 0}, {4, 0, 0}}});
+  auto dst = test::MakeImage(1, 1);
+  dst->LoadPictureBlt(src->hdc(), 1, 1, -1, -1, SRCCOPY);
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
+
+  cDIBSection empty;
+  dst->LoadPictureBlt(empty.hdc(), 0, 0, -1, -1, SRCCOPY);  // nothing visible happens
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
+  empty.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
+  empty.PaintPicture(dst->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
+  dst->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, 0x00EE0086);  // not source copy: ignored
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
+}
+
+TEST(DIBSection, OverlappingTransferWithinOneSurface) {
+  auto img = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
+                                      {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
+                                      {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
+  BitBlt(img->hdc(), 1, 1, 2, 2, img->hdc(), 0, 0, SRCCOPY);
+  // Display row 1 becomes x 1 2, row 2 becomes x 4 5.
+  EXPECT_EQ(test::PixelAt(*img, 1, 1).b, 1);
+  EXPECT_EQ(test::PixelAt(*img, 2, 1).b, 2);
+  EXPECT_EQ(test::PixelAt(*img, 1, 0).b, 4);
+  EXPECT_EQ(test::PixelAt(*img, 2, 0).b, 5);
+  EXPECT_EQ(test::PixelAt(*img, 0, 0).b, 7);
+}
+
+class FakePicture : public cPicture {
+ public:
+  FakePicture(int32_t w, int32_t h) : m_surface(w, h) {}
+  int32_t PixelWidth() const override { return m_surface.SurfaceWidth(); }
+  int32_t PixelHeight() const override { return m_surface.SurfaceHeight(); }
+  hDC Surface() const override { return &m_surface; }
+  mutable cMemorySurface m_surface;
+};
+
+TEST(DIBSection, CreateFromPictureCopiesSizeAndPixels) {
+  FakePicture pic(2, 2);
+  uint8_t* top = pic.m_surface.DisplayRow(0);
+  top[0] = 10;                          // top-left blue
+  top[5] = 20;                          // top-right red
+  pic.m_surface.DisplayRow(1)[1] = 30;  // bottom-left green
+  cDIBSection img;
+  img.CreateFromPicture(pic);
+  ASSERT_EQ(img.Width(), 2);
+  EXPECT_EQ(test::PixelAt(img, 0, 1), (Bgr{10, 0, 0}));
+  EXPECT_EQ(test::PixelAt(img, 1, 1), (Bgr{0, 0, 20}));
+  EXPECT_EQ(test::PixelAt(img, 0, 0), (Bgr{0, 30, 0}));
+}
+
+class FakeBridge : public cDesktopBridge {
+ public:
+  bool ScreenAvailable() override { return bScreen; }
+  void ShowMessage(const std::string& sText) override { messages.push_back(sText); }
+  bool PutBitmapOnClipboard(const cMemorySurface& bitmap) override {
+    ++puts;
+    lastWidth = bitmap.SurfaceWidth();
+    topLeftBlue = bitmap.DisplayRow(0)[0];
+    return bAccept;
+  }
+  bool bScreen = true, bAccept = true;
+  std::vector<std::string> messages;
+  int puts = 0, lastWidth = 0, topLeftBlue = -1;
+};
+
+TEST(DIBSection, CopyToClipboardAsDibOnlyShowsTheMessage) {
+  FakeBridge bridge;
+  SetDesktopBridge(&bridge);
+  auto img = test::MakeImageFromRows({{{42, 0, 0}, {1, 1, 1}}, {{2, 2, 2}, {3, 3, 3}}});
+  EXPECT_FALSE(img->CopyToClipboard(true));
+  ASSERT_EQ(bridge.messages.size(), 1u);
+  EXPECT_EQ(bridge.messages[0],
+            "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
+  EXPECT_EQ(bridge.puts, 0);
+
+  EXPECT_TRUE(img->CopyToClipboard(false));
+  EXPECT_EQ(bridge.puts, 1);
+  EXPECT_EQ(bridge.lastWidth, 2);
+  EXPECT_EQ(bridge.topLeftBlue, 42);
+
+  bridge.bAccept = false;
+  EXPECT_FALSE(img->CopyToClipboard(false));
+  bridge.bScreen = false;
+  EXPECT_FALSE(img->CopyToClipboard(true));
+  EXPECT_EQ(bridge.messages.size(), 1u);  // no screen: stops before the message
+  SetDesktopBridge(nullptr);
+  EXPECT_FALSE(img->CopyToClipboard(false));
+}
+
+TEST(DIBSection, RandomiseBitsColourLeavesBlueZeroAndGrayIsGray) {
+  auto img = test::MakeImage(7, 5, {200, 0, 0});
+  img->RandomiseBits(false);
+  int lNonZero = 0;
+  for (int32_t y = 0; y < 5; ++y) {
+    for (int32_t c = 0; c < 7; ++c) {
+      EXPECT_EQ(test::PixelAt(*img, c, y).b, 0);
+      lNonZero += test::PixelAt(*img, c, y).g != 0;
+    }
+  }
+  EXPECT_GT(lNonZero, 20);
+  img->RandomiseBits(true);
+  for (int32_t y = 0; y < 5; ++y) {
+    for (int32_t c = 0; c < 7; ++c) {
+      const Bgr p = test::PixelAt(*img, c, y);
+      EXPECT_TRUE(p.b == p.g && p.g == p.r);
+    }
+  }
+  // Padding bytes are left alone.
+  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);
+}
+
+TEST(Random, SequenceIsReproducibleAndAddressable) {
+  SeedRandom(123);
+  const double a = Rnd(), b = Rnd(), c = Rnd();
+  SeedRandom(123);
+  EXPECT_EQ(RandomAt(0), a);
+  EXPECT_EQ(RandomAt(2), c);
+  EXPECT_EQ(Rnd(), a);
+  EXPECT_EQ(RandomPosition(), 1u);
+  AdvanceRandom(1);
+  EXPECT_EQ(Rnd(), c);
+  EXPECT_NE(a, b);
+  double lo = 1, hi = 0, sum = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const double r = Rnd();
+    ASSERT_GE(r, 0.0);
+    ASSERT_LT(r, 1.0);
+    lo = std::min(lo, r);
+    hi = std::max(hi, r);
+    sum += r;
+  }
+  EXPECT_LT(lo, 0.001);
+  EXPECT_GT(hi, 0.999);
+  EXPECT_NEAR(sum / 100000, 0.5, 0.01);
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,62 @@
+#pragma once
+// Small images for tests: build them from typed pixel values, read pixels back, compare whole
+// buffers, and find the shared test data.
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "image/cDIBSection.h"
+#include "image/cImageProcessDIB.h"
+
+namespace brennic::test {
+
+struct Bgr {
+  uint8_t b = 0, g = 0, r = 0;
+  bool operator==(const Bgr&) const = default;
+};
+
+// An image of the given size; every pixel set to fill. Padding bytes are set to 0xA5 so that a
+// test notices an operation that writes them.
+std::unique_ptr<cDIBSection> MakeImage(int32_t lWidth, int32_t lHeight, Bgr fill = {});
+// An image from display rows, top row first, each row given left to right.
+std::unique_ptr<cDIBSection> MakeImageFromRows(const std::vector<std::vector<Bgr>>& rows);
+// Random pixel values (padding as MakeImage).
+std::unique_ptr<cDIBSection> MakeRandomImage(int32_t lWidth, int32_t lHeight, std::mt19937& rng);
+
+// Pixel at column c (from the left) of memory row y (0 = bottom).
+Bgr PixelAt(const cDIBSection& img, int32_t c, int32_t y);
+void SetPixel(cDIBSection& img, int32_t c, int32_t y, Bgr v);
+
+// The whole pixel memory, padding included.
+std::vector<uint8_t> Bytes(const cDIBSection& img);
+// The pixel bytes only, padding excluded.
+std::vector<uint8_t> PixelBytes(const cDIBSection& img);
+// Exact copy of an image (same size, same bytes, padding included).
+std::unique_ptr<cDIBSection> Clone(const cDIBSection& img);
+
+// Records the engine's events in order: "I<max>", "P<pos>", "C".
+class cEventRecorder : public IImageProcessEvents {
+ public:
+  void InitProgress(int32_t lMax) override { events.push_back("I" + std::to_string(lMax)); }
+  void Progress(int32_t lPosition) override { events.push_back("P" + std::to_string(lPosition)); }
+  void Complete(int32_t lTimeMs) override {
+    events.push_back("C");
+    lastTimeMs = lTimeMs;
+  }
+  std::vector<std::string> events;
+  int32_t lastTimeMs = -1;
+};
+
+// The column sequence of one operation: "I<max>", "P<x>" for each x, "C".
+std::vector<std::string> ExpectedColumnEvents(int32_t lMax, int32_t xFirst, int32_t xLast);
+
+// ../shared/testdata, or nothing when it is absent (tests then skip with a message).
+std::optional<std::filesystem::path> SharedTestData();
+
+}  // namespace brennic::test
