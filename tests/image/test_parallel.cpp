@@ -84,3 +84,37 @@ TEST(WorkerCount, DefaultsAndOverrides) {
 
 }  // namespace
 }  // namespace brennic
+
+#include "image/cColumnProgress.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+TEST(ColumnProgress, RaisesEveryColumnOnceInOrderWhateverTheSteps) {
+  test::cEventRecorder rec;
+  cColumnProgress progress(&rec, 3, 12, 1000);  // columns 3, 6, 9, 12
+  progress.Advance(0);
+  EXPECT_TRUE(rec.events.empty());
+  progress.Advance(260);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"P3"}));
+  progress.Advance(260);
+  progress.Advance(999);
+  EXPECT_EQ(rec.events.size(), 3u);
+  progress.Finish();
+  progress.Finish();
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"P3", "P6", "P9", "P12"}));
+}
+
+TEST(ColumnProgress, NoColumnsWhenTheImageIsTooSmall) {
+  test::cEventRecorder rec;
+  cColumnProgress progress(&rec, 3, 0, 10);
+  progress.Advance(10);
+  progress.Finish();
+  EXPECT_TRUE(rec.events.empty());
+  cColumnProgress silent(nullptr, 0, 30, 5);
+  silent.Finish();  // no listener: nothing to call
+}
+
+}  // namespace
+}  // namespace brennic
