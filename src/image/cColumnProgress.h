@@ -13,8 +13,7 @@ namespace brennic {
 class cColumnProgress {
  public:
   // No columns when xLast < xFirst. lTotalWork is in any unit the caller's Advance counts.
-  cColumnProgress(IImageProcessEvents* pListener, int32_t xFirst, int32_t xLast,
-                  int64_t lTotalWork)
+  cColumnProgress(IImageProcessEvents* pListener, int32_t xFirst, int32_t xLast, int64_t lTotalWork)
       : m_pListener(pListener),
         m_xFirst(xFirst),
         m_lColumns(xLast >= xFirst ? (int64_t{xLast} - xFirst) / 3 + 1 : 0),
