@@ -26,8 +26,15 @@ function(brennic_add_test target)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${env}")
+    DISCOVERY_MODE PRE_TEST)
+  # gtest_discover_tests would keep only the first of several variables in PROPERTIES; set them
+  # all once the discovered tests are known.
+  set(env_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
+  file(WRITE "${env_file}"
+    "foreach(t IN LISTS ${target}_TESTS)\n"
+    "  set_tests_properties(\"\${t}\" PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_file}")
 endfunction()
 
 # A static library of every .cpp in the calling folder (an interface library while it has none),
