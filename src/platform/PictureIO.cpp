@@ -28,6 +28,8 @@ namespace {
 class cLoadedPicture final : public cPicture {
  public:
   explicit cLoadedPicture(QImage image) : m_image(std::move(image)), m_surface(m_image) {}
+  cLoadedPicture(const cLoadedPicture&) = delete;
+  cLoadedPicture& operator=(const cLoadedPicture&) = delete;
 
   int32_t PixelWidth() const override { return m_image.width(); }
   int32_t PixelHeight() const override { return m_image.height(); }
@@ -51,16 +53,26 @@ class cLoadedPicture final : public cPicture {
   mutable cImageSurface m_surface;
 };
 
-// Qt's allocation limit is one setting for the whole process; loads take turns with it.
+// Qt's allocation limit is one setting for the whole process: a load sets it for its file, with
+// other loads waiting, and puts the previous value back afterwards.
 std::mutex g_readerLock;
 
-void SetAllocationLimitFor(int64_t lFileBytes) {
-  // Megabytes for the largest picture the buffer may hold, or the file may plausibly describe,
-  // at 4 bytes per pixel (the widest format the decoders use for such pictures).
-  const int64_t lMaxPixels =
-      std::min(cDIBSection::kMaxImageBytes / 3 + 1, PlausiblePixels(lFileBytes));
-  QImageReader::setAllocationLimit(static_cast<int>((lMaxPixels * 4 >> 20) + 1));
-}
+class cAllocationLimit {
+ public:
+  explicit cAllocationLimit(int64_t lFileBytes) : m_lPrevious(QImageReader::allocationLimit()) {
+    // Megabytes for the largest picture the buffer may hold, or the file may plausibly describe,
+    // at 4 bytes per pixel (the widest format the decoders use for such pictures).
+    const int64_t lMaxPixels =
+        std::min(cDIBSection::kMaxImageBytes / 3 + 1, PlausiblePixels(lFileBytes));
+    QImageReader::setAllocationLimit(static_cast<int>((lMaxPixels * 4 >> 20) + 1));
+  }
+  ~cAllocationLimit() { QImageReader::setAllocationLimit(m_lPrevious); }
+  cAllocationLimit(const cAllocationLimit&) = delete;
+  cAllocationLimit& operator=(const cAllocationLimit&) = delete;
+
+ private:
+  int m_lPrevious;
+};
 
 // Formats other than bitmaps and GIF, by content: icons, cursors, PNG, JPEG...
 QImage DecodeWithQt(QIODevice& device, int64_t lFileBytes, const QByteArray& head) {
@@ -87,7 +99,7 @@ std::unique_ptr<cPicture> LoadFromDevice(QIODevice& device, int64_t lFileBytes) 
   QImage image;
   {
     const std::lock_guard<std::mutex> lock(g_readerLock);
-    SetAllocationLimitFor(lFileBytes);
+    const cAllocationLimit limit(lFileBytes);
     // The content decides: "BM" is a bitmap whatever the name (Qt would take a ".dib" name for
     // a bitmap without file header), "GIF8" goes to giflib.
     if (head.startsWith("BM")) {

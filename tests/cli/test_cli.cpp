@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <random>
-#include <regex>
 #include <sstream>
 
 #include "document/cOperations.h"
@@ -303,7 +302,11 @@ TEST_F(BrennicCli, VerbosePrintsTheStatusOfEachOperation) {
   if (!sWhy.empty()) GTEST_SKIP() << "blur not built yet: " << sWhy;
   run = RunCli({m_sInput, m_sOutput, "blur", "--verbose"});
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  EXPECT_TRUE(std::regex_match(run.sOut, std::regex("blur: Complete\\.  Time = \\d+\n")))
+  const std::string sPrefix = "blur: Complete.  Time = ";
+  ASSERT_EQ(run.sOut.rfind(sPrefix, 0), 0u) << run.sOut;
+  const std::string sMs = run.sOut.substr(sPrefix.size());
+  EXPECT_TRUE(sMs.size() >= 2 && sMs.back() == '\n' &&
+              sMs.find_first_not_of("0123456789") == sMs.size() - 1)
       << run.sOut;
 }
 
@@ -323,10 +326,15 @@ TEST_F(BrennicCli, HelpListsEveryOperationAndWhatIsNotBuilt) {
   // Each entry: a line starting with two spaces and the name, then lines indented further.
   const std::vector<std::string> lines = Split(run.sOut, '\n');
   for (const cOperation& op : Operations()) {
-    const std::regex start("^  " + op.sName + "([ =\\[].*)?$");
+    const std::string sStart = "  " + op.sName;
     std::string sEntry;
     for (size_t i = 0; i < lines.size() && sEntry.empty(); ++i) {
-      if (!std::regex_match(lines[i], start)) continue;
+      const std::string& l = lines[i];
+      if (l.rfind(sStart, 0) != 0) continue;
+      if (l.size() > sStart.size() &&
+          std::string(" =[").find(l[sStart.size()]) == std::string::npos) {
+        continue;  // another name that starts the same way (blur-more for blur)
+      }
       sEntry = lines[i];
       for (size_t k = i + 1; k < lines.size() && lines[k].rfind("   ", 0) == 0; ++k)
         sEntry += " " + lines[k];

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 #include <chrono>
 #include <cstdio>
@@ -261,6 +262,14 @@ TEST(LoadGif, NoImageOrNoPixelDataIsRefused) {
   EXPECT_EQ(test::LoadBytesError("GIF89a"), "The picture is damaged and cannot be read.");
 }
 
+// A bitmap file header and info header claiming w x h, and nothing else.
+QByteArray ClaimOnly(int32_t w, int32_t h, int bits = 24, int compression = 0) {
+  cBytes file;
+  file.Text("BM").U32(54).U32(0).U32(54);
+  test::InfoHeader(file, w, h, bits, compression);
+  return file.Bytes();
+}
+
 // --- Icons, transparency ---
 
 // An icon file of 32-bit 2 x 1 images, one per entry (B, G, R, A per pixel), with empty AND
@@ -329,6 +338,13 @@ TEST(PictureFromImage, StraightAndPremultipliedAlphaBothEndOverBlack) {
   EXPECT_EQ(test::PixelAt(c, 0, 0), (Bgr{51, 51, 51}));
 }
 
+TEST(LoadPicture, LeavesQtsAllocationLimitAsItWas) {
+  const int lBefore = QImageReader::allocationLimit();
+  test::LoadBytesAsImage(test::BmpFile(3, 2, 24, {}, Rgb24Rows(false)));
+  test::LoadBytesError(ClaimOnly(40000, 40000));
+  EXPECT_EQ(QImageReader::allocationLimit(), lBefore);
+}
+
 TEST(LoadPng, OtherFormatsQtReadsAreAccepted) {
   QImage image(2, 1, QImage::Format_ARGB32);
   image.setPixel(0, 0, qRgba(10, 20, 30, 255));
@@ -370,14 +386,6 @@ TEST(LoadRefusal, AFileWithoutReadPermission) {
   std::filesystem::permissions(sPath, std::filesystem::perms::none);
   const std::string sWhy = test::LoadError(sPath);
   EXPECT_EQ(sWhy.rfind("The file cannot be read (", 0), 0u) << sWhy;
-}
-
-// A bitmap file header and info header claiming w x h at 24 bits, and nothing else.
-QByteArray ClaimOnly(int32_t w, int32_t h, int bits = 24, int compression = 0) {
-  cBytes file;
-  file.Text("BM").U32(54).U32(0).U32(54);
-  test::InfoHeader(file, w, h, bits, compression);
-  return file.Bytes();
 }
 
 TEST(LoadRefusal, HugeClaimsAreRefusedAtOnce) {

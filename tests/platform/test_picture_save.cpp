@@ -19,6 +19,12 @@ namespace {
 
 using test::Bgr;
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // Runs f in a child process and returns its exit status (f returns the status to exit with).
 template <typename F>
 int InChild(F f) {
@@ -101,10 +107,11 @@ TEST(SaveBitmap, RoundTripsOfEveryWidthFromOneToNine) {
 }
 
 // Random sizes: mostly small, every padding residue, the thin shapes 1 x N and N x 1, and a few
-// large ones. BRENNIC_ROUND_TRIPS sets the count (10,000 for the full figure).
+// large ones. BRENNIC_ROUND_TRIPS sets the count (10,000 by default, fewer in the slower
+// sanitizer build).
 TEST(SaveBitmap, RandomRoundTrips) {
   const char* sCount = std::getenv("BRENNIC_ROUND_TRIPS");
-  const int lTrips = sCount != nullptr ? std::atoi(sCount) : 10000;
+  const int lTrips = sCount != nullptr ? std::atoi(sCount) : kSanitized ? 3000 : 10000;
   const test::cScratch dir(/*bInMemory=*/true);
   std::mt19937 rng(20240605);
   int lResidues[4] = {};
@@ -134,6 +141,8 @@ TEST(SaveBitmap, RandomRoundTrips) {
   }
   for (int r = 0; r < 4; ++r)
     EXPECT_GT(lResidues[r], 0) << "width residue " << r;
+  std::printf("%d round trips, widths by residue mod 4: %d %d %d %d\n", lTrips, lResidues[0],
+              lResidues[1], lResidues[2], lResidues[3]);
 }
 
 TEST(SaveFailure, NothingToSaveAndNoName) {
@@ -224,10 +233,10 @@ std::unique_ptr<cMemorySurface> LargePicture(uint8_t seed) {
 
 // Children killed with SIGKILL at random moments of a save over an existing file: the target is
 // always the complete old or the complete new file. BRENNIC_KILL_TRIALS sets the number of kills
-// (1,000 for the full figure).
+// (1,000 for the full figure; the suite runs fewer to stay quick).
 TEST(SaveAtomic, KilledSavesLeaveTheOldOrTheNewFile) {
   const char* sCount = std::getenv("BRENNIC_KILL_TRIALS");
-  const int lTrials = sCount != nullptr ? std::atoi(sCount) : 100;
+  const int lTrials = sCount != nullptr ? std::atoi(sCount) : kSanitized ? 40 : 100;
   const test::cScratch dir(/*bInMemory=*/true);
   const std::string sPath = dir.Path("target.bmp");
   const auto a = LargePicture(1);
