@@ -84,6 +84,17 @@ TEST(LoadBitmap, PaletteBitmapsOfOneFourAndEightBits) {
   }
 }
 
+TEST(LoadBitmap, SixteenBitFiveFiveFive) {
+  // Full and empty 5-bit channels: red, green, blue, white; 8 bytes, no padding.
+  cBytes row;
+  row.U16(0x7C00).U16(0x03E0).U16(0x001F).U16(0x7FFF);
+  const auto img = test::LoadBytesAsImage(test::BmpFile(4, 1, 16, {}, row.Bytes()));
+  EXPECT_EQ(Shown(*img, 0, 0), kRed);
+  EXPECT_EQ(Shown(*img, 1, 0), kGreen);
+  EXPECT_EQ(Shown(*img, 2, 0), kBlue);
+  EXPECT_EQ(Shown(*img, 3, 0), kWhite);
+}
+
 TEST(LoadBitmap, ThirtyTwoBitIgnoresTheFourthByte) {
   cBytes rows;
   rows.Raw({255, 255, 255, 0x80, 0, 0, 0, 0x11, 30, 20, 10, 0xFF});
