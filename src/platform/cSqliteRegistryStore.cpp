@@ -218,6 +218,14 @@ int32_t CopyData(std::pair<const uint8_t*, uint32_t> data, uint8_t* pData, uint3
   return kErrorSuccess;
 }
 
+// Copies a name with its terminating zero when the buffer of cchName bytes holds both.
+int32_t CopyName(std::string_view sName, char* pName, uint32_t cchName) {
+  if (cchName < sName.size() + 1) return kErrorMoreData;
+  std::memcpy(pName, sName.data(), sName.size());
+  pName[sName.size()] = '\0';
+  return kErrorSuccess;
+}
+
 std::string Timestamp() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -393,61 +401,61 @@ bool cSqliteRegistryStore::MoveAside(std::string& sWhy) {
 }
 
 int cSqliteRegistryStore::Prepare(const char* sSql, sqlite3_stmt*& pStatement) {
-  if (auto it = m_statements.find(sSql); it != m_statements.end()) {
-    pStatement = it->second;
-    return SQLITE_OK;
-  }
-  if (m_pDb == nullptr) return SQLITE_CANTOPEN;
   const int rc =
       sqlite3_prepare_v3(m_pDb, sSql, -1, SQLITE_PREPARE_PERSISTENT, &pStatement, nullptr);
   if (rc == SQLITE_OK) m_statements.emplace(sSql, pStatement);
   return rc;
 }
 
-int32_t cSqliteRegistryStore::ResolveHandle(HKey hKey, uint32_t lNeeded, int64_t& lKeyId) {
+sqlite3_stmt* cSqliteRegistryStore::Statement(const char* sSql) const {
+  // Every statement was prepared when the file was opened.
+  return m_statements.at(sSql);
+}
+
+template <class F>
+int32_t cSqliteRegistryStore::OnKey(HKey hKey, uint32_t lNeeded, bool bWrite, F&& body) {
+  std::lock_guard lock(m_mutex);
+  cTransaction txn(m_pDb, bWrite);
+  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
+  int64_t lKeyId = 0;
   if (IsRoot(hKey)) {
     lKeyId = static_cast<int64_t>(hKey - kHKeyClassesRoot) + 1;
-    return kErrorSuccess;
+  } else {
+    const auto it = m_handles.find(hKey);
+    if (it == m_handles.end()) return kErrorInvalidHandle;
+    if ((it->second.lAccess & lNeeded) != lNeeded) return kErrorAccessDenied;
+    lKeyId = it->second.lKeyId;
+    // Another copy of the program may have deleted the key since it was opened.
+    cQuery alive(Statement(kKeyAlive));
+    const int rc = alive.Int(1, lKeyId).Step();
+    if (rc == SQLITE_DONE) return kErrorKeyDeleted;
+    if (rc != SQLITE_ROW) return FromSqlite(rc);
   }
-  const auto it = m_handles.find(hKey);
-  if (it == m_handles.end()) return kErrorInvalidHandle;
-  if ((it->second.lAccess & lNeeded) != lNeeded) return kErrorAccessDenied;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kKeyAlive, p); rc != SQLITE_OK) return FromSqlite(rc);
-  cQuery q(p);
-  q.Int(1, it->second.lKeyId);
-  const int rc = q.Step();
-  if (rc == SQLITE_DONE) return kErrorKeyDeleted;
-  if (rc != SQLITE_ROW) return FromSqlite(rc);
-  lKeyId = it->second.lKeyId;
-  return kErrorSuccess;
+  if (const int32_t r = body(lKeyId); r != kErrorSuccess) return r;
+  return txn.Commit();
 }
 
 int32_t cSqliteRegistryStore::WalkPath(int64_t lBase, std::string_view sSubKey, bool bCreate,
                                        int64_t& lKeyId) {
   std::vector<std::string_view> parts;
-  if (const int32_t lResult = SplitPath(sSubKey, parts); lResult != kErrorSuccess) return lResult;
-  int64_t lId = lBase;
+  if (const int32_t r = SplitPath(sSubKey, parts); r != kErrorSuccess) return r;
+  lKeyId = lBase;
   for (const std::string_view sPart : parts) {
     const std::string sFold = UpperCase(sPart);
-    sqlite3_stmt* p = nullptr;
-    if (const int rc = Prepare(kFindChild, p); rc != SQLITE_OK) return FromSqlite(rc);
-    cQuery find(p);
-    find.Int(1, lId).Text(2, sFold);
-    int rc = find.Step();
+    cQuery find(Statement(kFindChild));
+    int rc = find.Int(1, lKeyId).Text(2, sFold).Step();
     if (rc == SQLITE_ROW) {
-      lId = find.IntAt(0);
+      lKeyId = find.IntAt(0);
       continue;
     }
     if (rc != SQLITE_DONE) return FromSqlite(rc);
     if (!bCreate) return kErrorFileNotFound;
-    if (rc = Prepare(kAddChild, p); rc != SQLITE_OK) return FromSqlite(rc);
-    cQuery add(p);
-    add.Int(1, lId).Text(2, sPart).Text(3, sFold);
-    if (rc = add.Step(); rc != SQLITE_DONE) return FromSqlite(rc);
-    lId = sqlite3_last_insert_rowid(m_pDb);
+    cQuery add(Statement(kAddChild));
+    if (rc = add.Int(1, lKeyId).Text(2, sPart).Text(3, sFold).Step(); rc != SQLITE_DONE) {
+      return FromSqlite(rc);
+    }
+    lKeyId = sqlite3_last_insert_rowid(m_pDb);
   }
-  lKeyId = lId;
   return kErrorSuccess;
 }
 
@@ -460,36 +468,30 @@ HKey cSqliteRegistryStore::NewHandle(int64_t lKeyId, uint32_t lAccess) {
 
 int32_t cSqliteRegistryStore::OpenKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess,
                                       HKey& hResult) {
-  std::lock_guard lock(m_mutex);
   hResult = 0;
-  cTransaction txn(m_pDb, false);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lBase = 0;
   int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, 0, lBase); r != kErrorSuccess) return r;
-  if (const int32_t r = WalkPath(lBase, CString(sSubKey), false, lId); r != kErrorSuccess) {
-    return r;
+  const int32_t r = OnKey(
+      hKey, 0, false, [&](int64_t lBase) { return WalkPath(lBase, CString(sSubKey), false, lId); });
+  if (r == kErrorSuccess) {
+    std::lock_guard lock(m_mutex);
+    hResult = NewHandle(lId, lAccess);
   }
-  if (const int32_t r = txn.Commit(); r != kErrorSuccess) return r;
-  hResult = NewHandle(lId, lAccess);
-  return kErrorSuccess;
+  return r;
 }
 
 int32_t cSqliteRegistryStore::CreateKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess,
                                         HKey& hResult) {
-  std::lock_guard lock(m_mutex);
   hResult = 0;
   sSubKey = CString(sSubKey);
-  cTransaction txn(m_pDb, true);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lBase = 0;
-  int64_t lId = 0;
   const uint32_t lNeeded = sSubKey.empty() ? 0 : kKeyCreateSubKey;
-  if (const int32_t r = ResolveHandle(hKey, lNeeded, lBase); r != kErrorSuccess) return r;
-  if (const int32_t r = WalkPath(lBase, sSubKey, true, lId); r != kErrorSuccess) return r;
-  if (const int32_t r = txn.Commit(); r != kErrorSuccess) return r;
-  hResult = NewHandle(lId, lAccess);
-  return kErrorSuccess;
+  int64_t lId = 0;
+  const int32_t r = OnKey(hKey, lNeeded, true,
+                          [&](int64_t lBase) { return WalkPath(lBase, sSubKey, true, lId); });
+  if (r == kErrorSuccess) {
+    std::lock_guard lock(m_mutex);
+    hResult = NewHandle(lId, lAccess);
+  }
+  return r;
 }
 
 int32_t cSqliteRegistryStore::CloseKey(HKey hKey) {
@@ -500,157 +502,98 @@ int32_t cSqliteRegistryStore::CloseKey(HKey hKey) {
 
 int32_t cSqliteRegistryStore::QueryValue(HKey hKey, std::string_view sName, uint32_t* pType,
                                          uint8_t* pData, uint32_t* pcbData) {
-  std::lock_guard lock(m_mutex);
-  cTransaction txn(m_pDb, false);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeyQueryValue, lId); r != kErrorSuccess) return r;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kGetValue, p); rc != SQLITE_OK) return FromSqlite(rc);
-  cQuery q(p);
-  q.Int(1, lId).Text(2, UpperCase(CString(sName)));
-  const int rc = q.Step();
-  if (rc == SQLITE_DONE) return kErrorFileNotFound;
-  if (rc != SQLITE_ROW) return FromSqlite(rc);
-  if (pType != nullptr) *pType = static_cast<uint32_t>(q.IntAt(0));
-  return CopyData(q.BlobAt(1), pData, pcbData);
+  return OnKey(hKey, kKeyQueryValue, false, [&](int64_t lId) {
+    cQuery q(Statement(kGetValue));
+    const int rc = q.Int(1, lId).Text(2, UpperCase(CString(sName))).Step();
+    if (rc == SQLITE_DONE) return kErrorFileNotFound;
+    if (rc != SQLITE_ROW) return FromSqlite(rc);
+    if (pType != nullptr) *pType = static_cast<uint32_t>(q.IntAt(0));
+    return CopyData(q.BlobAt(1), pData, pcbData);
+  });
 }
 
 int32_t cSqliteRegistryStore::SetValue(HKey hKey, std::string_view sName, uint32_t lType,
                                        const uint8_t* pData, uint32_t cbData) {
-  std::lock_guard lock(m_mutex);
   if (pData == nullptr && cbData > 0) return kErrorInvalidParameter;
   sName = CString(sName);
-  cTransaction txn(m_pDb, true);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeySetValue, lId); r != kErrorSuccess) return r;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kPutValue, p); rc != SQLITE_OK) return FromSqlite(rc);
-  {
-    cQuery q(p);
+  return OnKey(hKey, kKeySetValue, true, [&](int64_t lId) {
+    cQuery q(Statement(kPutValue));
     q.Int(1, lId).Text(2, sName).Text(3, UpperCase(sName)).Int(4, lType).Blob(5, pData, cbData);
-    if (const int rc = q.Step(); rc != SQLITE_DONE) return FromSqlite(rc);
-  }
-  return txn.Commit();
+    return FromSqlite(q.Step());
+  });
 }
 
 int32_t cSqliteRegistryStore::DeleteKey(HKey hKey, std::string_view sSubKey) {
-  std::lock_guard lock(m_mutex);
-  sSubKey = CString(sSubKey);
-  cTransaction txn(m_pDb, true);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lBase = 0;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, 0, lBase); r != kErrorSuccess) return r;
-  if (const int32_t r = WalkPath(lBase, sSubKey, false, lId); r != kErrorSuccess) return r;
-  if (lId <= 7) return kErrorAccessDenied;  // the roots stay
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kHasChild, p); rc != SQLITE_OK) return FromSqlite(rc);
-  {
-    cQuery q(p);
-    q.Int(1, lId);
-    const int rc = q.Step();
-    if (rc == SQLITE_ROW) return kErrorAccessDenied;
-    if (rc != SQLITE_DONE) return FromSqlite(rc);
-  }
-  for (const char* sSql : {kDropKeyValues, kDropKey}) {
-    if (const int rc = Prepare(sSql, p); rc != SQLITE_OK) return FromSqlite(rc);
-    cQuery q(p);
-    q.Int(1, lId);
-    if (const int rc = q.Step(); rc != SQLITE_DONE) return FromSqlite(rc);
-  }
-  return txn.Commit();
+  return OnKey(hKey, 0, true, [&](int64_t lBase) {
+    int64_t lId = 0;
+    if (const int32_t r = WalkPath(lBase, CString(sSubKey), false, lId); r != kErrorSuccess) {
+      return r;
+    }
+    if (lId <= 7) return kErrorAccessDenied;  // the roots stay
+    {
+      cQuery child(Statement(kHasChild));
+      const int rc = child.Int(1, lId).Step();
+      if (rc == SQLITE_ROW) return kErrorAccessDenied;
+      if (rc != SQLITE_DONE) return FromSqlite(rc);
+    }
+    for (const char* sSql : {kDropKeyValues, kDropKey}) {
+      cQuery drop(Statement(sSql));
+      if (const int rc = drop.Int(1, lId).Step(); rc != SQLITE_DONE) return FromSqlite(rc);
+    }
+    return kErrorSuccess;
+  });
 }
 
 int32_t cSqliteRegistryStore::DeleteValue(HKey hKey, std::string_view sName) {
-  std::lock_guard lock(m_mutex);
-  cTransaction txn(m_pDb, true);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeySetValue, lId); r != kErrorSuccess) return r;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kDropValue, p); rc != SQLITE_OK) return FromSqlite(rc);
-  {
-    cQuery q(p);
-    q.Int(1, lId).Text(2, UpperCase(CString(sName)));
-    if (const int rc = q.Step(); rc != SQLITE_DONE) return FromSqlite(rc);
-  }
-  if (sqlite3_changes(m_pDb) == 0) return kErrorFileNotFound;
-  return txn.Commit();
+  return OnKey(hKey, kKeySetValue, true, [&](int64_t lId) {
+    cQuery q(Statement(kDropValue));
+    if (const int rc = q.Int(1, lId).Text(2, UpperCase(CString(sName))).Step(); rc != SQLITE_DONE) {
+      return FromSqlite(rc);
+    }
+    return sqlite3_changes(m_pDb) == 0 ? kErrorFileNotFound : kErrorSuccess;
+  });
 }
 
 int32_t cSqliteRegistryStore::QueryInfoKey(HKey hKey, RegKeyInfo& info) {
-  std::lock_guard lock(m_mutex);
   info = RegKeyInfo{};
-  cTransaction txn(m_pDb, false);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeyQueryValue, lId); r != kErrorSuccess) return r;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kKeyCounts, p); rc != SQLITE_OK) return FromSqlite(rc);
-  {
-    cQuery q(p);
-    q.Int(1, lId);
-    if (const int rc = q.Step(); rc != SQLITE_ROW) return FromSqlite(rc);
-    info.lSubKeys = static_cast<uint32_t>(q.IntAt(0));
-    info.lMaxSubKeyLen = static_cast<uint32_t>(q.IntAt(1));
-  }
-  if (const int rc = Prepare(kValueCounts, p); rc != SQLITE_OK) return FromSqlite(rc);
-  cQuery q(p);
-  q.Int(1, lId);
-  if (const int rc = q.Step(); rc != SQLITE_ROW) return FromSqlite(rc);
-  info.lValues = static_cast<uint32_t>(q.IntAt(0));
-  info.lMaxValueNameLen = static_cast<uint32_t>(q.IntAt(1));
-  info.lMaxValueLen = static_cast<uint32_t>(q.IntAt(2));
-  return kErrorSuccess;
+  return OnKey(hKey, kKeyQueryValue, false, [&](int64_t lId) {
+    cQuery keys(Statement(kKeyCounts));
+    if (const int rc = keys.Int(1, lId).Step(); rc != SQLITE_ROW) return FromSqlite(rc);
+    cQuery values(Statement(kValueCounts));
+    if (const int rc = values.Int(1, lId).Step(); rc != SQLITE_ROW) return FromSqlite(rc);
+    info.lSubKeys = static_cast<uint32_t>(keys.IntAt(0));
+    info.lMaxSubKeyLen = static_cast<uint32_t>(keys.IntAt(1));
+    info.lValues = static_cast<uint32_t>(values.IntAt(0));
+    info.lMaxValueNameLen = static_cast<uint32_t>(values.IntAt(1));
+    info.lMaxValueLen = static_cast<uint32_t>(values.IntAt(2));
+    return kErrorSuccess;
+  });
 }
 
 int32_t cSqliteRegistryStore::EnumValue(HKey hKey, uint32_t lIndex, char* pName, uint32_t* pcchName,
                                         uint32_t* pType, uint8_t* pData, uint32_t* pcbData) {
-  std::lock_guard lock(m_mutex);
   if (pName == nullptr || pcchName == nullptr) return kErrorInvalidParameter;
-  cTransaction txn(m_pDb, false);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeyQueryValue, lId); r != kErrorSuccess) return r;
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kNthValue, p); rc != SQLITE_OK) return FromSqlite(rc);
-  cQuery q(p);
-  q.Int(1, lId).Int(2, lIndex);
-  const int rc = q.Step();
-  if (rc == SQLITE_DONE) return kErrorNoMoreItems;
-  if (rc != SQLITE_ROW) return FromSqlite(rc);
-  const std::string_view sFound = q.TextAt(0);
-  if (*pcchName < sFound.size() + 1) return kErrorMoreData;
-  std::memcpy(pName, sFound.data(), sFound.size());
-  pName[sFound.size()] = '\0';
-  *pcchName = static_cast<uint32_t>(sFound.size());
-  if (pType != nullptr) *pType = static_cast<uint32_t>(q.IntAt(1));
-  return CopyData(q.BlobAt(2), pData, pcbData);
+  return OnKey(hKey, kKeyQueryValue, false, [&](int64_t lId) {
+    cQuery q(Statement(kNthValue));
+    const int rc = q.Int(1, lId).Int(2, lIndex).Step();
+    if (rc == SQLITE_DONE) return kErrorNoMoreItems;
+    if (rc != SQLITE_ROW) return FromSqlite(rc);
+    if (const int32_t r = CopyName(q.TextAt(0), pName, *pcchName); r != kErrorSuccess) return r;
+    *pcchName = static_cast<uint32_t>(q.TextAt(0).size());
+    if (pType != nullptr) *pType = static_cast<uint32_t>(q.IntAt(1));
+    return CopyData(q.BlobAt(2), pData, pcbData);
+  });
 }
 
 int32_t cSqliteRegistryStore::EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) {
-  std::lock_guard lock(m_mutex);
   if (pName == nullptr) return kErrorInvalidParameter;
-  cTransaction txn(m_pDb, false);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lId = 0;
-  if (const int32_t r = ResolveHandle(hKey, kKeyEnumerateSubKeys, lId); r != kErrorSuccess) {
-    return r;
-  }
-  sqlite3_stmt* p = nullptr;
-  if (const int rc = Prepare(kNthKey, p); rc != SQLITE_OK) return FromSqlite(rc);
-  cQuery q(p);
-  q.Int(1, lId).Int(2, lIndex);
-  const int rc = q.Step();
-  if (rc == SQLITE_DONE) return kErrorNoMoreItems;
-  if (rc != SQLITE_ROW) return FromSqlite(rc);
-  const std::string_view sFound = q.TextAt(0);
-  if (cchName < sFound.size() + 1) return kErrorMoreData;
-  std::memcpy(pName, sFound.data(), sFound.size());
-  pName[sFound.size()] = '\0';
-  return kErrorSuccess;
+  return OnKey(hKey, kKeyEnumerateSubKeys, false, [&](int64_t lId) {
+    cQuery q(Statement(kNthKey));
+    const int rc = q.Int(1, lId).Int(2, lIndex).Step();
+    if (rc == SQLITE_DONE) return kErrorNoMoreItems;
+    if (rc != SQLITE_ROW) return FromSqlite(rc);
+    return CopyName(q.TextAt(0), pName, cchName);
+  });
 }
 
 }  // namespace brennic

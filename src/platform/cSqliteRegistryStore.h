@@ -60,7 +60,11 @@ class cSqliteRegistryStore final : public IRegistryStore {
   void CloseDatabase();
 
   int Prepare(const char* sSql, sqlite3_stmt*& pStatement);
-  int32_t ResolveHandle(HKey hKey, uint32_t lNeeded, int64_t& lKeyId);
+  sqlite3_stmt* Statement(const char* sSql) const;
+  // Runs body(key id) for the key behind hKey, checking lNeeded rights, in one transaction
+  // under the store's lock; commits when body returns 0.
+  template <class F>
+  int32_t OnKey(HKey hKey, uint32_t lNeeded, bool bWrite, F&& body);
   int32_t WalkPath(int64_t lBase, std::string_view sSubKey, bool bCreate, int64_t& lKeyId);
   HKey NewHandle(int64_t lKeyId, uint32_t lAccess);
 
