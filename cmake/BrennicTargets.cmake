@@ -20,7 +20,9 @@ function(brennic_add_test target)
     "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1"
     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
-    "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared")
+    "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared"
+    # Settings a test reaches without installing a store of its own never land in the user's.
+    "BRENNIC_REGISTRY=${PROJECT_BINARY_DIR}/Testing/registry.sqlite")
   if(ARG_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
