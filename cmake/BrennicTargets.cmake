@@ -28,8 +28,16 @@ function(brennic_add_test target)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${env}")
+    DISCOVERY_MODE PRE_TEST)
+  # The environment is a list, which GoogleTest's discovery (CMake 3.25) would spread over
+  # several properties; it is set on the discovered tests afterwards instead, from the list of
+  # their names that discovery leaves in ${target}_TESTS.
+  set(env_script "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
+  file(WRITE "${env_script}"
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_script}")
 endfunction()
 
 # A static library of every .cpp in the calling folder (an interface library while it has none),
