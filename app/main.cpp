@@ -12,6 +12,6 @@ int main(int argc, char* argv[]) {
   brennic::SetExeBaseName(argc > 0 ? argv[0] : "brennic");
   brennic::RandomizeFromClock();
   brennic::mfrmMain window;
-  window.show();
+  window.Load();
   return QApplication::exec();
 }

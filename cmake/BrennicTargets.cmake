@@ -20,21 +20,24 @@ function(brennic_add_test target)
     "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1"
     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
-    "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared")
+    "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared"
+    # Settings a test reaches without installing a store of its own never land in the user's.
+    "BRENNIC_REGISTRY=${PROJECT_BINARY_DIR}/Testing/registry.sqlite")
   if(ARG_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST)
-  # gtest_discover_tests would keep only the first of several variables in PROPERTIES; set them
-  # all once the discovered tests are known.
-  set(env_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
-  file(WRITE "${env_file}"
-    "foreach(t IN LISTS ${target}_TESTS)\n"
-    "  set_tests_properties(\"\${t}\" PROPERTIES ENVIRONMENT [==[${env}]==])\n"
-    "endforeach()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_file}")
+  # The environment is a list, which GoogleTest's discovery (CMake 3.25) would spread over
+  # several properties; it is set on the discovered tests afterwards instead, from the list of
+  # their names that discovery leaves in ${target}_TESTS.
+  set(env_script "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
+  file(WRITE "${env_script}"
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_script}")
 endfunction()
 
 # A static library of every .cpp in the calling folder (an interface library while it has none),

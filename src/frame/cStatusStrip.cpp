@@ -1,0 +1,91 @@
+#include "frame/cStatusStrip.h"
+
+#include <QFont>
+#include <QLabel>
+
+#include "image/mConventions.h"
+#include "platform/ProgressBar.h"
+#include "platform/cPropertyBag.h"
+#include "platform/mWindowing.h"
+
+namespace brennic {
+
+namespace {
+
+constexpr const char* kKeep = "#";
+
+void PlaceTwips(QWidget& widget, double dLeft, double dTop, double dWidth, double dHeight) {
+  widget.setGeometry(TwipsToPixelsX(dLeft), TwipsToPixelsY(dTop), TwipsToPixelsX(dWidth),
+                     TwipsToPixelsY(dHeight));
+}
+
+QLabel* MakeLabel(QWidget* pParent, const char* sName) {
+  auto* pLabel = new QLabel(pParent);
+  pLabel->setObjectName(sName);
+  pLabel->setFont(QFont("Tahoma", 8));
+  pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return pLabel;
+}
+
+}  // namespace
+
+cStatusStrip::cStatusStrip(QWidget* pParent) : QWidget(pParent) {
+  setObjectName("picStatus");
+  setFixedHeight(TwipsToPixelsY(kHeightTwips));
+
+  m_pPrgMain = new ProgressBar(this);
+  m_pPrgMain->setObjectName("prgMain");
+  PlaceTwips(*m_pPrgMain, 0, 80, 2445, 210);
+  // Loaded with the form: the stored settings are all at their defaults.
+  m_pPrgMain->ReadProperties(cPropertyBag());
+  // Nothing runs yet.
+  m_pPrgMain->hide();
+
+  m_pLblImage = MakeLabel(this, "lblImage");
+  PlaceTwips(*m_pLblImage, 2520, 45, 1515, 255);
+  m_pLblSize = MakeLabel(this, "lblSize");
+  PlaceTwips(*m_pLblSize, 4080, 45, 1515, 255);
+}
+
+void cStatusStrip::SetStatus(const std::string& sMain, const std::string& sImage,
+                             const std::string& sSize) {
+  if (sMain != kKeep) m_sMain = sMain;
+  if (sImage != kKeep) m_pLblImage->setText(QString::fromStdString(sImage + " "));
+  if (sSize != kKeep) m_pLblSize->setText(QString::fromStdString(sSize + " "));
+}
+
+void cStatusStrip::ProgressMax(int32_t lMax) {
+  m_pPrgMain->Max(lMax);
+}
+
+void cStatusStrip::ProgressValue(int32_t lValue) {
+  m_pPrgMain->Position(lValue);
+}
+
+void cStatusStrip::ShowProgress(bool bShow) {
+  m_pPrgMain->setVisible(bShow);
+}
+
+void cStatusStrip::resizeEvent(QResizeEvent* pEvent) {
+  QWidget::resizeEvent(pEvent);
+  Layout();
+}
+
+void cStatusStrip::Layout() {
+  const double dPixel = TwipsPerPixelX();
+  const double dRoom = RoundHalfEven(2 * dPixel + PixelsToTwipsX(m_pLblImage->width()) +
+                                     PixelsToTwipsX(m_pLblSize->width()) + 2 * dPixel);
+  // The strip is as wide as the main window's client area.
+  if (64 * dPixel > PixelsToTwipsX(width()) - dRoom) {
+    m_pLblSize->hide();
+    m_pLblImage->hide();
+    return;
+  }
+  m_pLblImage->show();
+  m_pLblSize->show();
+  const double dLeft =
+      PixelsToTwipsX(m_pLblImage->x()) + PixelsToTwipsX(m_pLblImage->width()) + 2 * dPixel;
+  m_pLblSize->move(TwipsToPixelsX(dLeft), m_pLblSize->y());
+}
+
+}  // namespace brennic

@@ -1,0 +1,52 @@
+#pragma once
+// picStatus: the status strip along the bottom of the main window. It shows the progress of the
+// running operation (prgMain), the title of the active image (lblImage) and its size (lblSize).
+// Documents write to it through the main window's SetStatus, ProgressMax, ProgressValue and
+// ShowProgress. The main message (sMain) has no field here: it is kept, not shown.
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class QLabel;
+
+namespace brennic {
+
+class ProgressBar;
+
+class cStatusStrip final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Design geometry in twips from the strip's top-left corner.
+  static constexpr double kHeightTwips = 315;
+
+  explicit cStatusStrip(QWidget* pParent = nullptr);
+
+  // "#" leaves a field as it is. The labels show their text followed by one space.
+  void SetStatus(const std::string& sMain, const std::string& sImage, const std::string& sSize);
+  void ProgressMax(int32_t lMax);
+  void ProgressValue(int32_t lValue);
+  void ShowProgress(bool bShow);
+
+  // The last main message (shown nowhere).
+  const std::string& MainText() const { return m_sMain; }
+  ProgressBar* Progress() const { return m_pPrgMain; }
+  QLabel* ImageLabel() const { return m_pLblImage; }
+  QLabel* SizeLabel() const { return m_pLblSize; }
+
+ protected:
+  void resizeEvent(QResizeEvent* pEvent) override;
+
+ private:
+  // Hides both labels when the strip lacks 64 pixels beyond the room they need; otherwise shows
+  // them with lblSize two pixels right of lblImage. The progress bar keeps its place.
+  void Layout();
+
+  ProgressBar* m_pPrgMain;
+  QLabel* m_pLblImage;
+  QLabel* m_pLblSize;
+  std::string m_sMain;
+};
+
+}  // namespace brennic

@@ -1,0 +1,14 @@
+#pragma once
+// mdlToolBar2: putting a window into or out of the topmost layer. The main window is topmost
+// while no dialog is open; each modal dialog takes that place while it is shown.
+
+class QWidget;
+
+namespace brennic {
+
+// Places the window at its own left, top, width and height converted from twips to pixels
+// (halves to even) and puts it into the topmost layer (bTopMost) or out of it. A visible window
+// is shown again, raised and activated; a hidden one stays hidden. nullptr does nothing.
+void SetTopMost(QWidget* pWindow, bool bTopMost);
+
+}  // namespace brennic

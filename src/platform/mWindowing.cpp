@@ -1,0 +1,92 @@
+#include "platform/mWindowing.h"
+
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cstdio>
+#include <utility>
+
+#include "image/mConventions.h"
+
+namespace brennic {
+
+namespace {
+std::optional<sScreenMetrics> g_override;
+}
+
+sScreenMetrics ScreenMetrics() {
+  if (g_override) return *g_override;
+  sScreenMetrics m;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return m;
+  const QScreen* pScreen = QGuiApplication::primaryScreen();
+  if (pScreen == nullptr) return m;
+  if (pScreen->logicalDotsPerInchX() > 0)
+    m.dTwipsPerPixelX = kTwipsPerInch / pScreen->logicalDotsPerInchX();
+  if (pScreen->logicalDotsPerInchY() > 0)
+    m.dTwipsPerPixelY = kTwipsPerInch / pScreen->logicalDotsPerInchY();
+  m.lWidthPixels = pScreen->geometry().width();
+  m.lHeightPixels = pScreen->geometry().height();
+  m.lBitsPerPixel = pScreen->depth();
+  return m;
+}
+
+std::optional<sScreenMetrics> OverrideScreenMetrics(std::optional<sScreenMetrics> metrics) {
+  return std::exchange(g_override, metrics);
+}
+
+double TwipsPerPixelX() {
+  return ScreenMetrics().dTwipsPerPixelX;
+}
+
+double TwipsPerPixelY() {
+  return ScreenMetrics().dTwipsPerPixelY;
+}
+
+double ScreenWidthTwips() {
+  const sScreenMetrics m = ScreenMetrics();
+  return m.lWidthPixels * m.dTwipsPerPixelX;
+}
+
+double ScreenHeightTwips() {
+  const sScreenMetrics m = ScreenMetrics();
+  return m.lHeightPixels * m.dTwipsPerPixelY;
+}
+
+int32_t DisplayBitsPerPixel() {
+  return ScreenMetrics().lBitsPerPixel;
+}
+
+int32_t TwipsToPixelsX(double dTwips) {
+  return RoundHalfEven(dTwips / TwipsPerPixelX());
+}
+
+int32_t TwipsToPixelsY(double dTwips) {
+  return RoundHalfEven(dTwips / TwipsPerPixelY());
+}
+
+double PixelsToTwipsX(int32_t lPixels) {
+  return lPixels * TwipsPerPixelX();
+}
+
+double PixelsToTwipsY(int32_t lPixels) {
+  return lPixels * TwipsPerPixelY();
+}
+
+sTwipsRect WindowTwips(const QWidget& window) {
+  return {PixelsToTwipsX(window.x()), PixelsToTwipsY(window.y()), PixelsToTwipsX(window.width()),
+          PixelsToTwipsY(window.height())};
+}
+
+void SetWindowTwips(QWidget& window, const sTwipsRect& rect) {
+  window.move(TwipsToPixelsX(rect.dLeft), TwipsToPixelsY(rect.dTop));
+  window.resize(TwipsToPixelsX(rect.dWidth), TwipsToPixelsY(rect.dHeight));
+}
+
+void EndProcessNow(int iExitCode) {
+  std::fflush(nullptr);
+  ::_exit(iExitCode);
+}
+
+}  // namespace brennic

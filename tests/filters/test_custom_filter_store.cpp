@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "filters/cCustomFilterStore.h"
+#include "platform/cRegistry.h"
+#include "support/RegistryTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Listing = std::vector<std::pair<int32_t, std::string>>;
+
+class FilterStore : public ::testing::Test {
+ protected:
+  std::pair<uint32_t, Bytes> Raw(const std::string& sKey, const std::string& sName) {
+    return test::RawValue(m_registry.Store(), kHKeyCurrentUser, sKey, sName);
+  }
+  void PutRaw(const std::string& sKey, const std::string& sName, uint32_t lType,
+              const Bytes& data) {
+    ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, sKey, sName, lType, data));
+  }
+  static CustomFilterRecord Record(const std::string& sName, int32_t lWeight) {
+    CustomFilterRecord record;
+    record.sName = sName;
+    record.lWeight = lWeight;
+    return record;
+  }
+  void SaveNamed(const std::vector<std::string>& names) {
+    for (const std::string& s : names) {
+      SaveFilter(Record(s, 1), static_cast<int32_t>(ListFilters().size()) + 1, true);
+    }
+  }
+
+  test::cScopedRegistry m_registry;
+};
+
+TEST(FilterCells, OrderRunsOverTheSecondIndexFirst) {
+  EXPECT_EQ(FilterCellIndex(-3, -3), 0);
+  EXPECT_EQ(FilterCellIndex(-3, -2), 1);
+  EXPECT_EQ(FilterCellIndex(-3, 3), 6);
+  EXPECT_EQ(FilterCellIndex(-2, -3), 7);
+  EXPECT_EQ(FilterCellIndex(0, 0), 24);
+  EXPECT_EQ(FilterCellIndex(3, 3), 48);
+}
+
+TEST_F(FilterStore, EmptyStoreListsAndLoadsNothing) {
+  EXPECT_TRUE(ListFilters().empty());
+  EXPECT_EQ(LoadFilter(1), std::nullopt);
+}
+
+TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
+  CustomFilterRecord record = Record("Edges", -3);
+  record.aCells[FilterCellIndex(-3, -3)] = -7;
+  record.aCells[FilterCellIndex(-3, -2)] = 1;
+  record.aCells[FilterCellIndex(0, 0)] = 255;
+  record.aCells[FilterCellIndex(1, -1)] = -1;
+  record.aCells[FilterCellIndex(3, 3)] = -255;
+  SaveFilter(record, 1, true);
+
+  const std::string sApp = "Software\\Ostrel\\Halvine";
+  EXPECT_EQ(Raw(sApp, "CustomFilters"), std::make_pair(uint32_t{4}, (Bytes{1, 0, 0, 0})));
+  EXPECT_EQ(Raw(sApp, "Filter1"), std::make_pair(uint32_t{1}, (Bytes{'E', 'd', 'g', 'e', 's', 0})));
+  EXPECT_EQ(Raw(sApp + "\\Filter1", "Weight"),
+            std::make_pair(uint32_t{4}, (Bytes{0xFD, 0xFF, 0xFF, 0xFF})));
+  Bytes expected(99, 0);
+  expected[0] = 1;  // cell 0: -7
+  expected[1] = 7;
+  expected[3] = 1;     // cell 1: 1
+  expected[49] = 255;  // cell 24: 255
+  expected[60] = 1;    // cell 30 = (1, -1): -1
+  expected[61] = 1;
+  expected[96] = 1;  // cell 48: -255
+  expected[97] = 255;
+  EXPECT_EQ(Raw(sApp + "\\Filter1", "Values"), std::make_pair(uint32_t{3}, expected));
+
+  const std::optional<CustomFilterRecord> loaded = LoadFilter(1);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->sName, "");
+  EXPECT_EQ(loaded->lWeight, -3);
+  EXPECT_EQ(loaded->aCells, record.aCells);
+  EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
+}
+
+TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
+  SaveNamed({"One", "Two", "Three", "Four", "Five"});
+  ASSERT_EQ(ListFilters().size(), 5u);
+  // Overwriting filter 2 keeps the count and every entry.
+  SaveFilter(Record("Two again", 9), 2, false);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").second, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(ListFilters(),
+            (Listing{{1, "One"}, {2, "Two again"}, {3, "Three"}, {4, "Four"}, {5, "Five"}}));
+  EXPECT_EQ(LoadFilter(2)->lWeight, 9);
+  // A typed name equal to a listed one becomes a new, sixth filter.
+  SaveFilter(Record("One", 4), 6, true);
+  const Listing listed = ListFilters();
+  ASSERT_EQ(listed.size(), 6u);
+  EXPECT_EQ(listed[0], (std::pair<int32_t, std::string>{1, "One"}));
+  EXPECT_EQ(listed[5], (std::pair<int32_t, std::string>{6, "One"}));
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter12", "Weight").first, 0xFFFFu);
+}
+
+TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
+  const std::string sKey = "Software\\Ostrel\\Halvine\\Filter1";
+  Bytes values(97, 0);
+  for (size_t i = 0; i < 48; ++i) {
+    values[2 * i] = i % 2 == 0 ? 0 : 0xFF;  // any non-zero sign byte means negative
+    values[2 * i + 1] = static_cast<uint8_t>(i + 1);
+  }
+  values[96] = 1;  // cell 48's sign without its magnitude
+  PutRaw(sKey, "Values", kRegBinary, values);
+  std::optional<CustomFilterRecord> loaded = LoadFilter(1);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->lWeight, std::nullopt);  // no "Weight": the box stays empty
+  for (int i = 0; i < 48; ++i)
+    EXPECT_EQ(loaded->aCells[i], i % 2 == 0 ? i + 1 : -(i + 1)) << i;
+  EXPECT_EQ(loaded->aCells[48], 0);
+
+  PutRaw(sKey, "Values", kRegBinary, {1, 0, 0, 5});  // a negative zero and cell 1
+  loaded = LoadFilter(1);
+  EXPECT_EQ(loaded->aCells[0], 0);
+  EXPECT_EQ(loaded->aCells[1], 5);
+  EXPECT_EQ(loaded->aCells[2], 0);
+
+  // The key alone: every cell 0. Values of another type count as missing.
+  PutRaw("Software\\Ostrel\\Halvine\\Filter2", "Values", kRegSz, {'x', 0});
+  loaded = LoadFilter(2);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->aCells, (std::array<int32_t, kFilterCells>{}));
+  EXPECT_EQ(LoadFilter(3), std::nullopt);
+}
+
+TEST_F(FilterStore, NamesWithPercentPairsAreExpandableAndReadBackUnchanged) {
+  SaveFilter(Record("50% to 75%", 1), 1, true);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "Filter1").first, 2u);
+  SaveFilter(Record("100%", 1), 2, true);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "Filter2").first, 1u);
+  EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "100%"}}));
+}
+
+TEST_F(FilterStore, ListingFollowsTheStoredCount) {
+  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {3, 0, 0, 0});
+  PutRaw("Software\\Ostrel\\Halvine", "Filter1", kRegSz, {'A', 0});
+  PutRaw("Software\\Ostrel\\Halvine", "Filter3", kRegSz, {'C', 0});
+  EXPECT_EQ(ListFilters(), (Listing{{1, "A"}, {2, "0"}, {3, "C"}}));  // a missing name lists "0"
+  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_TRUE(ListFilters().empty());
+  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'2', 0});
+  EXPECT_EQ(ListFilters().size(), 2u);
+  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'x', 0});
+  EXPECT_TRUE(ListFilters().empty());
+}
+
+TEST_F(FilterStore, CellsOutsideTheByteRangeAreRefusedBeforeAnyWrite) {
+  CustomFilterRecord record = Record("Too strong", 1);
+  record.aCells[10] = 256;
+  EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
+  record.aCells[10] = -256;
+  EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").first, 0xFFFFu);
+  EXPECT_TRUE(ListFilters().empty());
+}
+
+TEST_F(FilterStore, AbsentWeightWritesNoWeight) {
+  CustomFilterRecord record = Record("No weight", 0);
+  record.lWeight.reset();
+  SaveFilter(record, 1, true);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter1", "Weight").first, 0xFFFFu);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter1", "Values").second.size(), 99u);
+  EXPECT_EQ(LoadFilter(1)->lWeight, std::nullopt);
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,349 @@
+// GCommonDialog over a scripted dialog service: what the dialogs are asked and what the caller
+// gets back, for a choice, a cancel and a path too long for the classic buffer.
+
+#include <gtest/gtest.h>
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <string>
+
+#include "platform/GCommonDialog.h"
+#include "platform/mSysColor.h"
+#include "support/GuiTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using namespace std::string_literals;
+using test::cScriptedCommonDialogs;
+
+constexpr const char* kOpenFilter =
+    "Bitmap Files (*.BMP)|*.BMP;*.DIB|GIF Files (*.GIF)|*.GIF|ICO Files (*.ICO)|*.ICO";
+
+TEST(FilterConversion, BarsAndColonsBecomeZerosAndTwoZerosEndTheList) {
+  EXPECT_EQ(ConvertFilter("All (*.*)| *.*"), "All (*.*)\0 *.*\0\0"s);
+  EXPECT_EQ(ConvertFilter(kOpenFilter),
+            "Bitmap Files (*.BMP)\0*.BMP;*.DIB\0GIF Files (*.GIF)\0*.GIF\0ICO Files "
+            "(*.ICO)\0*.ICO\0\0"s);
+  EXPECT_EQ(ConvertFilter(""), "\0\0"s);
+
+  // The blank before the pattern stays part of it.
+  const auto all = ParseConvertedFilter(ConvertFilter("All (*.*)| *.*"));
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0], (sFileFilter{"All (*.*)", " *.*"}));
+  // A colon splits a description: every later pair shifts by one.
+  const auto shifted = ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt"));
+  ASSERT_EQ(shifted.size(), 3u);
+  EXPECT_EQ(shifted[0], (sFileFilter{"Drive C", " files"}));
+  EXPECT_EQ(shifted[1], (sFileFilter{"*.c", "Text"}));
+  EXPECT_EQ(shifted[2], (sFileFilter{"*.txt", ""}));
+  EXPECT_TRUE(ParseConvertedFilter(ConvertFilter("")).empty());
+}
+
+// The open-file call of the menu, with every argument in a variable as the callers have them.
+struct sOpenArgs {
+  std::string sFilename;
+  std::string sFileTitle;
+  bool bFileMustExist = true;
+  bool bMultiSelect = false;
+  bool bReadOnly = false;
+  bool bHideReadOnly = false;
+  std::string sFilter = kOpenFilter;
+  int32_t lFilterIndex = 1;
+  std::string sInitDir;
+  std::string sDlgTitle;
+  std::string sDefaultExt = "BMP";
+  QWidget* pOwner = nullptr;
+  uint32_t lFlags = 0;
+
+  bool Run(GCommonDialog& dialog) {
+    return dialog.VBGetOpenFileName(sFilename, sFileTitle, bFileMustExist, bMultiSelect, bReadOnly,
+                                    bHideReadOnly, sFilter, lFilterIndex, sInitDir, sDlgTitle,
+                                    sDefaultExt, pOwner, lFlags);
+  }
+};
+
+struct sSaveArgs {
+  std::string sFilename = "/pics/cat.ico";
+  std::string sFileTitle;
+  bool bOverWritePrompt = true;
+  std::string sFilter = "ICON Files (*.ICO)|*.ICO|BMP Files (*.BMP)|*.BMP";
+  int32_t lFilterIndex = 1;
+  std::string sInitDir;
+  std::string sDlgTitle;
+  std::string sDefaultExt = "ICO";
+  QWidget* pOwner = nullptr;
+  uint32_t lFlags = 0;
+
+  bool Run(GCommonDialog& dialog) {
+    return dialog.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
+                                    sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags);
+  }
+};
+
+TEST(OpenFileName, PassesTheArgumentsToTheChooser) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  sOpenArgs args;
+  args.sFilename = "start.bmp";
+  args.bMultiSelect = true;
+  args.bReadOnly = true;
+  args.bHideReadOnly = true;
+  args.lFilterIndex = 2;
+  args.sInitDir = "/pics";
+  args.sDlgTitle = "Pick";
+  // The hook and template flags are never passed on; others are.
+  args.lFlags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | 0x80000;
+  args.Run(dialog);
+
+  ASSERT_EQ(dialogs.FileRequests().size(), 1u);
+  const sFileDialogRequest& request = dialogs.FileRequests()[0];
+  EXPECT_FALSE(request.bSave);
+  EXPECT_EQ(request.pOwner, nullptr);
+  EXPECT_EQ(request.lFlags,
+            OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_READONLY | 0x80000u);
+  ASSERT_EQ(request.filters.size(), 3u);
+  EXPECT_EQ(request.filters[0], (sFileFilter{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"}));
+  EXPECT_EQ(request.filters[2], (sFileFilter{"ICO Files (*.ICO)", "*.ICO"}));
+  EXPECT_EQ(request.lFilterIndex, 2);
+  EXPECT_EQ(request.sFileName, "start.bmp");
+  EXPECT_EQ(request.sInitialDir, "/pics");
+  EXPECT_EQ(request.sTitle, "Pick");
+  EXPECT_EQ(request.sDefaultExt, "BMP");
+}
+
+TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  sOpenArgs args;
+  args.bReadOnly = true;
+  dialogs.ChooseFiles({"/home/user/pics/dog.gif"}, 2);
+  ASSERT_TRUE(args.Run(dialog));
+  EXPECT_EQ(dialog.APIReturn(), 1);
+  EXPECT_EQ(dialog.ExtendedError(), 0);
+  EXPECT_EQ(args.sFilename, "/home/user/pics/dog.gif");
+  EXPECT_EQ(args.sFileTitle, "dog.gif");
+  EXPECT_EQ(args.lFilterIndex, 2);
+  EXPECT_EQ(args.sFilter, "GIF Files (*.GIF)\0*.GIF"s);
+  EXPECT_TRUE(args.bReadOnly);
+  // The flags on return, with the mark that the extension is not the default one.
+  EXPECT_EQ(args.lFlags, OFN_FILEMUSTEXIST | OFN_READONLY | OFN_EXTENSIONDIFFERENT);
+
+  // Read-only comes back from the returned flags: off when not asked for.
+  sOpenArgs plain;
+  dialogs.ChooseFiles({"/pics/a.BMP"});
+  ASSERT_TRUE(plain.Run(dialog));
+  EXPECT_FALSE(plain.bReadOnly);
+  EXPECT_EQ(plain.lFlags, OFN_FILEMUSTEXIST);
+  EXPECT_EQ(plain.sFilter, "Bitmap Files (*.BMP)\0*.BMP;*.DIB"s);
+}
+
+TEST(OpenFileName, CancelClearsEverythingAndGivesFilterIndexMinusOne) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  sOpenArgs args;
+  args.sFilename = "start.bmp";
+  args.sFileTitle = "start.bmp";
+  args.lFlags = 0x80000;
+  dialogs.CancelFile();
+  EXPECT_FALSE(args.Run(dialog));
+  EXPECT_EQ(dialog.APIReturn(), 0);
+  EXPECT_EQ(dialog.ExtendedError(), 0);
+  EXPECT_EQ(args.sFilename, "");
+  EXPECT_EQ(args.sFileTitle, "");
+  EXPECT_EQ(args.sFilter, "");
+  EXPECT_EQ(args.lFilterIndex, -1);
+  EXPECT_EQ(args.lFlags, 0u);
+}
+
+TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  sSaveArgs args;
+  args.lFlags = OFN_ENABLEHOOK;
+  dialogs.CancelFile();
+  EXPECT_FALSE(args.Run(dialog));
+  ASSERT_EQ(dialogs.FileRequests().size(), 1u);
+  EXPECT_TRUE(dialogs.FileRequests()[0].bSave);
+  EXPECT_EQ(dialogs.FileRequests()[0].lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+  EXPECT_EQ(dialogs.FileRequests()[0].sFileName, "/pics/cat.ico");
+  EXPECT_EQ(args.lFilterIndex, 0);
+  EXPECT_EQ(args.sFilename, "");
+  EXPECT_EQ(args.sFilter, "");
+  EXPECT_EQ(args.lFlags, 0u);
+
+  sSaveArgs again;
+  again.bOverWritePrompt = false;
+  dialogs.ChooseFiles({"/pics/cat.ico"});
+  ASSERT_TRUE(again.Run(dialog));
+  EXPECT_EQ(dialogs.FileRequests()[1].lFlags, OFN_HIDEREADONLY);
+  EXPECT_EQ(again.sFilename, "/pics/cat.ico");
+  EXPECT_EQ(again.sFilter, "ICON Files (*.ICO)\0*.ICO"s);
+  EXPECT_EQ(again.lFlags, OFN_HIDEREADONLY);  // ".ico" is the default extension
+}
+
+TEST(FileDialogs, APathOf260CharactersOrMoreIsRefused) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  const std::string s259 = "/" + std::string(254, 'a') + ".bmp";
+  ASSERT_EQ(s259.size(), 259u);
+  sOpenArgs fits;
+  dialogs.ChooseFiles({s259});
+  EXPECT_TRUE(fits.Run(dialog));
+  EXPECT_EQ(fits.sFilename, s259);
+
+  sOpenArgs tooLong;
+  dialogs.ChooseFiles({s259 + "p"});
+  EXPECT_FALSE(tooLong.Run(dialog));
+  EXPECT_EQ(dialog.APIReturn(), 0);
+  EXPECT_EQ(tooLong.sFilename, "");
+  EXPECT_EQ(tooLong.lFilterIndex, -1);
+
+  sSaveArgs saveTooLong;
+  dialogs.ChooseFiles({s259 + "p"});
+  EXPECT_FALSE(saveTooLong.Run(dialog));
+  EXPECT_EQ(saveTooLong.lFilterIndex, 0);
+
+  // Characters count, not bytes: 259 two-byte characters still fit.
+  std::string sWide = "/";
+  for (int i = 0; i < 254; ++i)
+    sWide += "\xC3\xA9";  // é
+  sWide += ".bmp";
+  sOpenArgs wide;
+  dialogs.ChooseFiles({sWide});
+  EXPECT_TRUE(wide.Run(dialog));
+  EXPECT_EQ(wide.sFilename, sWide);
+}
+
+TEST(FileDialogs, SeveralFilesGiveTheFolderUpToTheFirstZero) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  sOpenArgs args;
+  args.bMultiSelect = true;
+  dialogs.ChooseFiles({"/pics/a.bmp", "/pics/b.bmp"});
+  ASSERT_TRUE(args.Run(dialog));
+  EXPECT_EQ(args.sFilename, "/pics");
+  EXPECT_EQ(args.sFileTitle, "");
+}
+
+TEST(FileTitle, IsTheNamePartOrEmpty) {
+  const GCommonDialog dialog;
+  EXPECT_EQ(dialog.VBGetFileTitle("/home/user/cat.bmp"), "cat.bmp");
+  EXPECT_EQ(dialog.VBGetFileTitle("C:\\pics\\cat.bmp"), "cat.bmp");
+  EXPECT_EQ(dialog.VBGetFileTitle("report"), "report");
+  EXPECT_EQ(dialog.VBGetFileTitle("cat.bmp\0junk"s), "cat.bmp");
+  EXPECT_EQ(dialog.VBGetFileTitle("C:\\data\\"), "");
+  EXPECT_EQ(dialog.VBGetFileTitle("/tmp/"), "");
+  EXPECT_EQ(dialog.VBGetFileTitle(""), "");
+  EXPECT_EQ(dialog.VBGetFileTitle("/pics/*.bmp"), "");
+}
+
+TEST(ColorDialog, CustomColoursStartAsSystemColoursAndTravelWithTheDialog) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  EXPECT_EQ(dialog.CustomColor(0), GetSysColor(0));
+  EXPECT_EQ(dialog.CustomColor(15), GetSysColor(15));
+  EXPECT_EQ(dialog.CustomColor(16), -1);
+  EXPECT_EQ(dialog.CustomColor(-1), -1);
+  dialog.CustomColor(3, RGB(1, 2, 3));
+  dialog.CustomColor(16, RGB(9, 9, 9));  // ignored
+  EXPECT_EQ(dialog.CustomColor(3), RGB(1, 2, 3));
+
+  int32_t lShown = 0;
+  uint32_t lAskedFlags = 0;
+  dialogs.OnChooseColor = [&](int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags) {
+    lShown = lRGB;
+    lAskedFlags = lFlags;
+    EXPECT_EQ(custom[3], RGB(1, 2, 3));
+    custom[4] = RGB(4, 4, 4);
+    lRGB = RGB(10, 20, 30);
+    return true;
+  };
+  int32_t lColor = kSysButtonFace;
+  bool bAny = true;
+  bool bFull = false;
+  bool bNoFull = true;
+  QWidget* pOwner = nullptr;
+  uint32_t lFlags = CC_ENABLEHOOK;
+  ASSERT_TRUE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
+  EXPECT_EQ(lShown, GetSysColor(15));  // a system colour is shown as its RGB
+  EXPECT_EQ(lAskedFlags, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN);
+  EXPECT_EQ(lColor, RGB(10, 20, 30));
+  EXPECT_EQ(dialog.CustomColor(4), RGB(4, 4, 4));
+
+  dialogs.OnChooseColor = nullptr;  // cancel
+  EXPECT_FALSE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
+  EXPECT_EQ(lColor, -1);
+}
+
+TEST(FontDialog, ChosenFontComesBackWithinTheSizeLimits) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  uint32_t lAskedFlags = 0;
+  dialogs.OnChooseFont = [&](QFont& font, uint32_t lFlags) {
+    lAskedFlags = lFlags;
+    font.setFamily("Courier");
+    font.setPointSize(72);
+    font.setBold(true);
+    return true;
+  };
+  QFont font("Tahoma", 8);
+  QPrinter* pPrinter = nullptr;
+  int32_t lMin = 6;
+  int32_t lMax = 24;
+  QWidget* pOwner = nullptr;
+  uint32_t lFlags = CF_ENABLEHOOK | CF_ENABLETEMPLATE;
+  ASSERT_TRUE(dialog.VBChooseFont(font, pPrinter, lMin, lMax, pOwner, lFlags));
+  EXPECT_EQ(lAskedFlags, CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_SCREENFONTS | CF_LIMITSIZE);
+  EXPECT_EQ(font.family(), "Courier");
+  EXPECT_TRUE(font.bold());
+  EXPECT_EQ(font.pointSize(), 24);
+
+  dialogs.OnChooseFont = nullptr;
+  QFont kept("Tahoma", 8);
+  EXPECT_FALSE(dialog.VBChooseFont(kept, pPrinter, lMin, lMax, pOwner, lFlags));
+  EXPECT_EQ(kept.family(), "Tahoma");
+  EXPECT_EQ(dialog.APIReturn(), 0);
+}
+
+TEST(PrintDialog, ChosenSettingsAreWrittenToThePrinterByName) {
+  cScriptedCommonDialogs dialogs;
+  GCommonDialog dialog;
+  uint32_t lAskedFlags = 0;
+  dialogs.OnPrint = [&](sPrintSettings& settings, uint32_t lFlags) {
+    lAskedFlags = lFlags;
+    settings.lCopies = 3;
+    settings.lOrientation = 2;
+    settings.lPaperSize = 1;  // Letter
+    settings.lPrintQuality = 150;
+    settings.eRange = ePrintRange::PageNumbers;
+    settings.lFromPage = 2;
+    settings.lToPage = 4;
+    return true;
+  };
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  sPrintSettings settings;
+  settings.bCollate = true;
+  settings.bDisablePrintToFile = true;
+  QWidget* pOwner = nullptr;
+  uint32_t lFlags = PD_ENABLEPRINTHOOK;
+  ASSERT_TRUE(dialog.VBPrintDlg(printer, settings, pOwner, lFlags));
+  EXPECT_EQ(lAskedFlags, PD_COLLATE | PD_DISABLEPRINTTOFILE);
+  EXPECT_EQ(settings.eRange, ePrintRange::PageNumbers);
+  EXPECT_EQ(settings.lToPage, 4);
+  EXPECT_EQ(printer.copyCount(), 3);
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+  EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter);
+  EXPECT_EQ(printer.resolution(), 150);
+  EXPECT_FALSE(SetPrinterProperty(printer, "Colour", 1));
+
+  dialogs.OnPrint = nullptr;
+  sPrintSettings untouched;
+  EXPECT_FALSE(dialog.VBPrintDlg(printer, untouched, pOwner, lFlags));
+  EXPECT_EQ(untouched.lCopies, 1);
+  EXPECT_EQ(printer.copyCount(), 3);
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,628 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/RegistryStore.h"
+#include "platform/cSqliteRegistryStore.h"
+#include "support/RegistryTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Store tests run on their own file, created fresh per test.
+class SqliteStore : public ::testing::Test {
+ protected:
+  int32_t Create(const std::string& sPath, HKey& h, HKey hRoot = kHKeyCurrentUser) {
+    return m_store.CreateKey(hRoot, sPath, kKeyAllAccessOwn, h);
+  }
+  HKey MustCreate(const std::string& sPath) {
+    HKey h = 0;
+    EXPECT_EQ(Create(sPath, h), kErrorSuccess) << sPath;
+    return h;
+  }
+  int32_t Set(HKey h, const std::string& sName, uint32_t lType, const Bytes& data) {
+    return m_store.SetValue(h, sName, lType, data.data(), static_cast<uint32_t>(data.size()));
+  }
+  // Type and bytes of a value, read with a buffer of exactly the reported size.
+  int32_t Get(HKey h, const std::string& sName, uint32_t& lType, Bytes& data) {
+    uint32_t lSize = 0;
+    const int32_t r = m_store.QueryValue(h, sName, &lType, nullptr, &lSize);
+    if (r != kErrorSuccess) return r;
+    data.assign(lSize, 0xEE);
+    return m_store.QueryValue(h, sName, nullptr, data.data(), &lSize);
+  }
+  std::vector<std::string> Keys(HKey h) {
+    std::vector<std::string> names;
+    char sName[256];
+    for (uint32_t i = 0; m_store.EnumKey(h, i, sName, sizeof sName) == kErrorSuccess; ++i) {
+      names.emplace_back(sName);
+    }
+    return names;
+  }
+  std::vector<std::string> Values(HKey h) {
+    std::vector<std::string> names;
+    char sName[256];
+    uint32_t cch = sizeof sName;
+    for (uint32_t i = 0; m_store.EnumValue(h, i, sName, &cch, nullptr, nullptr, nullptr) == 0;
+         ++i, cch = sizeof sName) {
+      names.emplace_back(sName, cch);
+    }
+    return names;
+  }
+
+  test::cTempDir m_dir;
+  cSqliteRegistryStore m_store{m_dir.File("registry.sqlite")};
+};
+
+TEST_F(SqliteStore, CreatesFileAndKeysUnderEachRootSeparately) {
+  EXPECT_TRUE(m_store.Persistent());
+  EXPECT_TRUE(std::filesystem::exists(m_store.Path()));
+  HKey h = 0;
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, h), 2);
+  EXPECT_EQ(h, 0u);
+  ASSERT_EQ(Create("Software\\Ostrel\\Halvine", h), 0);
+  EXPECT_EQ(m_store.CloseKey(h), 0);
+  EXPECT_EQ(m_store.CloseKey(h), kErrorInvalidHandle);
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, h), 0);
+  EXPECT_EQ(Keys(h), std::vector<std::string>{"Halvine"});
+  // The same path under another root is another key.
+  EXPECT_EQ(m_store.OpenKey(kHKeyLocalMachine, "Software\\Ostrel", kKeyRead, h), 2);
+  EXPECT_EQ(m_store.OpenKey(kHKeyDynData, "", kKeyRead, h), 0);
+  EXPECT_EQ(m_store.CloseKey(kHKeyCurrentUser), 0);  // closing a root is harmless
+}
+
+TEST_F(SqliteStore, RejectsBadHandlesAndPaths) {
+  HKey h = 0;
+  EXPECT_EQ(m_store.OpenKey(0, "x", kKeyRead, h), kErrorInvalidHandle);
+  EXPECT_EQ(m_store.OpenKey(0x80000007u, "x", kKeyRead, h), kErrorInvalidHandle);
+  EXPECT_EQ(m_store.CreateKey(0x1234u, "x", kKeyAllAccessOwn, h), kErrorInvalidHandle);
+  EXPECT_EQ(Create("\\Lead", h), kErrorBadPathname);
+  EXPECT_EQ(Create("a\\\\b", h), kErrorBadPathname);
+  EXPECT_EQ(Create(std::string(256, 'k'), h), kErrorInvalidParameter);
+  EXPECT_EQ(Create(std::string(255, 'k'), h), 0);
+  // One trailing separator is allowed and names the same key.
+  EXPECT_EQ(Create("Trail\\", h), 0);
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Trail", kKeyRead, h), 0);
+  // Nothing of a rejected path was created.
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "a", kKeyRead, h), 2);
+}
+
+TEST_F(SqliteStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
+  const HKey h = MustCreate("Software\\Ostrel\\Halvine");
+  HKey hOther = 0;
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "SOFTWARE\\ostrel\\hALVINE", kKeyRead, hOther), 0);
+  EXPECT_EQ(Create("software\\OSTREL\\halvine\\Sub", hOther), 0);
+  HKey hParent = 0;
+  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, hParent), 0);
+  EXPECT_EQ(Keys(hParent), std::vector<std::string>{"Halvine"});
+
+  ASSERT_EQ(Set(h, "MaxCount", kRegDword, {4, 0, 0, 0}), 0);
+  ASSERT_EQ(Set(h, "MAXCOUNT", kRegDword, {5, 0, 0, 0}), 0);  // overwrites, keeps the spelling
+  uint32_t lType = 0;
+  Bytes data;
+  EXPECT_EQ(Get(h, "maxcount", lType, data), 0);
+  EXPECT_EQ(data, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(Values(h), std::vector<std::string>{"MaxCount"});
+
+  // Beyond ASCII: simple upper-case mapping of each character, no expansion of ß to SS; bytes
+  // that are not UTF-8 compare as they are.
+  const HKey hU = MustCreate("\xC3\x84rger");                                         // Ärger
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "\xC3\xA4RGER", kKeyRead, hOther), 0);  // äRGER
+  ASSERT_EQ(Set(hU,
+                "Stra\xC3\x9F"
+                "e",
+                kRegSz, {'a', 0}),
+            0);  // Straße
+  EXPECT_EQ(Get(hU,
+                "STRA\xC3\x9F"
+                "E",
+                lType, data),
+            0);
+  EXPECT_EQ(Get(hU, "STRASSE", lType, data), 2);
+  MustCreate("Raw\xC4");
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Raw\xE4", kKeyRead, hOther), 2);
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "RAW\xC4", kKeyRead, hOther), 0);
+}
+
+TEST_F(SqliteStore, ValuesKeepTypeNumberAndBytesExactly) {
+  const HKey h = MustCreate("Types");
+  Bytes all(256);
+  for (size_t i = 0; i < all.size(); ++i)
+    all[i] = static_cast<uint8_t>(i);
+  const std::vector<std::pair<uint32_t, Bytes>> cases = {{kRegNone, {}},
+                                                         {kRegSz, {'a', 'b', 0}},
+                                                         {kRegExpandSz, {'%', 'x', '%', 0}},
+                                                         {kRegBinary, all},
+                                                         {kRegDword, {1, 2, 3, 4}},
+                                                         {kRegDwordBigEndian, {1, 2, 3, 4}},
+                                                         {kRegLink, {0, 0, 7}},
+                                                         {kRegMultiSz, {'a', 0, 'b', 0, 0}},
+                                                         {11, {8, 7, 6, 5, 4, 3, 2, 1}},
+                                                         {0xFFFFFFFFu, {0}}};
+  for (size_t i = 0; i < cases.size(); ++i) {
+    ASSERT_EQ(Set(h, "V" + std::to_string(i), cases[i].first, cases[i].second), 0);
+  }
+  // Read back through a store opened afresh on the file.
+  cSqliteRegistryStore again(m_store.Path());
+  HKey h2 = 0;
+  ASSERT_EQ(again.OpenKey(kHKeyCurrentUser, "types", kKeyRead, h2), 0);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    uint32_t lType = 0;
+    uint32_t lSize = 0;
+    ASSERT_EQ(again.QueryValue(h2, "V" + std::to_string(i), &lType, nullptr, &lSize), 0);
+    Bytes data(lSize);
+    ASSERT_EQ(again.QueryValue(h2, "v" + std::to_string(i), nullptr, data.data(), &lSize), 0);
+    EXPECT_EQ(lType, cases[i].first) << i;
+    EXPECT_EQ(data, cases[i].second) << i;
+  }
+}
+
+TEST_F(SqliteStore, QueryReportsSizesLikeTheWindowsFunctions) {
+  const HKey h = MustCreate("Sizes");
+  ASSERT_EQ(Set(h, "", kRegSz, {'d', 'e', 'f', 0}), 0);  // the key's default value
+  uint32_t lType = 0;
+  uint32_t lSize = 0;
+  uint8_t buffer[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), kErrorMoreData);
+  EXPECT_EQ(lSize, 4u);
+  lSize = 3;
+  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), kErrorMoreData);
+  EXPECT_EQ(lSize, 4u);
+  EXPECT_EQ(buffer[0], 9);  // untouched
+  lSize = 8;
+  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), 0);
+  EXPECT_EQ(lSize, 4u);
+  EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{'d', 'e', 'f', 0, 9}));
+  EXPECT_EQ(m_store.QueryValue(h, "", nullptr, buffer, nullptr), kErrorInvalidParameter);
+  EXPECT_EQ(m_store.QueryValue(h, "Missing", &lType, nullptr, &lSize), kErrorFileNotFound);
+  EXPECT_EQ(m_store.SetValue(h, "x", kRegBinary, nullptr, 3), kErrorInvalidParameter);
+}
+
+TEST_F(SqliteStore, AccessRightsOfAHandleAreChecked) {
+  MustCreate("Rights\\Child");
+  HKey hQuery = 0;
+  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyQueryValue, hQuery), 0);
+  EXPECT_EQ(Set(hQuery, "x", kRegDword, {1, 0, 0, 0}), kErrorAccessDenied);
+  EXPECT_EQ(m_store.DeleteValue(hQuery, "x"), kErrorAccessDenied);
+  char sName[16];
+  EXPECT_EQ(m_store.EnumKey(hQuery, 0, sName, sizeof sName), kErrorAccessDenied);
+  HKey hNew = 0;
+  EXPECT_EQ(m_store.CreateKey(hQuery, "New", kKeyAllAccessOwn, hNew), kErrorAccessDenied);
+  HKey hEnum = 0;
+  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyEnumerateSubKeys, hEnum), 0);
+  EXPECT_EQ(m_store.EnumKey(hEnum, 0, sName, sizeof sName), 0);
+  uint32_t lSize = 0;
+  EXPECT_EQ(m_store.QueryValue(hEnum, "x", nullptr, nullptr, &lSize), kErrorAccessDenied);
+  // Relative opening and creating below an opened key.
+  HKey hAll = 0;
+  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyAllAccessOwn, hAll), 0);
+  EXPECT_EQ(m_store.CreateKey(hAll, "New\\Deeper", kKeyAllAccessOwn, hNew), 0);
+  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "rights\\new\\deeper", kKeyRead, hNew), 0);
+}
+
+TEST_F(SqliteStore, DeleteKeyRemovesOnlyLeavesWithTheirValues) {
+  const HKey h = MustCreate("Del\\Leaf");
+  ASSERT_EQ(Set(h, "v", kRegDword, {1, 0, 0, 0}), 0);
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), kErrorAccessDenied);  // has a sub-key
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del\\Missing"), kErrorFileNotFound);
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, ""), kErrorAccessDenied);  // roots stay
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "DEL\\LEAF"), 0);
+  // The open handle now names a deleted key.
+  uint32_t lSize = 0;
+  EXPECT_EQ(m_store.QueryValue(h, "v", nullptr, nullptr, &lSize), kErrorKeyDeleted);
+  // A key created again with the same name has no values and never meets the old handle.
+  const HKey hAgain = MustCreate("Del\\Leaf");
+  EXPECT_EQ(m_store.QueryValue(hAgain, "v", nullptr, nullptr, &lSize), kErrorFileNotFound);
+  EXPECT_EQ(Set(h, "v", kRegDword, {2, 0, 0, 0}), kErrorKeyDeleted);
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del\\Leaf"), 0);
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), 0);
+
+  const HKey hv = MustCreate("Vals");
+  ASSERT_EQ(Set(hv, "Gone", kRegSz, {0}), 0);
+  EXPECT_EQ(m_store.DeleteValue(hv, "GONE"), 0);
+  EXPECT_EQ(m_store.DeleteValue(hv, "Gone"), kErrorFileNotFound);
+}
+
+TEST_F(SqliteStore, EnumerationOrderAndBufferSizes) {
+  const HKey h = MustCreate("Enum");
+  for (const char* s : {"zeta", "Alpha", "beta", "Gamma"}) {
+    HKey hChild = 0;
+    ASSERT_EQ(m_store.CreateKey(h, s, kKeyAllAccessOwn, hChild), 0);
+  }
+  EXPECT_EQ(Keys(h), (std::vector<std::string>{"Alpha", "beta", "Gamma", "zeta"}));
+  char sSmall[5];
+  EXPECT_EQ(m_store.EnumKey(h, 0, sSmall, 5), kErrorMoreData);  // "Alpha" needs 6
+  EXPECT_EQ(m_store.EnumKey(h, 3, sSmall, 5), 0);
+  EXPECT_STREQ(sSmall, "zeta");
+  EXPECT_EQ(m_store.EnumKey(h, 4, sSmall, 5), kErrorNoMoreItems);
+
+  // Values come in the order they were created; overwriting keeps the place.
+  ASSERT_EQ(Set(h, "Second", kRegSz, {'2', 0}), 0);
+  ASSERT_EQ(Set(h, "a", kRegBinary, Bytes(300, 1)), 0);
+  ASSERT_EQ(Set(h, "", kRegSz, {0}), 0);
+  ASSERT_EQ(Set(h, "second", kRegDword, {1, 2, 3, 4}), 0);
+  EXPECT_EQ(Values(h), (std::vector<std::string>{"Second", "a", ""}));
+  uint32_t cch = 6;
+  uint32_t lType = 0;
+  uint32_t lSize = 0;
+  EXPECT_EQ(m_store.EnumValue(h, 0, sSmall, &cch, &lType, nullptr, &lSize), kErrorMoreData);
+  cch = 7;
+  char sName[7];
+  EXPECT_EQ(m_store.EnumValue(h, 0, sName, &cch, &lType, nullptr, &lSize), 0);
+  EXPECT_EQ(cch, 6u);
+  EXPECT_EQ(lType, static_cast<uint32_t>(kRegDword));
+  EXPECT_EQ(lSize, 4u);
+  cch = 7;
+  EXPECT_EQ(m_store.EnumValue(h, 3, sName, &cch, nullptr, nullptr, nullptr), kErrorNoMoreItems);
+
+  RegKeyInfo info;
+  ASSERT_EQ(m_store.QueryInfoKey(h, info), 0);
+  EXPECT_EQ(info.lSubKeys, 4u);
+  EXPECT_EQ(info.lMaxSubKeyLen, 5u);
+  EXPECT_EQ(info.lValues, 3u);
+  EXPECT_EQ(info.lMaxValueNameLen, 6u);
+  EXPECT_EQ(info.lMaxValueLen, 300u);
+  // Lengths count bytes: "Ä" is two.
+  HKey hU = MustCreate("Enum\\\xC3\x84");
+  ASSERT_EQ(Set(hU, "\xC3\x84\xC3\x84", kRegSz, {0}), 0);
+  ASSERT_EQ(m_store.QueryInfoKey(hU, info), 0);
+  EXPECT_EQ(info.lMaxValueNameLen, 4u);
+}
+
+TEST(ExpandEnvironment, KnownNamesExpandOthersStay) {
+  setenv("BRENNIC_TEST_DIR", "/data", 1);
+  unsetenv("BRENNIC_TEST_UNSET");
+  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_DIR%/x"), "/data/x");
+  EXPECT_EQ(ExpandEnvironmentText("100%ABC%"), "100%ABC%");
+  EXPECT_EQ(ExpandEnvironmentText("50%%"), "50%%");
+  EXPECT_EQ(ExpandEnvironmentText("50% to 75%"), "50% to 75%");
+  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%"),
+            "%BRENNIC_TEST_UNSET/data");
+  EXPECT_EQ(ExpandEnvironmentText("a%"), "a%");
+  EXPECT_EQ(ExpandEnvironmentText(std::string("%BRENNIC_TEST_DIR%\0tail", 23)), "/data");
+
+  test::cTempDir dir;
+  cSqliteRegistryStore store(dir.File("r.sqlite"));
+  const uint32_t n = store.ExpandEnvironment("%BRENNIC_TEST_DIR%", nullptr, 0);
+  EXPECT_EQ(n, 6u);
+  char sOut[6] = {'x', 'x', 'x', 'x', 'x', 'x'};
+  EXPECT_EQ(store.ExpandEnvironment("%BRENNIC_TEST_DIR%", sOut, 5), 6u);
+  EXPECT_EQ(sOut[0], 'x');  // too small: nothing written
+  EXPECT_EQ(store.ExpandEnvironment("%BRENNIC_TEST_DIR%", sOut, 6), 6u);
+  EXPECT_STREQ(sOut, "/data");
+  unsetenv("BRENNIC_TEST_DIR");
+}
+
+// Sets or clears an environment variable for one scope.
+class cScopedEnv {
+ public:
+  cScopedEnv(const char* sName, const char* sValue) : m_sName(sName) {
+    if (const char* p = std::getenv(sName)) m_old = p;
+    if (sValue != nullptr) {
+      setenv(sName, sValue, 1);
+    } else {
+      unsetenv(sName);
+    }
+  }
+  ~cScopedEnv() {
+    if (m_old) {
+      setenv(m_sName.c_str(), m_old->c_str(), 1);
+    } else {
+      unsetenv(m_sName.c_str());
+    }
+  }
+
+ private:
+  std::string m_sName;
+  std::optional<std::string> m_old;
+};
+
+TEST(DefaultRegistryPath, EnvironmentChoosesTheFile) {
+  {
+    cScopedEnv file("BRENNIC_REGISTRY", "/tmp/elsewhere.sqlite");
+    EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere.sqlite");
+  }
+  cScopedEnv file("BRENNIC_REGISTRY", nullptr);
+  {
+    cScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(DefaultRegistryPath(), "/cfg/brennic/registry.sqlite");
+  }
+  cScopedEnv home("HOME", "/home/someone");
+  {
+    cScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
+  }
+  cScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");  // ignored: must be absolute
+  EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
+}
+
+TEST(SqliteRegistryStore, CreatesMissingFolders) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("a/b/registry.sqlite");
+  cSqliteRegistryStore store(sFile);
+  EXPECT_TRUE(store.Persistent());
+  EXPECT_TRUE(std::filesystem::exists(sFile));
+}
+
+std::string ReadFile(const std::string& sPath) {
+  std::string sBytes(std::filesystem::file_size(sPath), '\0');
+  std::ifstream(sPath, std::ios::binary)
+      .read(sBytes.data(), static_cast<std::streamsize>(sBytes.size()));
+  return sBytes;
+}
+
+void WriteFile(const std::string& sPath, const std::string& sBytes) {
+  std::ofstream(sPath, std::ios::binary) << sBytes;
+}
+
+std::vector<std::string> DamagedCopies(const test::cTempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string s = entry.path().filename().string();
+    if (s.find(".damaged") != std::string::npos) names.push_back(s);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(SqliteRegistryStore, NotADatabaseIsMovedAsideAndReportedOnce) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  const std::string sGarbage =
+      "These are not the settings you are looking for.\n" + std::string(5000, '\x5A');
+  WriteFile(sFile, sGarbage);
+  test::cMessageBoxRecorder boxes;
+  {
+    cSqliteRegistryStore store(sFile);
+    EXPECT_TRUE(store.Persistent());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const test::ShownMessage& shown = boxes.Shown()[0];
+    EXPECT_EQ(shown.eIcon, eMsgIcon::Exclamation);
+    EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
+    EXPECT_NE(shown.sText.find(sFile), std::string::npos);
+    EXPECT_NE(shown.sText.find(store.DamagedCopy()), std::string::npos);
+    // Same folder, ".damaged" at the end, the bytes untouched.
+    const std::filesystem::path copy(store.DamagedCopy());
+    EXPECT_EQ(copy.parent_path(), dir.Path());
+    EXPECT_EQ(copy.extension(), ".damaged");
+    EXPECT_EQ(copy.filename().string().rfind("registry.sqlite.", 0), 0u);
+    EXPECT_EQ(ReadFile(store.DamagedCopy()), sGarbage);
+    // The fresh store is empty and keeps what is written.
+    HKey h = 0;
+    EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 2);
+    ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccessOwn, h), 0);
+    const uint8_t one[4] = {1, 0, 0, 0};
+    ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+  }
+  cSqliteRegistryStore again(sFile);
+  EXPECT_EQ(boxes.Shown().size(), 1u);  // nothing more to report
+  HKey h = 0;
+  EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
+  EXPECT_EQ(DamagedCopies(dir).size(), 1u);
+}
+
+TEST(SqliteRegistryStore, DamagedPagesAndForeignDatabasesAreMovedAside) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  {
+    cSqliteRegistryStore store(sFile);
+    HKey h = 0;
+    ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Big", kKeyAllAccessOwn, h), 0);
+    const std::vector<uint8_t> data(3000, 7);
+    for (int i = 0; i < 40; ++i) {
+      ASSERT_EQ(store.SetValue(h, "v" + std::to_string(i), kRegBinary, data.data(), 3000), 0);
+    }
+  }
+  // Fold the journal into the file, then scribble over the middle of it.
+  sqlite3* pDb = nullptr;
+  ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
+  sqlite3_exec(pDb, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr, nullptr,
+               nullptr);
+  sqlite3_close(pDb);
+  std::string sBytes = ReadFile(sFile);
+  ASSERT_GT(sBytes.size(), 20000u);
+  for (size_t i = 4096; i < 12288; ++i)
+    sBytes[i] = static_cast<char>(i * 31);
+  WriteFile(sFile, sBytes);
+
+  test::cMessageBoxRecorder boxes;
+  {
+    cSqliteRegistryStore store(sFile);
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_FALSE(store.DamagedCopy().empty());
+    EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
+  }
+
+  // A SQLite file of some other program under our name.
+  const std::string sForeign = dir.File("foreign.sqlite");
+  ASSERT_EQ(sqlite3_open(sForeign.c_str(), &pDb), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(pDb, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(pDb);
+  cSqliteRegistryStore foreign(sForeign);
+  EXPECT_EQ(boxes.Shown().size(), 2u);
+  EXPECT_FALSE(foreign.DamagedCopy().empty());
+  HKey h = 0;
+  EXPECT_EQ(foreign.CreateKey(kHKeyCurrentUser, "Works", kKeyAllAccessOwn, h), 0);
+  EXPECT_EQ(DamagedCopies(dir).size(), 2u);
+}
+
+TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
+  test::cTempDir dir;
+  WriteFile(dir.File("plain-file"), "x");
+  test::cMessageBoxRecorder boxes;
+  // A path below an ordinary file can never be created.
+  cSqliteRegistryStore store(dir.File("plain-file/registry.sqlite"));
+  EXPECT_FALSE(store.Persistent());
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_NE(boxes.Shown()[0].sText.find("not kept"), std::string::npos);
+  HKey h = 0;
+  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Mem", kKeyAllAccessOwn, h), 0);
+  const uint8_t one[4] = {1, 0, 0, 0};
+  EXPECT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+  EXPECT_EQ(ReadFile(dir.File("plain-file")), "x");
+}
+
+// --- Several processes on one file ------------------------------------------------------------
+
+constexpr uint32_t kBlobSize = 40000;  // several database pages
+
+std::vector<uint8_t> Pattern(uint32_t i) {
+  std::vector<uint8_t> data(kBlobSize, static_cast<uint8_t>(i * 7 + 1));
+  data[0] = static_cast<uint8_t>(i);
+  data[kBlobSize - 1] = static_cast<uint8_t>(i >> 8);
+  return data;
+}
+
+// The writer's loop: each round creates a key three levels deep in one call, then overwrites
+// the value "Current" with a pattern naming the round, and reports the round through fd.
+[[noreturn]] void BurstWriter(const std::string& sFile, const std::string& sRoot, int fd) {
+  cSqliteRegistryStore store(sFile);
+  const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (uint32_t i = 0; std::chrono::steady_clock::now() < tEnd; ++i) {
+    HKey h = 0;
+    if (store.CreateKey(kHKeyCurrentUser, sRoot + "\\K" + std::to_string(i) + "\\A\\B\\C",
+                        kKeyAllAccessOwn, h) != 0) {
+      _exit(2);
+    }
+    store.CloseKey(h);
+    if (store.CreateKey(kHKeyCurrentUser, sRoot, kKeyAllAccessOwn, h) != 0) _exit(3);
+    const std::vector<uint8_t> data = Pattern(i);
+    if (store.SetValue(h, "Current", kRegBinary, data.data(), kBlobSize) != 0) _exit(4);
+    store.CloseKey(h);
+    if (write(fd, "+", 1) != 1) _exit(5);
+  }
+  _exit(0);
+}
+
+TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  { cSqliteRegistryStore create(sFile); }  // no connection of ours is open across fork
+  constexpr int kRounds = 4;
+  for (int iRound = 0; iRound < kRounds; ++iRound) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      BurstWriter(sFile, "Burst" + std::to_string(iRound), fds[1]);
+    }
+    close(fds[1]);
+    // Let a few writes land, then kill at a moment that moves from round to round.
+    char c = 0;
+    for (int i = 0; i < 2 + iRound; ++i)
+      ASSERT_EQ(read(fds[0], &c, 1), 1);
+    usleep(static_cast<useconds_t>(300 + 900 * iRound));
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself";
+    close(fds[0]);
+  }
+
+  test::cMessageBoxRecorder boxes;
+  cSqliteRegistryStore store(sFile);
+  EXPECT_TRUE(boxes.Shown().empty()) << "the store reads as damaged";
+  for (int iRound = 0; iRound < kRounds; ++iRound) {
+    HKey hRoot = 0;
+    ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Burst" + std::to_string(iRound), kKeyRead, hRoot),
+              0);
+    // Every key of the three-level write is there with all its levels, or not at all.
+    char sName[64];
+    uint32_t lKeys = 0;
+    for (; store.EnumKey(hRoot, lKeys, sName, sizeof sName) == 0; ++lKeys) {
+      HKey hLeaf = 0;
+      EXPECT_EQ(store.OpenKey(hRoot, std::string(sName) + "\\A\\B\\C", kKeyRead, hLeaf), 0)
+          << sName;
+      store.CloseKey(hLeaf);
+    }
+    EXPECT_GE(lKeys, static_cast<uint32_t>(2 + iRound));
+    // The overwritten value is one whole pattern: of the last or the one before.
+    uint32_t lSize = kBlobSize;
+    std::vector<uint8_t> data(kBlobSize);
+    ASSERT_EQ(store.QueryValue(hRoot, "Current", nullptr, data.data(), &lSize), 0);
+    ASSERT_EQ(lSize, kBlobSize);
+    const uint32_t i = data[0] | (static_cast<uint32_t>(data[kBlobSize - 1]) << 8);
+    EXPECT_EQ(data, Pattern(i));
+    EXPECT_TRUE(i + 1 == lKeys || i + 2 == lKeys) << i << " of " << lKeys;
+  }
+}
+
+TEST(SqliteRegistryStore, TwoProcessesReadAndWriteAtOnce) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  { cSqliteRegistryStore create(sFile); }
+  constexpr int kWrites = 60;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  pid_t pids[2];
+  for (int iChild = 0; iChild < 2; ++iChild) {
+    pids[iChild] = fork();
+    ASSERT_GE(pids[iChild], 0);
+    if (pids[iChild] != 0) continue;
+    close(go[1]);
+    cSqliteRegistryStore store(sFile);
+    char c = 0;
+    if (read(go[0], &c, 1) != 0) _exit(9);  // both start when the parent closes the pipe
+    const std::string sMine = "Shared\\P" + std::to_string(iChild);
+    const std::string sTheirs = "Shared\\P" + std::to_string(1 - iChild);
+    for (int i = 0; i < kWrites; ++i) {
+      HKey h = 0;
+      int32_t r = store.CreateKey(kHKeyCurrentUser, sMine, kKeyAllAccessOwn, h);
+      const uint32_t lValue = static_cast<uint32_t>(1000 * iChild + i);
+      if (r == 0)
+        r = store.SetValue(h, "V" + std::to_string(i), kRegDword,
+                           reinterpret_cast<const uint8_t*>(&lValue), 4);
+      store.CloseKey(h);
+      if (r == 0) r = store.CreateKey(kHKeyCurrentUser, "Shared", kKeyAllAccessOwn, h);
+      if (r == 0)
+        r = store.SetValue(h, "Last", kRegDword, reinterpret_cast<const uint8_t*>(&lValue), 4);
+      store.CloseKey(h);
+      // Reading the other's key while it writes: missing (2) is fine, anything else is not.
+      if (r == 0 && store.OpenKey(kHKeyCurrentUser, sTheirs, kKeyRead, h) == 0) {
+        uint32_t lSize = 0;
+        const int32_t q = store.QueryValue(h, "V0", nullptr, nullptr, &lSize);
+        if (q != 0 && q != 2) r = q;
+        store.CloseKey(h);
+      }
+      if (r != 0) _exit(r > 250 ? 250 : r);
+    }
+    _exit(0);
+  }
+  close(go[0]);
+  close(go[1]);
+  for (const pid_t pid : pids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a writer saw result code " << WEXITSTATUS(status);
+  }
+  cSqliteRegistryStore store(sFile);
+  for (int iChild = 0; iChild < 2; ++iChild) {
+    HKey h = 0;
+    ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Shared\\P" + std::to_string(iChild), kKeyRead, h),
+              0);
+    for (int i = 0; i < kWrites; ++i) {
+      uint32_t lValue = 0;
+      uint32_t lSize = 4;
+      ASSERT_EQ(store.QueryValue(h, "V" + std::to_string(i), nullptr,
+                                 reinterpret_cast<uint8_t*>(&lValue), &lSize),
+                0);
+      EXPECT_EQ(lValue, static_cast<uint32_t>(1000 * iChild + i));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,98 @@
+#pragma once
+// Stand-ins for the desktop in widget tests: message boxes and common dialogs that answer from a
+// script and record what they were shown, and fixed screen metrics. Each installs itself for its
+// lifetime and puts the shipped service back when destroyed.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/GCommonDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/mWindowing.h"
+
+namespace brennic::test {
+
+struct sShownMessage {
+  std::string sText;
+  eMsgButtons eButtons;
+  eMsgIcon eIcon;
+  std::string sTitle;
+};
+
+class cScriptedMessageBoxes final : public IMessageBoxService {
+ public:
+  cScriptedMessageBoxes();
+  ~cScriptedMessageBoxes() override;
+  cScriptedMessageBoxes(const cScriptedMessageBoxes&) = delete;
+  cScriptedMessageBoxes& operator=(const cScriptedMessageBoxes&) = delete;
+
+  // Answers given in turn; when none is left, OK boxes answer OK and Yes/No/Cancel boxes Cancel.
+  void Answer(eMsgResult eResult) { m_answers.push_back(eResult); }
+  // Runs while each box is shown, before it answers.
+  std::function<void(const sShownMessage&)> OnShow;
+
+  const std::vector<sShownMessage>& Shown() const { return m_shown; }
+
+  eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
+                  const std::string& sTitle) override;
+
+ private:
+  std::deque<eMsgResult> m_answers;
+  std::vector<sShownMessage> m_shown;
+};
+
+class cScriptedCommonDialogs final : public ICommonDialogService {
+ public:
+  cScriptedCommonDialogs();
+  ~cScriptedCommonDialogs() override;
+  cScriptedCommonDialogs(const cScriptedCommonDialogs&) = delete;
+  cScriptedCommonDialogs& operator=(const cScriptedCommonDialogs&) = delete;
+
+  // The next file dialog chooses these files (filter index 0: keep the one asked for).
+  void ChooseFiles(std::vector<std::string> files, int32_t lFilterIndex = 0);
+  // The next file dialog is cancelled (also the answer when nothing is queued).
+  void CancelFile();
+  const std::vector<sFileDialogRequest>& FileRequests() const { return m_fileRequests; }
+
+  // Answers of the other dialogs; unset ones cancel.
+  std::function<bool(int32_t&, std::array<int32_t, 16>&, uint32_t)> OnChooseColor;
+  std::function<bool(QFont&, uint32_t)> OnChooseFont;
+  std::function<bool(sPrintSettings&, uint32_t)> OnPrint;
+  std::function<bool(sPageSetupSettings&, uint32_t)> OnPageSetup;
+
+  bool ChooseFile(const sFileDialogRequest& request, sFileDialogChoice& choice) override;
+  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& customColors, uint32_t lFlags,
+                   QWidget* pOwner) override;
+  bool ChooseFont(QFont& font, int32_t lMinSize, int32_t lMaxSize, uint32_t lFlags,
+                  QWidget* pOwner) override;
+  bool Print(QPrinter& printer, sPrintSettings& settings, uint32_t lFlags,
+             QWidget* pOwner) override;
+  bool PageSetup(QPrinter& printer, sPageSetupSettings& settings, uint32_t lFlags,
+                 QWidget* pOwner) override;
+
+ private:
+  struct sAnswer {
+    std::vector<std::string> files;  // empty: cancel
+    int32_t lFilterIndex = 0;
+  };
+  std::deque<sAnswer> m_fileAnswers;
+  std::vector<sFileDialogRequest> m_fileRequests;
+};
+
+// Fixed screen metrics for the lifetime of the object: 15 twips per pixel both ways unless
+// given otherwise. Nested ones put back what they replaced.
+class cScopedScreenMetrics final {
+ public:
+  explicit cScopedScreenMetrics(sScreenMetrics metrics = {})
+      : m_previous(OverrideScreenMetrics(metrics)) {}
+  ~cScopedScreenMetrics() { OverrideScreenMetrics(m_previous); }
+  cScopedScreenMetrics(const cScopedScreenMetrics&) = delete;
+  cScopedScreenMetrics& operator=(const cScopedScreenMetrics&) = delete;
+
+ private:
+  std::optional<sScreenMetrics> m_previous;
+};
+
+}  // namespace brennic::test

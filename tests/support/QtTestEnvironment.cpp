@@ -1,0 +1,34 @@
+// One QApplication for every widget test of an executable, created before the first test and
+// destroyed after the last. Settings and standard paths are redirected to Qt's test locations so
+// that no test reads or writes the user's own.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <memory>
+
+namespace {
+
+class cQtEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    // Offscreen unless the caller chose a display (a test run under Xvfb sets "xcb").
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    m_pApp = std::make_unique<QApplication>(m_argc, m_argv);
+    QApplication::setApplicationName("Brennic");
+  }
+  void TearDown() override { m_pApp.reset(); }
+
+ private:
+  char m_arg0[16] = "brennic-tests";
+  char* m_argv[2] = {m_arg0, nullptr};
+  int m_argc = 1;
+  std::unique_ptr<QApplication> m_pApp;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_pQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new cQtEnvironment);
+
+}  // namespace
