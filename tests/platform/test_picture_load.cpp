@@ -85,14 +85,15 @@ TEST(LoadBitmap, PaletteBitmapsOfOneFourAndEightBits) {
 }
 
 TEST(LoadBitmap, SixteenBitFiveFiveFive) {
-  // Full and empty 5-bit channels: red, green, blue, white; 8 bytes, no padding.
+  // Full and empty 5-bit channels: red, green, blue, white; 8 bytes, no padding. A 5-bit channel
+  // widens by a shift, as the Windows drawing layer does it: 31 becomes 248.
   cBytes row;
   row.U16(0x7C00).U16(0x03E0).U16(0x001F).U16(0x7FFF);
   const auto img = test::LoadBytesAsImage(test::BmpFile(4, 1, 16, {}, row.Bytes()));
-  EXPECT_EQ(Shown(*img, 0, 0), kRed);
-  EXPECT_EQ(Shown(*img, 1, 0), kGreen);
-  EXPECT_EQ(Shown(*img, 2, 0), kBlue);
-  EXPECT_EQ(Shown(*img, 3, 0), kWhite);
+  EXPECT_EQ(Shown(*img, 0, 0), (Bgr{0, 0, 248}));
+  EXPECT_EQ(Shown(*img, 1, 0), (Bgr{0, 248, 0}));
+  EXPECT_EQ(Shown(*img, 2, 0), (Bgr{248, 0, 0}));
+  EXPECT_EQ(Shown(*img, 3, 0), (Bgr{248, 248, 248}));
 }
 
 TEST(LoadBitmap, ThirtyTwoBitIgnoresTheFourthByte) {
