@@ -60,8 +60,18 @@ std::vector<std::string> Split(const std::string& s, char c) {
   }
 }
 
+// An entry without its binding yet.
+cOperation Op(std::string sName, std::string sArgHint, bool bArgOptional, std::string sSummary) {
+  cOperation op;
+  op.sName = std::move(sName);
+  op.sArgHint = std::move(sArgHint);
+  op.bArgOptional = bArgOptional;
+  op.sSummary = std::move(sSummary);
+  return op;
+}
+
 cOperation NoArg(std::string sName, std::string sSummary, cOperationStep step) {
-  cOperation op{sName, "", false, std::move(sSummary), nullptr, {}, {}};
+  cOperation op = Op(sName, "", false, std::move(sSummary));
   op.Bind = [sName, step](const std::string& sArg, IOperationContext&) {
     if (!sArg.empty()) Bad(sName, "takes no argument");
     return step;
@@ -108,14 +118,10 @@ std::vector<cOperation> BuildTable() {
       Filter("maximum-rank", "Maximum Rank: 3 x 3 maximum (ProcessImage 11)", eMaximumRank));
 
   {
-    cOperation op{"custom",
-                  "N:W:v1,v2,...",
-                  false,
-                  "custom N x N kernel (N = 3, 5, 7 or 9) with weight W, values row by row from "
-                  "the top row",
-                  nullptr,
-                  {},
-                  {}};
+    cOperation op =
+        Op("custom", "N:W:v1,v2,...", false,
+           "custom N x N kernel (N = 3, 5, 7 or 9) with weight W, values row by row from "
+           "the top row");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const auto parts = Split(sArg, ':');
       if (parts.size() != 3) Bad("custom", "expected custom=N:W:v1,v2,...");
@@ -163,7 +169,7 @@ std::vector<cOperation> BuildTable() {
     };
   }
   {
-    cOperation op{"fade", "N", false, "Fade: every channel times N / 255", nullptr, {}, {}};
+    cOperation op = Op("fade", "N", false, "Fade: every channel times N / 255");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const int32_t n = ParseInt("fade", sArg, "the amount N");
       return [n](cImageDocumentCore& d) { d.Engine().Fade(d.Picture(), n); };
@@ -177,8 +183,7 @@ std::vector<cOperation> BuildTable() {
   t.push_back(NoArg("bw", "B/W: black and white by error diffusion",
                     [](cImageDocumentCore& d) { d.BlackAndWhite(); }));
   {
-    cOperation op{"colourise", "H", false, "Colourise with hue H (sextants), saturation 0.5",
-                  nullptr,     {},  {}};
+    cOperation op = Op("colourise", "H", false, "Colourise with hue H (sextants), saturation 0.5");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const float h = ParseFloat("colourise", sArg, "the hue H");
       return [h](cImageDocumentCore& d) { d.Colourise(h); };
@@ -187,10 +192,8 @@ std::vector<cOperation> BuildTable() {
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"noise", "P[,random]",
-                  false,   "Add noise of amplitude P per cent; with ,random only some pixels",
-                  nullptr, {},
-                  {}};
+    cOperation op = Op("noise", "P[,random]", false,
+                       "Add noise of amplitude P per cent; with ,random only some pixels");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const auto parts = Split(sArg, ',');
       if (parts.size() > 2 || (parts.size() == 2 && parts[1] != "random")) {
@@ -204,8 +207,7 @@ std::vector<cOperation> BuildTable() {
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"palette", "FILE", false, "Reduce to the colours of a palette file",
-                  nullptr,   {},     {}};
+    cOperation op = Op("palette", "FILE", false, "Reduce to the colours of a palette file");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       if (sArg.empty()) Bad("palette", "expected palette=FILE");
       return [sArg](cImageDocumentCore& d) { d.ApplyPalette(sArg); };
@@ -214,7 +216,7 @@ std::vector<cOperation> BuildTable() {
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"resample", "WxH", false, "Resample to W x H pixels (bilinear)", nullptr, {}, {}};
+    cOperation op = Op("resample", "WxH", false, "Resample to W x H pixels (bilinear)");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const size_t x = sArg.find('x');
       if (x == std::string::npos) Bad("resample", "expected resample=WxH");
@@ -227,10 +229,8 @@ std::vector<cOperation> BuildTable() {
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"add",   "FILE:M1:O1:M2:O2",
-                  false,   "Add Images: (current + O1) x M1 + (FILE + O2) x M2",
-                  nullptr, {},
-                  {}};
+    cOperation op =
+        Op("add", "FILE:M1:O1:M2:O2", false, "Add Images: (current + O1) x M1 + (FILE + O2) x M2");
     op.Bind = [](const std::string& sArg, IOperationContext& ctx) -> cOperationStep {
       // The numbers are the last four fields, so the file name may itself hold colons.
       auto parts = Split(sArg, ':');
@@ -253,7 +253,7 @@ std::vector<cOperation> BuildTable() {
        {std::tuple<const char*, int32_t, const char*>{"darkest", 2,
                                                       "Darkest: keep the darker pixel"},
         {"lightest", 3, "Lightest: keep the lighter pixel"}}) {
-    cOperation op{sName, "FILE", false, sSummary, nullptr, {}, {}};
+    cOperation op = Op(sName, "FILE", false, sSummary);
     op.Bind = [name = std::string(sName), type = eType](const std::string& sArg,
                                                         IOperationContext& ctx) {
       if (sArg.empty()) Bad(name, "expected " + name + "=FILE");
