@@ -1,0 +1,596 @@
+#include "FilterKernels.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <type_traits>
+
+#include "mSimd.h"
+
+// Vectors never cross a call here: every helper taking one is inlined into a cloned function, so
+// GCC's note about the AVX-512 calling convention concerns no code of ours.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace brennic {
+
+namespace {
+
+#define FILTER_INLINE inline __attribute__((always_inline))
+
+// Sixty-four bytes: one AVX-512 register, two AVX2 or four SSE2 registers.
+typedef uint8_t vU8x64 __attribute__((vector_size(64)));
+typedef uint8_t vU8x32 __attribute__((vector_size(32)));
+typedef uint8_t vU8x16 __attribute__((vector_size(16)));
+typedef uint16_t vU16x32 __attribute__((vector_size(64)));
+typedef int16_t vS16x32 __attribute__((vector_size(64)));
+typedef uint32_t vU32x16 __attribute__((vector_size(64)));
+typedef int32_t vS32x16 __attribute__((vector_size(64)));
+typedef uint32_t vU32x32 __attribute__((vector_size(128)));
+typedef double vF64x16 __attribute__((vector_size(128)));
+
+// --- Lane helpers: the same arithmetic for a whole vector or for one scalar --------------------
+
+template <typename V>
+FILTER_INLINE V Load(const void* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V>
+FILTER_INLINE V LoadLane(const uint8_t* p) {
+  if constexpr (std::is_arithmetic_v<V>) {
+    return *p;
+  } else {
+    return Load<V>(p);
+  }
+}
+// Stores the first lBytes bytes of v (all of them when lBytes >= sizeof v).
+template <typename V>
+FILTER_INLINE void StoreUpTo(uint8_t* p, V v, int64_t lBytes) {
+  if (lBytes >= int64_t{sizeof v}) {
+    std::memcpy(p, &v, sizeof v);
+  } else {
+    std::memcpy(p, &v, static_cast<size_t>(lBytes));
+  }
+}
+template <typename V>
+FILTER_INLINE V Splat(int32_t x) {
+  if constexpr (std::is_arithmetic_v<V>) {
+    return V(x);
+  } else {
+    using Element = std::remove_cvref_t<decltype(V{}[0])>;
+    return V{} + static_cast<Element>(x);
+  }
+}
+template <typename V>
+FILTER_INLINE V Min(V a, V b) {
+  return a < b ? a : b;
+}
+template <typename V>
+FILTER_INLINE V Max(V a, V b) {
+  return a > b ? a : b;
+}
+
+// Runs fn over bytes [lFirst, lLast) of pOut: 64 at a time, then the rest one by one. fn takes a
+// tag of the lane type (vU8x64 or uint8_t) and the byte offset and returns that lane type.
+template <typename Fn>
+FILTER_INLINE void ForEachByte(uint8_t* pOut, int64_t lFirst, int64_t lLast, Fn fn) {
+  int64_t b = lFirst;
+  for (; b + 64 <= lLast; b += 64) {
+    const vU8x64 v = fn(vU8x64{}, b);
+    std::memcpy(pOut + b, &v, sizeof v);
+  }
+  for (; b < lLast; ++b)
+    pOut[b] = fn(uint8_t{}, b);
+}
+
+// --- Byte filters: rank and emboss work on the bytes themselves ------------------------------
+
+template <bool bMaximum, typename V>
+FILTER_INLINE V Rank3x3(const uint8_t* const* pSource, int64_t b) {
+  V m = LoadLane<V>(pSource[1] + b);
+  for (int j = 0; j < 3; ++j) {
+    for (int i = -3; i <= 3; i += 3) {
+      const V v = LoadLane<V>(pSource[j] + b + i);
+      m = bMaximum ? Max(m, v) : Min(m, v);
+    }
+  }
+  return m;
+}
+
+BRENNIC_SIMD_CLONES void MinimumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
+                                    int64_t lLast) {
+  ForEachByte(
+      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+        return Rank3x3<false, decltype(tag)>(pSource, b);
+      });
+}
+
+BRENNIC_SIMD_CLONES void MaximumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
+                                    int64_t lLast) {
+  ForEachByte(
+      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+        return Rank3x3<true, decltype(tag)>(pSource, b);
+      });
+}
+
+// clamp(v + 127) for v in 0..255.
+template <typename V>
+FILTER_INLINE V Plus127(V v) {
+  return V(Min(v, Splat<V>(128)) + Splat<V>(127));
+}
+
+// The emboss kernel's sum is upper right - lower left; clamped to 0..255 it is the saturated
+// difference.
+BRENNIC_SIMD_CLONES void EmbossRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
+                                   int64_t lLast) {
+  ForEachByte(
+      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+        using V = decltype(tag);
+        const V upperRight = LoadLane<V>(pSource[2] + b + 3);
+        const V lowerLeft = LoadLane<V>(pSource[0] + b - 3);
+        return Plus127(V(Max(upperRight, lowerLeft) - lowerLeft));
+      });
+}
+
+BRENNIC_SIMD_CLONES void EmbossBorder(uint8_t* p, int64_t lBytes) {
+  ForEachByte(
+      p, 0, lBytes, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+        return Plus127(LoadLane<decltype(tag)>(p + b));
+      });
+}
+
+// --- Weighted sums -------------------------------------------------------------------------
+//
+// Sums read the original rows widened to the sum's lane type (16 or 32 bits), so each source
+// byte is widened once however many taps read it. Lanes wrap around like any unsigned integer;
+// the kernel's bounds guarantee that the true sum fits the signed lane, so the wrapped value is
+// the true sum.
+
+// Exact floor(s / d) for 0 <= s <= lCap <= 32767, as (s * lMultiplier) >> lShift.
+struct cQuotient16 {
+  int32_t lSign;  // sign of the weight: the sum is multiplied by it first
+  int32_t lCap;   // min(255 d, 32767): larger sums give 255 anyway
+  uint32_t lMultiplier;
+  int32_t lShift;
+};
+
+std::optional<cQuotient16> MakeQuotient16(int32_t lWeight) {
+  const int64_t d = lWeight < 0 ? -int64_t{lWeight} : int64_t{lWeight};
+  cQuotient16 q{lWeight < 0 ? -1 : 1, static_cast<int32_t>(std::min<int64_t>(255 * d, 32767)), 0,
+                16};
+  if (d <= 32767) {
+    int32_t lLog = 0;
+    while ((int64_t{2} << lLog) <= d)
+      ++lLog;
+    q.lShift = 16 + lLog;
+    q.lMultiplier = static_cast<uint32_t>(((int64_t{1} << q.lShift) + d - 1) / d);
+  }
+  for (int64_t s = 0; s <= q.lCap; ++s) {
+    if (((uint64_t(s) * q.lMultiplier) >> q.lShift) != uint64_t(s / d)) return std::nullopt;
+  }
+  return q;
+}
+
+// The step after the quotient q, which is already within 0..255.
+template <EConvolveStep eStep, typename V>
+FILTER_INLINE V ApplyStep(V q, V centre) {
+  if constexpr (eStep == EConvolveStep::eUnsharp) {
+    return Min(Max(V(centre + centre - q), Splat<V>(0)), Splat<V>(255));
+  } else if constexpr (eStep == EConvolveStep::eEmboss) {
+    return Min(V(q + 127), Splat<V>(255));
+  } else {
+    return q;
+  }
+}
+
+// Kernels whose sums are written out: the built-in ones (as box sums plus a multiple of the
+// centre), and any kernel of a given size. A kernel equal to a built-in one takes its shape,
+// whatever its weight.
+enum class EShape {
+  eBlur,         // box 3 x 3
+  eBlurMore,     // box 5 x 5
+  eSoften,       // box 3 x 3 + 3 centre
+  eSoftenMore,   // box 5 x 5 + box 3 x 3 + 10 centre
+  eSharpen,      // 16 centre - box 3 x 3
+  eSharpenMore,  // 5 centre - the four edge neighbours
+  eKernel3,      // any 3 x 3 .. 9 x 9 kernel, value by value
+  eKernel5,
+  eKernel7,
+  eKernel9,
+};
+
+int32_t ShapeValue(EShape eShape, int32_t i, int32_t j) {
+  const int32_t d = std::max(i < 0 ? -i : i, j < 0 ? -j : j);
+  switch (eShape) {
+    case EShape::eBlur:
+    case EShape::eBlurMore:
+      return 1;
+    case EShape::eSoften:
+      return d == 0 ? 4 : 1;
+    case EShape::eSoftenMore:
+      return d == 0 ? 12 : (d == 1 ? 2 : 1);
+    case EShape::eSharpen:
+      return d == 0 ? 15 : -1;
+    case EShape::eSharpenMore:
+      return d == 0 ? 5 : (i == 0 || j == 0 ? -1 : 0);
+    default:
+      return 0;
+  }
+}
+
+constexpr int32_t ShapeHalf(EShape eShape) {
+  switch (eShape) {
+    case EShape::eBlurMore:
+    case EShape::eSoftenMore:
+    case EShape::eKernel5:
+      return 2;
+    case EShape::eKernel7:
+      return 3;
+    case EShape::eKernel9:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+// 32 widened source lanes of one output block: At(i, j) starts at byte b + 3i of row y + j.
+struct cBlock16 {
+  const uint16_t* const* pRow;  // rows y - h .. y + h
+  int32_t h;
+  int64_t b;
+  FILTER_INLINE vU16x32 At(int32_t i, int32_t j) const {
+    return Load<vU16x32>(pRow[j + h] + b + 3 * i);
+  }
+};
+
+template <int32_t R>
+FILTER_INLINE vU16x32 Box(const cBlock16& at) {
+  vU16x32 s = {};
+#pragma GCC unroll 9
+  for (int32_t j = -R; j <= R; ++j) {
+#pragma GCC unroll 9
+    for (int32_t i = -R; i <= R; ++i)
+      s += at.At(i, j);
+  }
+  return s;
+}
+
+template <EShape eShape>
+FILTER_INLINE vU16x32 ShapeSum(const cBlock16& at, const vU16x32* pK) {
+  constexpr int32_t h = ShapeHalf(eShape);
+  const vU16x32 c = at.At(0, 0);
+  if constexpr (eShape == EShape::eBlur || eShape == EShape::eBlurMore) {
+    return Box<h>(at);
+  } else if constexpr (eShape == EShape::eSoften) {
+    return Box<1>(at) + c * 3;
+  } else if constexpr (eShape == EShape::eSoftenMore) {
+    return Box<2>(at) + Box<1>(at) + c * 10;
+  } else if constexpr (eShape == EShape::eSharpen) {
+    return c * 16 - Box<1>(at);
+  } else if constexpr (eShape == EShape::eSharpenMore) {
+    return c * 5 - at.At(-1, 0) - at.At(1, 0) - at.At(0, -1) - at.At(0, 1);
+  } else {
+    vU16x32 s = {};
+#pragma GCC unroll 9
+    for (int32_t j = -h; j <= h; ++j) {
+#pragma GCC unroll 9
+      for (int32_t i = -h; i <= h; ++i)
+        s += at.At(i, j) * pK[(j + h) * (2 * h + 1) + i + h];
+    }
+    return s;
+  }
+}
+
+struct cSumRow16 {
+  const uint16_t* const* pRow;  // widened original rows y - h .. y + h
+  const vU16x32* pK;            // the kernel values, each in every lane (eKernel shapes)
+  cQuotient16 q;
+  uint8_t* pOut;
+  int64_t lFirst;
+  int64_t lLast;
+};
+
+template <EShape eShape, EConvolveStep eStep>
+FILTER_INLINE void SumRowLoop(const cSumRow16& r) {
+  const vS16x32 sign = Splat<vS16x32>(r.q.lSign), cap = Splat<vS16x32>(r.q.lCap), zero = {};
+  for (int64_t b = r.lFirst; b < r.lLast; b += 32) {
+    const cBlock16 at{r.pRow, ShapeHalf(eShape), b};
+    const vS16x32 s = Min(Max(vS16x32(ShapeSum<eShape>(at, r.pK)) * sign, zero), cap);
+    vU32x32 wide = __builtin_convertvector(vU16x32(s), vU32x32) * r.q.lMultiplier;
+    wide >>= r.q.lShift;
+    const vS16x32 v =
+        ApplyStep<eStep>(__builtin_convertvector(wide, vS16x32), vS16x32(at.At(0, 0)));
+    StoreUpTo(r.pOut + b, __builtin_convertvector(v, vU8x32), r.lLast - b);
+  }
+}
+
+template <EShape eShape>
+FILTER_INLINE void SumRowForStep(const cSumRow16& r, EConvolveStep eStep) {
+  switch (eStep) {
+    case EConvolveStep::eQuotient:
+      return SumRowLoop<eShape, EConvolveStep::eQuotient>(r);
+    case EConvolveStep::eUnsharp:
+      return SumRowLoop<eShape, EConvolveStep::eUnsharp>(r);
+    case EConvolveStep::eEmboss:
+      return SumRowLoop<eShape, EConvolveStep::eEmboss>(r);
+  }
+}
+
+BRENNIC_SIMD_CLONES void SumRow(const cSumRow16& r, EShape eShape, EConvolveStep eStep) {
+  switch (eShape) {
+    case EShape::eBlur:
+      return SumRowForStep<EShape::eBlur>(r, eStep);
+    case EShape::eBlurMore:
+      return SumRowForStep<EShape::eBlurMore>(r, eStep);
+    case EShape::eSoften:
+      return SumRowForStep<EShape::eSoften>(r, eStep);
+    case EShape::eSoftenMore:
+      return SumRowForStep<EShape::eSoftenMore>(r, eStep);
+    case EShape::eSharpen:
+      return SumRowForStep<EShape::eSharpen>(r, eStep);
+    case EShape::eSharpenMore:
+      return SumRowForStep<EShape::eSharpenMore>(r, eStep);
+    case EShape::eKernel3:
+      return SumRowForStep<EShape::eKernel3>(r, eStep);
+    case EShape::eKernel5:
+      return SumRowForStep<EShape::eKernel5>(r, eStep);
+    case EShape::eKernel7:
+      return SumRowForStep<EShape::eKernel7>(r, eStep);
+    case EShape::eKernel9:
+      return SumRowForStep<EShape::eKernel9>(r, eStep);
+  }
+}
+
+// Sums that need 32 bits: the kernel's non-zero taps one by one, divided in double precision
+// (every 32-bit sum and weight is exact there, and so is the truncated quotient).
+struct cTap {
+  int32_t lRow;     // j + half: index into the source rows
+  int32_t lOffset;  // 3 i: byte offset of the neighbour
+  int32_t lValue;
+};
+
+struct cSumRow32 {
+  const uint32_t* const* pTap;  // per tap: widened source row + tap offset
+  const uint32_t* pK;           // per tap: kernel value (wrapped to 32 bits)
+  int32_t lTaps;
+  const uint32_t* pCentre;  // widened original of the output row
+  double dWeight;
+  uint8_t* pOut;
+  int64_t lFirst;
+  int64_t lLast;
+};
+
+template <EConvolveStep eStep>
+FILTER_INLINE void SumRowLoop(const cSumRow32& r) {
+  for (int64_t b = r.lFirst; b < r.lLast; b += 16) {
+    vU32x16 acc = {};
+    for (int32_t t = 0; t < r.lTaps; ++t)
+      acc += Load<vU32x16>(r.pTap[t] + b) * r.pK[t];
+    const vF64x16 quotient = __builtin_convertvector(vS32x16(acc), vF64x16) / r.dWeight;
+    vS32x16 v = __builtin_convertvector(quotient, vS32x16);
+    v = Min(Max(v, Splat<vS32x16>(0)), Splat<vS32x16>(255));
+    v = ApplyStep<eStep>(v, vS32x16(Load<vU32x16>(r.pCentre + b)));
+    StoreUpTo(r.pOut + b, __builtin_convertvector(v, vU8x16), r.lLast - b);
+  }
+}
+
+BRENNIC_SIMD_CLONES void SumRow(const cSumRow32& r, EConvolveStep eStep) {
+  switch (eStep) {
+    case EConvolveStep::eQuotient:
+      return SumRowLoop<EConvolveStep::eQuotient>(r);
+    case EConvolveStep::eUnsharp:
+      return SumRowLoop<EConvolveStep::eUnsharp>(r);
+    case EConvolveStep::eEmboss:
+      return SumRowLoop<EConvolveStep::eEmboss>(r);
+  }
+}
+
+// pOut[0 .. lBytes) = p[0 .. lBytes), then zeros up to lTotal (what the last block overreads).
+template <typename Narrow, typename Wide, typename Lane>
+FILTER_INLINE void WidenLoop(const uint8_t* p, Lane* pOut, int64_t lBytes, int64_t lTotal) {
+  constexpr int64_t kLanes = sizeof(Narrow);
+  int64_t b = 0;
+  for (; b + kLanes <= lBytes; b += kLanes) {
+    const Wide v = __builtin_convertvector(Load<Narrow>(p + b), Wide);
+    std::memcpy(pOut + b, &v, sizeof v);
+  }
+  for (; b < lBytes; ++b)
+    pOut[b] = p[b];
+  for (; b < lTotal; ++b)
+    pOut[b] = 0;
+}
+
+BRENNIC_SIMD_CLONES void Widen(const uint8_t* p, uint16_t* pOut, int64_t lBytes, int64_t lTotal) {
+  WidenLoop<vU8x32, vU16x32>(p, pOut, lBytes, lTotal);
+}
+
+BRENNIC_SIMD_CLONES void Widen(const uint8_t* p, uint32_t* pOut, int64_t lBytes, int64_t lTotal) {
+  WidenLoop<vU8x16, vU32x16>(p, pOut, lBytes, lTotal);
+}
+
+// The widened original rows y - h .. y + h of the output row, kept per thread between the rows
+// of a strip (row r in slot r mod 2h + 1) so that only row y + h is new. Each row has one
+// vector of zeros after its end for the last block to read.
+template <typename Lane>
+const Lane* const* WidenedRows(const cFilterRow& row, int64_t h) {
+  constexpr int64_t kLanes = 64 / sizeof(Lane);
+  thread_local std::vector<Lane> ring;
+  thread_local std::vector<const Lane*> rows;
+  const int64_t lSlots = 2 * h + 1;
+  const int64_t lRowBytes = row.lLast + 3 * h;
+  const int64_t lLength = lRowBytes + kLanes;
+  ring.resize(static_cast<size_t>(lSlots * lLength));
+  rows.resize(static_cast<size_t>(lSlots));
+  auto slot = [&](int64_t r) { return ring.data() + (r % lSlots) * lLength; };
+  for (int64_t j = row.bStripStart ? 0 : 2 * h; j <= 2 * h; ++j)
+    Widen(row.pSource[j], slot(row.y - h + j), lRowBytes, lLength);
+  for (int64_t j = 0; j <= 2 * h; ++j)
+    rows[static_cast<size_t>(j)] = slot(row.y - h + j);
+  return rows.data();
+}
+
+// --- The filters ---------------------------------------------------------------------------
+
+// A convolution's border: untouched, or + 127 for the emboss step.
+class cConvolution : public cNeighbourhoodFilter {
+ public:
+  cConvolution(int32_t lHalf, EConvolveStep eStep) : cNeighbourhoodFilter(lHalf), m_eStep(eStep) {}
+  bool ChangesBorder() const override { return m_eStep == EConvolveStep::eEmboss; }
+  void Border(uint8_t* p, int64_t lBytes) const override { EmbossBorder(p, lBytes); }
+
+ protected:
+  EConvolveStep m_eStep;
+};
+
+class cSum16Filter final : public cConvolution {
+ public:
+  cSum16Filter(int32_t lSize, const std::vector<int32_t>& lValues, EShape eShape, cQuotient16 q,
+               EConvolveStep eStep)
+      : cConvolution(lSize / 2, eStep), m_eShape(eShape), m_q(q), m_k(lValues.size()) {
+    for (size_t t = 0; t < lValues.size(); ++t)
+      m_k[t] = Splat<vU16x32>(static_cast<uint16_t>(lValues[t]));
+  }
+  void Row(const cFilterRow& row) const override {
+    const cSumRow16 r{
+        WidenedRows<uint16_t>(row, Half()), m_k.data(), m_q, row.pOut, row.lFirst, row.lLast};
+    SumRow(r, m_eShape, m_eStep);
+  }
+
+ private:
+  EShape m_eShape;
+  cQuotient16 m_q;
+  std::vector<vU16x32> m_k;
+};
+
+class cSum32Filter final : public cConvolution {
+ public:
+  cSum32Filter(int32_t lHalf, const std::vector<cTap>& taps, int32_t lWeight, EConvolveStep eStep)
+      : cConvolution(lHalf, eStep), m_taps(taps), m_dWeight(lWeight) {
+    for (const cTap& t : taps)
+      m_k.push_back(static_cast<uint32_t>(t.lValue));
+  }
+  void Row(const cFilterRow& row) const override {
+    const uint32_t* const* pRow = WidenedRows<uint32_t>(row, Half());
+    thread_local std::vector<const uint32_t*> tapRows;
+    tapRows.resize(m_taps.size());
+    for (size_t t = 0; t < m_taps.size(); ++t)
+      tapRows[t] = pRow[m_taps[t].lRow] + m_taps[t].lOffset;
+    SumRow(cSumRow32{tapRows.data(), m_k.data(), static_cast<int32_t>(m_k.size()), pRow[Half()],
+                     m_dWeight, row.pOut, row.lFirst, row.lLast},
+           m_eStep);
+  }
+
+ private:
+  std::vector<cTap> m_taps;
+  std::vector<uint32_t> m_k;
+  double m_dWeight;
+};
+
+// Sums beyond 32 bits (kernels with huge values): plain 64-bit arithmetic, one byte at a time.
+class cSum64Filter final : public cConvolution {
+ public:
+  cSum64Filter(int32_t lHalf, const std::vector<cTap>& taps, int32_t lWeight, EConvolveStep eStep)
+      : cConvolution(lHalf, eStep), m_taps(taps), m_lWeight(lWeight) {}
+  void Row(const cFilterRow& row) const override {
+    for (int64_t b = row.lFirst; b < row.lLast; ++b) {
+      int64_t s = 0;
+      for (const cTap& t : m_taps)
+        s += int64_t{t.lValue} * row.pSource[t.lRow][b + t.lOffset];
+      int64_t v = std::clamp<int64_t>(s / m_lWeight, 0, 255);
+      if (m_eStep == EConvolveStep::eUnsharp) {
+        v = ApplyStep<EConvolveStep::eUnsharp>(v, int64_t{row.pSource[Half()][b]});
+      } else if (m_eStep == EConvolveStep::eEmboss) {
+        v = ApplyStep<EConvolveStep::eEmboss>(v, v);
+      }
+      row.pOut[b] = static_cast<uint8_t>(v);
+    }
+  }
+
+ private:
+  std::vector<cTap> m_taps;
+  int64_t m_lWeight;
+};
+
+class cEmbossFilter final : public cConvolution {
+ public:
+  cEmbossFilter() : cConvolution(1, EConvolveStep::eEmboss) {}
+  void Row(const cFilterRow& row) const override {
+    EmbossRow(row.pSource, row.pOut, row.lFirst, row.lLast);
+  }
+};
+
+class cRankFilter final : public cNeighbourhoodFilter {
+ public:
+  explicit cRankFilter(bool bMaximum) : cNeighbourhoodFilter(1), m_bMaximum(bMaximum) {}
+  void Row(const cFilterRow& row) const override {
+    (m_bMaximum ? MaximumRow : MinimumRow)(row.pSource, row.pOut, row.lFirst, row.lLast);
+  }
+
+ private:
+  bool m_bMaximum;
+};
+
+// The shape whose sum the 16-bit loop writes out for this kernel.
+EShape ShapeOf(int32_t lSize, const std::vector<int32_t>& lValues) {
+  const int32_t h = lSize / 2;
+  for (EShape eShape : {EShape::eBlur, EShape::eBlurMore, EShape::eSoften, EShape::eSoftenMore,
+                        EShape::eSharpen, EShape::eSharpenMore}) {
+    if (ShapeHalf(eShape) != h) continue;
+    bool bSame = true;
+    for (int32_t j = -h; j <= h && bSame; ++j) {
+      for (int32_t i = -h; i <= h && bSame; ++i)
+        bSame = lValues[static_cast<size_t>((j + h) * lSize + i + h)] == ShapeValue(eShape, i, j);
+    }
+    if (bSame) return eShape;
+  }
+  switch (h) {
+    case 1:
+      return EShape::eKernel3;
+    case 2:
+      return EShape::eKernel5;
+    case 3:
+      return EShape::eKernel7;
+    default:
+      return EShape::eKernel9;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<cNeighbourhoodFilter> MakeConvolution(int32_t lSize,
+                                                      const std::vector<int32_t>& lValues,
+                                                      int32_t lWeight, EConvolveStep eStep) {
+  const int32_t h = lSize / 2;
+  const int32_t lWeightUsed = lWeight == 0 ? 1 : lWeight;
+  static const std::vector<int32_t> kEmboss = {-1, 0, 0, 0, 0, 0, 0, 0, 1};
+  if (eStep == EConvolveStep::eEmboss && lWeightUsed == 1 && lSize == 3 && lValues == kEmboss) {
+    return std::make_unique<cEmbossFilter>();
+  }
+
+  std::vector<cTap> taps;
+  int64_t lMost = 0, lLeast = 0;  // the largest and smallest sum the kernel can give
+  for (int32_t j = -h; j <= h; ++j) {
+    for (int32_t i = -h; i <= h; ++i) {
+      const int32_t k = lValues[static_cast<size_t>((j + h) * lSize + i + h)];
+      if (k == 0) continue;
+      taps.push_back({j + h, 3 * i, k});
+      (k > 0 ? lMost : lLeast) += int64_t{255} * k;
+    }
+  }
+  if (lMost <= INT16_MAX && lLeast >= -INT16_MAX) {
+    if (const auto q = MakeQuotient16(lWeightUsed)) {
+      return std::make_unique<cSum16Filter>(lSize, lValues, ShapeOf(lSize, lValues), *q, eStep);
+    }
+  }
+  if (lMost <= INT32_MAX && lLeast >= -INT32_MAX) {
+    return std::make_unique<cSum32Filter>(h, taps, lWeightUsed, eStep);
+  }
+  return std::make_unique<cSum64Filter>(h, taps, lWeightUsed, eStep);
+}
+
+std::unique_ptr<cNeighbourhoodFilter> MakeRankFilter(bool bMaximum) {
+  return std::make_unique<cRankFilter>(bMaximum);
+}
+
+}  // namespace brennic
