@@ -44,13 +44,19 @@ FILTER_INLINE V LoadLane(const uint8_t* p) {
     return Load<V>(p);
   }
 }
-// Stores the first lBytes bytes of v (all of them when lBytes >= sizeof v).
-template <typename V>
-FILTER_INLINE void StoreUpTo(uint8_t* p, V v, int64_t lBytes) {
-  if (lBytes >= int64_t{sizeof v}) {
-    std::memcpy(p, &v, sizeof v);
-  } else {
-    std::memcpy(p, &v, static_cast<size_t>(lBytes));
+// Stores fn(b) at pOut + b for b = lFirst, lFirst + n, ... below lLast, where fn returns a vector
+// of n bytes; the last vector is cut at lLast.
+template <typename Fn>
+FILTER_INLINE void ForEachBlock(uint8_t* pOut, int64_t lFirst, int64_t lLast, Fn fn) {
+  constexpr int64_t n = sizeof(fn(int64_t{0}));
+  int64_t b = lFirst;
+  for (; b + n <= lLast; b += n) {
+    const auto v = fn(b);
+    std::memcpy(pOut + b, &v, sizeof v);
+  }
+  if (b < lLast) {
+    const auto v = fn(b);
+    std::memcpy(pOut + b, &v, static_cast<size_t>(lLast - b));
   }
 }
 template <typename V>
@@ -234,40 +240,62 @@ constexpr int32_t ShapeHalf(EShape eShape) {
   }
 }
 
-// 32 widened source lanes of one output block: At(i, j) starts at byte b + 3i of row y + j.
+// Box sums are separable: each output row first adds its 3 or 5 source rows byte by byte (the
+// column sums), then adds 3 or 5 column sums along the row.
+constexpr bool UsesColumns3(EShape eShape) {
+  return eShape == EShape::eBlur || eShape == EShape::eSoften || eShape == EShape::eSoftenMore ||
+         eShape == EShape::eSharpen;
+}
+constexpr bool UsesColumns5(EShape eShape) {
+  return eShape == EShape::eBlurMore || eShape == EShape::eSoftenMore;
+}
+
+// Column sums are made for segments of a row that stay in the first-level cache.
+constexpr int64_t kSegment = 1024;
+// Column sums past the segment's end that its last block may read (and a vector more).
+constexpr int64_t kColumnsAfter = 6 * 2 + 32;
+// Widened lanes past each row's end that the column sums of the last segment read.
+constexpr int64_t kRowSlack = kColumnsAfter + 32 + 3 * 4;
+
+// One output block of 32 lanes at byte b. At(i, j) reads the widened source at b + 3i of row
+// y + j; Columns<R>(i) the sum of rows y - R .. y + R at b + 3i.
 struct cBlock16 {
   const uint16_t* const* pRow;  // rows y - h .. y + h
   int32_t h;
   int64_t b;
+  const uint16_t* pColumns3;  // column sums of the segment, from byte lColumnBase on
+  const uint16_t* pColumns5;
+  int64_t lColumnBase;
+
   FILTER_INLINE vU16x32 At(int32_t i, int32_t j) const {
     return Load<vU16x32>(pRow[j + h] + b + 3 * i);
   }
-};
-
-template <int32_t R>
-FILTER_INLINE vU16x32 Box(const cBlock16& at) {
-  vU16x32 s = {};
-#pragma GCC unroll 9
-  for (int32_t j = -R; j <= R; ++j) {
-#pragma GCC unroll 9
-    for (int32_t i = -R; i <= R; ++i)
-      s += at.At(i, j);
+  template <int32_t R>
+  FILTER_INLINE vU16x32 Columns(int32_t i) const {
+    return Load<vU16x32>((R == 1 ? pColumns3 : pColumns5) + (b + 3 * i - lColumnBase));
   }
-  return s;
-}
+  template <int32_t R>
+  FILTER_INLINE vU16x32 Box() const {
+    vU16x32 s = {};
+#pragma GCC unroll 5
+    for (int32_t i = -R; i <= R; ++i)
+      s += Columns<R>(i);
+    return s;
+  }
+};
 
 template <EShape eShape>
 FILTER_INLINE vU16x32 ShapeSum(const cBlock16& at, const vU16x32* pK) {
   constexpr int32_t h = ShapeHalf(eShape);
   const vU16x32 c = at.At(0, 0);
   if constexpr (eShape == EShape::eBlur || eShape == EShape::eBlurMore) {
-    return Box<h>(at);
+    return at.Box<h>();
   } else if constexpr (eShape == EShape::eSoften) {
-    return Box<1>(at) + c * 3;
+    return at.Box<1>() + c * 3;
   } else if constexpr (eShape == EShape::eSoftenMore) {
-    return Box<2>(at) + Box<1>(at) + c * 10;
+    return at.Box<2>() + at.Box<1>() + c * 10;
   } else if constexpr (eShape == EShape::eSharpen) {
-    return c * 16 - Box<1>(at);
+    return c * 16 - at.Box<1>();
   } else if constexpr (eShape == EShape::eSharpenMore) {
     return c * 5 - at.At(-1, 0) - at.At(1, 0) - at.At(0, -1) - at.At(0, 1);
   } else {
@@ -293,15 +321,43 @@ struct cSumRow16 {
 
 template <EShape eShape, EConvolveStep eStep>
 FILTER_INLINE void SumRowLoop(const cSumRow16& r) {
+  // Everything the loop reads is copied into locals: the stores into the image could alias
+  // anything reached through a pointer, and would force reloads.
+  constexpr int32_t h = ShapeHalf(eShape);
+  const uint16_t* pRow[2 * h + 1];
+  std::copy(r.pRow, r.pRow + 2 * h + 1, pRow);
+  const vU16x32* pK = r.pK;
   const vS16x32 sign = Splat<vS16x32>(r.q.lSign), cap = Splat<vS16x32>(r.q.lCap), zero = {};
-  for (int64_t b = r.lFirst; b < r.lLast; b += 32) {
-    const cBlock16 at{r.pRow, ShapeHalf(eShape), b};
-    const vS16x32 s = Min(Max(vS16x32(ShapeSum<eShape>(at, r.pK)) * sign, zero), cap);
-    vU32x32 wide = __builtin_convertvector(vU16x32(s), vU32x32) * r.q.lMultiplier;
-    wide >>= r.q.lShift;
-    const vS16x32 v =
-        ApplyStep<eStep>(__builtin_convertvector(wide, vS16x32), vS16x32(at.At(0, 0)));
-    StoreUpTo(r.pOut + b, __builtin_convertvector(v, vU8x32), r.lLast - b);
+  const uint32_t lMultiplier = r.q.lMultiplier;
+  const int32_t lShift = r.q.lShift;
+  alignas(64) uint16_t columns3[UsesColumns3(eShape) ? kSegment + kColumnsAfter + 32 : 1];
+  alignas(64) uint16_t columns5[UsesColumns5(eShape) ? kSegment + kColumnsAfter + 32 : 1];
+
+  for (int64_t lSegment = r.lFirst; lSegment < r.lLast; lSegment += kSegment) {
+    const int64_t lEnd = std::min(lSegment + kSegment, r.lLast);
+    const int64_t lBase = lSegment - 3 * h;
+    if constexpr (UsesColumns3(eShape) || UsesColumns5(eShape)) {
+      for (int64_t c = lBase; c < lEnd + kColumnsAfter; c += 32) {
+        const auto row = [&](int32_t j) __attribute__((always_inline)) {
+          return Load<vU16x32>(pRow[j + h] + c);
+        };
+        const vU16x32 sum3 = row(-1) + row(0) + row(1);
+        if constexpr (UsesColumns3(eShape)) std::memcpy(columns3 + (c - lBase), &sum3, 64);
+        if constexpr (UsesColumns5(eShape)) {
+          const vU16x32 sum5 = sum3 + row(-2) + row(2);
+          std::memcpy(columns5 + (c - lBase), &sum5, 64);
+        }
+      }
+    }
+    ForEachBlock(
+        r.pOut, lSegment, lEnd, [&](int64_t b) __attribute__((always_inline)) {
+          const cBlock16 at{pRow, h, b, columns3, columns5, lBase};
+          const vS16x32 s = Min(Max(vS16x32(ShapeSum<eShape>(at, pK)) * sign, zero), cap);
+          const vU32x32 q = (__builtin_convertvector(vU16x32(s), vU32x32) * lMultiplier) >> lShift;
+          const vS16x32 v =
+              ApplyStep<eStep>(__builtin_convertvector(q, vS16x32), vS16x32(at.At(0, 0)));
+          return __builtin_convertvector(v, vU8x32);
+        });
   }
 }
 
@@ -363,16 +419,17 @@ struct cSumRow32 {
 
 template <EConvolveStep eStep>
 FILTER_INLINE void SumRowLoop(const cSumRow32& r) {
-  for (int64_t b = r.lFirst; b < r.lLast; b += 16) {
-    vU32x16 acc = {};
-    for (int32_t t = 0; t < r.lTaps; ++t)
-      acc += Load<vU32x16>(r.pTap[t] + b) * r.pK[t];
-    const vF64x16 quotient = __builtin_convertvector(vS32x16(acc), vF64x16) / r.dWeight;
-    vS32x16 v = __builtin_convertvector(quotient, vS32x16);
-    v = Min(Max(v, Splat<vS32x16>(0)), Splat<vS32x16>(255));
-    v = ApplyStep<eStep>(v, vS32x16(Load<vU32x16>(r.pCentre + b)));
-    StoreUpTo(r.pOut + b, __builtin_convertvector(v, vU8x16), r.lLast - b);
-  }
+  ForEachBlock(
+      r.pOut, r.lFirst, r.lLast, [&](int64_t b) __attribute__((always_inline)) {
+        vU32x16 acc = {};
+        for (int32_t t = 0; t < r.lTaps; ++t)
+          acc += Load<vU32x16>(r.pTap[t] + b) * r.pK[t];
+        const vF64x16 quotient = __builtin_convertvector(vS32x16(acc), vF64x16) / r.dWeight;
+        vS32x16 v = __builtin_convertvector(quotient, vS32x16);
+        v = Min(Max(v, Splat<vS32x16>(0)), Splat<vS32x16>(255));
+        v = ApplyStep<eStep>(v, vS32x16(Load<vU32x16>(r.pCentre + b)));
+        return __builtin_convertvector(v, vU8x16);
+      });
 }
 
 BRENNIC_SIMD_CLONES void SumRow(const cSumRow32& r, EConvolveStep eStep) {
@@ -410,16 +467,15 @@ BRENNIC_SIMD_CLONES void Widen(const uint8_t* p, uint32_t* pOut, int64_t lBytes,
 }
 
 // The widened original rows y - h .. y + h of the output row, kept per thread between the rows
-// of a strip (row r in slot r mod 2h + 1) so that only row y + h is new. Each row has one
-// vector of zeros after its end for the last block to read.
+// of a strip (row r in slot r mod 2h + 1) so that only row y + h is new. Each row has zeros
+// after its end for the last blocks to read.
 template <typename Lane>
 const Lane* const* WidenedRows(const cFilterRow& row, int64_t h) {
-  constexpr int64_t kLanes = 64 / sizeof(Lane);
   thread_local std::vector<Lane> ring;
   thread_local std::vector<const Lane*> rows;
   const int64_t lSlots = 2 * h + 1;
   const int64_t lRowBytes = row.lLast + 3 * h;
-  const int64_t lLength = lRowBytes + kLanes;
+  const int64_t lLength = lRowBytes + kRowSlack;
   ring.resize(static_cast<size_t>(lSlots * lLength));
   rows.resize(static_cast<size_t>(lSlots));
   auto slot = [&](int64_t r) { return ring.data() + (r % lSlots) * lLength; };

@@ -94,8 +94,9 @@ class cStripPass {
   }
   uint8_t* ImageRow(int64_t y) const { return m_pBits + y * m_lStride; }
   // Rows StripStart(s) - h .. StripStart(s) + h - 1 as they were before the pass.
-  uint8_t* Boundary(int64_t s) const {
-    return const_cast<uint8_t*>(m_boundaries.data()) + (s - 1) * 2 * m_lHalf * m_lRowBytes;
+  uint8_t* Boundary(int64_t s) { return m_boundaries.data() + (s - 1) * 2 * m_lHalf * m_lRowBytes; }
+  const uint8_t* Boundary(int64_t s) const {
+    return m_boundaries.data() + (s - 1) * 2 * m_lHalf * m_lRowBytes;
   }
 
   const cNeighbourhoodFilter& m_filter;
