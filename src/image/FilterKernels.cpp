@@ -92,32 +92,36 @@ FILTER_INLINE void ForEachByte(uint8_t* pOut, int64_t lFirst, int64_t lLast, Fn 
 
 // --- Byte filters: rank and emboss work on the bytes themselves ------------------------------
 
-template <bool bMaximum, typename V>
-FILTER_INLINE V Rank3x3(const uint8_t* const* pSource, int64_t b) {
-  V m = LoadLane<V>(pSource[1] + b);
-  for (int j = 0; j < 3; ++j) {
-    for (int i = -3; i <= 3; i += 3) {
-      const V v = LoadLane<V>(pSource[j] + b + i);
-      m = bMaximum ? Max(m, v) : Min(m, v);
-    }
-  }
-  return m;
+// Per channel byte: the minimum or maximum of the 3 columns of 3 rows around it.
+template <bool bMaximum>
+FILTER_INLINE void RankRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
+                           int64_t lLast) {
+  // Locals, not pSource[j]: the stores into the image could alias the pointer array.
+  const uint8_t* const pBelow = pSource[0];
+  const uint8_t* const pRow = pSource[1];
+  const uint8_t* const pAbove = pSource[2];
+  ForEachByte(
+      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+        using V = decltype(tag);
+        const auto rank = [](V u, V v) __attribute__((always_inline)) {
+          return bMaximum ? Max(u, v) : Min(u, v);
+        };
+        const auto column = [&](int64_t c) __attribute__((always_inline)) {
+          return rank(rank(LoadLane<V>(pBelow + c), LoadLane<V>(pRow + c)),
+                      LoadLane<V>(pAbove + c));
+        };
+        return rank(rank(column(b - 3), column(b)), column(b + 3));
+      });
 }
 
 BRENNIC_SIMD_CLONES void MinimumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
                                     int64_t lLast) {
-  ForEachByte(
-      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
-        return Rank3x3<false, decltype(tag)>(pSource, b);
-      });
+  RankRow<false>(pSource, pOut, lFirst, lLast);
 }
 
 BRENNIC_SIMD_CLONES void MaximumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
                                     int64_t lLast) {
-  ForEachByte(
-      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
-        return Rank3x3<true, decltype(tag)>(pSource, b);
-      });
+  RankRow<true>(pSource, pOut, lFirst, lLast);
 }
 
 // clamp(v + 127) for v in 0..255.
@@ -130,11 +134,13 @@ FILTER_INLINE V Plus127(V v) {
 // difference.
 BRENNIC_SIMD_CLONES void EmbossRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
                                    int64_t lLast) {
+  const uint8_t* const pBelow = pSource[0];
+  const uint8_t* const pAbove = pSource[2];
   ForEachByte(
       pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
         using V = decltype(tag);
-        const V upperRight = LoadLane<V>(pSource[2] + b + 3);
-        const V lowerLeft = LoadLane<V>(pSource[0] + b - 3);
+        const V upperRight = LoadLane<V>(pAbove + b + 3);
+        const V lowerLeft = LoadLane<V>(pBelow + b - 3);
         return Plus127(V(Max(upperRight, lowerLeft) - lowerLeft));
       });
 }
