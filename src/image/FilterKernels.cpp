@@ -159,18 +159,17 @@ BRENNIC_SIMD_CLONES void EmbossBorder(uint8_t* p, int64_t lBytes) {
 // the kernel's bounds guarantee that the true sum fits the signed lane, so the wrapped value is
 // the true sum.
 
-// Exact floor(s / d) for 0 <= s <= lCap <= 32767, as (s * lMultiplier) >> lShift.
+// Exact floor(s / d) for a divisor d > 0 and 0 <= s <= lCap <= 32767, as (s * lMultiplier) >>
+// lShift; no multiplication at all for d = 1.
 struct cQuotient16 {
-  int32_t lSign;  // sign of the weight: the sum is multiplied by it first
-  int32_t lCap;   // min(255 d, 32767): larger sums give 255 anyway
+  int32_t lCap;  // min(255 d, 32767): larger sums give 255 anyway
   uint32_t lMultiplier;
   int32_t lShift;
+  bool bDivide;
 };
 
-std::optional<cQuotient16> MakeQuotient16(int32_t lWeight) {
-  const int64_t d = lWeight < 0 ? -int64_t{lWeight} : int64_t{lWeight};
-  cQuotient16 q{lWeight < 0 ? -1 : 1, static_cast<int32_t>(std::min<int64_t>(255 * d, 32767)), 0,
-                16};
+std::optional<cQuotient16> MakeQuotient16(int64_t d) {
+  cQuotient16 q{static_cast<int32_t>(std::min<int64_t>(255 * d, 32767)), 0, 16, d != 1};
   if (d <= 32767) {
     int32_t lLog = 0;
     while ((int64_t{2} << lLog) <= d)
@@ -333,9 +332,10 @@ FILTER_INLINE void SumRowLoop(const cSumRow16& r) {
   const uint16_t* pRow[2 * h + 1];
   std::copy(r.pRow, r.pRow + 2 * h + 1, pRow);
   const vU16x32* pK = r.pK;
-  const vS16x32 sign = Splat<vS16x32>(r.q.lSign), cap = Splat<vS16x32>(r.q.lCap), zero = {};
+  const vS16x32 cap = Splat<vS16x32>(r.q.lCap), zero = {};
   const uint32_t lMultiplier = r.q.lMultiplier;
   const int32_t lShift = r.q.lShift;
+  const bool bDivide = r.q.bDivide;
   alignas(64) uint16_t columns3[UsesColumns3(eShape) ? kSegment + kColumnsAfter + 32 : 1];
   alignas(64) uint16_t columns5[UsesColumns5(eShape) ? kSegment + kColumnsAfter + 32 : 1];
 
@@ -358,10 +358,12 @@ FILTER_INLINE void SumRowLoop(const cSumRow16& r) {
     ForEachBlock(
         r.pOut, lSegment, lEnd, [&](int64_t b) __attribute__((always_inline)) {
           const cBlock16 at{pRow, h, b, columns3, columns5, lBase};
-          const vS16x32 s = Min(Max(vS16x32(ShapeSum<eShape>(at, pK)) * sign, zero), cap);
-          const vU32x32 q = (__builtin_convertvector(vU16x32(s), vU32x32) * lMultiplier) >> lShift;
-          const vS16x32 v =
-              ApplyStep<eStep>(__builtin_convertvector(q, vS16x32), vS16x32(at.At(0, 0)));
+          vS16x32 q = Min(Max(vS16x32(ShapeSum<eShape>(at, pK)), zero), cap);
+          if (bDivide) {
+            const vU32x32 wide = __builtin_convertvector(vU16x32(q), vU32x32) * lMultiplier;
+            q = __builtin_convertvector(wide >> lShift, vS16x32);
+          }
+          const vS16x32 v = ApplyStep<eStep>(q, vS16x32(at.At(0, 0)));
           return __builtin_convertvector(v, vU8x32);
         });
   }
@@ -594,11 +596,12 @@ class cRankFilter final : public cNeighbourhoodFilter {
 };
 
 // The shape whose sum the 16-bit loop writes out for this kernel.
+// Empty values give the shape of any kernel of the size.
 EShape ShapeOf(int32_t lSize, const std::vector<int32_t>& lValues) {
   const int32_t h = lSize / 2;
   for (EShape eShape : {EShape::eBlur, EShape::eBlurMore, EShape::eSoften, EShape::eSoftenMore,
                         EShape::eSharpen, EShape::eSharpenMore}) {
-    if (ShapeHalf(eShape) != h) continue;
+    if (ShapeHalf(eShape) != h || lValues.empty()) continue;
     bool bSame = true;
     for (int32_t j = -h; j <= h && bSame; ++j) {
       for (int32_t i = -h; i <= h && bSame; ++i)
@@ -641,8 +644,15 @@ std::unique_ptr<cNeighbourhoodFilter> MakeConvolution(int32_t lSize,
     }
   }
   if (lMost <= INT16_MAX && lLeast >= -INT16_MAX) {
-    if (const auto q = MakeQuotient16(lWeightUsed)) {
-      return std::make_unique<cSum16Filter>(lSize, lValues, ShapeOf(lSize, lValues), *q, eStep);
+    // A negative weight divides the negated sum by its magnitude: same quotient.
+    if (const auto q = MakeQuotient16(lWeightUsed < 0 ? -int64_t{lWeightUsed} : lWeightUsed)) {
+      if (lWeightUsed > 0) {
+        return std::make_unique<cSum16Filter>(lSize, lValues, ShapeOf(lSize, lValues), *q, eStep);
+      }
+      std::vector<int32_t> lNegated(lValues.size());
+      std::transform(lValues.begin(), lValues.end(), lNegated.begin(),
+                     [](int32_t k) { return -k; });  // |k| <= 128 here
+      return std::make_unique<cSum16Filter>(lSize, lNegated, ShapeOf(lSize, {}), *q, eStep);
     }
   }
   if (lMost <= INT32_MAX && lLeast >= -INT32_MAX) {
