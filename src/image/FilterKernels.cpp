@@ -499,7 +499,8 @@ const Lane* const* WidenedRows(const cFilterRow& row, int64_t h) {
 // A convolution's border: untouched, or + 127 for the emboss step.
 class cConvolution : public cNeighbourhoodFilter {
  public:
-  cConvolution(int32_t lHalf, EConvolveStep eStep) : cNeighbourhoodFilter(lHalf), m_eStep(eStep) {}
+  cConvolution(int32_t lHalf, EConvolveStep eStep, bool bKeepsRows = false)
+      : cNeighbourhoodFilter(lHalf, bKeepsRows), m_eStep(eStep) {}
   bool ChangesBorder() const override { return m_eStep == EConvolveStep::eEmboss; }
   void Border(uint8_t* p, int64_t lBytes) const override { EmbossBorder(p, lBytes); }
 
@@ -511,7 +512,7 @@ class cSum16Filter final : public cConvolution {
  public:
   cSum16Filter(int32_t lSize, const std::vector<int32_t>& lValues, EShape eShape, cQuotient16 q,
                EConvolveStep eStep)
-      : cConvolution(lSize / 2, eStep), m_eShape(eShape), m_q(q), m_k(lValues.size()) {
+      : cConvolution(lSize / 2, eStep, true), m_eShape(eShape), m_q(q), m_k(lValues.size()) {
     for (size_t t = 0; t < lValues.size(); ++t)
       m_k[t] = Splat<vU16x32>(static_cast<uint16_t>(lValues[t]));
   }
@@ -530,7 +531,7 @@ class cSum16Filter final : public cConvolution {
 class cSum32Filter final : public cConvolution {
  public:
   cSum32Filter(int32_t lHalf, const std::vector<cTap>& taps, int32_t lWeight, EConvolveStep eStep)
-      : cConvolution(lHalf, eStep), m_taps(taps), m_dWeight(lWeight) {
+      : cConvolution(lHalf, eStep, true), m_taps(taps), m_dWeight(lWeight) {
     for (const cTap& t : taps)
       m_k.push_back(static_cast<uint32_t>(t.lValue));
   }

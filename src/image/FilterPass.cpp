@@ -49,20 +49,23 @@ class cStripPass {
     const int64_t r0 = StripStart(s), r1 = StripStart(s + 1);
     // Copies of the rows this strip has overwritten: h below the current row, and the current.
     thread_local std::vector<uint8_t> ring;
-    ring.resize(static_cast<size_t>((h + 1) * m_lRowBytes));
+    if (!m_filter.KeepsRows()) ring.resize(static_cast<size_t>((h + 1) * m_lRowBytes));
     auto ringRow = [&](int64_t y) { return ring.data() + (y % (h + 1)) * m_lRowBytes; };
 
+    const bool bKeepsRows = m_filter.KeepsRows();
     std::vector<const uint8_t*> source(static_cast<size_t>(2 * h + 1));
     for (int64_t y = r0; y < r1; ++y) {
       uint8_t* pOut = ImageRow(y);
-      std::memcpy(ringRow(y), pOut, static_cast<size_t>(m_lRowBytes));
+      if (!bKeepsRows) std::memcpy(ringRow(y), pOut, static_cast<size_t>(m_lRowBytes));
       for (int64_t j = 0; j <= 2 * h; ++j) {
         const int64_t r = y - h + j;
         if (r < r0) {
           // Below the strip: border rows are never written during the pass.
           source[j] = s == 0 ? ImageRow(r) : Boundary(s) + (r - (r0 - h)) * m_lRowBytes;
+        } else if (bKeepsRows && r < y) {
+          source[j] = nullptr;
         } else if (r <= y) {
-          source[j] = ringRow(r);
+          source[j] = bKeepsRows ? ImageRow(r) : ringRow(r);
         } else if (r < r1) {
           source[j] = ImageRow(r);
         } else {

@@ -28,11 +28,16 @@ struct cFilterRow {
 
 class cNeighbourhoodFilter {
  public:
-  explicit cNeighbourhoodFilter(int32_t lHalf) : m_lHalf(lHalf) {}
+  // A filter that keeps its own copies of the rows it has read (bKeepsRows) is given only the
+  // rows not yet overwritten: pSource[j] is null for rows y - h .. y - 1 inside the strip. The
+  // pass then saves the copying of every row before it is overwritten.
+  explicit cNeighbourhoodFilter(int32_t lHalf, bool bKeepsRows = false)
+      : m_lHalf(lHalf), m_bKeepsRows(bKeepsRows) {}
   virtual ~cNeighbourhoodFilter() = default;
 
   // The neighbourhood reaches this many pixels in each direction.
   int32_t Half() const { return m_lHalf; }
+  bool KeepsRows() const { return m_bKeepsRows; }
   // Writes pOut[lFirst .. lLast). Called for the rows of a strip in increasing y, possibly on
   // several threads at once (one strip each).
   virtual void Row(const cFilterRow& row) const = 0;
@@ -43,6 +48,7 @@ class cNeighbourhoodFilter {
 
  private:
   int32_t m_lHalf;
+  bool m_bKeepsRows;
 };
 
 // Filters cImage in place. Raises InitProgress(3W - 3h - 3) first, Progress(x) for every column x
