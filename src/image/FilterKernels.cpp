@@ -92,36 +92,44 @@ FILTER_INLINE void ForEachByte(uint8_t* pOut, int64_t lFirst, int64_t lLast, Fn 
 
 // --- Byte filters: rank and emboss work on the bytes themselves ------------------------------
 
-// Per channel byte: the minimum or maximum of the 3 columns of 3 rows around it.
+// Per channel byte: the minimum or maximum of the 3 x 3 bytes around it. The filter keeps, for
+// the row below, the rank of it and the current row (a pair row), so that output row y needs the
+// pair row of y - 1 and the row above only, and makes the pair row of y on the way.
+template <bool bMaximum, typename V>
+FILTER_INLINE V Rank(V u, V v) {
+  return bMaximum ? Max(u, v) : Min(u, v);
+}
+
 template <bool bMaximum>
-FILTER_INLINE void RankRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
-                           int64_t lLast) {
-  // Locals, not pSource[j]: the stores into the image could alias the pointer array.
-  const uint8_t* const pBelow = pSource[0];
-  const uint8_t* const pRow = pSource[1];
-  const uint8_t* const pAbove = pSource[2];
+FILTER_INLINE void RankRow(const uint8_t* pPairBelow, const uint8_t* pAbove, uint8_t* pRow,
+                           uint8_t* pPair, int64_t lFirst, int64_t lLast, int64_t lRowBytes) {
   ForEachByte(
-      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+      pRow, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
         using V = decltype(tag);
-        const auto rank = [](V u, V v) __attribute__((always_inline)) {
-          return bMaximum ? Max(u, v) : Min(u, v);
-        };
+        // The pair row first: the result overwrites the current row's byte.
+        const V pair = Rank<bMaximum>(LoadLane<V>(pRow + b), LoadLane<V>(pAbove + b));
+        std::memcpy(pPair + b, &pair, sizeof pair);
         const auto column = [&](int64_t c) __attribute__((always_inline)) {
-          return rank(rank(LoadLane<V>(pBelow + c), LoadLane<V>(pRow + c)),
-                      LoadLane<V>(pAbove + c));
+          return Rank<bMaximum>(LoadLane<V>(pPairBelow + c), LoadLane<V>(pAbove + c));
         };
-        return rank(rank(column(b - 3), column(b)), column(b + 3));
+        return Rank<bMaximum>(Rank<bMaximum>(column(b - 3), column(b)), column(b + 3));
       });
+  for (int64_t b = 0; b < lFirst; ++b)
+    pPair[b] = Rank<bMaximum>(pRow[b], pAbove[b]);
+  for (int64_t b = lLast; b < lRowBytes; ++b)
+    pPair[b] = Rank<bMaximum>(pRow[b], pAbove[b]);
 }
 
-BRENNIC_SIMD_CLONES void MinimumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
-                                    int64_t lLast) {
-  RankRow<false>(pSource, pOut, lFirst, lLast);
+BRENNIC_SIMD_CLONES void MinimumRow(const uint8_t* pPairBelow, const uint8_t* pAbove, uint8_t* pRow,
+                                    uint8_t* pPair, int64_t lFirst, int64_t lLast,
+                                    int64_t lRowBytes) {
+  RankRow<false>(pPairBelow, pAbove, pRow, pPair, lFirst, lLast, lRowBytes);
 }
 
-BRENNIC_SIMD_CLONES void MaximumRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
-                                    int64_t lLast) {
-  RankRow<true>(pSource, pOut, lFirst, lLast);
+BRENNIC_SIMD_CLONES void MaximumRow(const uint8_t* pPairBelow, const uint8_t* pAbove, uint8_t* pRow,
+                                    uint8_t* pPair, int64_t lFirst, int64_t lLast,
+                                    int64_t lRowBytes) {
+  RankRow<true>(pPairBelow, pAbove, pRow, pPair, lFirst, lLast, lRowBytes);
 }
 
 // clamp(v + 127) for v in 0..255.
@@ -131,16 +139,19 @@ FILTER_INLINE V Plus127(V v) {
 }
 
 // The emboss kernel's sum is upper right - lower left; clamped to 0..255 it is the saturated
-// difference.
-BRENNIC_SIMD_CLONES void EmbossRow(const uint8_t* const* pSource, uint8_t* pOut, int64_t lFirst,
-                                   int64_t lLast) {
-  const uint8_t* const pBelow = pSource[0];
-  const uint8_t* const pAbove = pSource[2];
+// difference. The filter keeps a copy of each row for the next, made on the way.
+BRENNIC_SIMD_CLONES void EmbossRow(const uint8_t* pKeptBelow, const uint8_t* pAbove, uint8_t* pRow,
+                                   uint8_t* pKeep, int64_t lFirst, int64_t lLast,
+                                   int64_t lRowBytes) {
+  std::memcpy(pKeep, pRow, static_cast<size_t>(lFirst));
+  std::memcpy(pKeep + lLast, pRow + lLast, static_cast<size_t>(lRowBytes - lLast));
   ForEachByte(
-      pOut, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
+      pRow, lFirst, lLast, [&](auto tag, int64_t b) __attribute__((always_inline)) {
         using V = decltype(tag);
+        const V current = LoadLane<V>(pRow + b);  // before the result overwrites it
+        std::memcpy(pKeep + b, &current, sizeof current);
         const V upperRight = LoadLane<V>(pAbove + b + 3);
-        const V lowerLeft = LoadLane<V>(pBelow + b - 3);
+        const V lowerLeft = LoadLane<V>(pKeptBelow + b - 3);
         return Plus127(V(Max(upperRight, lowerLeft) - lowerLeft));
       });
 }
@@ -579,17 +590,37 @@ class cSum64Filter final : public cConvolution {
 
 class cEmbossFilter final : public cConvolution {
  public:
-  cEmbossFilter() : cConvolution(1, EConvolveStep::eEmboss) {}
+  cEmbossFilter() : cConvolution(1, EConvolveStep::eEmboss, true) {}
   void Row(const cFilterRow& row) const override {
-    EmbossRow(row.pSource, row.pOut, row.lFirst, row.lLast);
+    const int64_t lRowBytes = row.lLast + 3;
+    // Copies of rows y - 1 and y, row r in slot r mod 2.
+    thread_local std::vector<uint8_t> kept;
+    kept.resize(static_cast<size_t>(2 * lRowBytes));
+    uint8_t* pKeptBelow = kept.data() + ((row.y - 1) % 2) * lRowBytes;
+    if (row.bStripStart) std::memcpy(pKeptBelow, row.pSource[0], static_cast<size_t>(lRowBytes));
+    EmbossRow(pKeptBelow, row.pSource[2], row.pOut, kept.data() + (row.y % 2) * lRowBytes,
+              row.lFirst, row.lLast, lRowBytes);
   }
 };
 
 class cRankFilter final : public cNeighbourhoodFilter {
  public:
-  explicit cRankFilter(bool bMaximum) : cNeighbourhoodFilter(1), m_bMaximum(bMaximum) {}
+  explicit cRankFilter(bool bMaximum) : cNeighbourhoodFilter(1, true), m_bMaximum(bMaximum) {}
   void Row(const cFilterRow& row) const override {
-    (m_bMaximum ? MaximumRow : MinimumRow)(row.pSource, row.pOut, row.lFirst, row.lLast);
+    const int64_t lRowBytes = row.lLast + 3;
+    // The pair rows of y - 1 and y, row r in slot r mod 2.
+    thread_local std::vector<uint8_t> pairs;
+    pairs.resize(static_cast<size_t>(2 * lRowBytes));
+    uint8_t* pPairBelow = pairs.data() + ((row.y - 1) % 2) * lRowBytes;
+    uint8_t* pPair = pairs.data() + (row.y % 2) * lRowBytes;
+    if (row.bStripStart) {
+      for (int64_t b = 0; b < lRowBytes; ++b) {
+        pPairBelow[b] = m_bMaximum ? std::max(row.pSource[0][b], row.pSource[1][b])
+                                   : std::min(row.pSource[0][b], row.pSource[1][b]);
+      }
+    }
+    (m_bMaximum ? MaximumRow : MinimumRow)(pPairBelow, row.pSource[2], row.pOut, pPair, row.lFirst,
+                                           row.lLast, lRowBytes);
   }
 
  private:
