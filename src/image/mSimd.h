@@ -5,7 +5,9 @@
 // (AArch64, sanitizer builds) it expands to nothing and the baseline code runs.
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define BRENNIC_SIMD_CLONES __attribute__((target_clones("avx512bw", "avx2", "default")))
+// GCC 12 accepts AVX-512 clones only as an architecture level: x86-64-v4 is AVX-512 F, BW, CD,
+// DQ and VL.
+#define BRENNIC_SIMD_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define BRENNIC_SIMD_CLONES
 #endif
