@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "cError.h"
@@ -186,71 +187,96 @@ BRENNIC_SIMD_CLONES void ColouriseRow(uint8_t* p, int64_t lWidth, float fHue, fl
 // A pixel of value v becomes black (v <= 128; error v, or 0 for v <= 16) or white (error
 // 127 - v). 7/16 of the error goes right unless the pixel is in one of the last two columns,
 // 5/16 down and 1/16 down-right within columns 1 .. last - 1; each addition is clamped at once.
-// The 3/16 down-left lands in a finished column of cFrom, which the result replaces anyway, so it
-// is left out; the result is written to both images as it is made, which is what the final copy
-// of cTo into cFrom would give.
+// The 3/16 down-left lands in a finished column of cFrom, which the result replaces anyway, and
+// what a last row passes down has no one to receive it; both are left out.
+//
+// The columns of a band of 16 are worked together, one per vector lane, each one row behind the
+// one to its left (cErrorDiffusion.h); lane j so sees exactly the values the plain order gives
+// its pixel. The lanes' inputs and outputs are staged in small skewed buffers: step t of lane j
+// reads and writes slot t x 16 + j.
 
-struct cBlackWhiteStep {
-  uint8_t lOut;
-  int8_t lRight;      // (7 e) / 16
-  int8_t lDown;       // (5 e) / 16
-  int8_t lDownRight;  // e / 16
-};
+BRENNIC_LANE i16x16 Clamp255(i16x16 v) {
+  v = v < 0 ? 0 : v;
+  return v > 255 ? 255 : v;
+}
+// (w e) / 16, truncating toward zero.
+BRENNIC_LANE i16x16 Share(i16x16 e, int16_t w) {
+  const i16x16 t = e * w;
+  return (t + ((t >> 15) & 15)) >> 4;
+}
 
-template <typename OnColumns>
-void DiffuseBlackAndWhite(cDIBSection& cFrom, cDIBSection& cTo, OnColumns onColumns) {
-  cBlackWhiteStep tSteps[256];
-  for (int32_t v = 0; v < 256; ++v) {
-    const int32_t e = v <= 128 ? (v <= 16 ? 0 : v) : 127 - v;
-    tSteps[v] = {static_cast<uint8_t>(v <= 128 ? 0 : 255), static_cast<int8_t>(7 * e / 16),
-                 static_cast<int8_t>(5 * e / 16), static_cast<int8_t>(e / 16)};
-  }
+// cGray holds the gray picture (all three bytes equal) and is only read; the result goes to cTo.
+BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSection& cTo,
+                                              const std::function<void(int32_t)>& onColumns) {
+  constexpr int32_t kLanes = 16;
   const int32_t lWidth = cTo.Width();
   const int32_t lHeight = cTo.Height();
   const int32_t lLast = lWidth - 1;
   const int64_t lStride = cTo.BytesPerScanLine();
-  uint8_t* pFrom = cFrom.DIBSectionBitsPtr();
+  const uint8_t* pGray = cGray.DIBSectionBitsPtr();
   uint8_t* pTo = cTo.DIBSectionBitsPtr();
+  const int64_t lSteps = int64_t{lHeight} + kLanes - 1;
   // The value each row of the band's first column starts from, and the same for the next band.
-  std::vector<uint8_t> lBandIn(static_cast<size_t>(lHeight));
-  std::vector<uint8_t> lBandOut(static_cast<size_t>(lHeight));
+  std::vector<int16_t> lBandIn(static_cast<size_t>(lHeight));
+  std::vector<int16_t> lBandOut(static_cast<size_t>(lHeight));
   for (int32_t y = 0; y < lHeight; ++y)
-    lBandIn[static_cast<size_t>(y)] = pFrom[y * lStride];
-  for (int32_t c0 = 0; c0 < lWidth; c0 += kDiffusionBand) {
-    const int32_t lColumns = std::min(kDiffusionBand, lWidth - c0);
-    int32_t lSlot[kDiffusionBand] = {};       // value handed from column j - 1 to column j
-    int32_t lDown[kDiffusionBand] = {};       // share for the next row of column j
-    int32_t lDownRight[kDiffusionBand] = {};  // share for the next row of column j + 1
-    VisitSkewedBand(lColumns, lHeight, [&](int32_t j, int32_t y) {
-      const int32_t c = c0 + j;
-      const int32_t q = j == 0 ? lBandIn[static_cast<size_t>(y)] : lSlot[j];
-      const cBlackWhiteStep& step = tSteps[ClampByte(q + lDown[j])];
-      uint8_t* pT = pTo + y * lStride + 3 * c;
-      uint8_t* pF = pFrom + y * lStride + 3 * c;
-      pT[0] = pT[1] = pT[2] = pF[0] = pF[1] = pF[2] = step.lOut;
-      const bool bLastRow = y == lHeight - 1;
-      lDown[j] = c >= 1 && c <= lLast - 1 && !bLastRow ? step.lDown : 0;
-      if (c < lLast) {
-        int32_t lNext = pF[3];
-        if (c < lLast - 1) {
-          lNext = ClampByte(ClampByte(lNext + lDownRight[j]) + step.lRight);
-          lDownRight[j] = bLastRow ? 0 : step.lDownRight;
-        }
-        if (j + 1 < lColumns) {
-          lSlot[j + 1] = lNext;
-        } else {
-          lBandOut[static_cast<size_t>(y)] = static_cast<uint8_t>(lNext);
-        }
+    lBandIn[static_cast<size_t>(y)] = pGray[y * lStride];
+  std::vector<uint8_t> lNextGray(static_cast<size_t>(lSteps * kLanes));  // (c + 1, y) of lane c
+  std::vector<uint8_t> lOut(static_cast<size_t>(lSteps * kLanes));
+  const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
+    const int32_t lColumns = std::min(kLanes, lWidth - c0);
+    for (int32_t y = 0; y < lHeight; ++y) {
+      const uint8_t* pRow = pGray + y * lStride;
+      if (y + kPrefetchRows < lHeight) {
+        const uint8_t* pAhead = pRow + kPrefetchRows * lStride + 3 * c0;
+        __builtin_prefetch(pAhead);
+        __builtin_prefetch(pAhead + 3 * lColumns);
       }
-    });
+      for (int32_t j = 0; j < lColumns && c0 + j < lLast; ++j)
+        lNextGray[static_cast<size_t>((y + j) * kLanes + j)] = pRow[3 * (c0 + j + 1)];
+    }
+    // Which lanes' columns pass error down and to the right.
+    i16x16 bDown{}, bRight{};
+    for (int32_t j = 0; j < kLanes; ++j) {
+      const int32_t c = c0 + j;
+      bDown[j] = c >= 1 && c <= lLast - 1 ? -1 : 0;
+      bRight[j] = c <= lLast - 2 ? -1 : 0;
+    }
+    i16x16 lSlot{}, lDown{}, lDownRight{};
+    for (int64_t t = 0; t < int64_t{lHeight} + lColumns - 1; ++t) {
+      // Lanes whose row t - j lies in the picture.
+      const auto jLow = static_cast<int16_t>(std::max<int64_t>(0, t - lHeight + 1));
+      const auto jHigh = static_cast<int16_t>(std::min<int64_t>(lColumns - 1, t));
+      const i16x16 bActive = (lLane >= jLow) & (lLane <= jHigh);
+      if (t < lHeight) lSlot[0] = lBandIn[static_cast<size_t>(t)];
+      const i16x16 v = Clamp255(lSlot + lDown);
+      const i16x16 bWhite = v > 128;
+      const i16x16 e = bWhite ? 127 - v : (v <= 16 ? 0 : v);
+      StoreU(&lOut[static_cast<size_t>(t * kLanes)], __builtin_convertvector(bWhite & 255, u8x16));
+      const i16x16 lGray = __builtin_convertvector(
+          LoadU<u8x16>(&lNextGray[static_cast<size_t>(t * kLanes)]), i16x16);
+      const i16x16 lNext = bRight ? Clamp255(Clamp255(lGray + lDownRight) + Share(e, 7)) : lGray;
+      lDown = bActive ? (bDown ? Share(e, 5) : 0) : lDown;
+      lDownRight = bActive ? (bRight ? Share(e, 1) : 0) : lDownRight;
+      const int64_t yLastLane = t - (lColumns - 1);
+      if (yLastLane >= 0 && yLastLane < lHeight && c0 + lColumns < lWidth) {
+        lBandOut[static_cast<size_t>(yLastLane)] = lNext[lColumns - 1];
+      }
+      // What lane j hands right is what lane j + 1 starts its next step from.
+      lSlot = __builtin_shuffle(lNext, i16x16{0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    }
+    for (int32_t y = 0; y < lHeight; ++y) {
+      uint8_t* p = pTo + y * lStride + 3 * c0;
+      if (y + kPrefetchRows < lHeight) {
+        __builtin_prefetch(p + kPrefetchRows * lStride, 1);
+        __builtin_prefetch(p + kPrefetchRows * lStride + 3 * lColumns - 1, 1);
+      }
+      for (int32_t j = 0; j < lColumns; ++j)
+        p[3 * j] = p[3 * j + 1] = p[3 * j + 2] = lOut[static_cast<size_t>((y + j) * kLanes + j)];
+    }
     lBandIn.swap(lBandOut);
     onColumns(c0 + lColumns);
-  }
-  // The final block copy takes the row padding along.
-  const int64_t lUsed = 3 * int64_t{lWidth};
-  for (int32_t y = 0; y < lHeight; ++y) {
-    std::memcpy(pFrom + y * lStride + lUsed, pTo + y * lStride + lUsed,
-                static_cast<size_t>(lStride - lUsed));
   }
 }
 
@@ -379,6 +405,8 @@ void cImageProcessDIB::BlackAndWhite(cDIBSection& cFrom, cDIBSection& cTo) {
   cColumnProgress progress(Listener(), 0, xLast, cTo.Width());
   if (cTo.DIBSectionBitsPtr() != nullptr) {
     DiffuseBlackAndWhite(cFrom, cTo, [&](int32_t lColumnsDone) { progress.Advance(lColumnsDone); });
+    // Both images hold the result.
+    cFrom.LoadPictureBlt(cTo.hdc(), 0, 0, -1, -1, SRCCOPY);
   }
   progress.Finish();
   cOperationEvents::Complete(Listener(), lStart);

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "cColumnProgress.h"
@@ -20,6 +22,7 @@
 #include "cPixelPass.h"
 #include "mConventions.h"
 #include "mPixelLanes.h"
+#include "mSimd.h"
 
 namespace brennic {
 
@@ -27,171 +30,217 @@ using namespace lanes;
 
 namespace {
 
+// The entry the reduction writes for a colour: cPalette::ClosestIndex, or entry 1 where that
+// gives 0 (every entry at distance 765).
+//
+// The colour cube is cut into cells of 16 x 16 x 16 colours, and a cell keeps only the entries
+// that can be nearest to some colour inside it: an entry whose smallest possible distance to the
+// cell exceeds another entry's largest is never nearest nor tied. Among those, in palette order,
+// the smallest (distance, index) is what the linear search with its early exact match and strict
+// improvement returns. A diffusion's colours wander over the whole cube, so all cells are made at
+// once; their lists stay small enough (a few hundred kilobytes) to be found in the cache.
 class cNearestColour {
  public:
-  static constexpr int32_t kCellBits = 4;  // cells of 16 x 16 x 16 colours
-  static constexpr int32_t kCells = 256 >> kCellBits;
-  static constexpr int32_t kLanes = 8;
-  // The search packs (distance, index) into one number.
-  static constexpr int32_t kMaxEntries = 0xFFFF;
-
-  static bool Handles(const cPalette& cPal) { return cPal.Count() <= kMaxEntries; }
-
-  explicit cNearestColour(const cPalette& cPal) {
+  explicit cNearestColour(const cPalette& cPal) : m_cPal(cPal) {
     const int32_t n = cPal.Count();
-    std::vector<int32_t> lRed(static_cast<size_t>(n)), lGreen(lRed), lBlue(lRed);
-    for (int32_t i = 0; i < n; ++i) {
-      lRed[static_cast<size_t>(i)] = cPal.Red(i + 1);
-      lGreen[static_cast<size_t>(i)] = cPal.Green(i + 1);
-      lBlue[static_cast<size_t>(i)] = cPal.Blue(i + 1);
+    m_tColours.resize(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+      m_tColours[static_cast<size_t>(i)] = i32x4{cPal.Blue(i), cPal.Green(i), cPal.Red(i), 0};
     }
-    // Candidate lists per cell, each padded to whole vectors with entries that never win.
-    std::vector<std::vector<int32_t>> lLists(kCells * kCells * kCells);
-    ParallelFor(static_cast<int64_t>(lLists.size()), 64, [&](int64_t lFirst, int64_t lLast) {
-      std::vector<int32_t> lMin(static_cast<size_t>(n));
-      for (int64_t cell = lFirst; cell < lLast; ++cell) {
-        const int32_t lo[3] = {static_cast<int32_t>(cell / (kCells * kCells)) << kCellBits,
-                               static_cast<int32_t>(cell / kCells % kCells) << kCellBits,
-                               static_cast<int32_t>(cell % kCells) << kCellBits};
-        const int32_t lSize = (1 << kCellBits) - 1;
-        int32_t lBound = INT32_MAX;
-        for (int32_t i = 0; i < n; ++i) {
-          const int32_t e[3] = {lRed[static_cast<size_t>(i)], lGreen[static_cast<size_t>(i)],
-                                lBlue[static_cast<size_t>(i)]};
-          int32_t dMin = 0, dMax = 0;
-          for (int k = 0; k < 3; ++k) {
-            const int32_t a = lo[k] - e[k], b = e[k] - (lo[k] + lSize);
-            dMin += std::max({a, b, 0});
-            dMax += std::max(std::abs(a), std::abs(b));
-          }
-          lMin[static_cast<size_t>(i)] = dMin;
-          lBound = std::min(lBound, dMax);
-        }
-        auto& list = lLists[static_cast<size_t>(cell)];
-        for (int32_t i = 0; i < n; ++i) {
-          if (lMin[static_cast<size_t>(i)] <= lBound) list.push_back(i);
-        }
-      }
+    if (n > kMaxEntries) return;  // searched plainly
+    std::vector<std::vector<int32_t>> lists(kCells);
+    ParallelFor(kCells, 64, [&](int64_t lFirst, int64_t lLast) {
+      for (int64_t cell = lFirst; cell < lLast; ++cell)
+        lists[static_cast<size_t>(cell)] = Candidates(static_cast<int32_t>(cell));
     });
-    m_lStart.resize(lLists.size() + 1);
-    for (size_t cell = 0; cell < lLists.size(); ++cell) {
-      m_lStart[cell] = static_cast<int32_t>(m_lRed.size());
-      const auto& list = lLists[cell];
-      const size_t lPadded = (list.size() + kLanes - 1) / kLanes * kLanes;
-      for (size_t k = 0; k < lPadded; ++k) {
-        if (k < list.size()) {
-          const auto i = static_cast<size_t>(list[k]);
-          m_lRed.push_back(lRed[i]);
-          m_lGreen.push_back(lGreen[i]);
-          m_lBlue.push_back(lBlue[i]);
-          m_lIndex.push_back(static_cast<int32_t>(i) + 1);
-        } else {
-          m_lRed.push_back(kFar);
-          m_lGreen.push_back(kFar);
-          m_lBlue.push_back(kFar);
-          m_lIndex.push_back(kMaxEntries);
+    m_tCells.resize(kCells);
+    for (size_t cell = 0; cell < lists.size(); ++cell) {
+      const auto& list = lists[cell];
+      const auto lCount = static_cast<int32_t>(list.size());
+      if (lCount > kMaxCandidates) {
+        m_tCells[cell] = {0, 0};
+        continue;
+      }
+      m_tCells[cell] = {static_cast<int32_t>(m_tGroups.size()), (lCount + kLanes - 1) / kLanes};
+      for (int32_t k0 = 0; k0 < lCount; k0 += kLanes) {
+        Group grp;
+        std::fill(std::begin(grp.r), std::end(grp.r), kFar);
+        std::fill(std::begin(grp.g), std::end(grp.g), kFar);
+        std::fill(std::begin(grp.b), std::end(grp.b), kFar);
+        std::fill(std::begin(grp.lPosition), std::end(grp.lPosition), 63);
+        for (int32_t k = k0; k < lCount && k < k0 + kLanes; ++k) {
+          const i32x4& e = m_tColours[static_cast<size_t>(list[static_cast<size_t>(k)])];
+          grp.b[k - k0] = static_cast<int16_t>(e[0]);
+          grp.g[k - k0] = static_cast<int16_t>(e[1]);
+          grp.r[k - k0] = static_cast<int16_t>(e[2]);
+          grp.lPosition[k - k0] = static_cast<uint16_t>(k);
+        }
+        m_tGroups.push_back(grp);
+        for (int32_t k = k0; k < k0 + kLanes; ++k) {
+          m_lIndex.push_back(k < lCount ? static_cast<uint16_t>(list[static_cast<size_t>(k)]) : 1);
         }
       }
     }
-    m_lStart.back() = static_cast<int32_t>(m_lRed.size());
   }
 
-  // cPalette::ClosestIndex(lRed, lGreen, lBlue): 0 when no entry lies closer than 765.
-  int32_t ClosestIndex(int32_t lRed, int32_t lGreen, int32_t lBlue) const {
-    const size_t lCell = (static_cast<size_t>(lRed >> kCellBits) * kCells +
-                          static_cast<size_t>(lGreen >> kCellBits)) *
-                             kCells +
-                         static_cast<size_t>(lBlue >> kCellBits);
-    i32x8 lBest = i32x8{} + INT32_MAX;
-    for (int32_t k = m_lStart[lCell]; k < m_lStart[lCell + 1]; k += kLanes) {
-      const i32x8 dr = LoadU<i32x8>(&m_lRed[static_cast<size_t>(k)]) - lRed;
-      const i32x8 dg = LoadU<i32x8>(&m_lGreen[static_cast<size_t>(k)]) - lGreen;
-      const i32x8 db = LoadU<i32x8>(&m_lBlue[static_cast<size_t>(k)]) - lBlue;
-      const i32x8 d = (dr < 0 ? -dr : dr) + (dg < 0 ? -dg : dg) + (db < 0 ? -db : db);
-      const i32x8 lKey = (d << 16) | LoadU<i32x8>(&m_lIndex[static_cast<size_t>(k)]);
+  // Blue, green, red of entry i.
+  BRENNIC_LANE const i32x4& Colour(int32_t i) const { return m_tColours[static_cast<size_t>(i)]; }
+
+  // Inlined, so that it is compiled for the processor DiffusePalette is dispatched to.
+  BRENNIC_LANE int32_t EntryFor(int32_t lRed, int32_t lGreen, int32_t lBlue) const {
+    if (m_tCells.empty()) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
+    const Cell& cell =
+        m_tCells[static_cast<size_t>(((lRed >> 4) * 16 + (lGreen >> 4)) * 16 + (lBlue >> 4))];
+    if (cell.lGroups == 0) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
+    // Keys (min(distance, 1000) << 6 | position in the list): the smallest is the nearest entry,
+    // the first in palette order on ties; padding lies farther than any entry can.
+    u16x16 lBest = u16x16{} + 0xFFFF;
+    for (int32_t k = 0; k < cell.lGroups; ++k) {
+      const Group& grp = m_tGroups[static_cast<size_t>(cell.lFirst + k)];
+      const i16x16 dr = LoadU<i16x16>(grp.r) - static_cast<int16_t>(lRed);
+      const i16x16 dg = LoadU<i16x16>(grp.g) - static_cast<int16_t>(lGreen);
+      const i16x16 db = LoadU<i16x16>(grp.b) - static_cast<int16_t>(lBlue);
+      i16x16 d = (dr < 0 ? -dr : dr) + (dg < 0 ? -dg : dg) + (db < 0 ? -db : db);
+      d = d > 1000 ? 1000 : d;
+      const u16x16 lKey = (__builtin_convertvector(d, u16x16) << 6) | LoadU<u16x16>(grp.lPosition);
       lBest = lKey < lBest ? lKey : lBest;
     }
-    int32_t lMin = lBest[0];
-    for (int32_t k = 1; k < kLanes; ++k)
-      lMin = std::min(lMin, lBest[k]);
-    return (lMin >> 16) < 765 ? (lMin & 0xFFFF) : 0;
+    u16x16 m =
+        __builtin_shuffle(lBest, u16x16{8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7});
+    lBest = m < lBest ? m : lBest;
+    m = __builtin_shuffle(lBest, u16x16{4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11});
+    lBest = m < lBest ? m : lBest;
+    m = __builtin_shuffle(lBest, u16x16{2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13});
+    lBest = m < lBest ? m : lBest;
+    m = __builtin_shuffle(lBest, u16x16{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
+    lBest = m < lBest ? m : lBest;
+    const int32_t lKey = lBest[0];
+    if ((lKey >> 6) >= 765) return 1;
+    return m_lIndex[static_cast<size_t>(cell.lFirst * kLanes + (lKey & 63))];
   }
 
  private:
-  static constexpr int32_t kFar = 4000;  // a padding colour farther than any real one
-  std::vector<int32_t> m_lStart;         // first candidate of each cell, and the end
-  std::vector<int32_t> m_lRed, m_lGreen, m_lBlue, m_lIndex;
+  // Indices travel as 16 bits, and positions in a cell's list as 6 (longer lists are searched
+  // plainly).
+  static constexpr int32_t kMaxEntries = 0xFFFF;
+  static constexpr int32_t kMaxCandidates = 64;
+  static constexpr int32_t kLanes = 16;
+  static constexpr int32_t kCells = 16 * 16 * 16;
+  static constexpr int16_t kFar = -300;  // a padding colour farther than 765 from every colour
+
+  struct Cell {
+    int32_t lFirst;   // first group
+    int32_t lGroups;  // groups of sixteen candidates; 0: search plainly
+  };
+  // Plain arrays, read with LoadU: vector members would be aligned differently in the
+  // dispatched copies of the code than where the vector of groups is allocated.
+  struct Group {
+    int16_t r[kLanes], g[kLanes], b[kLanes];
+    uint16_t lPosition[kLanes];  // in the cell's list
+  };
+
+  static int32_t OrFirst(int32_t i) { return i == 0 ? 1 : i; }
+
+  // The entries that can be nearest to a colour of the cell, in palette order.
+  std::vector<int32_t> Candidates(int32_t lCell) const {
+    const int32_t lo[3] = {(lCell >> 8) << 4, ((lCell >> 4) & 15) << 4, (lCell & 15) << 4};
+    const auto n = static_cast<int32_t>(m_tColours.size()) - 1;
+    std::vector<int32_t> lMin(static_cast<size_t>(n) + 1);
+    int32_t lBound = INT32_MAX;
+    for (int32_t i = 1; i <= n; ++i) {
+      const i32x4& e = m_tColours[static_cast<size_t>(i)];
+      const int32_t c[3] = {e[2], e[1], e[0]};
+      int32_t dMin = 0, dMax = 0;
+      for (int ch = 0; ch < 3; ++ch) {
+        const int32_t below = lo[ch] - c[ch], above = c[ch] - (lo[ch] + 15);
+        dMin += std::max({below, above, 0});
+        dMax += std::max(std::abs(below), std::abs(above));
+      }
+      lMin[static_cast<size_t>(i)] = dMin;
+      lBound = std::min(lBound, dMax);
+    }
+    std::vector<int32_t> out;
+    for (int32_t i = 1; i <= n; ++i) {
+      if (lMin[static_cast<size_t>(i)] <= lBound) out.push_back(i);
+    }
+    return out;
+  }
+
+  const cPalette& m_cPal;
+  std::vector<i32x4> m_tColours;  // by index; 0 unused
+  std::vector<Cell> m_tCells;     // empty for palettes searched plainly
+  std::vector<Group> m_tGroups;
+  std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
 };
 
-// One channel set of a pixel in the diffusion, red, green, blue.
-struct Rgb {
-  int32_t r = 0, g = 0, b = 0;
-};
+BRENNIC_LANE i32x4 Clamp255(i32x4 v) {
+  v = v < 0 ? 0 : v;
+  return v > 255 ? 255 : v;
+}
+// (w e) / 16, truncating toward zero.
+BRENNIC_LANE i32x4 Share(i32x4 e, int32_t w) {
+  const i32x4 t = e * w;
+  return (t + ((t >> 31) & 15)) >> 4;
+}
+BRENNIC_LANE i32x4 LoadPixel(const uint8_t* p) {
+  return i32x4{p[0], p[1], p[2], 0};
+}
 
-// The plain loop: for each pixel the nearest entry (entry 1 when none is nearer than 765) is
-// written; an error of city-block size 4 or more goes 7/16 to the right (except from the last two
-// columns) and 4/16 down (within columns 1 .. last - 1), each addition clamped at once. The
-// weight-0 diagonals change nothing. The result is written to both images as it is made.
-template <typename Closest, typename OnColumns>
-void DiffusePalette(cDIBSection& cFrom, cDIBSection& cTo, const cPalette& cPal,
-                    const Closest& closest, OnColumns onColumns) {
+// The plain loop: for each pixel the entry found above is written; an error of city-block size 4
+// or more goes 7/16 to the right (except from the last two columns) and 4/16 down (within columns
+// 1 .. last - 1), each addition clamped at once. The weight-0 diagonals change nothing. Channels
+// travel together as (blue, green, red, 0). cFrom is only read; the caller copies the result in.
+BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& cTo,
+                                        const cNearestColour& nearest,
+                                        const std::function<void(int32_t)>& onColumns) {
   const int32_t lWidth = cTo.Width();
   const int32_t lHeight = cTo.Height();
   const int32_t lLast = lWidth - 1;
   const int64_t lStride = cTo.BytesPerScanLine();
   uint8_t* pFrom = cFrom.DIBSectionBitsPtr();
   uint8_t* pTo = cTo.DIBSectionBitsPtr();
-  std::vector<Rgb> lBandIn(static_cast<size_t>(lHeight));
-  std::vector<Rgb> lBandOut(static_cast<size_t>(lHeight));
-  for (int32_t y = 0; y < lHeight; ++y) {
-    const uint8_t* p = pFrom + y * lStride;
-    lBandIn[static_cast<size_t>(y)] = {p[2], p[1], p[0]};
-  }
+  std::vector<i32x4> lBandIn(static_cast<size_t>(lHeight));
+  std::vector<i32x4> lBandOut(static_cast<size_t>(lHeight));
+  for (int32_t y = 0; y < lHeight; ++y)
+    lBandIn[static_cast<size_t>(y)] = LoadPixel(pFrom + y * lStride);
   for (int32_t c0 = 0; c0 < lWidth; c0 += kDiffusionBand) {
     const int32_t lColumns = std::min(kDiffusionBand, lWidth - c0);
-    Rgb lSlot[kDiffusionBand];
-    Rgb lDown[kDiffusionBand];
-    VisitSkewedBand(lColumns, lHeight, [&](int32_t j, int32_t y) {
-      const int32_t c = c0 + j;
-      const Rgb& q = j == 0 ? lBandIn[static_cast<size_t>(y)] : lSlot[j];
-      const int32_t r = ClampByte(q.r + lDown[j].r);
-      const int32_t g = ClampByte(q.g + lDown[j].g);
-      const int32_t b = ClampByte(q.b + lDown[j].b);
-      int32_t i = closest(r, g, b);
-      if (i == 0) i = 1;  // every entry at distance 765: the first one
-      const int32_t lRed = cPal.Red(i), lGreen = cPal.Green(i), lBlue = cPal.Blue(i);
-      uint8_t* pT = pTo + y * lStride + 3 * c;
-      uint8_t* pF = pFrom + y * lStride + 3 * c;
-      pT[0] = pF[0] = static_cast<uint8_t>(lBlue);
-      pT[1] = pF[1] = static_cast<uint8_t>(lGreen);
-      pT[2] = pF[2] = static_cast<uint8_t>(lRed);
-      const Rgb e{r - lRed, g - lGreen, b - lBlue};
-      const bool bPass = std::abs(e.r) + std::abs(e.g) + std::abs(e.b) >= 4;
-      if (bPass && c >= 1 && c <= lLast - 1 && y < lHeight - 1) {
-        lDown[j] = {4 * e.r / 16, 4 * e.g / 16, 4 * e.b / 16};
-      } else {
-        lDown[j] = {};
-      }
-      if (c < lLast) {
-        Rgb lNext{pF[5], pF[4], pF[3]};
-        if (bPass && c < lLast - 1) {
-          lNext = {ClampByte(lNext.r + 7 * e.r / 16), ClampByte(lNext.g + 7 * e.g / 16),
-                   ClampByte(lNext.b + 7 * e.b / 16)};
-        }
-        if (j + 1 < lColumns) {
-          lSlot[j + 1] = lNext;
-        } else {
-          lBandOut[static_cast<size_t>(y)] = lNext;
-        }
-      }
-    });
+    i32x4 lSlot[kDiffusionBand] = {};
+    i32x4 lDown[kDiffusionBand] = {};
+    VisitSkewedBand(
+        lColumns, lHeight,
+        [&](int32_t j, int32_t y) BRENNIC_LANE_BODY {
+          const int32_t c = c0 + j;
+          const i32x4 v =
+              Clamp255((j == 0 ? lBandIn[static_cast<size_t>(y)] : lSlot[j]) + lDown[j]);
+          const i32x4 out = nearest.Colour(nearest.EntryFor(v[2], v[1], v[0]));
+          uint8_t* pT = pTo + y * lStride + 3 * c;
+          pT[0] = static_cast<uint8_t>(out[0]);
+          pT[1] = static_cast<uint8_t>(out[1]);
+          pT[2] = static_cast<uint8_t>(out[2]);
+          const i32x4 e = v - out;
+          const i32x4 a = e < 0 ? -e : e;
+          const bool bPass = a[0] + a[1] + a[2] >= 4;
+          const bool bDown = bPass && c >= 1 && c <= lLast - 1 && y < lHeight - 1;
+          lDown[j] = bDown ? Share(e, 4) : i32x4{};
+          if (c < lLast) {
+            i32x4 lNext = LoadPixel(pFrom + y * lStride + 3 * c + 3);
+            if (bPass && c < lLast - 1) lNext = Clamp255(lNext + Share(e, 7));
+            if (j + 1 < lColumns) {
+              lSlot[j + 1] = lNext;
+            } else {
+              lBandOut[static_cast<size_t>(y)] = lNext;
+            }
+          }
+        },
+        [&](int32_t y) BRENNIC_LANE_BODY {
+          // The band's pixels and the next column's, within the row.
+          const int64_t lRow = y * lStride;
+          PrefetchRowPiece(pFrom, pTo, lRow + 3 * c0,
+                           lRow + std::min<int64_t>(3 * (c0 + lColumns) + 2, lStride - 1));
+        });
     lBandIn.swap(lBandOut);
     onColumns(c0 + lColumns);
-  }
-  const int64_t lUsed = 3 * int64_t{lWidth};
-  for (int32_t y = 0; y < lHeight; ++y) {
-    std::memcpy(pFrom + y * lStride + lUsed, pTo + y * lStride + lUsed,
-                static_cast<size_t>(lStride - lUsed));
   }
 }
 
@@ -215,22 +264,19 @@ void cImageProcessDIB::ApplyPalette(cDIBSection& cFrom, cDIBSection& cTo, const 
   const int32_t xLast = 3 * (cTo.Width() - 1);
   if (Listener() != nullptr) Listener()->InitProgress(xLast);
   cColumnProgress progress(Listener(), 0, xLast, cTo.Width());
-  auto onColumns = [&](int32_t lColumnsDone) { progress.Advance(lColumnsDone); };
+  const std::function<void(int32_t)> onColumns = [&](int32_t lColumnsDone) {
+    progress.Advance(lColumnsDone);
+  };
   if (cTo.DIBSectionBitsPtr() == nullptr) {
     // Nothing to reduce.
   } else if (cPal.Count() == 0) {
     // No colours to reduce to: the picture stays as it is, and both images hold it.
     cTo.LoadPictureBlt(cFrom.hdc(), 0, 0, -1, -1, SRCCOPY);
-  } else if (cNearestColour::Handles(cPal)) {
-    const cNearestColour nearest(cPal);
-    DiffusePalette(
-        cFrom, cTo, cPal,
-        [&nearest](int32_t r, int32_t g, int32_t b) { return nearest.ClosestIndex(r, g, b); },
-        onColumns);
   } else {
-    DiffusePalette(
-        cFrom, cTo, cPal,
-        [&cPal](int32_t r, int32_t g, int32_t b) { return cPal.ClosestIndex(r, g, b); }, onColumns);
+    const cNearestColour nearest(cPal);
+    DiffusePalette(cFrom, cTo, nearest, onColumns);
+    // Both images hold the result.
+    cFrom.LoadPictureBlt(cTo.hdc(), 0, 0, -1, -1, SRCCOPY);
   }
   progress.Finish();
   cOperationEvents::Complete(Listener(), lStart);

@@ -6,7 +6,9 @@
 // nearest, never fused or reassociated, so results are bit-identical to the scalar code.
 //
 // Only the engine's .cpp files include this header; the types never cross a function boundary
-// that is not inlined.
+// that is not inlined. Nor are they kept in memory that code compiled for another target
+// allocates or reads: a vector wider than the baseline's is aligned to 16 bytes there and to its
+// full size in a dispatched copy. Memory is read and written with LoadU and StoreU instead.
 
 #include <cstdint>
 #include <cstring>
@@ -20,8 +22,12 @@ namespace brennic::lanes {
 using u8x16 = uint8_t __attribute__((vector_size(16)));
 using u8x32 = uint8_t __attribute__((vector_size(32)));
 using u16x16 = uint16_t __attribute__((vector_size(32)));
+using i16x16 = int16_t __attribute__((vector_size(32)));
 using u16x32 = uint16_t __attribute__((vector_size(64)));
 using i16x32 = int16_t __attribute__((vector_size(64)));
+using i16x8 = int16_t __attribute__((vector_size(16)));
+using u16x8 = uint16_t __attribute__((vector_size(16)));
+using i32x4 = int32_t __attribute__((vector_size(16)));
 using i32x8 = int32_t __attribute__((vector_size(32)));
 using i32x16 = int32_t __attribute__((vector_size(64)));
 using f32x16 = float __attribute__((vector_size(64)));
@@ -30,6 +36,8 @@ using i64x8 = int64_t __attribute__((vector_size(64)));
 using f64x8 = double __attribute__((vector_size(64)));
 
 #define BRENNIC_LANE inline __attribute__((always_inline))
+// For lambdas that must be compiled into the (vectorised) function that calls them.
+#define BRENNIC_LANE_BODY __attribute__((always_inline))
 
 template <typename V>
 BRENNIC_LANE V LoadU(const void* p) {
