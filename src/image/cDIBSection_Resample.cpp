@@ -9,9 +9,10 @@
 // nothing outside the picture is read and the result is unchanged.
 //
 // The vertical step of a destination row depends only on the two source rows and ty, so it is
-// done once per source column for the whole row (sixteen bytes at a time, channel by channel
-// alike), and the horizontal step then picks from that row. Rows are shared among the worker
-// threads.
+// done once per source column for the whole row, sixteen columns at a time, into one plane per
+// channel. The horizontal step then picks each sixteen destination columns' two neighbours from
+// a window of the planes with two vector permutations (when the sixteen lie within 32 source
+// columns, as they do for any scale down to a half). Rows are shared among the worker threads.
 
 #include <algorithm>
 #include <cmath>
@@ -48,34 +49,93 @@ Sample SampleAt(int32_t lDest, float fScale, int32_t lSourceSize) {
   return s;
 }
 
-// pV[i] = round((1 - ty) p0[i] + ty p1[i]) for the bytes of a source row.
-BRENNIC_SIMD_CLONES void InterpolateRows(const uint8_t* p0, const uint8_t* p1, int64_t lBytes,
-                                         float fOneMinusT, float fT, float* pV) {
-  int64_t i = 0;
-  for (; i + 16 <= lBytes; i += 16) {
-    const f32x16 a = ToFloat(LoadU<u8x16>(p0 + i)) * fOneMinusT;
-    const f32x16 b = ToFloat(LoadU<u8x16>(p1 + i)) * fT;
-    StoreU(pV + i, RoundEven(a + b));
+// The vertical step of a destination row for every source column, each channel in a plane of
+// its own: pV[k][x] = round((1 - ty) p0 + ty p1) for channel k (blue, green, red) of column x.
+BRENNIC_SIMD_CLONES void InterpolateRows(const uint8_t* p0, const uint8_t* p1, int64_t lWidth,
+                                         float fOneMinusT, float fT, float* const pV[3]) {
+  int64_t x = 0;
+  for (; x + 16 <= lWidth; x += 16) {
+    const Pixels16 a = LoadPixels16(p0 + 3 * x);
+    const Pixels16 b = LoadPixels16(p1 + 3 * x);
+    StoreU(pV[0] + x, RoundEven(ToFloat(a.b) * fOneMinusT + ToFloat(b.b) * fT));
+    StoreU(pV[1] + x, RoundEven(ToFloat(a.g) * fOneMinusT + ToFloat(b.g) * fT));
+    StoreU(pV[2] + x, RoundEven(ToFloat(a.r) * fOneMinusT + ToFloat(b.r) * fT));
   }
-  for (; i < lBytes; ++i) {
-    const float a = static_cast<float>(p0[i]) * fOneMinusT;
-    const float b = static_cast<float>(p1[i]) * fT;
-    pV[i] = std::nearbyintf(a + b);
+  for (; x < lWidth; ++x) {
+    for (int k = 0; k < 3; ++k) {
+      const float a = static_cast<float>(p0[3 * x + k]) * fOneMinusT;
+      const float b = static_cast<float>(p1[3 * x + k]) * fT;
+      pV[k][x] = std::nearbyintf(a + b);
+    }
   }
 }
 
-// The horizontal step of one destination row from the vertically interpolated source row.
-BRENNIC_SIMD_CLONES void InterpolateColumns(const float* pV, const Sample* pColumns, int32_t lWidth,
-                                            uint8_t* pOut) {
-  for (int32_t c = 0; c < lWidth; ++c) {
-    const Sample& s = pColumns[c];
-    const float* a = pV + 3 * int64_t{s.lNear};
-    const float* b = pV + 3 * int64_t{s.lFar};
-    for (int k = 0; k < 3; ++k) {
-      const float v = std::nearbyintf(s.fOneMinusT * a[k] + s.fT * b[k]);
-      pOut[3 * c + k] = static_cast<uint8_t>(v);
+// Sixteen destination columns whose source columns all lie within 32 of lFirst: the horizontal
+// step picks them from two vectors of the plane. Others take the one-by-one way.
+struct ColumnBlock {
+  int32_t lFirst;     // source column; -1: columns too far apart
+  uint8_t lNear[16];  // x0 - lFirst
+  uint8_t lFar[16];   // x0 + 1 - lFirst, clamped
+  float fT[16];       // tx
+};
+
+std::vector<ColumnBlock> MakeColumnBlocks(const std::vector<Sample>& columns) {
+  std::vector<ColumnBlock> blocks(columns.size() / 16);
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    ColumnBlock& b = blocks[k];
+    const Sample* s = &columns[16 * k];
+    b.lFirst = s[0].lNear;
+    // The window read is 32 floats from lFirst (the planes are padded past the last column).
+    if (s[15].lFar - b.lFirst >= 32) b.lFirst = -1;
+    for (int l = 0; l < 16; ++l) {
+      b.lNear[l] = static_cast<uint8_t>(s[l].lNear - s[0].lNear);
+      b.lFar[l] = static_cast<uint8_t>(s[l].lFar - s[0].lNear);
+      b.fT[l] = s[l].fT;
     }
   }
+  return blocks;
+}
+
+BRENNIC_LANE i32x16 WidenIndex(const uint8_t* p) {
+  return Widen(LoadU<u8x16>(p));
+}
+
+// One channel of a block: round((1 - tx) A + tx B).
+BRENNIC_LANE u8x16 Horizontal16(const float* pPlane, const ColumnBlock& b, f32x16 fT) {
+  const auto v0 = LoadU<f32x16>(pPlane + b.lFirst);
+  const auto v1 = LoadU<f32x16>(pPlane + b.lFirst + 16);
+  const f32x16 a = __builtin_shuffle(v0, v1, WidenIndex(b.lNear));
+  const f32x16 c = __builtin_shuffle(v0, v1, WidenIndex(b.lFar));
+  const f32x16 v = RoundEven((1.0F - fT) * a + fT * c);
+  return Narrow(__builtin_convertvector(v, i32x16));
+}
+
+void HorizontalOne(const float* const pV[3], const Sample& s, uint8_t* pOut) {
+  for (int k = 0; k < 3; ++k) {
+    const float a = s.fOneMinusT * pV[k][s.lNear];
+    const float b = s.fT * pV[k][s.lFar];
+    pOut[k] = static_cast<uint8_t>(std::nearbyintf(a + b));
+  }
+}
+
+// The horizontal step of one destination row from the planes of the vertical step.
+BRENNIC_SIMD_CLONES void InterpolateColumns(const float* const pV[3],
+                                            const std::vector<Sample>& columns,
+                                            const std::vector<ColumnBlock>& blocks, uint8_t* pOut) {
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    const ColumnBlock& b = blocks[k];
+    uint8_t* p = pOut + 48 * k;
+    if (b.lFirst < 0) {
+      for (size_t l = 0; l < 16; ++l)
+        HorizontalOne(pV, columns[16 * k + l], p + 3 * l);
+      continue;
+    }
+    const auto fT = LoadU<f32x16>(b.fT);
+    StorePixels16(
+        p, {Horizontal16(pV[0], b, fT), Horizontal16(pV[1], b, fT), Horizontal16(pV[2], b, fT)});
+  }
+  for (size_t c = 16 * blocks.size(); c < columns.size(); ++c)
+    HorizontalOne(pV, columns[c], pOut + 3 * c);
 }
 
 }  // namespace
@@ -83,7 +143,7 @@ BRENNIC_SIMD_CLONES void InterpolateColumns(const float* pV, const Sample* pColu
 std::unique_ptr<cDIBSection> cDIBSection::Resample(int32_t lNewHeight, int32_t lNewWidth) const {
   if (lNewWidth < 1 || lNewHeight < 1 || DIBSectionBitsPtr() == nullptr) return nullptr;
   auto cNew = std::make_unique<cDIBSection>();
-  if (!cNew->Create(lNewWidth, lNewHeight)) return nullptr;
+  if (!cNew->CreateForOverwrite(lNewWidth, lNewHeight)) return nullptr;
   if (lNewWidth == Width() && lNewHeight == Height()) {
     // The source's surface is only read by the transfer.
     cNew->LoadPictureBlt(const_cast<cDIBSection*>(this)->hdc(), 0, 0, -1, -1, SRCCOPY);
@@ -91,6 +151,13 @@ std::unique_ptr<cDIBSection> cDIBSection::Resample(int32_t lNewHeight, int32_t l
     ResampleInto(*cNew);
   }
   return cNew;
+}
+
+bool cDIBSection::CreateForOverwrite(int32_t lWidth, int32_t lHeight) {
+  m_bClearMemory = false;
+  const bool bCreated = Create(lWidth, lHeight);
+  m_bClearMemory = true;
+  return bCreated;
 }
 
 void cDIBSection::ResampleInto(cDIBSection& cDest) const {
@@ -101,19 +168,25 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
   std::vector<Sample> columns(static_cast<size_t>(lNewWidth));
   for (int32_t c = 0; c < lNewWidth; ++c)
     columns[static_cast<size_t>(c)] = SampleAt(c, sx, lWidth);
+  const std::vector<ColumnBlock> blocks = MakeColumnBlocks(columns);
   const uint8_t* pSrc = DIBSectionBitsPtr();
   uint8_t* pDest = cDest.DIBSectionBitsPtr();
   const int64_t lSrcStride = BytesPerScanLine();
   const int64_t lDestStride = cDest.BytesPerScanLine();
-  const int64_t lRowBytes = 3 * int64_t{lWidth};
   const int64_t lGrain = std::max<int64_t>(1, (int64_t{1} << 16) / lDestStride);
   ParallelFor(lNewHeight, lGrain, [&](int64_t lFirst, int64_t lLast) {
-    std::vector<float> v(static_cast<size_t>(lRowBytes));
+    // Three planes, each with room for a 32-float window that starts at its last column.
+    const auto lPlane = static_cast<size_t>(lWidth) + 32;
+    std::vector<float> v(3 * lPlane);
+    float* const pV[3] = {v.data(), v.data() + lPlane, v.data() + 2 * lPlane};
     for (int64_t y = lFirst; y < lLast; ++y) {
       const Sample row = SampleAt(static_cast<int32_t>(y), sy, lHeight);
-      InterpolateRows(pSrc + row.lNear * lSrcStride, pSrc + row.lFar * lSrcStride, lRowBytes,
-                      row.fOneMinusT, row.fT, v.data());
-      InterpolateColumns(v.data(), columns.data(), lNewWidth, pDest + y * lDestStride);
+      InterpolateRows(pSrc + row.lNear * lSrcStride, pSrc + row.lFar * lSrcStride, lWidth,
+                      row.fOneMinusT, row.fT, pV);
+      uint8_t* pRow = pDest + y * lDestStride;
+      InterpolateColumns(pV, columns, blocks, pRow);
+      // The row padding, as a new image has it.
+      std::fill(pRow + 3 * int64_t{lNewWidth}, pRow + lDestStride, uint8_t{0});
     }
   });
 }

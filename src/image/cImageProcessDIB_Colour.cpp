@@ -286,29 +286,69 @@ BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSect
 // The generator is counter based, so every pixel's numbers can be found without drawing the ones
 // before it, as long as the count of numbers before the pixel is known.
 
+// Adding 1.5 x 2^52 to a double of magnitude below 2^51 rounds it to an integer, halves to even;
+// subtracting it again is exact.
+constexpr double kRoundDouble = 6755399441055744.0;
+
 struct cNoise {
   double fSpan;
   int64_t lHalf;
+  // clamp(round(r x span + (c - half))); clamping first gives the same byte, since rounding is
+  // monotonic and 0 and 255 are integers.
   uint8_t Apply(uint8_t c, double r) const {
-    const double v = std::nearbyint(r * fSpan + static_cast<double>(int64_t{c} - lHalf));
-    return static_cast<uint8_t>(v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v));
+    double v = r * fSpan + static_cast<double>(int64_t{c} - lHalf);
+    v = v >= 0.0 ? (v <= 255.0 ? v : 255.0) : 0.0;
+    return static_cast<uint8_t>((v + kRoundDouble) - kRoundDouble);
   }
 };
+
+// One channel of sixteen pixels: clamp(round(r x span + (c - half))), in double precision like
+// the scalar step. c - half is exact in double, so it may be formed there.
+BRENNIC_LANE u8x16 Noise16(u8x16 c, const double* r, double fSpan, double fHalf) {
+  int32_t lIn[16], lOut[16];
+  StoreU(lIn, Widen(c));
+  for (int h = 0; h < 16; h += 8) {
+    f64x8 v = LoadU<f64x8>(r + h) * fSpan +
+              (__builtin_convertvector(LoadU<i32x8>(lIn + h), f64x8) - fHalf);
+    v = v >= 0.0 ? v : 0.0;
+    v = v <= 255.0 ? v : 255.0;
+    v = (v + kRoundDouble) - kRoundDouble;
+    StoreU(lOut + h, __builtin_convertvector(v, i32x8));
+  }
+  return Narrow(LoadU<i32x16>(lOut));
+}
+
+// pRow's pixels with the numbers r: blues' at r, greens' at r + lWidth, reds' at r + 2 lWidth.
+BRENNIC_SIMD_CLONES void NoiseRow(uint8_t* pRow, int64_t lWidth, const double* r,
+                                  const cNoise& noise) {
+  const double fSpan = noise.fSpan;
+  const auto fHalf = static_cast<double>(noise.lHalf);
+  int64_t c = 0;
+  for (; c + 16 <= lWidth; c += 16) {
+    Pixels16 px = LoadPixels16(pRow + 3 * c);
+    px.b = Noise16(px.b, r + c, fSpan, fHalf);
+    px.g = Noise16(px.g, r + lWidth + c, fSpan, fHalf);
+    px.r = Noise16(px.r, r + 2 * lWidth + c, fSpan, fHalf);
+    StorePixels16(pRow + 3 * c, px);
+  }
+  for (; c < lWidth; ++c) {
+    for (int64_t k = 0; k < 3; ++k)
+      pRow[3 * c + k] = noise.Apply(pRow[3 * c + k], r[k * lWidth + c]);
+  }
+}
 
 // Every pixel treated: pixel (column c, row y) uses the three numbers from lFirst + 3 (c H + y).
 void NoiseEveryPixel(IImageProcessEvents* pListener, cDIBSection& cTo, const cNoise& noise) {
   const uint64_t lFirst = RandomPosition();
   const auto lHeight = static_cast<uint64_t>(cTo.Height());
   RunPixelPass(pListener, cTo, [&](uint8_t* pRow, int32_t lWidth, int64_t y) {
-    std::vector<double> r(3 * static_cast<size_t>(lWidth));
+    thread_local std::vector<double> r;
+    r.resize(3 * static_cast<size_t>(lWidth));
     for (int64_t k = 0; k < 3; ++k) {
       RandomAtEach(lFirst + 3 * static_cast<uint64_t>(y) + static_cast<uint64_t>(k), 3 * lHeight,
                    lWidth, r.data() + k * lWidth);
     }
-    for (int64_t c = 0; c < lWidth; ++c) {
-      for (int64_t k = 0; k < 3; ++k)
-        pRow[3 * c + k] = noise.Apply(pRow[3 * c + k], r[k * lWidth + c]);
-    }
+    NoiseRow(pRow, lWidth, r.data(), noise);
   });
   if (cTo.DIBSectionBitsPtr() != nullptr) {
     AdvanceRandom(3 * static_cast<uint64_t>(cTo.Width()) * lHeight);
@@ -356,17 +396,23 @@ void NoiseSomePixels(IImageProcessEvents* pListener, cDIBSection& cTo, const cNo
     ParallelFor(
         lWidth, 16,
         [&](int64_t lFirst, int64_t lLast) {
+          std::vector<double> r;
           for (int64_t c = lFirst; c < lLast; ++c) {
-            uint64_t lAt = lColumnStart[static_cast<size_t>(c)];
+            // The column's numbers, deciding ones included, in one go.
+            const uint64_t lColumnFirst = lColumnStart[static_cast<size_t>(c)];
+            const size_t lCount = lColumnStart[static_cast<size_t>(c) + 1] - lColumnFirst;
+            r.resize(lCount + 3);  // an untreated last pixel looks, in vain, past the end
+            RandomAtEach(lColumnFirst, 1, static_cast<int64_t>(lCount), r.data());
+            size_t lAt = 0;
             for (int64_t y = 0; y < lHeight; ++y) {
-              if (bTreated[static_cast<size_t>(c * lHeight + y)] == 0) {
-                ++lAt;
-                continue;
-              }
+              // Without branches: the decisions are as unpredictable as the numbers.
+              const bool bTreat = bTreated[static_cast<size_t>(c * lHeight + y)] != 0;
               uint8_t* p = pBits + y * lStride + 3 * c;
-              for (uint64_t k = 0; k < 3; ++k)
-                p[k] = noise.Apply(p[k], RandomAt(lAt + 1 + k));
-              lAt += 4;
+              for (size_t k = 0; k < 3; ++k) {
+                const uint8_t lNew = noise.Apply(p[k], r[lAt + 1 + k]);
+                p[k] = bTreat ? lNew : p[k];
+              }
+              lAt += bTreat ? 4 : 1;
             }
           }
         },

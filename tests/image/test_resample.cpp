@@ -90,6 +90,24 @@ TEST(Resample, ZeroOrNegativeSizesAndEmptySourcesGiveNothing) {
   EXPECT_FALSE(empty.Resample(2, 2));
 }
 
+TEST(Resample, TheNewImagesPaddingIsZeroEvenInReusedMemory) {
+  {
+    // Leave a large block of non-zero memory behind for the next image of its size.
+    cDIBSection dirty;
+    ASSERT_TRUE(dirty.Create(1001, 400));
+    std::fill(dirty.DIBSectionBitsPtr(), dirty.DIBSectionBitsPtr() + dirty.BytesPerScanLine() * 400,
+              uint8_t{0xAB});
+  }
+  std::mt19937 rng(4);
+  auto src = test::MakeRandomImage(50, 20, rng);
+  auto out = src->Resample(400, 1001);
+  ASSERT_TRUE(out);
+  for (int32_t y = 0; y < 400; ++y) {
+    const uint8_t* p = out->DIBSectionBitsPtr() + y * out->BytesPerScanLine();
+    ASSERT_EQ(p[3 * 1001], 0) << "row " << y;
+  }
+}
+
 TEST(Resample, LeavesTheSourceUntouched) {
   std::mt19937 rng(3);
   auto src = test::MakeRandomImage(30, 20, rng);
