@@ -1,14 +1,20 @@
 // Colour operations, resampling, palettes and combinations, each run through the operation table
-// exactly as the batch tool runs it. The palette files (the 16 classic colours, and a 6 x 6 x 6
-// cube with 40 greys) are written to a temporary folder at start-up and removed at exit.
+// exactly as the batch tool runs it, and the combinations' engine calls alone ("engine/..."). The
+// palette files (the 16 classic colours, and a 6 x 6 x 6 cube with 40 greys) are written to a
+// temporary folder at start-up and removed at exit.
 
+#include <benchmark/benchmark.h>
 #include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <system_error>
 
+#include "BenchImages.h"
 #include "BenchOps.h"
+#include "image/cImageProcessDIB.h"
 
 namespace brennic::bench {
 namespace {
@@ -65,6 +71,31 @@ class cPaletteFolder {
   std::filesystem::path m_dir;
 };
 
+// The engine call alone, without what the document does around it (allocating and copying the
+// images of a combination, copying the negative back), to show how the time of the table
+// operation divides. cFrom is the second picture, cTo a fresh copy of the first.
+void RegisterEngineBenchmark(
+    const std::string& sName,
+    std::function<void(cImageProcessDIB&, cDIBSection&, cDIBSection&)> op) {
+  benchmark::RegisterBenchmark(sName.c_str(),
+                               [op](benchmark::State& state) {
+                                 auto& first = const_cast<cDIBSection&>(NaturalPicture(0));
+                                 auto& second = const_cast<cDIBSection&>(NaturalPicture(1));
+                                 cDIBSection cTo;
+                                 cTo.Create(kWidth, kHeight);
+                                 cImageProcessDIB engine;
+                                 for (auto _ : state) {
+                                   state.PauseTiming();
+                                   cTo.LoadPictureBlt(first.hdc(), 0, 0, -1, -1, SRCCOPY);
+                                   state.ResumeTiming();
+                                   op(engine, second, cTo);
+                                   benchmark::ClobberMemory();
+                                 }
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
 const bool g_bRegistered = [] {
   static const cPaletteFolder palettes;
   RegisterOperationBenchmark("gray-scale", "gray-scale");
@@ -81,6 +112,17 @@ const bool g_bRegistered = [] {
   RegisterOperationBenchmark("add", "add=second:1:0:1:0");
   RegisterOperationBenchmark("darkest", "darkest=second");
   RegisterOperationBenchmark("lightest", "lightest=second");
+  RegisterEngineBenchmark("engine/negative",
+                          [](cImageProcessDIB& e, cDIBSection& f, cDIBSection& t) {
+                            e.AddImages(f, t, -1, -255, -255, -255, 0, 0, 0, 0);
+                          });
+  RegisterEngineBenchmark("engine/add", [](cImageProcessDIB& e, cDIBSection& f, cDIBSection& t) {
+    e.AddImages(f, t, 1, 0, 0, 0, 1, 0, 0, 0);
+  });
+  RegisterEngineBenchmark("engine/darkest", [](cImageProcessDIB& e, cDIBSection& f,
+                                               cDIBSection& t) { e.AddDarkest(f, t); });
+  RegisterEngineBenchmark("engine/lightest", [](cImageProcessDIB& e, cDIBSection& f,
+                                                cDIBSection& t) { e.AddLightest(f, t); });
   return true;
 }();
 

@@ -74,8 +74,8 @@ BRENNIC_SIMD_CLONES void InterpolateRows(const uint8_t* p0, const uint8_t* p1, i
 // step picks them from two vectors of the plane. Others take the one-by-one way.
 struct ColumnBlock {
   int32_t lFirst;     // source column; -1: columns too far apart
-  uint8_t lNear[16];  // x0 - lFirst
-  uint8_t lFar[16];   // x0 + 1 - lFirst, clamped
+  int32_t lNear[16];  // x0 - lFirst
+  int32_t lFar[16];   // x0 + 1 - lFirst, clamped
   float fT[16];       // tx
 };
 
@@ -88,24 +88,20 @@ std::vector<ColumnBlock> MakeColumnBlocks(const std::vector<Sample>& columns) {
     // The window read is 32 floats from lFirst (the planes are padded past the last column).
     if (s[15].lFar - b.lFirst >= 32) b.lFirst = -1;
     for (int l = 0; l < 16; ++l) {
-      b.lNear[l] = static_cast<uint8_t>(s[l].lNear - s[0].lNear);
-      b.lFar[l] = static_cast<uint8_t>(s[l].lFar - s[0].lNear);
+      b.lNear[l] = s[l].lNear - s[0].lNear;
+      b.lFar[l] = s[l].lFar - s[0].lNear;
       b.fT[l] = s[l].fT;
     }
   }
   return blocks;
 }
 
-BRENNIC_LANE i32x16 WidenIndex(const uint8_t* p) {
-  return Widen(LoadU<u8x16>(p));
-}
-
 // One channel of a block: round((1 - tx) A + tx B).
 BRENNIC_LANE u8x16 Horizontal16(const float* pPlane, const ColumnBlock& b, f32x16 fT) {
   const auto v0 = LoadU<f32x16>(pPlane + b.lFirst);
   const auto v1 = LoadU<f32x16>(pPlane + b.lFirst + 16);
-  const f32x16 a = __builtin_shuffle(v0, v1, WidenIndex(b.lNear));
-  const f32x16 c = __builtin_shuffle(v0, v1, WidenIndex(b.lFar));
+  const f32x16 a = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lNear));
+  const f32x16 c = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lFar));
   const f32x16 v = RoundEven((1.0F - fT) * a + fT * c);
   return Narrow(__builtin_convertvector(v, i32x16));
 }

@@ -30,11 +30,13 @@ using namespace lanes;
 namespace {
 
 // ---------------------------------------------------------------------------------------------
-// Gray scale: v = round((707 G + 222 R + 71 B) / 1000).
+// Gray scale: v = round((707 G + 222 R + 71 B) / 1000), the division in floating point.
+//
+// Single precision gives the same v: every half (k + 0.5 for a sum ending in 500) is
+// representable, and every other quotient lies at least 0.001 from a half, far more than the
+// division's error of at most 2^-24 x 256. (An integer form with 16-bit lanes was tried: it
+// needs more shuffling than the division costs.)
 
-// The quotient in single precision rounds exactly as the exact one: every half (k + 0.5 for a
-// sum ending in 500) is representable, and every other quotient lies at least 0.001 from a half,
-// far more than the division's error of at most 2^-24 x 256.
 uint8_t GrayOf(const uint8_t* p) {
   const int32_t s = 707 * p[1] + 222 * p[2] + 71 * p[0];
   return static_cast<uint8_t>(brennic::RoundHalfEven(static_cast<float>(s) / 1000.0F));

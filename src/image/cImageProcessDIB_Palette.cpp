@@ -173,73 +173,126 @@ class cNearestColour {
   std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
 };
 
-BRENNIC_LANE i32x4 Clamp255(i32x4 v) {
+BRENNIC_LANE i16x16 Clamp255(i16x16 v) {
   v = v < 0 ? 0 : v;
   return v > 255 ? 255 : v;
 }
 // (w e) / 16, truncating toward zero.
-BRENNIC_LANE i32x4 Share(i32x4 e, int32_t w) {
-  const i32x4 t = e * w;
-  return (t + ((t >> 31) & 15)) >> 4;
+BRENNIC_LANE i16x16 Share(i16x16 e, int16_t w) {
+  const i16x16 t = e * w;
+  return (t + ((t >> 15) & 15)) >> 4;
 }
-BRENNIC_LANE i32x4 LoadPixel(const uint8_t* p) {
-  return i32x4{p[0], p[1], p[2], 0};
+BRENNIC_LANE i16x16 Abs(i16x16 v) {
+  return v < 0 ? -v : v;
 }
 
-// The plain loop: for each pixel the entry found above is written; an error of city-block size 4
-// or more goes 7/16 to the right (except from the last two columns) and 4/16 down (within columns
-// 1 .. last - 1), each addition clamped at once. The weight-0 diagonals change nothing. Channels
-// travel together as (blue, green, red, 0). cFrom is only read; the caller copies the result in.
+// The plain loop: each pixel gets the entry found above; an error of city-block size 4 or more
+// goes 7/16 to the right (except from the last two columns) and 4/16 down (within columns
+// 1 .. last - 1), each addition clamped at once. The weight-0 diagonals change nothing, and what
+// a last row passes down has no one to receive it.
+//
+// As for black and white, a band of 16 columns is worked in vector lanes, each column one row
+// behind the one to its left, with skewed staging buffers (step t of lane j at t x 16 + j); only
+// the search runs lane by lane. cFrom is only read; the caller copies the result in.
 BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& cTo,
                                         const cNearestColour& nearest,
                                         const std::function<void(int32_t)>& onColumns) {
+  constexpr int32_t kLanes = 16;
   const int32_t lWidth = cTo.Width();
   const int32_t lHeight = cTo.Height();
   const int32_t lLast = lWidth - 1;
   const int64_t lStride = cTo.BytesPerScanLine();
-  uint8_t* pFrom = cFrom.DIBSectionBitsPtr();
+  const uint8_t* pFrom = cFrom.DIBSectionBitsPtr();
   uint8_t* pTo = cTo.DIBSectionBitsPtr();
-  std::vector<i32x4> lBandIn(static_cast<size_t>(lHeight));
-  std::vector<i32x4> lBandOut(static_cast<size_t>(lHeight));
-  for (int32_t y = 0; y < lHeight; ++y)
-    lBandIn[static_cast<size_t>(y)] = LoadPixel(pFrom + y * lStride);
-  for (int32_t c0 = 0; c0 < lWidth; c0 += kDiffusionBand) {
-    const int32_t lColumns = std::min(kDiffusionBand, lWidth - c0);
-    i32x4 lSlot[kDiffusionBand] = {};
-    i32x4 lDown[kDiffusionBand] = {};
-    VisitSkewedBand(
-        lColumns, lHeight,
-        [&](int32_t j, int32_t y) BRENNIC_LANE_BODY {
-          const int32_t c = c0 + j;
-          const i32x4 v =
-              Clamp255((j == 0 ? lBandIn[static_cast<size_t>(y)] : lSlot[j]) + lDown[j]);
-          const i32x4 out = nearest.Colour(nearest.EntryFor(v[2], v[1], v[0]));
-          uint8_t* pT = pTo + y * lStride + 3 * c;
-          pT[0] = static_cast<uint8_t>(out[0]);
-          pT[1] = static_cast<uint8_t>(out[1]);
-          pT[2] = static_cast<uint8_t>(out[2]);
-          const i32x4 e = v - out;
-          const i32x4 a = e < 0 ? -e : e;
-          const bool bPass = a[0] + a[1] + a[2] >= 4;
-          const bool bDown = bPass && c >= 1 && c <= lLast - 1 && y < lHeight - 1;
-          lDown[j] = bDown ? Share(e, 4) : i32x4{};
-          if (c < lLast) {
-            i32x4 lNext = LoadPixel(pFrom + y * lStride + 3 * c + 3);
-            if (bPass && c < lLast - 1) lNext = Clamp255(lNext + Share(e, 7));
-            if (j + 1 < lColumns) {
-              lSlot[j + 1] = lNext;
-            } else {
-              lBandOut[static_cast<size_t>(y)] = lNext;
-            }
-          }
-        },
-        [&](int32_t y) BRENNIC_LANE_BODY {
-          // The band's pixels and the next column's, within the row.
-          const int64_t lRow = y * lStride;
-          PrefetchRowPiece(pFrom, pTo, lRow + 3 * c0,
-                           lRow + std::min<int64_t>(3 * (c0 + lColumns) + 2, lStride - 1));
-        });
-    lBandIn.swap(lBandOut);
+  const auto lSteps = static_cast<size_t>(int64_t{lHeight} + kLanes - 1);
+  // Per channel (blue, green, red): what each row of the band's first column starts from, the
+  // same for the next band, and the source values of the column right of each lane's pixel.
+  std::vector<int16_t> lBandIn[3], lBandOut[3], lNext[3];
+  for (int k = 0; k < 3; ++k) {
+    lBandIn[k].resize(static_cast<size_t>(lHeight));
+    lBandOut[k].resize(static_cast<size_t>(lHeight));
+    lNext[k].resize(lSteps * kLanes);
+    for (int32_t y = 0; y < lHeight; ++y)
+      lBandIn[k][static_cast<size_t>(y)] = pFrom[y * lStride + k];
+  }
+  std::vector<uint16_t> lEntry(lSteps * kLanes);  // the entry each lane's pixel became
+  const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
+    const int32_t lColumns = std::min(kLanes, lWidth - c0);
+    for (int32_t y = 0; y < lHeight; ++y) {
+      const uint8_t* pRow = pFrom + y * lStride;
+      if (y + kPrefetchRows < lHeight) {
+        const uint8_t* pAhead = pRow + kPrefetchRows * lStride + 3 * c0;
+        __builtin_prefetch(pAhead);
+        __builtin_prefetch(pAhead + 3 * lColumns + 2);
+      }
+      for (int32_t j = 0; j < lColumns && c0 + j < lLast; ++j) {
+        const uint8_t* p = pRow + 3 * (c0 + j + 1);
+        const auto o = static_cast<size_t>((y + j) * kLanes + j);
+        lNext[0][o] = p[0];
+        lNext[1][o] = p[1];
+        lNext[2][o] = p[2];
+      }
+    }
+    // Which lanes' columns pass error down and to the right.
+    i16x16 bDown{}, bRight{};
+    for (int32_t j = 0; j < kLanes; ++j) {
+      const int32_t c = c0 + j;
+      bDown[j] = c >= 1 && c <= lLast - 1 ? -1 : 0;
+      bRight[j] = c <= lLast - 2 ? -1 : 0;
+    }
+    i16x16 lSlot[3] = {}, lDown[3] = {};
+    int16_t lValue[3][kLanes] = {}, lOut[3][kLanes] = {};
+    for (int64_t t = 0; t < int64_t{lHeight} + lColumns - 1; ++t) {
+      const auto jLow = static_cast<int32_t>(std::max<int64_t>(0, t - lHeight + 1));
+      const auto jHigh = static_cast<int32_t>(std::min<int64_t>(lColumns - 1, t));
+      const i16x16 bActive =
+          (lLane >= static_cast<int16_t>(jLow)) & (lLane <= static_cast<int16_t>(jHigh));
+      i16x16 v[3];
+      for (int k = 0; k < 3; ++k) {
+        if (t < lHeight) lSlot[k][0] = lBandIn[k][static_cast<size_t>(t)];
+        v[k] = Clamp255(lSlot[k] + lDown[k]);
+        StoreU(lValue[k], v[k]);
+      }
+      for (int32_t j = jLow; j <= jHigh; ++j) {
+        const int32_t i = nearest.EntryFor(lValue[2][j], lValue[1][j], lValue[0][j]);
+        const i32x4& colour = nearest.Colour(i);
+        lOut[0][j] = static_cast<int16_t>(colour[0]);
+        lOut[1][j] = static_cast<int16_t>(colour[1]);
+        lOut[2][j] = static_cast<int16_t>(colour[2]);
+        lEntry[static_cast<size_t>(t * kLanes + j)] = static_cast<uint16_t>(i);
+      }
+      i16x16 e[3];
+      for (int k = 0; k < 3; ++k)
+        e[k] = v[k] - LoadU<i16x16>(lOut[k]);
+      const i16x16 bPass = Abs(e[0]) + Abs(e[1]) + Abs(e[2]) >= 4;
+      const int64_t yLastLane = t - (lColumns - 1);
+      const bool bHandOn = yLastLane >= 0 && yLastLane < lHeight && c0 + lColumns < lWidth;
+      for (int k = 0; k < 3; ++k) {
+        lDown[k] = bActive ? ((bPass & bDown) ? Share(e[k], 4) : 0) : lDown[k];
+        i16x16 lRight = LoadU<i16x16>(&lNext[k][static_cast<size_t>(t * kLanes)]);
+        lRight = (bPass & bRight) ? Clamp255(lRight + Share(e[k], 7)) : lRight;
+        if (bHandOn) lBandOut[k][static_cast<size_t>(yLastLane)] = lRight[lColumns - 1];
+        // What lane j hands right is what lane j + 1 starts its next step from.
+        lSlot[k] =
+            __builtin_shuffle(lRight, i16x16{0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+      }
+    }
+    for (int32_t y = 0; y < lHeight; ++y) {
+      uint8_t* p = pTo + y * lStride + 3 * c0;
+      if (y + kPrefetchRows < lHeight) {
+        __builtin_prefetch(p + kPrefetchRows * lStride, 1);
+        __builtin_prefetch(p + kPrefetchRows * lStride + 3 * lColumns - 1, 1);
+      }
+      for (int32_t j = 0; j < lColumns; ++j) {
+        const i32x4& colour = nearest.Colour(lEntry[static_cast<size_t>((y + j) * kLanes + j)]);
+        p[3 * j] = static_cast<uint8_t>(colour[0]);
+        p[3 * j + 1] = static_cast<uint8_t>(colour[1]);
+        p[3 * j + 2] = static_cast<uint8_t>(colour[2]);
+      }
+    }
+    for (int k = 0; k < 3; ++k)
+      lBandIn[k].swap(lBandOut[k]);
     onColumns(c0 + lColumns);
   }
 }

@@ -31,6 +31,7 @@ using i32x4 = int32_t __attribute__((vector_size(16)));
 using i32x8 = int32_t __attribute__((vector_size(32)));
 using f64x4 = double __attribute__((vector_size(32)));
 using i32x16 = int32_t __attribute__((vector_size(64)));
+using u32x16 = uint32_t __attribute__((vector_size(64)));
 using f32x16 = float __attribute__((vector_size(64)));
 using u64x8 = uint64_t __attribute__((vector_size(64)));
 using i64x8 = int64_t __attribute__((vector_size(64)));
