@@ -54,12 +54,14 @@ Sample SampleAt(int32_t lDest, float fScale, int32_t lSourceSize) {
 BRENNIC_SIMD_CLONES void InterpolateRows(const uint8_t* p0, const uint8_t* p1, int64_t lWidth,
                                          float fOneMinusT, float fT, float* const pV[3]) {
   int64_t x = 0;
-  for (; x + 16 <= lWidth; x += 16) {
-    const Pixels16 a = LoadPixels16(p0 + 3 * x);
-    const Pixels16 b = LoadPixels16(p1 + 3 * x);
-    StoreU(pV[0] + x, RoundEven(ToFloat(a.b) * fOneMinusT + ToFloat(b.b) * fT));
-    StoreU(pV[1] + x, RoundEven(ToFloat(a.g) * fOneMinusT + ToFloat(b.g) * fT));
-    StoreU(pV[2] + x, RoundEven(ToFloat(a.r) * fOneMinusT + ToFloat(b.r) * fT));
+  for (; x + kQuadsReach <= lWidth; x += 16) {
+    const u32x16 a = LoadQuads16(p0 + 3 * x);
+    const u32x16 b = LoadQuads16(p1 + 3 * x);
+    for (int k = 0; k < 3; ++k) {
+      const f32x16 fa = __builtin_convertvector(ChannelOf(a, k), f32x16) * fOneMinusT;
+      const f32x16 fb = __builtin_convertvector(ChannelOf(b, k), f32x16) * fT;
+      StoreU(pV[k] + x, RoundEven(fa + fb));
+    }
   }
   for (; x < lWidth; ++x) {
     for (int k = 0; k < 3; ++k) {
@@ -97,13 +99,12 @@ std::vector<ColumnBlock> MakeColumnBlocks(const std::vector<Sample>& columns) {
 }
 
 // One channel of a block: round((1 - tx) A + tx B).
-BRENNIC_LANE u8x16 Horizontal16(const float* pPlane, const ColumnBlock& b, f32x16 fT) {
+BRENNIC_LANE i32x16 Horizontal16(const float* pPlane, const ColumnBlock& b, f32x16 fT) {
   const auto v0 = LoadU<f32x16>(pPlane + b.lFirst);
   const auto v1 = LoadU<f32x16>(pPlane + b.lFirst + 16);
   const f32x16 a = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lNear));
   const f32x16 c = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lFar));
-  const f32x16 v = RoundEven((1.0F - fT) * a + fT * c);
-  return Narrow(__builtin_convertvector(v, i32x16));
+  return __builtin_convertvector(RoundEven((1.0F - fT) * a + fT * c), i32x16);
 }
 
 void HorizontalOne(const float* const pV[3], const Sample& s, uint8_t* pOut) {
@@ -127,8 +128,8 @@ BRENNIC_SIMD_CLONES void InterpolateColumns(const float* const pV[3],
       continue;
     }
     const auto fT = LoadU<f32x16>(b.fT);
-    StorePixels16(
-        p, {Horizontal16(pV[0], b, fT), Horizontal16(pV[1], b, fT), Horizontal16(pV[2], b, fT)});
+    StoreQuads16(p, MakeQuads(Horizontal16(pV[0], b, fT), Horizontal16(pV[1], b, fT),
+                              Horizontal16(pV[2], b, fT)));
   }
   for (size_t c = 16 * blocks.size(); c < columns.size(); ++c)
     HorizontalOne(pV, columns[c], pOut + 3 * c);

@@ -44,11 +44,12 @@ uint8_t GrayOf(const uint8_t* p) {
 
 BRENNIC_SIMD_CLONES void GrayRow(uint8_t* p, int64_t lWidth) {
   int64_t c = 0;
-  for (; c + 16 <= lWidth; c += 16) {
-    const Pixels16 px = LoadPixels16(p + 3 * c);
-    const i32x16 s = Widen(px.g) * 707 + Widen(px.r) * 222 + Widen(px.b) * 71;
+  for (; c + kQuadsReach <= lWidth; c += 16) {
+    const u32x16 w = LoadQuads16(p + 3 * c);
+    const i32x16 s = ChannelOf(w, 1) * 707 + ChannelOf(w, 2) * 222 + ChannelOf(w, 0) * 71;
     const f32x16 q = RoundEven(__builtin_convertvector(s, f32x16) / 1000.0F);
-    StoreGray16(p + 3 * c, Narrow(__builtin_convertvector(q, i32x16)));
+    StoreQuads16(p + 3 * c,
+                 reinterpret_cast<u32x16>(__builtin_convertvector(q, i32x16) * 0x010101));
   }
   for (; c < lWidth; ++c) {
     uint8_t* q = p + 3 * c;
@@ -80,10 +81,10 @@ struct Hls16 {
   f32x16 h, s, l;
 };
 
-BRENNIC_LANE Hls16 RGBToHLS16(const Pixels16& px) {
-  const f32x16 r = ToFloat(px.r) / 255.0F;
-  const f32x16 g = ToFloat(px.g) / 255.0F;
-  const f32x16 b = ToFloat(px.b) / 255.0F;
+BRENNIC_LANE Hls16 RGBToHLS16(u32x16 w) {
+  const f32x16 r = __builtin_convertvector(ChannelOf(w, 2), f32x16) / 255.0F;
+  const f32x16 g = __builtin_convertvector(ChannelOf(w, 1), f32x16) / 255.0F;
+  const f32x16 b = __builtin_convertvector(ChannelOf(w, 0), f32x16) / 255.0F;
   f32x16 fMax = r;
   fMax = g > fMax ? g : fMax;
   fMax = b > fMax ? b : fMax;
@@ -106,7 +107,7 @@ BRENNIC_LANE Hls16 RGBToHLS16(const Pixels16& px) {
 
 // In every sextant one channel is m2, one m1 and one m1 -/+ (hue - k) x (m2 - m1) with k = 0, 2
 // or 4; that middle value is m1 + |hue - k| x (m2 - m1) exactly, since negation is exact.
-BRENNIC_LANE Pixels16 HLSToRGB16(f32x16 h, f32x16 s, f32x16 l) {
+BRENNIC_LANE u32x16 HLSToRGB16(f32x16 h, f32x16 s, f32x16 l) {
   const f32x16 m1 = l <= 0.5F ? l * (1.0F - s) : l - s * (1.0F - l);
   const f32x16 m2 = 2.0F * l - m1;
   const f32x16 fSpan = m2 - m1;
@@ -125,7 +126,7 @@ BRENNIC_LANE Pixels16 HLSToRGB16(f32x16 h, f32x16 s, f32x16 l) {
   r = bGray ? l : r;
   g = bGray ? l : g;
   b = bGray ? l : b;
-  return {Narrow(ToByte(b * 255.0F)), Narrow(ToByte(g * 255.0F)), Narrow(ToByte(r * 255.0F))};
+  return MakeQuads(ToByte(b * 255.0F), ToByte(g * 255.0F), ToByte(r * 255.0F));
 }
 
 void StoreRGB(uint8_t* p, int32_t lRed, int32_t lGreen, int32_t lBlue) {
@@ -149,11 +150,11 @@ void LightenPixel(uint8_t* p, float fFactor) {
 
 BRENNIC_SIMD_CLONES void LightenRow(uint8_t* p, int64_t lWidth, float fFactor) {
   int64_t c = 0;
-  for (; c + 16 <= lWidth; c += 16) {
-    const Hls16 hls = RGBToHLS16(LoadPixels16(p + 3 * c));
+  for (; c + kQuadsReach <= lWidth; c += 16) {
+    const Hls16 hls = RGBToHLS16(LoadQuads16(p + 3 * c));
     f32x16 l2 = hls.l * fFactor;
     l2 = l2 > 1.0F ? 1.0F : l2;
-    StorePixels16(p + 3 * c, HLSToRGB16(hls.h, hls.s, l2));
+    StoreQuads16(p + 3 * c, HLSToRGB16(hls.h, hls.s, l2));
   }
   for (; c < lWidth; ++c)
     LightenPixel(p + 3 * c, fFactor);
@@ -174,10 +175,10 @@ void ColourisePixel(uint8_t* p, float fHue, float fSaturation) {
 BRENNIC_SIMD_CLONES void ColouriseRow(uint8_t* p, int64_t lWidth, float fHue, float fSaturation) {
   int64_t c = 0;
   const f32x16 h = f32x16{} + fHue;
-  for (; c + 16 <= lWidth; c += 16) {
-    const Hls16 hls = RGBToHLS16(LoadPixels16(p + 3 * c));
+  for (; c + kQuadsReach <= lWidth; c += 16) {
+    const Hls16 hls = RGBToHLS16(LoadQuads16(p + 3 * c));
     const f32x16 s = hls.h == 0.0F ? f32x16{} + fSaturation : hls.s;
-    StorePixels16(p + 3 * c, HLSToRGB16(h, s, hls.l));
+    StoreQuads16(p + 3 * c, HLSToRGB16(h, s, hls.l));
   }
   for (; c < lWidth; ++c)
     ColourisePixel(p + 3 * c, fHue, fSaturation);
@@ -306,9 +307,9 @@ struct cNoise {
 
 // One channel of sixteen pixels: clamp(round(r x span + (c - half))), in double precision like
 // the scalar step. c - half is exact in double, so it may be formed there.
-BRENNIC_LANE u8x16 Noise16(u8x16 c, const double* r, double fSpan, double fHalf) {
+BRENNIC_LANE i32x16 Noise16(i32x16 c, const double* r, double fSpan, double fHalf) {
   int32_t lIn[16], lOut[16];
-  StoreU(lIn, Widen(c));
+  StoreU(lIn, c);
   for (int h = 0; h < 16; h += 8) {
     f64x8 v = LoadU<f64x8>(r + h) * fSpan +
               (__builtin_convertvector(LoadU<i32x8>(lIn + h), f64x8) - fHalf);
@@ -317,7 +318,7 @@ BRENNIC_LANE u8x16 Noise16(u8x16 c, const double* r, double fSpan, double fHalf)
     v = (v + kRoundDouble) - kRoundDouble;
     StoreU(lOut + h, __builtin_convertvector(v, i32x8));
   }
-  return Narrow(LoadU<i32x16>(lOut));
+  return LoadU<i32x16>(lOut);
 }
 
 // pRow's pixels with the numbers r: blues' at r, greens' at r + lWidth, reds' at r + 2 lWidth.
@@ -326,12 +327,12 @@ BRENNIC_SIMD_CLONES void NoiseRow(uint8_t* pRow, int64_t lWidth, const double* r
   const double fSpan = noise.fSpan;
   const auto fHalf = static_cast<double>(noise.lHalf);
   int64_t c = 0;
-  for (; c + 16 <= lWidth; c += 16) {
-    Pixels16 px = LoadPixels16(pRow + 3 * c);
-    px.b = Noise16(px.b, r + c, fSpan, fHalf);
-    px.g = Noise16(px.g, r + lWidth + c, fSpan, fHalf);
-    px.r = Noise16(px.r, r + 2 * lWidth + c, fSpan, fHalf);
-    StorePixels16(pRow + 3 * c, px);
+  for (; c + kQuadsReach <= lWidth; c += 16) {
+    const u32x16 w = LoadQuads16(pRow + 3 * c);
+    StoreQuads16(pRow + 3 * c,
+                 MakeQuads(Noise16(ChannelOf(w, 0), r + c, fSpan, fHalf),
+                           Noise16(ChannelOf(w, 1), r + lWidth + c, fSpan, fHalf),
+                           Noise16(ChannelOf(w, 2), r + 2 * lWidth + c, fSpan, fHalf)));
   }
   for (; c < lWidth; ++c) {
     for (int64_t k = 0; k < 3; ++k)

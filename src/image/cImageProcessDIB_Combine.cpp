@@ -108,21 +108,21 @@ int32_t Key(const uint8_t* p) {
   return 929 * p[1] + 71 * p[0];
 }
 
-BRENNIC_LANE i32x16 Key16(const Raw48& x) {
-  return Widen(GreenOf(x)) * 929 + Widen(BlueOf(x)) * 71;
+BRENNIC_LANE i32x16 Key16(u32x16 w) {
+  return ChannelOf(w, 1) * 929 + ChannelOf(w, 0) * 71;
 }
 
 BRENNIC_SIMD_CLONES void SelectRow(const uint8_t* pFrom, uint8_t* pTo, int64_t lWidth,
                                    bool bFromIfSmaller) {
   int64_t c = 0;
-  for (; c + 16 <= lWidth; c += 16) {
-    const Raw48 f = LoadRaw48(pFrom + 3 * c);
-    const Raw48 t = LoadRaw48(pTo + 3 * c);
+  for (; c + kQuadsReach <= lWidth; c += 16) {
+    const u32x16 f = LoadQuads16(pFrom + 3 * c);
+    const u32x16 t = LoadQuads16(pTo + 3 * c);
     const i32x16 kf = Key16(f), kt = Key16(t);
-    const i32x16 bTake = bFromIfSmaller ? kf < kt : kf > kt;
-    const Raw48 m = Spread16(Narrow(bTake & 255));
-    StoreRaw48(pTo + 3 * c, {(f.v0 & m.v0) | (t.v0 & ~m.v0), (f.v1 & m.v1) | (t.v1 & ~m.v1),
-                             (f.v2 & m.v2) | (t.v2 & ~m.v2)});
+    // Compare "smaller" either way round (a choice between two comparisons is not vectorised).
+    const i32x16 lLow = bFromIfSmaller ? kf : kt, lHigh = bFromIfSmaller ? kt : kf;
+    const i32x16 bTake = lLow < lHigh;
+    StoreQuads16(pTo + 3 * c, bTake ? f : t);
   }
   for (; c < lWidth; ++c) {
     const uint8_t* f = pFrom + 3 * c;

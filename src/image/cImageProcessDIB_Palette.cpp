@@ -18,7 +18,6 @@
 #include "cErrorDiffusion.h"
 #include "cImageProcessDIB.h"
 #include "cPalette.h"
-#include "cParallel.h"
 #include "cPixelPass.h"
 #include "mConventions.h"
 #include "mPixelLanes.h"
@@ -37,61 +36,36 @@ namespace {
 // that can be nearest to some colour inside it: an entry whose smallest possible distance to the
 // cell exceeds another entry's largest is never nearest nor tied. Among those, in palette order,
 // the smallest (distance, index) is what the linear search with its early exact match and strict
-// improvement returns. A diffusion's colours wander over the whole cube, so all cells are made at
-// once; their lists stay small enough (a few hundred kilobytes) to be found in the cache.
+// improvement returns. A cell's list is made when a colour of the cell is first asked for; all
+// lists together stay small enough (a few hundred kilobytes) to be found in the cache.
 class cNearestColour {
  public:
   explicit cNearestColour(const cPalette& cPal) : m_cPal(cPal) {
     const int32_t n = cPal.Count();
     m_tColours.resize(static_cast<size_t>(n) + 1);
+    for (int32_t k = 0; k < 3; ++k)
+      m_lChannel[k].resize(static_cast<size_t>(n) + 1);
     for (int32_t i = 1; i <= n; ++i) {
       m_tColours[static_cast<size_t>(i)] = i32x4{cPal.Blue(i), cPal.Green(i), cPal.Red(i), 0};
+      m_lChannel[0][static_cast<size_t>(i)] = cPal.Blue(i);
+      m_lChannel[1][static_cast<size_t>(i)] = cPal.Green(i);
+      m_lChannel[2][static_cast<size_t>(i)] = cPal.Red(i);
     }
-    if (n > kMaxEntries) return;  // searched plainly
-    std::vector<std::vector<int32_t>> lists(kCells);
-    ParallelFor(kCells, 64, [&](int64_t lFirst, int64_t lLast) {
-      for (int64_t cell = lFirst; cell < lLast; ++cell)
-        lists[static_cast<size_t>(cell)] = Candidates(static_cast<int32_t>(cell));
-    });
-    m_tCells.resize(kCells);
-    for (size_t cell = 0; cell < lists.size(); ++cell) {
-      const auto& list = lists[cell];
-      const auto lCount = static_cast<int32_t>(list.size());
-      if (lCount > kMaxCandidates) {
-        m_tCells[cell] = {0, 0};
-        continue;
-      }
-      m_tCells[cell] = {static_cast<int32_t>(m_tGroups.size()), (lCount + kLanes - 1) / kLanes};
-      for (int32_t k0 = 0; k0 < lCount; k0 += kLanes) {
-        Group grp;
-        std::fill(std::begin(grp.r), std::end(grp.r), kFar);
-        std::fill(std::begin(grp.g), std::end(grp.g), kFar);
-        std::fill(std::begin(grp.b), std::end(grp.b), kFar);
-        std::fill(std::begin(grp.lPosition), std::end(grp.lPosition), 63);
-        for (int32_t k = k0; k < lCount && k < k0 + kLanes; ++k) {
-          const i32x4& e = m_tColours[static_cast<size_t>(list[static_cast<size_t>(k)])];
-          grp.b[k - k0] = static_cast<int16_t>(e[0]);
-          grp.g[k - k0] = static_cast<int16_t>(e[1]);
-          grp.r[k - k0] = static_cast<int16_t>(e[2]);
-          grp.lPosition[k - k0] = static_cast<uint16_t>(k);
-        }
-        m_tGroups.push_back(grp);
-        for (int32_t k = k0; k < k0 + kLanes; ++k) {
-          m_lIndex.push_back(k < lCount ? static_cast<uint16_t>(list[static_cast<size_t>(k)]) : 1);
-        }
-      }
-    }
+    if (n <= kMaxEntries) m_tCells.assign(kCells, Cell{0, -1});  // else searched plainly
   }
 
-  // Blue, green, red of entry i.
-  BRENNIC_LANE const i32x4& Colour(int32_t i) const { return m_tColours[static_cast<size_t>(i)]; }
+  // Channel k (blue, green, red) of every entry, by index.
+  const int16_t* Channel(int32_t k) const { return m_lChannel[k].data(); }
 
   // Inlined, so that it is compiled for the processor DiffusePalette is dispatched to.
-  BRENNIC_LANE int32_t EntryFor(int32_t lRed, int32_t lGreen, int32_t lBlue) const {
+  BRENNIC_LANE int32_t EntryFor(int32_t lRed, int32_t lGreen, int32_t lBlue) {
     if (m_tCells.empty()) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
-    const Cell& cell =
-        m_tCells[static_cast<size_t>(((lRed >> 4) * 16 + (lGreen >> 4)) * 16 + (lBlue >> 4))];
-    if (cell.lGroups == 0) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
+    const int32_t lCell = ((lRed >> 4) * 16 + (lGreen >> 4)) * 16 + (lBlue >> 4);
+    Cell& cell = m_tCells[static_cast<size_t>(lCell)];
+    if (cell.lGroups <= 0) {
+      if (cell.lGroups < 0) cell = MakeCell(lCell);
+      if (cell.lGroups == 0) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
+    }
     // Keys (min(distance, 1000) << 6 | position in the list): the smallest is the nearest entry,
     // the first in palette order on ties; padding lies farther than any entry can.
     u16x16 lBest = u16x16{} + 0xFFFF;
@@ -130,7 +104,7 @@ class cNearestColour {
 
   struct Cell {
     int32_t lFirst;   // first group
-    int32_t lGroups;  // groups of sixteen candidates; 0: search plainly
+    int32_t lGroups;  // groups of sixteen candidates; 0: search plainly; -1: not made yet
   };
   // Plain arrays, read with LoadU: vector members would be aligned differently in the
   // dispatched copies of the code than where the vector of groups is allocated.
@@ -166,9 +140,36 @@ class cNearestColour {
     return out;
   }
 
+  // The cell's candidates, padded to whole groups with a colour farther than any real one.
+  __attribute__((noinline)) Cell MakeCell(int32_t lCell) {
+    const std::vector<int32_t> list = Candidates(lCell);
+    const auto lCount = static_cast<int32_t>(list.size());
+    if (lCount > kMaxCandidates) return Cell{0, 0};
+    const Cell cell{static_cast<int32_t>(m_tGroups.size()), (lCount + kLanes - 1) / kLanes};
+    for (int32_t k0 = 0; k0 < lCount; k0 += kLanes) {
+      Group grp;
+      std::fill(std::begin(grp.r), std::end(grp.r), kFar);
+      std::fill(std::begin(grp.g), std::end(grp.g), kFar);
+      std::fill(std::begin(grp.b), std::end(grp.b), kFar);
+      std::fill(std::begin(grp.lPosition), std::end(grp.lPosition), 63);
+      for (int32_t k = k0; k < lCount && k < k0 + kLanes; ++k) {
+        const i32x4& e = m_tColours[static_cast<size_t>(list[static_cast<size_t>(k)])];
+        grp.b[k - k0] = static_cast<int16_t>(e[0]);
+        grp.g[k - k0] = static_cast<int16_t>(e[1]);
+        grp.r[k - k0] = static_cast<int16_t>(e[2]);
+        grp.lPosition[k - k0] = static_cast<uint16_t>(k);
+      }
+      m_tGroups.push_back(grp);
+      for (int32_t k = k0; k < k0 + kLanes; ++k)
+        m_lIndex.push_back(k < lCount ? static_cast<uint16_t>(list[static_cast<size_t>(k)]) : 1);
+    }
+    return cell;
+  }
+
   const cPalette& m_cPal;
-  std::vector<i32x4> m_tColours;  // by index; 0 unused
-  std::vector<Cell> m_tCells;     // empty for palettes searched plainly
+  std::vector<i32x4> m_tColours;       // by index; 0 unused
+  std::vector<int16_t> m_lChannel[3];  // the same, a channel at a time
+  std::vector<Cell> m_tCells;          // empty for palettes searched plainly
   std::vector<Group> m_tGroups;
   std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
 };
@@ -195,7 +196,7 @@ BRENNIC_LANE i16x16 Abs(i16x16 v) {
 // behind the one to its left, with skewed staging buffers (step t of lane j at t x 16 + j); only
 // the search runs lane by lane. cFrom is only read; the caller copies the result in.
 BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& cTo,
-                                        const cNearestColour& nearest,
+                                        cNearestColour& nearest,
                                         const std::function<void(int32_t)>& onColumns) {
   constexpr int32_t kLanes = 16;
   const int32_t lWidth = cTo.Width();
@@ -216,6 +217,9 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       lBandIn[k][static_cast<size_t>(y)] = pFrom[y * lStride + k];
   }
   std::vector<uint16_t> lEntry(lSteps * kLanes);  // the entry each lane's pixel became
+  const int16_t* pBlue = nearest.Channel(0);
+  const int16_t* pGreen = nearest.Channel(1);
+  const int16_t* pRed = nearest.Channel(2);
   const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
     const int32_t lColumns = std::min(kLanes, lWidth - c0);
@@ -256,10 +260,9 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       }
       for (int32_t j = jLow; j <= jHigh; ++j) {
         const int32_t i = nearest.EntryFor(lValue[2][j], lValue[1][j], lValue[0][j]);
-        const i32x4& colour = nearest.Colour(i);
-        lOut[0][j] = static_cast<int16_t>(colour[0]);
-        lOut[1][j] = static_cast<int16_t>(colour[1]);
-        lOut[2][j] = static_cast<int16_t>(colour[2]);
+        lOut[0][j] = pBlue[i];
+        lOut[1][j] = pGreen[i];
+        lOut[2][j] = pRed[i];
         lEntry[static_cast<size_t>(t * kLanes + j)] = static_cast<uint16_t>(i);
       }
       i16x16 e[3];
@@ -285,10 +288,10 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
         __builtin_prefetch(p + kPrefetchRows * lStride + 3 * lColumns - 1, 1);
       }
       for (int32_t j = 0; j < lColumns; ++j) {
-        const i32x4& colour = nearest.Colour(lEntry[static_cast<size_t>((y + j) * kLanes + j)]);
-        p[3 * j] = static_cast<uint8_t>(colour[0]);
-        p[3 * j + 1] = static_cast<uint8_t>(colour[1]);
-        p[3 * j + 2] = static_cast<uint8_t>(colour[2]);
+        const uint16_t i = lEntry[static_cast<size_t>((y + j) * kLanes + j)];
+        p[3 * j] = static_cast<uint8_t>(pBlue[i]);
+        p[3 * j + 1] = static_cast<uint8_t>(pGreen[i]);
+        p[3 * j + 2] = static_cast<uint8_t>(pRed[i]);
       }
     }
     for (int k = 0; k < 3; ++k)
@@ -326,7 +329,7 @@ void cImageProcessDIB::ApplyPalette(cDIBSection& cFrom, cDIBSection& cTo, const 
     // No colours to reduce to: the picture stays as it is, and both images hold it.
     cTo.LoadPictureBlt(cFrom.hdc(), 0, 0, -1, -1, SRCCOPY);
   } else {
-    const cNearestColour nearest(cPal);
+    cNearestColour nearest(cPal);
     DiffusePalette(cFrom, cTo, nearest, onColumns);
     // Both images hold the result.
     cFrom.LoadPictureBlt(cTo.hdc(), 0, 0, -1, -1, SRCCOPY);

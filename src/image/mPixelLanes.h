@@ -21,6 +21,7 @@ namespace brennic::lanes {
 
 using u8x16 = uint8_t __attribute__((vector_size(16)));
 using u8x32 = uint8_t __attribute__((vector_size(32)));
+using u8x64 = uint8_t __attribute__((vector_size(64)));
 using u16x16 = uint16_t __attribute__((vector_size(32)));
 using i16x16 = int16_t __attribute__((vector_size(32)));
 using u16x32 = uint16_t __attribute__((vector_size(64)));
@@ -145,6 +146,40 @@ BRENNIC_LANE Raw48 Spread16(u8x16 v) {
   const u8x16 m2 = {10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15};
   return {__builtin_shuffle(v, m0), __builtin_shuffle(v, m1), __builtin_shuffle(v, m2)};
 }
+
+// Sixteen pixels as one 32-bit lane each: blue | green << 8 | red << 16 (the top byte is
+// arbitrary). This layout needs no widening: a channel is a shift and a mask away. LoadQuads16
+// reads 64 bytes, 16 more than the pixels: the caller keeps 22 pixels from the end of the row.
+BRENNIC_LANE u32x16 LoadQuads16(const uint8_t* p) {
+  // Four pixels' twelve bytes into each 16-byte block, then each pixel into its lane.
+  const u32x16 w = __builtin_shuffle(LoadU<u32x16>(p),
+                                     u32x16{0, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 12});
+  const u8x64 m = {0,  1,  2,  2,  3,  4,  5,  5,  6,  7,  8,  8,  9,  10, 11, 11,
+                   16, 17, 18, 18, 19, 20, 21, 21, 22, 23, 24, 24, 25, 26, 27, 27,
+                   32, 33, 34, 34, 35, 36, 37, 37, 38, 39, 40, 40, 41, 42, 43, 43,
+                   48, 49, 50, 50, 51, 52, 53, 53, 54, 55, 56, 56, 57, 58, 59, 59};
+  return reinterpret_cast<u32x16>(__builtin_shuffle(reinterpret_cast<u8x64>(w), m));
+}
+// Writes the low three bytes of each lane: 48 bytes.
+BRENNIC_LANE void StoreQuads16(uint8_t* p, u32x16 w) {
+  const u8x64 m = {0,  1,  2,  4,  5,  6,  8,  9,  10, 12, 13, 14, 15, 15, 15, 15,
+                   16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30, 31, 31, 31, 31,
+                   32, 33, 34, 36, 37, 38, 40, 41, 42, 44, 45, 46, 47, 47, 47, 47,
+                   48, 49, 50, 52, 53, 54, 56, 57, 58, 60, 61, 62, 63, 63, 63, 63};
+  w = reinterpret_cast<u32x16>(__builtin_shuffle(reinterpret_cast<u8x64>(w), m));
+  w = __builtin_shuffle(w, u32x16{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 15, 15, 15, 15});
+  std::memcpy(p, &w, 48);
+}
+// Channel k (0 blue, 1 green, 2 red) of sixteen quads.
+BRENNIC_LANE i32x16 ChannelOf(u32x16 w, int k) {
+  return reinterpret_cast<i32x16>((w >> (8 * k)) & 255U);
+}
+// Quads of three channels that already hold 0..255.
+BRENNIC_LANE u32x16 MakeQuads(i32x16 b, i32x16 g, i32x16 r) {
+  return reinterpret_cast<u32x16>(b | (g << 8) | (r << 16));
+}
+// The row loops below take sixteen quads at a time while this many pixels are left.
+inline constexpr int64_t kQuadsReach = 22;
 
 // Sixteen gray pixels: each byte of v written to all three channels.
 BRENNIC_LANE void StoreGray16(uint8_t* p, u8x16 v) {
