@@ -45,22 +45,30 @@ class cNearestColour {
     m_tColours.resize(static_cast<size_t>(n) + 1);
     for (int32_t k = 0; k < 3; ++k)
       m_lChannel[k].resize(static_cast<size_t>(n) + 1);
+    m_lQuad.resize(static_cast<size_t>(n) + 1);
     for (int32_t i = 1; i <= n; ++i) {
       m_tColours[static_cast<size_t>(i)] = i32x4{cPal.Blue(i), cPal.Green(i), cPal.Red(i), 0};
       m_lChannel[0][static_cast<size_t>(i)] = cPal.Blue(i);
       m_lChannel[1][static_cast<size_t>(i)] = cPal.Green(i);
       m_lChannel[2][static_cast<size_t>(i)] = cPal.Red(i);
+      m_lQuad[static_cast<size_t>(i)] = cPal.Blue(i) | (cPal.Green(i) << 8) | (cPal.Red(i) << 16);
     }
     if (n <= kMaxEntries) m_tCells.assign(kCells, Cell{0, -1});  // else searched plainly
   }
 
+  // Up to this many entries every lane compares its colour with all of them.
+  static constexpr int32_t kFewEntries = 64;
+  int32_t Count() const { return static_cast<int32_t>(m_tColours.size()) - 1; }
+
   // Channel k (blue, green, red) of every entry, by index.
   const int16_t* Channel(int32_t k) const { return m_lChannel[k].data(); }
+  // Every entry as blue | green << 8 | red << 16, by index.
+  const uint32_t* Quads() const { return m_lQuad.data(); }
 
   // Inlined, so that it is compiled for the processor DiffusePalette is dispatched to.
-  BRENNIC_LANE int32_t EntryFor(int32_t lRed, int32_t lGreen, int32_t lBlue) {
+  // lCell is the colour's cell: (red / 16) x 256 + (green / 16) x 16 + blue / 16.
+  BRENNIC_LANE int32_t EntryFor(int32_t lCell, int32_t lRed, int32_t lGreen, int32_t lBlue) {
     if (m_tCells.empty()) return OrFirst(m_cPal.ClosestIndex(lRed, lGreen, lBlue));
-    const int32_t lCell = ((lRed >> 4) * 16 + (lGreen >> 4)) * 16 + (lBlue >> 4);
     Cell& cell = m_tCells[static_cast<size_t>(lCell)];
     if (cell.lGroups <= 0) {
       if (cell.lGroups < 0) cell = MakeCell(lCell);
@@ -79,16 +87,18 @@ class cNearestColour {
       const u16x16 lKey = (__builtin_convertvector(d, u16x16) << 6) | LoadU<u16x16>(grp.lPosition);
       lBest = lKey < lBest ? lKey : lBest;
     }
-    u16x16 m =
-        __builtin_shuffle(lBest, u16x16{8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7});
-    lBest = m < lBest ? m : lBest;
-    m = __builtin_shuffle(lBest, u16x16{4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11});
-    lBest = m < lBest ? m : lBest;
-    m = __builtin_shuffle(lBest, u16x16{2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13});
-    lBest = m < lBest ? m : lBest;
-    m = __builtin_shuffle(lBest, u16x16{1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14});
-    lBest = m < lBest ? m : lBest;
-    const int32_t lKey = lBest[0];
+    // The smallest of the sixteen keys: halves first, then within eight lanes.
+    u16x8 lLow, lHigh;
+    std::memcpy(&lLow, &lBest, sizeof lLow);
+    std::memcpy(&lHigh, reinterpret_cast<const char*>(&lBest) + sizeof lLow, sizeof lHigh);
+    u16x8 b = lHigh < lLow ? lHigh : lLow;
+    u16x8 m = __builtin_shuffle(b, u16x8{4, 5, 6, 7, 0, 1, 2, 3});
+    b = m < b ? m : b;
+    m = __builtin_shuffle(b, u16x8{2, 3, 0, 1, 6, 7, 4, 5});
+    b = m < b ? m : b;
+    m = __builtin_shuffle(b, u16x8{1, 0, 3, 2, 5, 4, 7, 6});
+    b = m < b ? m : b;
+    const int32_t lKey = b[0];
     if ((lKey >> 6) >= 765) return 1;
     return m_lIndex[static_cast<size_t>(cell.lFirst * kLanes + (lKey & 63))];
   }
@@ -169,6 +179,7 @@ class cNearestColour {
   const cPalette& m_cPal;
   std::vector<i32x4> m_tColours;       // by index; 0 unused
   std::vector<int16_t> m_lChannel[3];  // the same, a channel at a time
+  std::vector<uint32_t> m_lQuad;       // and packed
   std::vector<Cell> m_tCells;          // empty for palettes searched plainly
   std::vector<Group> m_tGroups;
   std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
@@ -194,7 +205,8 @@ BRENNIC_LANE i16x16 Abs(i16x16 v) {
 //
 // As for black and white, a band of 16 columns is worked in vector lanes, each column one row
 // behind the one to its left, with skewed staging buffers (step t of lane j at t x 16 + j); only
-// the search runs lane by lane. cFrom is only read; the caller copies the result in.
+// the search for palettes of more than a few entries runs lane by lane. cFrom is only read; the
+// caller copies the result in.
 BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& cTo,
                                         cNearestColour& nearest,
                                         const std::function<void(int32_t)>& onColumns) {
@@ -206,37 +218,53 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
   const uint8_t* pFrom = cFrom.DIBSectionBitsPtr();
   uint8_t* pTo = cTo.DIBSectionBitsPtr();
   const auto lSteps = static_cast<size_t>(int64_t{lHeight} + kLanes - 1);
-  // Per channel (blue, green, red): what each row of the band's first column starts from, the
-  // same for the next band, and the source values of the column right of each lane's pixel.
-  std::vector<int16_t> lBandIn[3], lBandOut[3], lNext[3];
+  // Per channel (blue, green, red): what each row of the band's first column starts from, and
+  // the same for the next band.
+  std::vector<int16_t> lBandIn[3], lBandOut[3];
   for (int k = 0; k < 3; ++k) {
     lBandIn[k].resize(static_cast<size_t>(lHeight));
     lBandOut[k].resize(static_cast<size_t>(lHeight));
-    lNext[k].resize(lSteps * kLanes);
     for (int32_t y = 0; y < lHeight; ++y)
       lBandIn[k][static_cast<size_t>(y)] = pFrom[y * lStride + k];
   }
-  std::vector<uint16_t> lEntry(lSteps * kLanes);  // the entry each lane's pixel became
+  // Skewed, as 32-bit blue | green << 8 | red << 16: the source pixel right of each lane's
+  // pixel, and the colour each lane's pixel became.
+  std::vector<uint32_t> lNext(lSteps * kLanes), lOut(lSteps * kLanes);
   const int16_t* pBlue = nearest.Channel(0);
   const int16_t* pGreen = nearest.Channel(1);
   const int16_t* pRed = nearest.Channel(2);
+  const uint32_t* pQuad = nearest.Quads();
+  const int32_t lCount = nearest.Count();
+  // Up to 32 entries: each channel of entries 1 .. 32 in two vectors, for picking by position.
+  i16x16 lTable[3][2] = {};
+  if (lCount <= 32) {
+    for (int32_t i = 1; i <= lCount; ++i) {
+      lTable[0][(i - 1) / 16][(i - 1) % 16] = pBlue[i];
+      lTable[1][(i - 1) / 16][(i - 1) % 16] = pGreen[i];
+      lTable[2][(i - 1) / 16][(i - 1) % 16] = pRed[i];
+    }
+  }
   const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
     const int32_t lColumns = std::min(kLanes, lWidth - c0);
+    const int32_t lNextColumns = std::min(lColumns, lLast - c0);  // lanes with a right neighbour
     for (int32_t y = 0; y < lHeight; ++y) {
-      const uint8_t* pRow = pFrom + y * lStride;
+      const uint8_t* pRow = pFrom + y * lStride + 3 * (c0 + 1);
       if (y + kPrefetchRows < lHeight) {
-        const uint8_t* pAhead = pRow + kPrefetchRows * lStride + 3 * c0;
-        __builtin_prefetch(pAhead);
-        __builtin_prefetch(pAhead + 3 * lColumns + 2);
+        __builtin_prefetch(pRow + kPrefetchRows * lStride);
+        __builtin_prefetch(pRow + kPrefetchRows * lStride + 3 * lColumns - 1);
       }
-      for (int32_t j = 0; j < lColumns && c0 + j < lLast; ++j) {
-        const uint8_t* p = pRow + 3 * (c0 + j + 1);
-        const auto o = static_cast<size_t>((y + j) * kLanes + j);
-        lNext[0][o] = p[0];
-        lNext[1][o] = p[1];
-        lNext[2][o] = p[2];
+      uint32_t lQuads[kLanes];
+      if (c0 + 1 + kQuadsReach <= lWidth) {
+        StoreU(lQuads, LoadQuads16(pRow));
+      } else {
+        for (int32_t j = 0; j < lNextColumns; ++j) {
+          const uint8_t* p = pRow + 3 * j;
+          lQuads[j] = p[0] | (p[1] << 8) | (p[2] << 16);
+        }
       }
+      for (int32_t j = 0; j < lNextColumns; ++j)
+        lNext[static_cast<size_t>((y + j) * kLanes + j)] = lQuads[j];
     }
     // Which lanes' columns pass error down and to the right.
     i16x16 bDown{}, bRight{};
@@ -246,7 +274,6 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       bRight[j] = c <= lLast - 2 ? -1 : 0;
     }
     i16x16 lSlot[3] = {}, lDown[3] = {};
-    int16_t lValue[3][kLanes] = {}, lOut[3][kLanes] = {};
     for (int64_t t = 0; t < int64_t{lHeight} + lColumns - 1; ++t) {
       const auto jLow = static_cast<int32_t>(std::max<int64_t>(0, t - lHeight + 1));
       const auto jHigh = static_cast<int32_t>(std::min<int64_t>(lColumns - 1, t));
@@ -256,24 +283,64 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       for (int k = 0; k < 3; ++k) {
         if (t < lHeight) lSlot[k][0] = lBandIn[k][static_cast<size_t>(t)];
         v[k] = Clamp255(lSlot[k] + lDown[k]);
-        StoreU(lValue[k], v[k]);
       }
-      for (int32_t j = jLow; j <= jHigh; ++j) {
-        const int32_t i = nearest.EntryFor(lValue[2][j], lValue[1][j], lValue[0][j]);
-        lOut[0][j] = pBlue[i];
-        lOut[1][j] = pGreen[i];
-        lOut[2][j] = pRed[i];
-        lEntry[static_cast<size_t>(t * kLanes + j)] = static_cast<uint16_t>(i);
+      uint32_t* pOutStep = &lOut[static_cast<size_t>(t * kLanes)];
+      i16x16 lColour[3];
+      if (lCount <= cNearestColour::kFewEntries) {
+        // Few entries: every lane tries them all at once. Keys (distance << 6 | position): the
+        // smallest is the nearest entry, the first on ties.
+        u16x16 lBest = u16x16{} + 0xFFFF;
+        for (int32_t i = 1; i <= lCount; ++i) {
+          const i16x16 d = Abs(v[0] - pBlue[i]) + Abs(v[1] - pGreen[i]) + Abs(v[2] - pRed[i]);
+          const u16x16 lKey = (reinterpret_cast<u16x16>(d) << 6) + static_cast<uint16_t>(i - 1);
+          lBest = lKey < lBest ? lKey : lBest;
+        }
+        // The position of the entry, the first where none lies closer than 765.
+        const i16x16 lPos = reinterpret_cast<i16x16>((lBest >> 6) < 765 ? (lBest & 63) : 0);
+        if (lCount <= 32) {
+          for (int k = 0; k < 3; ++k)
+            lColour[k] = __builtin_shuffle(lTable[k][0], lTable[k][1], lPos);
+          StoreU(pOutStep,
+                 reinterpret_cast<u32x16>(__builtin_convertvector(lColour[0], i32x16) |
+                                          (__builtin_convertvector(lColour[1], i32x16) << 8) |
+                                          (__builtin_convertvector(lColour[2], i32x16) << 16)));
+        } else {
+          int16_t lOutChannel[3][kLanes] = {};
+          for (int32_t j = jLow; j <= jHigh; ++j) {
+            const int32_t i = lPos[j] + 1;
+            lOutChannel[0][j] = pBlue[i];
+            lOutChannel[1][j] = pGreen[i];
+            lOutChannel[2][j] = pRed[i];
+            pOutStep[j] = pQuad[i];
+          }
+          for (int k = 0; k < 3; ++k)
+            lColour[k] = LoadU<i16x16>(lOutChannel[k]);
+        }
+      } else {
+        int16_t lValue[3][kLanes], lCell[kLanes], lOutChannel[3][kLanes] = {};
+        for (int k = 0; k < 3; ++k)
+          StoreU(lValue[k], v[k]);
+        StoreU(lCell, ((v[2] >> 4) << 8) | ((v[1] >> 4) << 4) | (v[0] >> 4));
+        for (int32_t j = jLow; j <= jHigh; ++j) {
+          const int32_t i = nearest.EntryFor(lCell[j], lValue[2][j], lValue[1][j], lValue[0][j]);
+          lOutChannel[0][j] = pBlue[i];
+          lOutChannel[1][j] = pGreen[i];
+          lOutChannel[2][j] = pRed[i];
+          pOutStep[j] = pQuad[i];
+        }
+        for (int k = 0; k < 3; ++k)
+          lColour[k] = LoadU<i16x16>(lOutChannel[k]);
       }
       i16x16 e[3];
       for (int k = 0; k < 3; ++k)
-        e[k] = v[k] - LoadU<i16x16>(lOut[k]);
+        e[k] = v[k] - lColour[k];
       const i16x16 bPass = Abs(e[0]) + Abs(e[1]) + Abs(e[2]) >= 4;
       const int64_t yLastLane = t - (lColumns - 1);
       const bool bHandOn = yLastLane >= 0 && yLastLane < lHeight && c0 + lColumns < lWidth;
+      const auto lNextQuads = LoadU<u32x16>(&lNext[static_cast<size_t>(t * kLanes)]);
       for (int k = 0; k < 3; ++k) {
         lDown[k] = bActive ? ((bPass & bDown) ? Share(e[k], 4) : 0) : lDown[k];
-        i16x16 lRight = LoadU<i16x16>(&lNext[k][static_cast<size_t>(t * kLanes)]);
+        i16x16 lRight = __builtin_convertvector(ChannelOf(lNextQuads, k), i16x16);
         lRight = (bPass & bRight) ? Clamp255(lRight + Share(e[k], 7)) : lRight;
         if (bHandOn) lBandOut[k][static_cast<size_t>(yLastLane)] = lRight[lColumns - 1];
         // What lane j hands right is what lane j + 1 starts its next step from.
@@ -287,12 +354,12 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
         __builtin_prefetch(p + kPrefetchRows * lStride, 1);
         __builtin_prefetch(p + kPrefetchRows * lStride + 3 * lColumns - 1, 1);
       }
-      for (int32_t j = 0; j < lColumns; ++j) {
-        const uint16_t i = lEntry[static_cast<size_t>((y + j) * kLanes + j)];
-        p[3 * j] = static_cast<uint8_t>(pBlue[i]);
-        p[3 * j + 1] = static_cast<uint8_t>(pGreen[i]);
-        p[3 * j + 2] = static_cast<uint8_t>(pRed[i]);
-      }
+      // Four bytes at a time, each pixel's fourth overwritten by the next pixel; three for the
+      // last, so nothing past the band is touched.
+      for (int32_t j = 0; j + 1 < lColumns; ++j)
+        std::memcpy(p + 3 * j, &lOut[static_cast<size_t>((y + j) * kLanes + j)], 4);
+      std::memcpy(p + 3 * (lColumns - 1),
+                  &lOut[static_cast<size_t>((y + lColumns - 1) * kLanes + lColumns - 1)], 3);
     }
     for (int k = 0; k < 3; ++k)
       lBandIn[k].swap(lBandOut[k]);
