@@ -275,8 +275,14 @@ BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSect
         __builtin_prefetch(p + kPrefetchRows * lStride, 1);
         __builtin_prefetch(p + kPrefetchRows * lStride + 3 * lColumns - 1, 1);
       }
-      for (int32_t j = 0; j < lColumns; ++j)
-        p[3 * j] = p[3 * j + 1] = p[3 * j + 2] = lOut[static_cast<size_t>((y + j) * kLanes + j)];
+      // Four bytes at a time, each pixel's fourth overwritten by the next pixel; three for the
+      // last, so nothing past the band is touched.
+      for (int32_t j = 0; j + 1 < lColumns; ++j) {
+        const uint32_t v = lOut[static_cast<size_t>((y + j) * kLanes + j)] * 0x010101U;
+        std::memcpy(p + 3 * j, &v, 4);
+      }
+      const uint32_t v = lOut[static_cast<size_t>((y + lColumns - 1) * kLanes + lColumns - 1)];
+      p[3 * lColumns - 3] = p[3 * lColumns - 2] = p[3 * lColumns - 1] = static_cast<uint8_t>(v);
     }
     lBandIn.swap(lBandOut);
     onColumns(c0 + lColumns);
