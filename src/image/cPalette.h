@@ -1,6 +1,6 @@
 #pragma once
 // cPalette: the colours of a palette text file, and the nearest of them to a given colour.
-// File format: CR LF lines (a lone CR or LF is part of the text); a line cut at every single
+// File format: CR LF lines (a lone CR or LF belongs to the text); a line cut at every single
 // space into exactly three pieces is an entry (red, green, blue), other lines are ignored. A field
 // is a number: an optional sign, then digits with an optional fraction ("12", "+7", "12.5",
 // "12.", ".5"), nothing else; it is rounded half to even on its exact decimal value ("12.5" is

@@ -54,7 +54,7 @@ TEST(CombineFastPaths, SelectionsMatchReference) {
 }
 
 TEST(CombineFastPaths, SelectionsOnEqualKeysKeepTheDestination) {
-  // Keys tie pixel for pixel: only red differs, and red takes no part in the key.
+  // Keys tie pixel for pixel: only red differs, and the key ignores red.
   auto from = test::MakeImage(37, 3, {40, 50, 200});
   auto to = test::MakeImage(37, 3, {40, 50, 10});
   cImageProcessDIB engine;
