@@ -4,7 +4,8 @@
 // do not depend on each other the rows are shared out among the worker threads and sixteen
 // pixels are computed at once (mPixelLanes.h); the single-precision HLS arithmetic is done lane
 // by lane with the same IEEE operations in the same order, so every byte matches. Black and white
-// is an error diffusion and stays sequential (cErrorDiffusion.h).
+// is an error diffusion: it keeps the column order, a band of columns in vector lanes
+// (cErrorDiffusion.h).
 
 #include <algorithm>
 #include <cmath>
@@ -193,25 +194,12 @@ BRENNIC_SIMD_CLONES void ColouriseRow(uint8_t* p, int64_t lWidth, float fHue, fl
 // The 3/16 down-left lands in a finished column of cFrom, which the result replaces anyway, and
 // what a last row passes down has no one to receive it; both are left out.
 //
-// The columns of a band of 16 are worked together, one per vector lane, each one row behind the
-// one to its left (cErrorDiffusion.h); lane j so sees exactly the values the plain order gives
-// its pixel. The lanes' inputs and outputs are staged in small skewed buffers: step t of lane j
-// reads and writes slot t x 16 + j.
-
-BRENNIC_LANE i16x16 Clamp255(i16x16 v) {
-  v = v < 0 ? 0 : v;
-  return v > 255 ? 255 : v;
-}
-// (w e) / 16, truncating toward zero.
-BRENNIC_LANE i16x16 Share(i16x16 e, int16_t w) {
-  const i16x16 t = e * w;
-  return (t + ((t >> 15) & 15)) >> 4;
-}
+// A band of 16 columns is worked in vector lanes (cErrorDiffusion.h).
 
 // cGray holds the gray picture (all three bytes equal) and is only read; the result goes to cTo.
 BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSection& cTo,
                                               const std::function<void(int32_t)>& onColumns) {
-  constexpr int32_t kLanes = 16;
+  using namespace diffusion;
   const int32_t lWidth = cTo.Width();
   const int32_t lHeight = cTo.Height();
   const int32_t lLast = lWidth - 1;
@@ -226,7 +214,6 @@ BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSect
     lBandIn[static_cast<size_t>(y)] = pGray[y * lStride];
   std::vector<uint8_t> lNextGray(static_cast<size_t>(lSteps * kLanes));  // (c + 1, y) of lane c
   std::vector<uint8_t> lOut(static_cast<size_t>(lSteps * kLanes));
-  const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
     const int32_t lColumns = std::min(kLanes, lWidth - c0);
     for (int32_t y = 0; y < lHeight; ++y) {
@@ -239,19 +226,11 @@ BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSect
       for (int32_t j = 0; j < lColumns && c0 + j < lLast; ++j)
         lNextGray[static_cast<size_t>((y + j) * kLanes + j)] = pRow[3 * (c0 + j + 1)];
     }
-    // Which lanes' columns pass error down and to the right.
-    i16x16 bDown{}, bRight{};
-    for (int32_t j = 0; j < kLanes; ++j) {
-      const int32_t c = c0 + j;
-      bDown[j] = c >= 1 && c <= lLast - 1 ? -1 : 0;
-      bRight[j] = c <= lLast - 2 ? -1 : 0;
-    }
+    const EdgeLanes edges(c0, lLast);
+    const i16x16 bDown = edges.bDown, bRight = edges.bRight;
     i16x16 lSlot{}, lDown{}, lDownRight{};
     for (int64_t t = 0; t < int64_t{lHeight} + lColumns - 1; ++t) {
-      // Lanes whose row t - j lies in the picture.
-      const auto jLow = static_cast<int16_t>(std::max<int64_t>(0, t - lHeight + 1));
-      const auto jHigh = static_cast<int16_t>(std::min<int64_t>(lColumns - 1, t));
-      const i16x16 bActive = (lLane >= jLow) & (lLane <= jHigh);
+      const i16x16 bActive = ActiveLanes(t, lColumns, lHeight);
       if (t < lHeight) lSlot[0] = lBandIn[static_cast<size_t>(t)];
       const i16x16 v = Clamp255(lSlot + lDown);
       const i16x16 bWhite = v > 128;
@@ -266,8 +245,7 @@ BRENNIC_SIMD_CLONES void DiffuseBlackAndWhite(const cDIBSection& cGray, cDIBSect
       if (yLastLane >= 0 && yLastLane < lHeight && c0 + lColumns < lWidth) {
         lBandOut[static_cast<size_t>(yLastLane)] = lNext[lColumns - 1];
       }
-      // What lane j hands right is what lane j + 1 starts its next step from.
-      lSlot = __builtin_shuffle(lNext, i16x16{0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+      lSlot = HandRight(lNext);
     }
     for (int32_t y = 0; y < lHeight; ++y) {
       uint8_t* p = pTo + y * lStride + 3 * c0;

@@ -1,11 +1,10 @@
 // Palette reduction: error diffusion towards the nearest palette colour, column by column.
 //
 // The result is that of the plain loop, which asks cPalette::ClosestIndex for every pixel. The
-// search here is faster but finds the same entry: the colour cube is cut into cells, and each
-// cell keeps only the entries that can be nearest to some colour inside it (an entry whose
-// smallest possible distance exceeds another entry's largest is never nearest nor tied). The
-// candidates keep their palette order, and the nearest is the one of smallest (distance, index),
-// which is what the linear search with its early exact match and strict improvement returns.
+// search here is faster but finds the same entry, the one of smallest (distance, index), which
+// is what the linear search with its early exact match and strict improvement returns: a few
+// entries are all compared at once, many are narrowed down to the candidates of the colour's
+// cell of the cube first.
 
 #include <algorithm>
 #include <cstring>
@@ -42,12 +41,10 @@ class cNearestColour {
  public:
   explicit cNearestColour(const cPalette& cPal) : m_cPal(cPal) {
     const int32_t n = cPal.Count();
-    m_tColours.resize(static_cast<size_t>(n) + 1);
     for (int32_t k = 0; k < 3; ++k)
       m_lChannel[k].resize(static_cast<size_t>(n) + 1);
     m_lQuad.resize(static_cast<size_t>(n) + 1);
     for (int32_t i = 1; i <= n; ++i) {
-      m_tColours[static_cast<size_t>(i)] = i32x4{cPal.Blue(i), cPal.Green(i), cPal.Red(i), 0};
       m_lChannel[0][static_cast<size_t>(i)] = cPal.Blue(i);
       m_lChannel[1][static_cast<size_t>(i)] = cPal.Green(i);
       m_lChannel[2][static_cast<size_t>(i)] = cPal.Red(i);
@@ -58,7 +55,7 @@ class cNearestColour {
 
   // Up to this many entries every lane compares its colour with all of them.
   static constexpr int32_t kFewEntries = 64;
-  int32_t Count() const { return static_cast<int32_t>(m_tColours.size()) - 1; }
+  int32_t Count() const { return static_cast<int32_t>(m_lQuad.size()) - 1; }
 
   // Channel k (blue, green, red) of every entry, by index.
   const int16_t* Channel(int32_t k) const { return m_lChannel[k].data(); }
@@ -128,12 +125,12 @@ class cNearestColour {
   // The entries that can be nearest to a colour of the cell, in palette order.
   std::vector<int32_t> Candidates(int32_t lCell) const {
     const int32_t lo[3] = {(lCell >> 8) << 4, ((lCell >> 4) & 15) << 4, (lCell & 15) << 4};
-    const auto n = static_cast<int32_t>(m_tColours.size()) - 1;
+    const int32_t n = Count();
     std::vector<int32_t> lMin(static_cast<size_t>(n) + 1);
     int32_t lBound = INT32_MAX;
     for (int32_t i = 1; i <= n; ++i) {
-      const i32x4& e = m_tColours[static_cast<size_t>(i)];
-      const int32_t c[3] = {e[2], e[1], e[0]};
+      const auto e = static_cast<size_t>(i);
+      const int32_t c[3] = {m_lChannel[2][e], m_lChannel[1][e], m_lChannel[0][e]};
       int32_t dMin = 0, dMax = 0;
       for (int ch = 0; ch < 3; ++ch) {
         const int32_t below = lo[ch] - c[ch], above = c[ch] - (lo[ch] + 15);
@@ -163,10 +160,10 @@ class cNearestColour {
       std::fill(std::begin(grp.b), std::end(grp.b), kFar);
       std::fill(std::begin(grp.lPosition), std::end(grp.lPosition), 63);
       for (int32_t k = k0; k < lCount && k < k0 + kLanes; ++k) {
-        const i32x4& e = m_tColours[static_cast<size_t>(list[static_cast<size_t>(k)])];
-        grp.b[k - k0] = static_cast<int16_t>(e[0]);
-        grp.g[k - k0] = static_cast<int16_t>(e[1]);
-        grp.r[k - k0] = static_cast<int16_t>(e[2]);
+        const auto e = static_cast<size_t>(list[static_cast<size_t>(k)]);
+        grp.b[k - k0] = m_lChannel[0][e];
+        grp.g[k - k0] = m_lChannel[1][e];
+        grp.r[k - k0] = m_lChannel[2][e];
         grp.lPosition[k - k0] = static_cast<uint16_t>(k);
       }
       m_tGroups.push_back(grp);
@@ -177,40 +174,25 @@ class cNearestColour {
   }
 
   const cPalette& m_cPal;
-  std::vector<i32x4> m_tColours;       // by index; 0 unused
-  std::vector<int16_t> m_lChannel[3];  // the same, a channel at a time
-  std::vector<uint32_t> m_lQuad;       // and packed
+  std::vector<int16_t> m_lChannel[3];  // blue, green, red of each entry, by index; 0 unused
+  std::vector<uint32_t> m_lQuad;       // the same packed as blue | green << 8 | red << 16
   std::vector<Cell> m_tCells;          // empty for palettes searched plainly
   std::vector<Group> m_tGroups;
   std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
 };
-
-BRENNIC_LANE i16x16 Clamp255(i16x16 v) {
-  v = v < 0 ? 0 : v;
-  return v > 255 ? 255 : v;
-}
-// (w e) / 16, truncating toward zero.
-BRENNIC_LANE i16x16 Share(i16x16 e, int16_t w) {
-  const i16x16 t = e * w;
-  return (t + ((t >> 15) & 15)) >> 4;
-}
-BRENNIC_LANE i16x16 Abs(i16x16 v) {
-  return v < 0 ? -v : v;
-}
 
 // The plain loop: each pixel gets the entry found above; an error of city-block size 4 or more
 // goes 7/16 to the right (except from the last two columns) and 4/16 down (within columns
 // 1 .. last - 1), each addition clamped at once. The weight-0 diagonals change nothing, and what
 // a last row passes down has no one to receive it.
 //
-// As for black and white, a band of 16 columns is worked in vector lanes, each column one row
-// behind the one to its left, with skewed staging buffers (step t of lane j at t x 16 + j); only
-// the search for palettes of more than a few entries runs lane by lane. cFrom is only read; the
-// caller copies the result in.
+// A band of 16 columns is worked in vector lanes (cErrorDiffusion.h); only the search for
+// palettes of more than a few entries runs lane by lane. cFrom is only read; the caller copies
+// the result in.
 BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& cTo,
                                         cNearestColour& nearest,
                                         const std::function<void(int32_t)>& onColumns) {
-  constexpr int32_t kLanes = 16;
+  using namespace diffusion;
   const int32_t lWidth = cTo.Width();
   const int32_t lHeight = cTo.Height();
   const int32_t lLast = lWidth - 1;
@@ -244,7 +226,6 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       lTable[2][(i - 1) / 16][(i - 1) % 16] = pRed[i];
     }
   }
-  const i16x16 lLane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   for (int32_t c0 = 0; c0 < lWidth; c0 += kLanes) {
     const int32_t lColumns = std::min(kLanes, lWidth - c0);
     const int32_t lNextColumns = std::min(lColumns, lLast - c0);  // lanes with a right neighbour
@@ -266,19 +247,14 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
       for (int32_t j = 0; j < lNextColumns; ++j)
         lNext[static_cast<size_t>((y + j) * kLanes + j)] = lQuads[j];
     }
-    // Which lanes' columns pass error down and to the right.
-    i16x16 bDown{}, bRight{};
-    for (int32_t j = 0; j < kLanes; ++j) {
-      const int32_t c = c0 + j;
-      bDown[j] = c >= 1 && c <= lLast - 1 ? -1 : 0;
-      bRight[j] = c <= lLast - 2 ? -1 : 0;
-    }
+    const EdgeLanes edges(c0, lLast);
+    const i16x16 bDown = edges.bDown, bRight = edges.bRight;
     i16x16 lSlot[3] = {}, lDown[3] = {};
     for (int64_t t = 0; t < int64_t{lHeight} + lColumns - 1; ++t) {
+      const i16x16 bActive = ActiveLanes(t, lColumns, lHeight);
+      // The lanes at work, for the lane-by-lane parts.
       const auto jLow = static_cast<int32_t>(std::max<int64_t>(0, t - lHeight + 1));
       const auto jHigh = static_cast<int32_t>(std::min<int64_t>(lColumns - 1, t));
-      const i16x16 bActive =
-          (lLane >= static_cast<int16_t>(jLow)) & (lLane <= static_cast<int16_t>(jHigh));
       i16x16 v[3];
       for (int k = 0; k < 3; ++k) {
         if (t < lHeight) lSlot[k][0] = lBandIn[k][static_cast<size_t>(t)];
@@ -343,9 +319,7 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
         i16x16 lRight = __builtin_convertvector(ChannelOf(lNextQuads, k), i16x16);
         lRight = (bPass & bRight) ? Clamp255(lRight + Share(e[k], 7)) : lRight;
         if (bHandOn) lBandOut[k][static_cast<size_t>(yLastLane)] = lRight[lColumns - 1];
-        // What lane j hands right is what lane j + 1 starts its next step from.
-        lSlot[k] =
-            __builtin_shuffle(lRight, i16x16{0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+        lSlot[k] = HandRight(lRight);
       }
     }
     for (int32_t y = 0; y < lHeight; ++y) {
