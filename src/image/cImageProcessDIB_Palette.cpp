@@ -1,10 +1,11 @@
 // Palette reduction: error diffusion towards the nearest palette colour, column by column.
 //
 // The result is that of the plain loop, which asks cPalette::ClosestIndex for every pixel. The
-// search here is faster but finds the same entry, the one of smallest (distance, index), which
-// is what the linear search with its early exact match and strict improvement returns: a few
-// entries are all compared at once, many are narrowed down to the candidates of the colour's
-// cell of the cube first.
+// search here finds the same entry faster: the one of smallest (distance, index), which is what
+// the linear search with its early exact match and strict improvement returns. With up to 64
+// entries every lane compares its colour with all of them at once; larger palettes are first
+// narrowed down to the candidates of the colour's cell of the cube, searched across the lanes by
+// gathers (up to 256 entries, on processors with AVX-512) or lane by lane.
 
 #include <algorithm>
 #include <cstring>
@@ -22,11 +23,72 @@
 #include "mPixelLanes.h"
 #include "mSimd.h"
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+#include <immintrin.h>
+#endif
+
 namespace brennic {
 
 using namespace lanes;
 
 namespace {
+
+// Palettes of up to 256 entries on processors with AVX-512: the sixteen lanes' searches run
+// together, the candidates of each lane's cell fetched by gathers. Each candidate is one word,
+// blue | green << 8 | red << 16 | (index - 1) << 24, so (distance << 8 | index - 1) is the key
+// whose smallest is the nearest entry, the first in palette order on ties.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+#define BRENNIC_GATHER_SEARCH 1
+
+bool CanGather() {
+  static const bool bCan = __builtin_cpu_supports("avx512f") != 0;
+  return bCan;
+}
+
+// GCC 12's AVX-512 headers start some vectors "undefined", which its own warnings flag.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// pValue: blue, green, red of the sixteen lanes (16 each); pHeader: each lane's cell, its first
+// word << 9 | its count of candidates; lActive: the lanes at work. Writes each lane's colour,
+// lFallback where no entry lies closer than 765, to pOut.
+__attribute__((target("avx512f"), noinline)) void NearestByGather(
+    const int16_t* pValue, const int32_t* pHeader, uint16_t lActive, const uint32_t* pWords,
+    uint32_t lFallback, uint32_t* pOut) {
+  const __m512i lByte = _mm512_set1_epi32(255);
+  __m512i v[3];
+  for (int k = 0; k < 3; ++k) {
+    v[k] = _mm512_cvtepi16_epi32(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pValue + 16 * k)));
+  }
+  const __m512i lHeader = _mm512_loadu_si512(pHeader);
+  const __m512i lFirst = _mm512_srli_epi32(lHeader, 9);
+  const __m512i lCount = _mm512_and_si512(lHeader, _mm512_set1_epi32(511));
+  const int32_t lMost = _mm512_mask_reduce_max_epi32(lActive, lCount);
+  __m512i lBest = _mm512_set1_epi32(INT32_MAX);
+  __m512i lBestWord = _mm512_setzero_si512();
+  for (int32_t k = 0; k < lMost; ++k) {
+    const __m512i lK = _mm512_set1_epi32(k);
+    const __mmask16 m = _mm512_mask_cmpgt_epi32_mask(lActive, lCount, lK);
+    const __m512i w = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), m,
+                                                  _mm512_add_epi32(lFirst, lK), pWords, 4);
+    __m512i d = _mm512_abs_epi32(_mm512_sub_epi32(v[0], _mm512_and_si512(w, lByte)));
+    d = _mm512_add_epi32(d, _mm512_abs_epi32(_mm512_sub_epi32(
+                                v[1], _mm512_and_si512(_mm512_srli_epi32(w, 8), lByte))));
+    d = _mm512_add_epi32(d, _mm512_abs_epi32(_mm512_sub_epi32(
+                                v[2], _mm512_and_si512(_mm512_srli_epi32(w, 16), lByte))));
+    const __m512i lKey = _mm512_or_si512(_mm512_slli_epi32(d, 8), _mm512_srli_epi32(w, 24));
+    const __mmask16 bTake = _mm512_mask_cmplt_epi32_mask(m, lKey, lBest);
+    lBest = _mm512_mask_mov_epi32(lBest, bTake, lKey);
+    lBestWord = _mm512_mask_mov_epi32(lBestWord, bTake, w);
+  }
+  const __mmask16 bFar = _mm512_cmpge_epi32_mask(lBest, _mm512_set1_epi32(765 << 8));
+  lBestWord =
+      _mm512_mask_mov_epi32(lBestWord, bFar, _mm512_set1_epi32(static_cast<int>(lFallback)));
+  _mm512_storeu_si512(pOut, _mm512_and_si512(lBestWord, _mm512_set1_epi32(0xFFFFFF)));
+}
+#pragma GCC diagnostic pop
+#endif
 
 // The entry the reduction writes for a colour: cPalette::ClosestIndex, or entry 1 where that
 // gives 0 (every entry at distance 765).
@@ -51,6 +113,7 @@ class cNearestColour {
       m_lQuad[static_cast<size_t>(i)] = cPal.Blue(i) | (cPal.Green(i) << 8) | (cPal.Red(i) << 16);
     }
     if (n <= kMaxEntries) m_tCells.assign(kCells, Cell{0, -1});  // else searched plainly
+    if (n <= kMostGathered) m_lGatherHeader.assign(kCells, -1);
   }
 
   // Up to this many entries every lane compares its colour with all of them.
@@ -61,6 +124,15 @@ class cNearestColour {
   const int16_t* Channel(int32_t k) const { return m_lChannel[k].data(); }
   // Every entry as blue | green << 8 | red << 16, by index.
   const uint32_t* Quads() const { return m_lQuad.data(); }
+
+  // For the search by gathers: palettes of 256 entries or fewer (an index in a byte).
+  static constexpr int32_t kMostGathered = 256;
+  // The candidates of a cell as words for NearestByGather: first << 9 | count.
+  BRENNIC_LANE int32_t GatherHeader(int32_t lCell) {
+    const int32_t lHeader = m_lGatherHeader[static_cast<size_t>(lCell)];
+    return lHeader >= 0 ? lHeader : MakeGatherCell(lCell);
+  }
+  const uint32_t* GatherWords() const { return m_lGatherWords.data(); }
 
   // Inlined, so that it is compiled for the processor DiffusePalette is dispatched to.
   // lCell is the colour's cell: (red / 16) x 256 + (green / 16) x 16 + blue / 16.
@@ -122,29 +194,50 @@ class cNearestColour {
 
   static int32_t OrFirst(int32_t i) { return i == 0 ? 1 : i; }
 
-  // The entries that can be nearest to a colour of the cell, in palette order.
+  // The entries that can be nearest to a colour of the cell of 16 x 16 x 16, in palette order.
   std::vector<int32_t> Candidates(int32_t lCell) const {
     const int32_t lo[3] = {(lCell >> 8) << 4, ((lCell >> 4) & 15) << 4, (lCell & 15) << 4};
-    const int32_t n = Count();
-    std::vector<int32_t> lMin(static_cast<size_t>(n) + 1);
+    std::vector<int32_t> all(static_cast<size_t>(Count()));
+    for (size_t i = 0; i < all.size(); ++i)
+      all[i] = static_cast<int32_t>(i) + 1;
+    return Candidates(lo, 16, all);
+  }
+
+  // The entries of lFrom that can be nearest to a colour of the cube of side lSide from lo (red,
+  // green, blue), in the order of lFrom. Entries left out of lFrom must be unable to win there.
+  std::vector<int32_t> Candidates(const int32_t lo[3], int32_t lSide,
+                                  const std::vector<int32_t>& lFrom) const {
+    std::vector<int32_t> lMin(lFrom.size());
     int32_t lBound = INT32_MAX;
-    for (int32_t i = 1; i <= n; ++i) {
-      const auto e = static_cast<size_t>(i);
+    for (size_t k = 0; k < lFrom.size(); ++k) {
+      const auto e = static_cast<size_t>(lFrom[k]);
       const int32_t c[3] = {m_lChannel[2][e], m_lChannel[1][e], m_lChannel[0][e]};
       int32_t dMin = 0, dMax = 0;
       for (int ch = 0; ch < 3; ++ch) {
-        const int32_t below = lo[ch] - c[ch], above = c[ch] - (lo[ch] + 15);
+        const int32_t below = lo[ch] - c[ch], above = c[ch] - (lo[ch] + lSide - 1);
         dMin += std::max({below, above, 0});
         dMax += std::max(std::abs(below), std::abs(above));
       }
-      lMin[static_cast<size_t>(i)] = dMin;
+      lMin[k] = dMin;
       lBound = std::min(lBound, dMax);
     }
     std::vector<int32_t> out;
-    for (int32_t i = 1; i <= n; ++i) {
-      if (lMin[static_cast<size_t>(i)] <= lBound) out.push_back(i);
+    for (size_t k = 0; k < lFrom.size(); ++k) {
+      if (lMin[k] <= lBound) out.push_back(lFrom[k]);
     }
     return out;
+  }
+
+  __attribute__((noinline)) int32_t MakeGatherCell(int32_t lCell) {
+    const std::vector<int32_t> list = Candidates(lCell);
+    const int32_t lHeader =
+        static_cast<int32_t>(m_lGatherWords.size()) << 9 | static_cast<int32_t>(list.size());
+    for (int32_t i : list) {
+      m_lGatherWords.push_back(m_lQuad[static_cast<size_t>(i)] | static_cast<uint32_t>(i - 1)
+                                                                     << 24);
+    }
+    m_lGatherHeader[static_cast<size_t>(lCell)] = lHeader;
+    return lHeader;
   }
 
   // The cell's candidates, padded to whole groups with a colour farther than any real one.
@@ -174,9 +267,11 @@ class cNearestColour {
   }
 
   const cPalette& m_cPal;
-  std::vector<int16_t> m_lChannel[3];  // blue, green, red of each entry, by index; 0 unused
-  std::vector<uint32_t> m_lQuad;       // the same packed as blue | green << 8 | red << 16
-  std::vector<Cell> m_tCells;          // empty for palettes searched plainly
+  std::vector<int16_t> m_lChannel[3];    // blue, green, red of each entry, by index; 0 unused
+  std::vector<uint32_t> m_lQuad;         // the same packed as blue | green << 8 | red << 16
+  std::vector<Cell> m_tCells;            // empty for palettes searched plainly
+  std::vector<int32_t> m_lGatherHeader;  // by cell, -1 until made
+  std::vector<uint32_t> m_lGatherWords;
   std::vector<Group> m_tGroups;
   std::vector<uint16_t> m_lIndex;  // palette index of each listed candidate
 };
@@ -217,6 +312,9 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
   const int16_t* pRed = nearest.Channel(2);
   const uint32_t* pQuad = nearest.Quads();
   const int32_t lCount = nearest.Count();
+#ifdef BRENNIC_GATHER_SEARCH
+  const bool bGather = lCount <= cNearestColour::kMostGathered && CanGather();
+#endif
   // Up to 32 entries: each channel of entries 1 .. 32 in two vectors, for picking by position.
   i16x16 lTable[3][2] = {};
   if (lCount <= 32) {
@@ -292,6 +390,23 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
           for (int k = 0; k < 3; ++k)
             lColour[k] = LoadU<i16x16>(lOutChannel[k]);
         }
+#ifdef BRENNIC_GATHER_SEARCH
+      } else if (bGather) {
+        int16_t lValue[3][kLanes], lCell[kLanes];
+        int32_t lHeader[kLanes] = {};
+        for (int k = 0; k < 3; ++k)
+          StoreU(lValue[k], v[k]);
+        StoreU(lCell, ((v[2] >> 4) << 8) | ((v[1] >> 4) << 4) | (v[0] >> 4));
+        uint16_t lActive = 0;
+        for (int32_t j = jLow; j <= jHigh; ++j) {
+          lHeader[j] = nearest.GatherHeader(lCell[j]);
+          lActive = static_cast<uint16_t>(lActive | 1U << j);
+        }
+        NearestByGather(&lValue[0][0], lHeader, lActive, nearest.GatherWords(), pQuad[1], pOutStep);
+        const auto lWords = LoadU<u32x16>(pOutStep);
+        for (int k = 0; k < 3; ++k)
+          lColour[k] = __builtin_convertvector(ChannelOf(lWords, k), i16x16);
+#endif
       } else {
         int16_t lValue[3][kLanes], lCell[kLanes], lOutChannel[3][kLanes] = {};
         for (int k = 0; k < 3; ++k)
