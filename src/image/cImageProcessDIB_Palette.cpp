@@ -49,11 +49,12 @@ bool CanGather() {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-// pValue: blue, green, red of the sixteen lanes (16 each); pHeader: each lane's cell, its first
-// word << 9 | its count of candidates; lActive: the lanes at work. Writes each lane's colour,
-// lFallback where no entry lies closer than 765, to pOut.
-__attribute__((target("avx512f"), noinline)) void NearestByGather(
-    const int16_t* pValue, const int32_t* pHeader, uint16_t lActive, const uint32_t* pWords,
+// pValue: blue, green, red of the sixteen lanes (16 each); lActive: the lanes at work; pHeaders:
+// by cell, the first word << 9 | the count of candidates, or -1 for a cell not made yet. Writes
+// each lane's colour, lFallback where no entry lies closer than 765, to pOut and returns true;
+// returns false, writing nothing, when a lane's cell is not made yet.
+__attribute__((target("avx512f"), noinline)) bool NearestByGather(
+    const int16_t* pValue, uint16_t lActive, const int32_t* pHeaders, const uint32_t* pWords,
     uint32_t lFallback, uint32_t* pOut) {
   const __m512i lByte = _mm512_set1_epi32(255);
   __m512i v[3];
@@ -61,7 +62,14 @@ __attribute__((target("avx512f"), noinline)) void NearestByGather(
     v[k] = _mm512_cvtepi16_epi32(
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pValue + 16 * k)));
   }
-  const __m512i lHeader = _mm512_loadu_si512(pHeader);
+  // The cell: (red / 16) x 256 + (green / 16) x 16 + blue / 16.
+  const __m512i lCell =
+      _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(_mm512_srli_epi32(v[2], 4), 8),
+                                      _mm512_slli_epi32(_mm512_srli_epi32(v[1], 4), 4)),
+                      _mm512_srli_epi32(v[0], 4));
+  const __m512i lHeader =
+      _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lActive, lCell, pHeaders, 4);
+  if (_mm512_mask_cmplt_epi32_mask(lActive, lHeader, _mm512_setzero_si512()) != 0) return false;
   const __m512i lFirst = _mm512_srli_epi32(lHeader, 9);
   const __m512i lCount = _mm512_and_si512(lHeader, _mm512_set1_epi32(511));
   const int32_t lMost = _mm512_mask_reduce_max_epi32(lActive, lCount);
@@ -86,6 +94,7 @@ __attribute__((target("avx512f"), noinline)) void NearestByGather(
   lBestWord =
       _mm512_mask_mov_epi32(lBestWord, bFar, _mm512_set1_epi32(static_cast<int>(lFallback)));
   _mm512_storeu_si512(pOut, _mm512_and_si512(lBestWord, _mm512_set1_epi32(0xFFFFFF)));
+  return true;
 }
 #pragma GCC diagnostic pop
 #endif
@@ -132,6 +141,7 @@ class cNearestColour {
     const int32_t lHeader = m_lGatherHeader[static_cast<size_t>(lCell)];
     return lHeader >= 0 ? lHeader : MakeGatherCell(lCell);
   }
+  const int32_t* GatherHeaders() const { return m_lGatherHeader.data(); }
   const uint32_t* GatherWords() const { return m_lGatherWords.data(); }
 
   // Inlined, so that it is compiled for the processor DiffusePalette is dispatched to.
@@ -392,17 +402,18 @@ BRENNIC_SIMD_CLONES void DiffusePalette(const cDIBSection& cFrom, cDIBSection& c
         }
 #ifdef BRENNIC_GATHER_SEARCH
       } else if (bGather) {
-        int16_t lValue[3][kLanes], lCell[kLanes];
-        int32_t lHeader[kLanes] = {};
+        int16_t lValue[3][kLanes];
         for (int k = 0; k < 3; ++k)
           StoreU(lValue[k], v[k]);
-        StoreU(lCell, ((v[2] >> 4) << 8) | ((v[1] >> 4) << 4) | (v[0] >> 4));
-        uint16_t lActive = 0;
-        for (int32_t j = jLow; j <= jHigh; ++j) {
-          lHeader[j] = nearest.GatherHeader(lCell[j]);
-          lActive = static_cast<uint16_t>(lActive | 1U << j);
+        const auto lActive = static_cast<uint16_t>(((2U << jHigh) - 1) & ~((1U << jLow) - 1));
+        while (!NearestByGather(&lValue[0][0], lActive, nearest.GatherHeaders(),
+                                nearest.GatherWords(), pQuad[1], pOutStep)) {
+          // Rarely: make the cells the lanes need, then search again.
+          for (int32_t j = jLow; j <= jHigh; ++j) {
+            nearest.GatherHeader(((lValue[2][j] >> 4) << 8) | ((lValue[1][j] >> 4) << 4) |
+                                 (lValue[0][j] >> 4));
+          }
         }
-        NearestByGather(&lValue[0][0], lHeader, lActive, nearest.GatherWords(), pQuad[1], pOutStep);
         const auto lWords = LoadU<u32x16>(pOutStep);
         for (int k = 0; k < 3; ++k)
           lColour[k] = __builtin_convertvector(ChannelOf(lWords, k), i16x16);
