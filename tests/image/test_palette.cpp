@@ -242,7 +242,7 @@ std::string RandomPaletteText(int32_t lCount, std::mt19937& rng) {
 
 TEST_F(PaletteFiles, ReductionMatchesReference) {
   std::mt19937 rng(12);
-  for (int32_t lCount : {1, 2, 3, 16, 40, 256, 300}) {
+  for (int32_t lCount : {1, 2, 3, 16, 32, 40, 100, 256, 300}) {
     SCOPED_TRACE(lCount);
     cPalette pal;
     pal.LoadFromFile(Write(RandomPaletteText(lCount, rng)));
