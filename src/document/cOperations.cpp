@@ -4,8 +4,15 @@
 #include <cmath>
 #include <limits>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
 #include "image/cError.h"
 #include "image/mConventions.h"
+#include "image/mRandom.h"
 
 namespace brennic {
 
@@ -53,8 +60,18 @@ std::vector<std::string> Split(const std::string& s, char c) {
   }
 }
 
+// An entry without its binding yet.
+cOperation Op(std::string sName, std::string sArgHint, bool bArgOptional, std::string sSummary) {
+  cOperation op;
+  op.sName = std::move(sName);
+  op.sArgHint = std::move(sArgHint);
+  op.bArgOptional = bArgOptional;
+  op.sSummary = std::move(sSummary);
+  return op;
+}
+
 cOperation NoArg(std::string sName, std::string sSummary, cOperationStep step) {
-  cOperation op{sName, "", false, std::move(sSummary), nullptr};
+  cOperation op = Op(sName, "", false, std::move(sSummary));
   op.Bind = [sName, step](const std::string& sArg, IOperationContext&) {
     if (!sArg.empty()) Bad(sName, "takes no argument");
     return step;
@@ -101,10 +118,10 @@ std::vector<cOperation> BuildTable() {
       Filter("maximum-rank", "Maximum Rank: 3 x 3 maximum (ProcessImage 11)", eMaximumRank));
 
   {
-    cOperation op{"custom", "N:W:v1,v2,...", false,
-                  "custom N x N kernel (N = 3, 5, 7 or 9) with weight W, values row by row from "
-                  "the top row",
-                  nullptr};
+    cOperation op =
+        Op("custom", "N:W:v1,v2,...", false,
+           "custom N x N kernel (N = 3, 5, 7 or 9) with weight W, values row by row from "
+           "the top row");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const auto parts = Split(sArg, ':');
       if (parts.size() != 3) Bad("custom", "expected custom=N:W:v1,v2,...");
@@ -133,6 +150,7 @@ std::vector<cOperation> BuildTable() {
         d.ProcessImage(eCustom);
       };
     };
+    op.sProbeArg = "3:1:0,0,0,0,1,0,0,0,0";
     t.push_back(std::move(op));
   }
 
@@ -151,11 +169,12 @@ std::vector<cOperation> BuildTable() {
     };
   }
   {
-    cOperation op{"fade", "N", false, "Fade: every channel times N / 255", nullptr};
+    cOperation op = Op("fade", "N", false, "Fade: every channel times N / 255");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const int32_t n = ParseInt("fade", sArg, "the amount N");
       return [n](cImageDocumentCore& d) { d.Engine().Fade(d.Picture(), n); };
     };
+    op.sProbeArg = "240";
     t.push_back(std::move(op));
   }
   t.push_back(NoArg("negative", "Negative: 255 - c in every channel",
@@ -164,17 +183,17 @@ std::vector<cOperation> BuildTable() {
   t.push_back(NoArg("bw", "B/W: black and white by error diffusion",
                     [](cImageDocumentCore& d) { d.BlackAndWhite(); }));
   {
-    cOperation op{"colourise", "H", false, "Colourise with hue H (sextants), saturation 0.5",
-                  nullptr};
+    cOperation op = Op("colourise", "H", false, "Colourise with hue H (sextants), saturation 0.5");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const float h = ParseFloat("colourise", sArg, "the hue H");
       return [h](cImageDocumentCore& d) { d.Colourise(h); };
     };
+    op.sProbeArg = "1";
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"noise", "P[,random]", false,
-                  "Add noise of amplitude P per cent; with ,random only some pixels", nullptr};
+    cOperation op = Op("noise", "P[,random]", false,
+                       "Add noise of amplitude P per cent; with ,random only some pixels");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const auto parts = Split(sArg, ',');
       if (parts.size() > 2 || (parts.size() == 2 && parts[1] != "random")) {
@@ -184,18 +203,20 @@ std::vector<cOperation> BuildTable() {
       const bool bRandom = parts.size() == 2;
       return [p, bRandom](cImageDocumentCore& d) { d.AddNoise(bRandom, p); };
     };
+    op.sProbeArg = "10";
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"palette", "FILE", false, "Reduce to the colours of a palette file", nullptr};
+    cOperation op = Op("palette", "FILE", false, "Reduce to the colours of a palette file");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       if (sArg.empty()) Bad("palette", "expected palette=FILE");
       return [sArg](cImageDocumentCore& d) { d.ApplyPalette(sArg); };
     };
+    op.sProbeFileText = "0 0 0\r\n255 255 255\r\n";
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"resample", "WxH", false, "Resample to W x H pixels (bilinear)", nullptr};
+    cOperation op = Op("resample", "WxH", false, "Resample to W x H pixels (bilinear)");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       const size_t x = sArg.find('x');
       if (x == std::string::npos) Bad("resample", "expected resample=WxH");
@@ -204,11 +225,12 @@ std::vector<cOperation> BuildTable() {
       if (w < 1 || h < 1) Bad("resample", "the width and height must be positive");
       return [w, h](cImageDocumentCore& d) { d.Resample(w, h); };
     };
+    op.sProbeArg = "3x2";
     t.push_back(std::move(op));
   }
   {
-    cOperation op{"add", "FILE:M1:O1:M2:O2", false,
-                  "Add Images: (current + O1) x M1 + (FILE + O2) x M2", nullptr};
+    cOperation op =
+        Op("add", "FILE:M1:O1:M2:O2", false, "Add Images: (current + O1) x M1 + (FILE + O2) x M2");
     op.Bind = [](const std::string& sArg, IOperationContext& ctx) -> cOperationStep {
       // The numbers are the last four fields, so the file name may itself hold colons.
       auto parts = Split(sArg, ':');
@@ -224,18 +246,20 @@ std::vector<cOperation> BuildTable() {
       if (sFile.empty()) Bad("add", "expected add=FILE:M1:O1:M2:O2");
       return CombineStep(ctx.LoadImageFile(sFile), 1, m1, o1, m2, o2);
     };
+    op.sProbeArg = "probe.bmp:1:0:1:0";
     t.push_back(std::move(op));
   }
   for (const auto& [sName, eType, sSummary] :
        {std::tuple<const char*, int32_t, const char*>{"darkest", 2,
                                                       "Darkest: keep the darker pixel"},
         {"lightest", 3, "Lightest: keep the lighter pixel"}}) {
-    cOperation op{sName, "FILE", false, sSummary, nullptr};
+    cOperation op = Op(sName, "FILE", false, sSummary);
     op.Bind = [name = std::string(sName), type = eType](const std::string& sArg,
                                                         IOperationContext& ctx) {
       if (sArg.empty()) Bad(name, "expected " + name + "=FILE");
       return CombineStep(ctx.LoadImageFile(sArg), type, 1, 0, 1, 0);
     };
+    op.sProbeArg = "probe.bmp";
     t.push_back(std::move(op));
   }
   return t;
@@ -266,6 +290,75 @@ cOperationStep ParseOperation(const std::string& sText, IOperationContext& ctx) 
     Bad(sName, "expected " + sName + "=" + op->sArgHint);
   }
   return op->Bind(sArg, ctx);
+}
+
+namespace {
+
+// A 4 x 3 picture with a different colour in every pixel.
+std::unique_ptr<cDIBSection> ProbePicture() {
+  auto picture = std::make_unique<cDIBSection>();
+  if (!picture->Create(4, 3)) RaiseOutOfMemory(".frmImage", "");
+  uint8_t* p = picture->DIBSectionBitsPtr();
+  for (int64_t i = 0; i < picture->BytesPerScanLine() * picture->Height(); ++i)
+    p[i] = static_cast<uint8_t>(37 * i + 11);
+  return picture;
+}
+
+// A scratch file holding sText, removed when this goes.
+class cScratchFile {
+ public:
+  explicit cScratchFile(const std::string& sText) {
+    std::error_code ec;
+    std::string sTemplate =
+        (std::filesystem::temp_directory_path(ec) / "brennic-probe-XXXXXX").string();
+    const int fd = mkstemp(sTemplate.data());
+    if (fd < 0) throw std::runtime_error("cannot create a scratch file");
+    m_sPath = sTemplate;
+    const bool bWritten =
+        write(fd, sText.data(), sText.size()) == static_cast<ssize_t>(sText.size());
+    close(fd);
+    if (!bWritten) throw std::runtime_error("cannot write a scratch file");
+  }
+  ~cScratchFile() {
+    if (!m_sPath.empty()) std::remove(m_sPath.c_str());
+  }
+  cScratchFile(const cScratchFile&) = delete;
+  cScratchFile& operator=(const cScratchFile&) = delete;
+  const std::string& Path() const { return m_sPath; }
+
+ private:
+  std::string m_sPath;
+};
+
+}  // namespace
+
+std::unique_ptr<cDIBSection> cProbeContext::LoadImageFile(const std::string&) {
+  return ProbePicture();
+}
+
+std::string ProbeOperation(const cOperation& op) {
+  const uint64_t lPosition = RandomPosition();
+  std::string sWhy;
+  try {
+    std::unique_ptr<cScratchFile> scratch;
+    std::string sArg = op.sProbeArg;
+    if (!op.sProbeFileText.empty()) {
+      scratch = std::make_unique<cScratchFile>(op.sProbeFileText);
+      sArg = scratch->Path();
+    }
+    cProbeContext ctx;
+    const cOperationStep step = op.Bind(sArg, ctx);
+    cImageDocumentCore doc;
+    doc.LoadImage(*ProbePicture());
+    step(doc);
+  } catch (const cError& e) {
+    sWhy = e.Description();
+  } catch (const std::exception& e) {
+    sWhy = e.what();
+  }
+  // Positions count modulo 2^64, so this moves the sequence back to where it was.
+  AdvanceRandom(lPosition - RandomPosition());
+  return sWhy;
 }
 
 }  // namespace brennic

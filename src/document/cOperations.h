@@ -37,6 +37,11 @@ struct cOperation {
   // Checks the argument text (empty when none was given) and returns the step to run. Raises
   // cUsageError for a malformed argument, cError when a named file cannot be read.
   std::function<cOperationStep(const std::string& sArg, IOperationContext& ctx)> Bind;
+  // A well-formed argument for ProbeOperation. File names in it need not exist: the probe's
+  // context answers every picture file with a small picture.
+  std::string sProbeArg;
+  // When set, the probe writes this text to a scratch file and passes its name as the argument.
+  std::string sProbeFileText;
 };
 
 const std::vector<cOperation>& Operations();
@@ -44,5 +49,16 @@ const cOperation* FindOperation(const std::string& sName);
 
 // Parses "name" or "name=argument" and binds it.
 cOperationStep ParseOperation(const std::string& sText, IOperationContext& ctx);
+
+// Whether the engine behind an operation is built: runs it with its probe argument on a 4 x 3
+// picture (an engine part that is not built yet fails on any picture). Returns "" when it ran,
+// otherwise the failure's description. The program's random sequence is left where it was.
+std::string ProbeOperation(const cOperation& op);
+
+// The context the probe binds with: every picture file is a small picture.
+class cProbeContext final : public IOperationContext {
+ public:
+  std::unique_ptr<cDIBSection> LoadImageFile(const std::string& sPath) override;
+};
 
 }  // namespace brennic

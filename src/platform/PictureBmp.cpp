@@ -1,0 +1,131 @@
+#include "platform/PictureBmp.h"
+
+#include <QIODevice>
+#include <QImageReader>
+#include <cstdlib>
+
+#include "platform/PictureDecode.h"
+#include "platform/PictureIO.h"
+
+namespace brennic::picture {
+
+namespace {
+
+constexpr int64_t kFileHeaderBytes = 14;
+constexpr int64_t kLargestInfoHeader = 124;
+
+uint32_t U16(const QByteArray& b, int64_t at) {
+  return static_cast<uint8_t>(b[static_cast<qsizetype>(at)]) |
+         (uint32_t{static_cast<uint8_t>(b[static_cast<qsizetype>(at + 1)])} << 8);
+}
+uint32_t U32(const QByteArray& b, int64_t at) {
+  return U16(b, at) | (U16(b, at + 2) << 16);
+}
+
+bool IsOs2V2(int32_t lHeaderSize) {
+  return lHeaderSize > 12 && lHeaderSize <= 64 && lHeaderSize != 40 && lHeaderSize != 52 &&
+         lHeaderSize != 56;
+}
+
+// The colours a 1, 4 or 8-bit bitmap may index; entries the file does not set stay opaque black,
+// so that indices past a short palette show black.
+void PrepareColourTable(QImage& image) {
+  int lCount = 0;
+  if (image.format() == QImage::Format_Indexed8) lCount = 256;
+  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) {
+    lCount = 2;
+  }
+  if (lCount > 0) image.setColorTable(QList<QRgb>(lCount, qRgb(0, 0, 0)));
+}
+
+}  // namespace
+
+BmpHeader ReadBmpHeader(const QByteArray& head, int64_t lAt) {
+  BmpHeader h;
+  if (head.size() < lAt + 4) RaiseLoad(kErrInvalidPicture, kDamaged);
+  h.lHeaderSize = static_cast<int32_t>(std::min<uint32_t>(U32(head, lAt), 0x7FFFFFFF));
+  if (h.lHeaderSize < 12) RaiseLoad(kErrInvalidPicture, kDamaged);
+  if (h.lHeaderSize == 12) {
+    if (head.size() < lAt + 12) RaiseLoad(kErrInvalidPicture, kDamaged);
+    h.lWidth = U16(head, lAt + 4);
+    h.lHeight = U16(head, lAt + 6);
+    h.lPlanes = static_cast<int32_t>(U16(head, lAt + 8));
+    h.lBitCount = static_cast<int32_t>(U16(head, lAt + 10));
+    return h;
+  }
+  if (head.size() < lAt + 16) RaiseLoad(kErrInvalidPicture, kDamaged);
+  h.lWidth = static_cast<int32_t>(U32(head, lAt + 4));
+  const int64_t lHeight = static_cast<int32_t>(U32(head, lAt + 8));
+  h.bTopDown = lHeight < 0;
+  h.lHeight = lHeight < 0 ? -lHeight : lHeight;  // 64 bits: -(-2^31) does not overflow
+  h.lPlanes = static_cast<int32_t>(U16(head, lAt + 12));
+  h.lBitCount = static_cast<int32_t>(U16(head, lAt + 14));
+  if (h.lHeaderSize >= 20 && head.size() >= lAt + 20) h.lCompression = U32(head, lAt + 16);
+  return h;
+}
+
+std::string UnsupportedBmpKind(const BmpHeader& h) {
+  const int32_t s = h.lHeaderSize;
+  if (s != 12 && s != 40 && s != 64 && s != 108 && s != 124) {
+    return "a " + std::to_string(s) + "-byte header";
+  }
+  if (h.lBitCount == 2 || h.lBitCount == 64) {
+    return std::to_string(h.lBitCount) + " bits per pixel";
+  }
+  if (IsOs2V2(s)) {
+    if (h.lCompression == 3) return "Huffman compression";
+    if (h.lCompression == 4) return "RLE24 compression";
+    return "";
+  }
+  if (h.lCompression == 4) return "JPEG compression";
+  if (h.lCompression == 5) return "PNG compression";
+  if (h.lCompression == 6) return "alpha bit-field compression";
+  return "";
+}
+
+bool LooksLikeHeaderlessDib(const QByteArray& head) {
+  if (head.size() < 4) return false;
+  const uint32_t lSize = U32(head, 0);
+  return lSize == 12 || lSize == 40 || lSize == 64 || lSize == 108 || lSize == 124;
+}
+
+QImage DecodeBmp(QIODevice& device, int64_t lFileBytes, bool bFileHeader) {
+  const int64_t lAt = bFileHeader ? kFileHeaderBytes : 0;
+  const BmpHeader header = ReadBmpHeader(device.peek(lAt + kLargestInfoHeader), lAt);
+  CheckClaimedSize(header.lWidth, header.lHeight, lFileBytes);
+
+  // Qt's bitmap reader decodes into an image of the right size and format when it is given
+  // one; pixels it never reaches then keep the zeros. The format it announces beforehand is not
+  // always the one it decodes into (a bitmap with an alpha mask), so a reader that makes an image
+  // of its own is asked once more with that format.
+  QImage::Format eFormat = QImage::Format_Invalid;
+  for (int lAttempt = 0; lAttempt < 2; ++lAttempt) {
+    device.seek(0);
+    QImageReader reader(&device, bFileHeader ? "bmp" : "dib");
+    // Qt reports a top-down bitmap's height as negative; it decodes it with the rows turned.
+    const QSize size(reader.size().width(), std::abs(reader.size().height()));
+    if (lAttempt == 0) eFormat = reader.imageFormat();
+    QImage image;
+    const uchar* pPrepared = nullptr;
+    if (size.isValid() && eFormat != QImage::Format_Invalid) {
+      CheckClaimedSize(size.width(), size.height(), lFileBytes);
+      image = ZeroImage(size.width(), size.height(), eFormat);
+      PrepareColourTable(image);
+      pPrepared = image.constBits();
+    }
+    if (!reader.read(&image)) {
+      const std::string sKind = UnsupportedBmpKind(header);
+      if (!sKind.empty()) {
+        RaiseLoad(kErrInvalidPicture, "This kind of bitmap cannot be read (" + sKind + ").");
+      }
+      RaiseLoad(kErrInvalidPicture, kDamaged);
+    }
+    if (image.constBits() == pPrepared) return image;
+    eFormat = image.format();
+  }
+  // Pixels in an image the reader made itself may be left unset: refuse rather than show memory
+  // nobody wrote.
+  RaiseLoad(kErrInvalidPicture, kDamaged);
+}
+
+}  // namespace brennic::picture

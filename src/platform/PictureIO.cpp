@@ -1,0 +1,320 @@
+#include "platform/PictureIO.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "image/cError.h"
+#include "image/mConventions.h"
+#include "platform/PictureBmp.h"
+#include "platform/PictureDecode.h"
+#include "platform/PictureGif.h"
+#include "platform/PictureIco.h"
+
+namespace brennic {
+
+using namespace picture;
+
+namespace {
+
+// A loaded picture: a top-down Format_BGR888 image (the byte order and row padding of the image
+// buffer) offered to CreateFromPicture as a drawing surface.
+class cLoadedPicture final : public cPicture {
+ public:
+  explicit cLoadedPicture(QImage image) : m_image(std::move(image)), m_surface(m_image) {}
+  cLoadedPicture(const cLoadedPicture&) = delete;
+  cLoadedPicture& operator=(const cLoadedPicture&) = delete;
+
+  int32_t PixelWidth() const override { return m_image.width(); }
+  int32_t PixelHeight() const override { return m_image.height(); }
+  hDC Surface() const override { return &m_surface; }
+
+ private:
+  class cImageSurface final : public cDrawingSurface {
+   public:
+    explicit cImageSurface(QImage& image) : m_pBits(image.bits()), m_image(image) {}
+    int32_t SurfaceWidth() const override { return m_image.width(); }
+    int32_t SurfaceHeight() const override { return m_image.height(); }
+    uint8_t* DisplayRow(int32_t y) override { return m_pBits + int64_t{y} * DisplayRowStep(); }
+    int64_t DisplayRowStep() const override { return m_image.bytesPerLine(); }
+
+   private:
+    uint8_t* m_pBits;
+    const QImage& m_image;
+  };
+
+  QImage m_image;
+  mutable cImageSurface m_surface;
+};
+
+// Qt's allocation limit is one setting for the whole process: a load sets it for its file, with
+// other loads waiting, and puts the previous value back afterwards.
+std::mutex g_readerLock;
+
+class cAllocationLimit {
+ public:
+  explicit cAllocationLimit(int64_t lFileBytes) : m_lPrevious(QImageReader::allocationLimit()) {
+    // Megabytes for the largest picture the buffer may hold, or the file may plausibly describe,
+    // at 4 bytes per pixel (the widest format the decoders use for such pictures).
+    const int64_t lMaxPixels =
+        std::min(cDIBSection::kMaxImageBytes / 3 + 1, PlausiblePixels(lFileBytes));
+    QImageReader::setAllocationLimit(static_cast<int>((lMaxPixels * 4 >> 20) + 1));
+  }
+  ~cAllocationLimit() { QImageReader::setAllocationLimit(m_lPrevious); }
+  cAllocationLimit(const cAllocationLimit&) = delete;
+  cAllocationLimit& operator=(const cAllocationLimit&) = delete;
+
+ private:
+  int m_lPrevious;
+};
+
+// Formats other than bitmaps and GIF, by content: icons, cursors, PNG, JPEG...
+QImage DecodeWithQt(QIODevice& device, int64_t lFileBytes, const QByteArray& head) {
+  if (LooksLikeIcon(head)) CheckIconClaim(device, lFileBytes);
+  QImageReader reader(&device);
+  reader.setDecideFormatFromContent(true);
+  if (!reader.canRead()) {
+    if (LooksLikeHeaderlessDib(head)) return DecodeBmp(device, lFileBytes, false);
+    if (head.startsWith("BA")) {
+      RaiseLoad(kErrInvalidPicture, "This kind of bitmap cannot be read (an OS/2 bitmap array).");
+    }
+    RaiseLoad(kErrInvalidPicture, kNotAPicture);
+  }
+  const QSize claimed = reader.size();
+  if (claimed.isValid()) CheckClaimedSize(claimed.width(), claimed.height(), lFileBytes);
+  QImage image;
+  if (!reader.read(&image)) RaiseLoad(kErrInvalidPicture, kDamaged);
+  return image;
+}
+
+std::unique_ptr<cPicture> LoadFromDevice(QIODevice& device, int64_t lFileBytes) {
+  if (lFileBytes <= 0) RaiseLoad(kErrInvalidPicture, kEmpty);
+  const QByteArray head = device.peek(16);
+  QImage image;
+  {
+    const std::lock_guard<std::mutex> lock(g_readerLock);
+    const cAllocationLimit limit(lFileBytes);
+    // The content decides: "BM" is a bitmap whatever the name (Qt would take a ".dib" name for
+    // a bitmap without file header), "GIF8" goes to giflib.
+    if (head.startsWith("BM")) {
+      image = DecodeBmp(device, lFileBytes, true);
+    } else if (head.startsWith("GIF8")) {
+      image = DecodeGif(device, lFileBytes);
+    } else {
+      image = DecodeWithQt(device, lFileBytes, head);
+    }
+  }
+  return PictureFromImage(std::move(image));
+}
+
+// Alpha over black: c * a / 255 rounded to nearest (never a tie: 2ca + 255 is odd).
+inline uint8_t OverBlack(uint32_t c, uint32_t a) {
+  return static_cast<uint8_t>((2 * c * a + 255) / 510);
+}
+
+QImage ToBgr24(const QImage& image) {
+  const int32_t w = image.width();
+  const int32_t h = image.height();
+  QImage source = image;
+  // Indices past a short colour table show black rather than whatever lies beyond it.
+  if (source.format() == QImage::Format_Indexed8 && source.colorCount() < 256) {
+    QList<QRgb> colours = source.colorTable();
+    colours.resize(256, qRgb(0, 0, 0));
+    source.setColorTable(colours);
+  } else if ((source.format() == QImage::Format_Mono ||
+              source.format() == QImage::Format_MonoLSB) &&
+             source.colorCount() < 2) {
+    QList<QRgb> colours = source.colorTable();
+    colours.resize(2, qRgb(0, 0, 0));
+    source.setColorTable(colours);
+  }
+  if (!source.hasAlphaChannel()) {
+    QImage out = source.convertToFormat(QImage::Format_BGR888);
+    if (out.isNull()) RaiseOutOfMemory(w, h);
+    // Conversions write pixels only; the row padding is cleared so no stale byte travels on.
+    const int64_t lUsed = int64_t{3} * w;
+    const int64_t lStride = out.bytesPerLine();
+    if (lStride > lUsed) {
+      uint8_t* p = out.bits();
+      for (int32_t y = 0; y < h; ++y)
+        std::memset(p + y * lStride + lUsed, 0, static_cast<size_t>(lStride - lUsed));
+    }
+    return out;
+  }
+  // Premultiplied colours are already the picture over black; straight ones are weighted here.
+  const bool bPremultiplied = source.pixelFormat().premultiplied() == QPixelFormat::Premultiplied;
+  const QImage argb = source.convertToFormat(bPremultiplied ? QImage::Format_ARGB32_Premultiplied
+                                                            : QImage::Format_ARGB32);
+  if (argb.isNull()) RaiseOutOfMemory(w, h);
+  QImage out = ZeroImage(w, h, QImage::Format_BGR888);
+  for (int32_t y = 0; y < h; ++y) {
+    const auto* pIn = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    uint8_t* pOut = out.bits() + int64_t{y} * out.bytesPerLine();
+    for (int32_t x = 0; x < w; ++x) {
+      const QRgb c = pIn[x];
+      const uint32_t a = bPremultiplied ? 255 : static_cast<uint32_t>(qAlpha(c));
+      pOut[3 * x] = OverBlack(static_cast<uint32_t>(qBlue(c)), a);
+      pOut[3 * x + 1] = OverBlack(static_cast<uint32_t>(qGreen(c)), a);
+      pOut[3 * x + 2] = OverBlack(static_cast<uint32_t>(qRed(c)), a);
+    }
+  }
+  return out;
+}
+
+// --- Writing ---
+
+[[noreturn]] void RaiseSave(int32_t lNumber, const std::string& sDescription) {
+  throw cError(lNumber, ErrorSource(".SavePicture"), sDescription);
+}
+
+constexpr int64_t kHeaderBytes = 54;
+
+void Put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+  Put16(p, v & 0xFFFF);
+  Put16(p + 2, v >> 16);
+}
+
+// Checks the surface and returns its pixel byte count (rows padded to 4 bytes).
+int64_t BitmapPixelBytes(hDC hSurface) {
+  if (hSurface == nullptr || hSurface->SurfaceWidth() < 1 || hSurface->SurfaceHeight() < 1) {
+    RaiseSave(kErrInvalidPicture, "There is no picture to save.");
+  }
+  const int64_t lBytes = BytesPerScanLineFor(hSurface->SurfaceWidth()) * hSurface->SurfaceHeight();
+  if (lBytes > cDIBSection::kMaxImageBytes) {
+    RaiseSave(kErrInvalidPicture, "The picture is too large for a bitmap file.");
+  }
+  return lBytes;
+}
+
+// Streams the bitmap file to out: the 14-byte file header, the 40-byte info header (positive
+// height, 24 bits, no compression), then the rows from the bottom one up, each padded with zeros.
+bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, QIODevice& out) {
+  const int32_t w = hSurface->SurfaceWidth();
+  const int32_t h = hSurface->SurfaceHeight();
+  const int64_t lStride = BytesPerScanLineFor(w);
+  uint8_t header[kHeaderBytes] = {};
+  header[0] = 'B';
+  header[1] = 'M';
+  Put32(header + 2, static_cast<uint32_t>(kHeaderBytes + lPixelBytes));
+  Put32(header + 10, kHeaderBytes);
+  Put32(header + 14, 40);
+  Put32(header + 18, static_cast<uint32_t>(w));
+  Put32(header + 22, static_cast<uint32_t>(h));
+  Put16(header + 26, 1);
+  Put16(header + 28, 24);
+  Put32(header + 34, static_cast<uint32_t>(lPixelBytes));
+  if (out.write(reinterpret_cast<const char*>(header), kHeaderBytes) != kHeaderBytes) return false;
+
+  // Whole rows in chunks of about a megabyte.
+  const int64_t lRowsPerChunk = std::max<int64_t>(1, (int64_t{1} << 20) / lStride);
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(lRowsPerChunk, h) * lStride));
+  int64_t lFilled = 0;
+  for (int32_t y = h - 1; y >= 0; --y) {
+    uint8_t* pRow = chunk.data() + lFilled;
+    std::memcpy(pRow, hSurface->DisplayRow(y), static_cast<size_t>(3 * int64_t{w}));
+    std::memset(pRow + 3 * int64_t{w}, 0, static_cast<size_t>(lStride - 3 * int64_t{w}));
+    lFilled += lStride;
+    if (lFilled == static_cast<int64_t>(chunk.size()) || y == 0) {
+      if (out.write(reinterpret_cast<const char*>(chunk.data()), lFilled) != lFilled) return false;
+      lFilled = 0;
+    }
+  }
+  return true;
+}
+
+std::string Native(const QString& sPath) {
+  return QDir::toNativeSeparators(sPath).toStdString();
+}
+
+int32_t WriteErrorNumber(const QFileDevice& file) {
+  return file.error() == QFileDevice::ResourceError ? kErrDiskFull : kErrFileAccess;
+}
+
+}  // namespace
+
+std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
+  const QString sPath = QFile::decodeName(QByteArray::fromStdString(sFileName));
+  const QFileInfo info(sPath);
+  if (sFileName.empty() || !info.exists()) {
+    RaiseLoad(kErrFileNotFound, "The file does not exist.");
+  }
+  if (info.isDir()) RaiseLoad(kErrFileAccess, "This is a folder, not a picture file.");
+  QFile file(sPath);
+  if (!file.open(QIODevice::ReadOnly)) {
+    RaiseLoad(kErrFileAccess,
+              "The file cannot be read (" + file.errorString().toStdString() + ").");
+  }
+  return LoadFromDevice(file, file.size());
+}
+
+std::unique_ptr<cPicture> LoadPictureFromMemory(const QByteArray& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  return LoadFromDevice(buffer, bytes.size());
+}
+
+std::unique_ptr<cPicture> PictureFromImage(QImage image) {
+  if (image.isNull()) RaiseLoad(kErrInvalidPicture, kDamaged);
+  if (!FitsImageBuffer(image.width(), image.height())) {
+    RaiseTooLarge(image.width(), image.height());
+  }
+  if (image.format() == QImage::Format_BGR888) {
+    // Already in the buffer's layout (the GIF decoder makes it so, padding cleared).
+    return std::make_unique<cLoadedPicture>(std::move(image));
+  }
+  return std::make_unique<cLoadedPicture>(ToBgr24(image));
+}
+
+QByteArray BitmapFileBytes(hDC hSurface) {
+  const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(kHeaderBytes + lPixelBytes));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  WriteBitmap(hSurface, lPixelBytes, buffer);
+  return bytes;
+}
+
+void SavePicture(hDC hSurface, const std::string& sFileName) {
+  const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
+  if (sFileName.empty()) RaiseSave(kErrFileAccess, "No file name was given.");
+  const QString sPath = QFile::decodeName(QByteArray::fromStdString(sFileName));
+  const QFileInfo info(sPath);
+  if (info.isDir()) RaiseSave(kErrFileAccess, "'" + Native(sPath) + "' is a folder.");
+  const QString sFolder = info.absolutePath();
+  if (!QFileInfo(sFolder).isDir()) {
+    RaiseSave(kErrPathNotFound, "The folder '" + Native(sFolder) + "' does not exist.");
+  }
+  // QSaveFile writes a temporary file beside the target and renames it over the target only on
+  // commit (after flushing it to disk); without a commit the temporary file is removed.
+  QSaveFile file(sPath);
+  if (!file.open(QIODevice::WriteOnly)) {
+    RaiseSave(kErrFileAccess, "The file cannot be written in the folder '" + Native(sFolder) +
+                                  "' (" + file.errorString().toStdString() + ").");
+  }
+  const bool bWritten = WriteBitmap(hSurface, lPixelBytes, file);
+  if (!bWritten || !file.commit()) {
+    const int32_t lNumber = WriteErrorNumber(file);
+    const std::string sWhy = file.errorString().toStdString();
+    file.cancelWriting();
+    RaiseSave(lNumber, "The picture could not be written (" + sWhy +
+                           "); an existing file of that name was left as it was.");
+  }
+}
+
+void SavePicture(cDIBSection& cImage, const std::string& sFileName) {
+  SavePicture(cImage.hdc(), sFileName);
+}
+
+}  // namespace brennic

@@ -1,0 +1,415 @@
+// brennic-cli as a user runs it: every operation of the table against the engine called directly
+// on a small picture, the exit statuses, and an OUTPUT that no failure creates or changes.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "document/cOperations.h"
+#include "image/cImageProcessDIB.h"
+#include "image/cPalette.h"
+#include "image/mRandom.h"
+#include "platform/PictureTestUtil.h"
+
+namespace brennic {
+namespace {
+
+struct cToolRun {
+  int lStatus = -1;
+  std::string sOut;
+  std::string sErr;
+};
+
+// Runs brennic-cli (or sExe) with args; prepare runs in the child before the tool starts.
+cToolRun RunCli(const std::vector<std::string>& args,
+                const std::function<void()>& prepare = nullptr,
+                const std::string& sExe = BRENNIC_CLI) {
+  QTemporaryDir scratch;
+  const std::string sOut = scratch.path().toStdString() + "/out";
+  const std::string sErr = scratch.path().toStdString() + "/err";
+  std::vector<std::string> argv = {sExe};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen(sOut.c_str(), "w", stdout) || !freopen(sErr.c_str(), "w", stderr)) _exit(100);
+    if (prepare) prepare();
+    std::vector<char*> p;
+    for (auto& s : argv)
+      p.push_back(s.data());
+    p.push_back(nullptr);
+    execv(p[0], p.data());
+    _exit(101);
+  }
+  int lWait = 0;
+  waitpid(pid, &lWait, 0);
+  cToolRun run;
+  run.lStatus = WIFEXITED(lWait) ? WEXITSTATUS(lWait) : 128 + WTERMSIG(lWait);
+  run.sOut = test::ReadAll(sOut).toStdString();
+  run.sErr = test::ReadAll(sErr).toStdString();
+  return run;
+}
+
+std::string Name(const std::string& sText) {
+  return sText.substr(0, sText.find('='));
+}
+
+std::vector<std::string> Split(const std::string& s, char c) {
+  std::vector<std::string> out;
+  std::stringstream ss(s);
+  for (std::string part; std::getline(ss, part, c);)
+    out.push_back(part);
+  return out;
+}
+
+// The picture after one operation, computed by calling the engine as the document command of
+// that name does: the same engine operation, buffers and fixed arguments.
+std::unique_ptr<cDIBSection> Direct(const std::string& sText, std::unique_ptr<cDIBSection> img) {
+  const std::string sName = Name(sText);
+  const std::string sArg = sText.size() > sName.size() ? sText.substr(sName.size() + 1) : "";
+  auto work = test::MakeImage(img->Width(), img->Height());
+  cImageProcessDIB e;
+  const std::map<std::string, int32_t> filters = {
+      {"blur", 1},        {"blur-more", 2},     {"soften", 3},       {"soften-more", 4},
+      {"sharpen", 5},     {"sharpen-more", 6},  {"unsharp", 7},      {"emboss", 8},
+      {"median-rank", 9}, {"minimum-rank", 10}, {"maximum-rank", 11}};
+  if (filters.count(sName)) {
+    e.FilterType(filters.at(sName));
+    e.ProcessImage(*img, *work);
+  } else if (sName == "custom") {
+    const auto parts = Split(sArg, ':');
+    const int32_t n = std::stoi(parts[0]);
+    const auto values = Split(parts[2], ',');
+    e.FilterType(13);
+    e.FilterWeight(std::stoi(parts[1]));
+    e.FilterArraySize(n);
+    size_t k = 0;
+    for (int32_t j = n / 2; j >= -(n / 2); --j) {  // the top row of the printed kernel first
+      for (int32_t i = -(n / 2); i <= n / 2; ++i)
+        e.FilterValue(i, j, std::stoi(values[k++]));
+    }
+    e.ProcessImage(*img, *work);
+  } else if (sName == "darken" || sName == "fade") {
+    e.Fade(*img, sArg.empty() ? 240 : std::stoi(sArg));
+  } else if (sName == "lighten") {
+    e.Lighten(*img, sArg.empty() ? 20 : std::stoi(sArg));
+  } else if (sName == "negative") {
+    e.AddImages(*img, *work, -1, -255, -255, -255, 0, 0, 0, 0);
+    work->PaintPicture(img->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  } else if (sName == "gray-scale") {
+    e.GrayScale(*img);
+  } else if (sName == "bw") {
+    e.BlackAndWhite(*img, *work);
+  } else if (sName == "colourise") {
+    e.Colourise(*img, std::stof(sArg), 0.5f);
+  } else if (sName == "noise") {
+    const auto parts = Split(sArg, ',');
+    e.AddNoise(*img, std::stoi(parts[0]), parts.size() == 2);
+  } else if (sName == "palette") {
+    cPalette palette;
+    palette.LoadFromFile(sArg);
+    e.ApplyPalette(*img, *work, palette);
+  } else if (sName == "resample") {
+    const auto x = sArg.find('x');
+    auto resampled = img->Resample(std::stoi(sArg.substr(x + 1)), std::stoi(sArg.substr(0, x)));
+    if (!resampled) throw cError(7, "test", "Resample returned no image");
+    return resampled;
+  } else if (sName == "add" || sName == "darkest" || sName == "lightest") {
+    const auto parts = Split(sArg, ':');
+    const auto second = test::LoadAsImage(parts[0]);
+    const int32_t w = std::min(img->Width(), second->Width());
+    const int32_t h = std::min(img->Height(), second->Height());
+    cDIBSection dib, wk;
+    dib.Create(w, h);
+    wk.Create(w, h);
+    dib.LoadPictureBlt(img->hdc(), 0, 0, -1, -1, SRCCOPY);
+    wk.LoadPictureBlt(second->hdc(), 0, 0, -1, -1, SRCCOPY);
+    if (sName == "add") {
+      const int32_t m1 = std::stoi(parts[1]), o1 = std::stoi(parts[2]);
+      const int32_t m2 = std::stoi(parts[3]), o2 = std::stoi(parts[4]);
+      e.AddImages(wk, dib, m2, o2, o2, o2, m1, o1, o1, o1);
+    } else if (sName == "darkest") {
+      e.AddLightest(wk, dib);  // the engine's AddLightest keeps the darker pixel
+    } else {
+      e.AddDarkest(wk, dib);
+    }
+    return test::Clone(dib);
+  } else {
+    ADD_FAILURE() << "no direct computation for " << sText;
+  }
+  return img;
+}
+
+class BrennicCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::mt19937 rng(11);
+    m_input = test::MakeRandomImage(7, 5, rng);
+    m_sInput = m_dir.Path("in.bmp");
+    SavePicture(*m_input, m_sInput);
+    m_sSecond = m_dir.Path("second.bmp");
+    SavePicture(*test::MakeRandomImage(6, 6, rng), m_sSecond);
+    m_sPalette = m_dir.Write("colours.pal", "0 0 0\r\n255 255 255\r\n200 100 50\r\n");
+    m_sOutput = m_dir.Path("out.bmp");
+  }
+
+  // Expects a failure with lStatus that leaves OUTPUT as it was (here: missing) and names sWhat.
+  void ExpectRefused(const std::vector<std::string>& args, int lStatus, const std::string& sWhat) {
+    const cToolRun run = RunCli(args);
+    EXPECT_EQ(run.lStatus, lStatus) << run.sErr;
+    EXPECT_NE(run.sErr.find(sWhat), std::string::npos) << run.sErr;
+    EXPECT_EQ(run.sOut, "");
+    EXPECT_FALSE(std::filesystem::exists(m_sOutput)) << "OUTPUT was created";
+  }
+
+  test::cScratch m_dir;
+  std::unique_ptr<cDIBSection> m_input;
+  std::string m_sInput, m_sSecond, m_sPalette, m_sOutput;
+};
+
+// Every operation of the table at least once, with arguments where it takes them. {second} stands
+// for a second picture file, {palette} for a palette file.
+const std::vector<std::string> kOperationCases = {
+    "blur",
+    "blur-more",
+    "soften",
+    "soften-more",
+    "sharpen",
+    "sharpen-more",
+    "unsharp",
+    "emboss",
+    "median-rank",
+    "minimum-rank",
+    "maximum-rank",
+    "custom=3:16:1,2,1,2,4,2,1,2,1",
+    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0",
+    "darken",
+    "lighten",
+    "lighten=35",
+    "fade=100",
+    "negative",
+    "gray-scale",
+    "bw",
+    "colourise=2.5",
+    "noise=30",
+    "noise=30,random",
+    "palette={palette}",
+    "resample=9x4",
+    "add={second}:2:-10:1:5",
+    "darkest={second}",
+    "lightest={second}",
+};
+
+TEST(BrennicCliCases, CoverEveryOperationOfTheTable) {
+  for (const cOperation& op : Operations()) {
+    EXPECT_TRUE(std::any_of(kOperationCases.begin(), kOperationCases.end(),
+                            [&](const std::string& s) { return Name(s) == op.sName; }))
+        << op.sName;
+  }
+}
+
+class BrennicCliOperation : public BrennicCli, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(BrennicCliOperation, MatchesTheEngineCalledDirectly) {
+  std::string sText = GetParam();
+  for (const auto& [sKey, sValue] :
+       {std::pair<std::string, std::string>{"{second}", m_sSecond}, {"{palette}", m_sPalette}}) {
+    const size_t at = sText.find(sKey);
+    if (at != std::string::npos) sText.replace(at, sKey.size(), sValue);
+  }
+  const cToolRun run = RunCli({"--seed", "42", m_sInput, m_sOutput, sText});
+  const std::string sWhy = ProbeOperation(*FindOperation(Name(sText)));
+  if (!sWhy.empty()) {
+    // Not built yet: a clean refusal that names the operation, and no OUTPUT.
+    EXPECT_EQ(run.lStatus, 2) << run.sErr;
+    EXPECT_NE(run.sErr.find(Name(sText) + ": not available in this build"), std::string::npos)
+        << run.sErr;
+    EXPECT_FALSE(std::filesystem::exists(m_sOutput));
+    GTEST_SKIP() << "engine not built yet: " << sWhy;
+  }
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  EXPECT_EQ(run.sOut, "");
+  SeedRandom(42);
+  const auto expected = Direct(sText, test::Clone(*m_input));
+  const auto got = test::LoadAsImage(m_sOutput);
+  ASSERT_EQ(got->Width(), expected->Width());
+  ASSERT_EQ(got->Height(), expected->Height());
+  EXPECT_EQ(test::PixelBytes(*got), test::PixelBytes(*expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BrennicCliOperation, ::testing::ValuesIn(kOperationCases),
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                           std::string s = std::to_string(param.index) + "_" + Name(param.param);
+                           for (char& c : s) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return s;
+                         });
+
+TEST_F(BrennicCli, BlurThenGrayScaleOnARealGif) {
+  std::string sGif;
+  if (const auto data = test::SharedTestData()) {
+    sGif = (*data / "gif/wuffs/hippopotamus.regular.gif").string();
+  }
+  if (sGif.empty() || !std::filesystem::exists(sGif)) {
+    GTEST_SKIP() << "shared test data not found (set BRENNIC_SHARED)";
+  }
+  const cToolRun run = RunCli({sGif, m_sOutput, "blur", "gray-scale"});
+  for (const char* sName : {"blur", "gray-scale"}) {
+    const std::string sWhy = ProbeOperation(*FindOperation(sName));
+    if (!sWhy.empty()) {
+      EXPECT_EQ(run.lStatus, 2);
+      EXPECT_FALSE(std::filesystem::exists(m_sOutput));
+      GTEST_SKIP() << sName << " not built yet: " << sWhy;
+    }
+  }
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  const auto expected = Direct("gray-scale", Direct("blur", test::LoadAsImage(sGif)));
+  EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(m_sOutput)), test::PixelBytes(*expected));
+}
+
+TEST_F(BrennicCli, WithoutOperationsItConverts) {
+  // A bitmap comes back byte for byte as the program saves it.
+  cToolRun run = RunCli({m_sInput, m_sOutput});
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  EXPECT_EQ(run.sOut, "");
+  EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(m_sInput));
+  // A GIF named .ico ends as a bitmap named .ico.
+  const std::string sGif =
+      m_dir.Write("small.gif", test::GifFile(3, 2, {{0, 0, 0}, {255, 255, 255}, {200, 100, 50}},
+                                             {{0, 0, 3, 2, false, -1, {{1, 2, 0}, {2, 0, 1}}}}));
+  const std::string sIco = m_dir.Path("small.ico");
+  run = RunCli({sGif, sIco});
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  EXPECT_TRUE(test::ReadAll(sIco).startsWith("BM"));
+  EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(sIco)), test::PixelBytes(*test::LoadAsImage(sGif)));
+}
+
+TEST_F(BrennicCli, VerbosePrintsTheStatusOfEachOperation) {
+  cToolRun run = RunCli({"--verbose", m_sInput, m_sOutput, "negative", "negative"});
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  // Negative raises no completion event, so the window would show no status text for it.
+  EXPECT_EQ(run.sOut, "negative: done\nnegative: done\n");
+  EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(m_sInput)) << "twice negative is the input";
+  const std::string sWhy = ProbeOperation(*FindOperation("blur"));
+  if (!sWhy.empty()) GTEST_SKIP() << "blur not built yet: " << sWhy;
+  run = RunCli({m_sInput, m_sOutput, "blur", "--verbose"});
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  const std::string sPrefix = "blur: Complete.  Time = ";
+  ASSERT_EQ(run.sOut.rfind(sPrefix, 0), 0u) << run.sOut;
+  const std::string sMs = run.sOut.substr(sPrefix.size());
+  EXPECT_TRUE(sMs.size() >= 2 && sMs.back() == '\n' &&
+              sMs.find_first_not_of("0123456789") == sMs.size() - 1)
+      << run.sOut;
+}
+
+TEST_F(BrennicCli, TheSeedMakesNoiseRepeat) {
+  const std::string sWhy = ProbeOperation(*FindOperation("noise"));
+  if (!sWhy.empty()) GTEST_SKIP() << "noise not built yet: " << sWhy;
+  const std::string sOther = m_dir.Path("other.bmp");
+  ASSERT_EQ(RunCli({"--seed=7", m_sInput, m_sOutput, "noise=40,random"}).lStatus, 0);
+  ASSERT_EQ(RunCli({m_sInput, sOther, "--seed", "7", "noise=40,random"}).lStatus, 0);
+  EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(sOther));
+}
+
+TEST_F(BrennicCli, HelpListsEveryOperationAndWhatIsNotBuilt) {
+  const cToolRun run = RunCli({"--help"});
+  ASSERT_EQ(run.lStatus, 0);
+  EXPECT_EQ(run.sOut.rfind("Usage: brennic-cli [--seed N]", 0), 0u);
+  // Each entry: a line starting with two spaces and the name, then lines indented further.
+  const std::vector<std::string> lines = Split(run.sOut, '\n');
+  for (const cOperation& op : Operations()) {
+    const std::string sStart = "  " + op.sName;
+    std::string sEntry;
+    for (size_t i = 0; i < lines.size() && sEntry.empty(); ++i) {
+      const std::string& l = lines[i];
+      if (l.rfind(sStart, 0) != 0) continue;
+      if (l.size() > sStart.size() &&
+          std::string(" =[").find(l[sStart.size()]) == std::string::npos) {
+        continue;  // another name that starts the same way (blur-more for blur)
+      }
+      sEntry = lines[i];
+      for (size_t k = i + 1; k < lines.size() && lines[k].rfind("   ", 0) == 0; ++k)
+        sEntry += " " + lines[k];
+    }
+    ASSERT_FALSE(sEntry.empty()) << op.sName;
+    const bool bMarked = sEntry.find("[not") != std::string::npos;  // wrapped after "[not"
+    EXPECT_EQ(bMarked, !ProbeOperation(op).empty()) << sEntry;
+  }
+}
+
+TEST_F(BrennicCli, UsageErrorsExitTwoAndLeaveOutputAlone) {
+  ExpectRefused({}, 2, "expected INPUT and OUTPUT");
+  ExpectRefused({m_sInput}, 2, "expected INPUT and OUTPUT");
+  ExpectRefused({m_sInput, m_sOutput, "blurr"}, 2, "blurr: unknown operation");
+  ExpectRefused({m_sInput, m_sOutput, "negative", "fade=x"}, 2, "fade: ");
+  ExpectRefused({m_sInput, m_sOutput, "resample=0x5"}, 2, "resample: ");
+  ExpectRefused({m_sInput, m_sOutput, "custom=4:1:1"}, 2, "custom: ");
+  ExpectRefused({m_sInput, m_sOutput, "negative=3"}, 2, "negative: takes no argument");
+  ExpectRefused({m_sInput, m_sOutput, "add=" + m_sSecond}, 2, "add: ");
+  ExpectRefused({"--bogus", m_sInput, m_sOutput}, 2, "--bogus: unknown option");
+  ExpectRefused({"--seed", "x", m_sInput, m_sOutput}, 2, "--seed: ");
+  // A usage error is found before the input is read: a missing input is not the complaint.
+  ExpectRefused({m_dir.Path("missing.bmp"), m_sOutput, "blurr"}, 2, "blurr: unknown operation");
+  // An existing OUTPUT stays as it was.
+  m_dir.Write("out.bmp", "precious");
+  const cToolRun run = RunCli({m_sInput, m_sOutput, "negative", "nope"});
+  EXPECT_EQ(run.lStatus, 2);
+  EXPECT_EQ(test::ReadAll(m_sOutput), "precious");
+}
+
+TEST_F(BrennicCli, PicturesThatCannotBeReadExitOne) {
+  ExpectRefused({m_dir.Path("missing.bmp"), m_sOutput}, 1,
+                "cannot read '" + m_dir.Path("missing.bmp") + "': The file does not exist.");
+  const std::string sText = m_dir.Write("text.bmp", "not a picture at all\n");
+  ExpectRefused({sText, m_sOutput, "negative"}, 1,
+                "The file is not a picture this program can read.");
+  ExpectRefused({m_sInput, m_sOutput, "darkest=" + sText}, 1,
+                "darkest: cannot read '" + sText + "': The file is not a picture");
+}
+
+TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
+  ExpectRefused({m_sInput, m_dir.Path("no-folder/out.bmp")}, 1,
+                "cannot write '" + m_dir.Path("no-folder/out.bmp") + "': The folder '" +
+                    m_dir.Path("no-folder") + "' does not exist.");
+  // A 200 x 200 picture (120 KB) with the tool limited to files of 64 KB.
+  const std::string sBig = m_dir.Path("big.bmp");
+  SavePicture(*test::MakeImage(200, 200, {1, 2, 3}), sBig);
+  m_dir.Write("out.bmp", "precious");
+  const auto before = m_dir.Names();
+  const cToolRun run = RunCli({sBig, m_sOutput, "negative"}, [] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 << 10, 64 << 10};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(run.lStatus, 1);
+  EXPECT_NE(run.sErr.find("cannot write '" + m_sOutput + "': The picture could not be written"),
+            std::string::npos)
+      << run.sErr;
+  EXPECT_EQ(test::ReadAll(m_sOutput), "precious");
+  EXPECT_EQ(m_dir.Names(), before) << "a temporary file was left behind";
+}
+
+TEST_F(BrennicCli, EngineErrorsCarryTheToolsName) {
+  const std::string sWhy = ProbeOperation(*FindOperation("palette"));
+  if (!sWhy.empty()) GTEST_SKIP() << "palettes not built yet: " << sWhy;
+  // The tool under another file name still reports itself as brennic-cli.
+  const std::string sCopy = m_dir.Path("renamed-tool");
+  std::filesystem::copy_file(BRENNIC_CLI, sCopy);
+  std::filesystem::permissions(sCopy, std::filesystem::perms::owner_all);
+  const cToolRun run =
+      RunCli({m_sInput, m_sOutput, "palette=" + m_dir.Path("no-such.pal")}, nullptr, sCopy);
+  EXPECT_EQ(run.lStatus, 1);
+  EXPECT_NE(run.sErr.find("brennic-cli.cPalette"), std::string::npos) << run.sErr;
+  EXPECT_FALSE(std::filesystem::exists(m_sOutput));
+}
+
+}  // namespace
+}  // namespace brennic

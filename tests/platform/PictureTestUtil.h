@@ -1,0 +1,228 @@
+#pragma once
+// Helpers for the picture tests: hand-built picture files, a scratch folder, loading into the
+// image buffer as the document does.
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/cDIBSection.h"
+#include "image/cError.h"
+#include "platform/PictureIO.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic::test {
+
+// Little-endian byte builder for file headers.
+class cBytes {
+ public:
+  cBytes& U8(uint32_t v) {
+    m_bytes.push_back(static_cast<char>(v & 0xFF));
+    return *this;
+  }
+  cBytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
+  cBytes& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+  cBytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+  cBytes& Text(const char* s) {
+    m_bytes.append(s);
+    return *this;
+  }
+  cBytes& Raw(std::initializer_list<int> bytes) {
+    for (int b : bytes)
+      U8(static_cast<uint32_t>(b));
+    return *this;
+  }
+  cBytes& Append(const QByteArray& b) {
+    m_bytes.append(b);
+    return *this;
+  }
+  cBytes& Zeros(int n) {
+    m_bytes.append(QByteArray(n, '\0'));
+    return *this;
+  }
+  const QByteArray& Bytes() const { return m_bytes; }
+  int Size() const { return static_cast<int>(m_bytes.size()); }
+
+ private:
+  QByteArray m_bytes;
+};
+
+// A BITMAPINFOHEADER (40 bytes).
+inline cBytes& InfoHeader(cBytes& b, int32_t w, int32_t h, int bits, int compression = 0,
+                          uint32_t colours = 0) {
+  return b.U32(40)
+      .I32(w)
+      .I32(h)
+      .U16(1)
+      .U16(static_cast<uint32_t>(bits))
+      .U32(static_cast<uint32_t>(compression))
+      .U32(0)
+      .I32(0)
+      .I32(0)
+      .U32(colours)
+      .U32(0);
+}
+
+// A complete bitmap file: file header, info header, palette (0xRRGGBB values, stored as B, G,
+// R, 0) and pixel rows as given (already padded, in file order).
+inline QByteArray BmpFile(int32_t w, int32_t h, int bits, const std::vector<uint32_t>& palette,
+                          const QByteArray& pixels, int compression = 0) {
+  cBytes info;
+  InfoHeader(info, w, h, bits, compression, static_cast<uint32_t>(palette.size()));
+  for (uint32_t bgr : palette)
+    info.U32(bgr & 0xFFFFFF);
+  cBytes file;
+  const uint32_t lOff = 14 + static_cast<uint32_t>(info.Size());
+  file.Text("BM").U32(lOff + static_cast<uint32_t>(pixels.size())).U32(0).U32(lOff);
+  file.Append(info.Bytes()).Append(pixels);
+  return file.Bytes();
+}
+
+// A scratch folder, removed with everything in it at the end. bInMemory puts it on /dev/shm when
+// there is one: saves there skip the flush to a disk, for the tests that save thousands of times.
+class cScratch {
+ public:
+  explicit cScratch(bool bInMemory = false) : m_dir(Template(bInMemory)) {
+    EXPECT_TRUE(m_dir.isValid());
+  }
+  std::string Path(const std::string& sName) const {
+    return m_dir.path().toStdString() + "/" + sName;
+  }
+  std::string Write(const std::string& sName, const QByteArray& bytes) const {
+    const std::string sPath = Path(sName);
+    std::ofstream out(sPath, std::ios::binary);
+    out.write(bytes.constData(), bytes.size());
+    return sPath;
+  }
+  // Names in the folder, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path().toStdString()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  static QString Template(bool bInMemory) {
+    if (bInMemory && access("/dev/shm", W_OK | X_OK) == 0) {
+      return QStringLiteral("/dev/shm/brennic-test-XXXXXX");
+    }
+    return QDir::tempPath() + QStringLiteral("/brennic-test-XXXXXX");
+  }
+
+  QTemporaryDir m_dir;
+};
+
+// The pixel shown at column x of display row r (0 = top).
+inline Bgr Shown(const cDIBSection& img, int32_t x, int32_t r) {
+  return PixelAt(img, x, img.Height() - 1 - r);
+}
+
+inline QByteArray ReadAll(const std::string& sPath) {
+  QFile file(QString::fromStdString(sPath));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+// Loads a file as the document does: LoadPicture, then CreateFromPicture.
+inline std::unique_ptr<cDIBSection> LoadAsImage(const std::string& sPath) {
+  const auto picture = LoadPicture(sPath);
+  auto image = std::make_unique<cDIBSection>();
+  image->CreateFromPicture(*picture);
+  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  return image;
+}
+
+inline std::unique_ptr<cDIBSection> LoadBytesAsImage(const QByteArray& bytes) {
+  const auto picture = LoadPictureFromMemory(bytes);
+  auto image = std::make_unique<cDIBSection>();
+  image->CreateFromPicture(*picture);
+  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  return image;
+}
+
+// The description of the error a load raises ("" when it loads).
+inline std::string LoadError(const std::string& sPath) {
+  try {
+    LoadPicture(sPath);
+  } catch (const cError& e) {
+    return e.Description();
+  }
+  return "";
+}
+
+inline std::string LoadBytesError(const QByteArray& bytes) {
+  try {
+    LoadPictureFromMemory(bytes);
+  } catch (const cError& e) {
+    return e.Description();
+  }
+  return "";
+}
+
+struct cGifFrame {
+  int32_t lLeft = 0, lTop = 0, lWidth = 0, lHeight = 0;
+  bool bInterlace = false;
+  int32_t lTransparent = -1;
+  std::vector<std::vector<uint8_t>> rows;  // top row first
+};
+
+// A GIF89a made with giflib's encoder.
+inline QByteArray GifFile(int32_t lScreenW, int32_t lScreenH,
+                          const std::vector<GifColorType>& colours,
+                          const std::vector<cGifFrame>& frames) {
+  cScratch dir;
+  const std::string sPath = dir.Path("made.gif");
+  int lError = 0;
+  GifFileType* gif = EGifOpenFileName(sPath.c_str(), false, &lError);
+  EXPECT_NE(gif, nullptr);
+  EGifSetGifVersion(gif, true);
+  int lSize = 2;
+  while (lSize < static_cast<int>(colours.size()))
+    lSize *= 2;
+  std::vector<GifColorType> table(colours);
+  table.resize(static_cast<size_t>(lSize), GifColorType{0, 0, 0});
+  ColorMapObject* map = GifMakeMapObject(lSize, table.data());
+  EXPECT_EQ(EGifPutScreenDesc(gif, lScreenW, lScreenH, 8, 0, map), GIF_OK);
+  for (const cGifFrame& f : frames) {
+    if (f.lTransparent >= 0) {
+      const uint8_t gce[4] = {1, 0, 0, static_cast<uint8_t>(f.lTransparent)};
+      EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, gce);
+    }
+    EXPECT_EQ(EGifPutImageDesc(gif, f.lLeft, f.lTop, f.lWidth, f.lHeight, f.bInterlace, nullptr),
+              GIF_OK);
+    std::vector<int32_t> order;
+    if (f.bInterlace) {
+      for (int32_t start : {0, 4, 2, 1}) {
+        for (int32_t y = start; y < f.lHeight; y += start == 0 ? 8 : start * 2)
+          order.push_back(y);
+      }
+    } else {
+      for (int32_t y = 0; y < f.lHeight; ++y)
+        order.push_back(y);
+    }
+    for (int32_t y : order) {
+      std::vector<uint8_t> row = f.rows[static_cast<size_t>(y)];
+      EXPECT_EQ(EGifPutLine(gif, row.data(), f.lWidth), GIF_OK);
+    }
+  }
+  EGifCloseFile(gif, &lError);
+  GifFreeMapObject(map);
+  return ReadAll(sPath);
+}
+
+}  // namespace brennic::test

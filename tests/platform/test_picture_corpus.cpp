@@ -1,0 +1,280 @@
+// The shared test-data corpus through the real loader: no file crashes or hangs it (in the
+// sanitizer build, no report either), every file decodes to the same bytes whatever fills fresh
+// memory, the files that must decode do so at their size, the ones that must be refused are, and
+// files claiming huge sizes are refused at once without a large allocation.
+//
+// The files are loaded by brennic_picture_digest in child processes, twice with different malloc
+// fill bytes; a crash or a sanitizer report ends a child with a failure status.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// A load slower than this counts as a hang.
+constexpr int64_t kHangMs = kSanitized ? 5000 : 2000;
+
+struct cResult {
+  bool bDecoded = false;
+  std::string sSizeOrNumber;  // "WxH", or the error number
+  int64_t lMs = 0;
+  std::string sDigestOrText;  // digest of the buffer, or the description
+};
+
+struct cRun {
+  int lStatus = -1;  // exit status; 128 + signal when killed
+  std::string sErrors;
+  std::map<std::string, cResult> results;
+};
+
+// Runs the digest tool on files (relative to root) with malloc filling fresh memory with fill.
+cRun RunDigest(const std::filesystem::path& root, const std::vector<std::string>& files, int lFill,
+               const std::vector<std::string>& options = {},
+               std::chrono::seconds tLimit = std::chrono::minutes(5)) {
+  QTemporaryDir scratch;
+  const std::string sOut = scratch.path().toStdString() + "/out.txt";
+  const std::string sErr = scratch.path().toStdString() + "/err.txt";
+  std::vector<std::string> args = {BRENNIC_PICTURE_DIGEST};
+  args.insert(args.end(), options.begin(), options.end());
+  args.insert(args.end(), files.begin(), files.end());
+  std::string sAsan = std::getenv("ASAN_OPTIONS") != nullptr ? std::getenv("ASAN_OPTIONS") : "";
+  sAsan += (sAsan.empty() ? "" : ":") + std::string("malloc_fill_byte=") + std::to_string(lFill) +
+           ":max_malloc_fill_size=1073741824";
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(root.c_str()) != 0) _exit(100);
+    if (!freopen(sOut.c_str(), "w", stdout) || !freopen(sErr.c_str(), "w", stderr)) _exit(101);
+    setenv("MALLOC_PERTURB_", std::to_string(lFill).c_str(), 1);
+    setenv("ASAN_OPTIONS", sAsan.c_str(), 1);
+    std::vector<char*> argv;
+    for (auto& s : args)
+      argv.push_back(s.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(102);
+  }
+  cRun run;
+  // A child that hangs is stopped after a generous wait.
+  const auto tEnd = std::chrono::steady_clock::now() + tLimit;
+  int lWait = 0;
+  while (waitpid(pid, &lWait, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > tEnd) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &lWait, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  run.lStatus = WIFEXITED(lWait) ? WEXITSTATUS(lWait) : 128 + WTERMSIG(lWait);
+  QFile err(QString::fromStdString(sErr));
+  if (err.open(QIODevice::ReadOnly)) run.sErrors = err.readAll().toStdString();
+  std::ifstream out(sOut);
+  std::string sLine;
+  while (std::getline(out, sLine)) {
+    std::vector<std::string> f;
+    std::stringstream ss(sLine);
+    for (std::string s; std::getline(ss, s, '\t');)
+      f.push_back(s);
+    if (f.size() != 5) continue;
+    cResult r;
+    r.bDecoded = f[1] == "OK";
+    r.sSizeOrNumber = f[2];
+    r.lMs = std::atoll(f[3].c_str());
+    r.sDigestOrText = f[4];
+    run.results[f[0]] = r;
+  }
+  return run;
+}
+
+std::vector<std::string> CorpusFiles(const std::filesystem::path& root) {
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    const std::string sExt = e.path().extension().string();
+    if (sExt == ".md" || sExt == ".py" || sExt == ".tsv") continue;  // notes, not pictures
+    files.push_back(std::filesystem::relative(e.path(), root).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+struct cExpectation {
+  std::string sExpect;  // "decode", "refuse", "lenient", ...
+  std::string sQt;      // what Qt 6.4 did: "OK 127x64 ..." or "refused: ..."
+};
+
+// The rows of MANIFEST.md: | `file` | class | exercises | expectation | Qt 6.4 |.
+std::map<std::string, cExpectation> ReadManifest(const std::filesystem::path& root) {
+  std::map<std::string, cExpectation> rows;
+  std::ifstream in(root / "MANIFEST.md");
+  std::string sLine;
+  while (std::getline(in, sLine)) {
+    // Cells between the bars; the exercises column may be anything but a bar.
+    std::vector<std::string> cells;
+    std::stringstream ss(sLine);
+    for (std::string s; std::getline(ss, s, '|');)
+      cells.push_back(s);
+    if (cells.size() != 6 || !cells[0].empty()) continue;  // getline drops the last, empty cell
+    for (auto& c : cells) {
+      c.erase(0, c.find_first_not_of(' '));
+      c.erase(c.find_last_not_of(' ') + 1);
+    }
+    const std::string& sFile = cells[1];
+    const std::string& sClass = cells[2];
+    if (sFile.size() < 3 || sFile.front() != '`' || sFile.back() != '`') continue;
+    if (sClass != "valid" && sClass != "questionable" && sClass != "invalid") continue;
+    rows[sFile.substr(1, sFile.size() - 2)] = {cells[4], cells[5]};
+  }
+  return rows;
+}
+
+// Files whose headers claim sizes far beyond their contents or beyond any picture the program
+// can hold.
+const std::vector<std::string> kHugeClaims = {
+    "bmp/bmpsuite/b/reallybig.bmp",
+    "bmp/imagers/Bad_height.bmp",
+    "bmp/imagers/Bad_width.bmp",
+    "bmp/imagers/Bad_unusual_extend_buffer_usage.bmp",
+    "bmp/synthetic/dims-30000x30000-no-pixels.bmp",
+    "bmp/synthetic/dims-5000x5000-no-pixels.bmp",
+    "bmp/synthetic/dims-65535x65535-8bpp-rle8-tiny.bmp",
+    "bmp/synthetic/height-int32-min.bmp",
+    "bmp/synthetic/width-int32-max.bmp",
+    "gif/pillow/decompression_bomb.gif",
+    "gif/qtqa/oss-fuzz-22914.gif",
+    "gif/synthetic/screen-1x1-frame-65535x65535.gif",
+    "gif/synthetic/screen-65535x65535-frame-1x1.gif",
+    "ico/imagers/regression_oom-0d0085eb7f66ea55d9119206235cd29e089b9140.ico",
+    "ico/imagers/regression_oom-ff076e7064c13ec1f8e2c5bbbfb7a77a08db2361.ico",
+    "ico/pillow/decompression_bomb.ico",
+    "ico/synthetic/dib-claims-100000x100000.ico",
+    "ico/synthetic/dib-claims-8000x8000-truncated.ico",
+    "ico/synthetic/png-claims-1000000x1000000.ico",
+};
+
+class PictureCorpus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto data = test::SharedTestData();
+    if (!data) GTEST_SKIP() << "shared test data not found (set BRENNIC_SHARED)";
+    m_root = *data;
+    m_files = CorpusFiles(m_root);
+  }
+  std::filesystem::path m_root;
+  std::vector<std::string> m_files;
+};
+
+TEST_F(PictureCorpus, EveryFileLoadsOrIsRefusedTheSameWayEveryTime) {
+  const cRun first = RunDigest(m_root, m_files, 0x55);
+  const cRun second = RunDigest(m_root, m_files, 0xAA);
+  ASSERT_EQ(first.lStatus, 0) << first.sErrors.substr(0, 4000);
+  ASSERT_EQ(second.lStatus, 0) << second.sErrors.substr(0, 4000);
+  ASSERT_EQ(first.results.size(), m_files.size());
+  ASSERT_EQ(second.results.size(), m_files.size());
+  // A sanitizer that does not stop the process still writes its report to stderr.
+  EXPECT_EQ(first.sErrors.find("Sanitizer"), std::string::npos) << first.sErrors;
+  EXPECT_EQ(first.sErrors.find("runtime error"), std::string::npos) << first.sErrors;
+
+  int lSame = 0, lDecoded = 0;
+  int64_t lSlowest = 0;
+  std::string sSlowest;
+  for (const std::string& sFile : m_files) {
+    const cResult& a = first.results.at(sFile);
+    const cResult& b = second.results.at(sFile);
+    const bool bSame = a.bDecoded == b.bDecoded && a.sSizeOrNumber == b.sSizeOrNumber &&
+                       a.sDigestOrText == b.sDigestOrText;
+    EXPECT_TRUE(bSame) << sFile << ": " << a.sSizeOrNumber << " " << a.sDigestOrText << " / "
+                       << b.sSizeOrNumber << " " << b.sDigestOrText;
+    lSame += bSame ? 1 : 0;
+    lDecoded += a.bDecoded ? 1 : 0;
+    for (const cResult* r : {&a, &b}) {
+      EXPECT_LT(r->lMs, kHangMs) << sFile;
+      if (r->lMs > lSlowest) {
+        lSlowest = r->lMs;
+        sSlowest = sFile;
+      }
+    }
+  }
+  std::printf(
+      "%zu files: %d decoded, %zu refused; %d identical in both runs; slowest %lld ms (%s)\n",
+      m_files.size(), lDecoded, m_files.size() - static_cast<size_t>(lDecoded), lSame,
+      static_cast<long long>(lSlowest), sSlowest.c_str());
+
+  // What the manifest asks of a robust decoder.
+  const auto manifest = ReadManifest(m_root);
+  EXPECT_GT(manifest.size(), 200u);
+  int lMustDecode = 0, lMustRefuse = 0;
+  for (const auto& [sFile, row] : manifest) {
+    ASSERT_TRUE(first.results.count(sFile)) << sFile << " is in the manifest but not on disk";
+    const cResult& r = first.results.at(sFile);
+    if (row.sExpect == "decode" || row.sExpect.rfind("decode (", 0) == 0) {
+      ++lMustDecode;
+      EXPECT_TRUE(r.bDecoded) << sFile << ": " << r.sDigestOrText;
+      int w = 0, h = 0;
+      if (std::sscanf(row.sQt.c_str(), "OK %dx%d", &w, &h) == 2) {
+        EXPECT_EQ(r.sSizeOrNumber, std::to_string(w) + "x" + std::to_string(h)) << sFile;
+      }
+    } else if (row.sExpect == "refuse") {
+      ++lMustRefuse;
+      EXPECT_FALSE(r.bDecoded) << sFile;
+    }
+  }
+  std::printf("manifest: %d files must decode, %d must be refused\n", lMustDecode, lMustRefuse);
+
+  // Huge claims: refused at once, with a description that names the size.
+  int64_t lSlowestRefusal = 0;
+  for (const std::string& sFile : kHugeClaims) {
+    ASSERT_TRUE(first.results.count(sFile)) << sFile;
+    const cResult& r = first.results.at(sFile);
+    EXPECT_FALSE(r.bDecoded) << sFile;
+    EXPECT_LT(r.lMs, 1000) << sFile;
+    lSlowestRefusal = std::max(lSlowestRefusal, r.lMs);
+  }
+  std::printf("%zu files claiming huge sizes refused, the slowest in %lld ms\n", kHugeClaims.size(),
+              static_cast<long long>(lSlowestRefusal));
+}
+
+// With the address space capped a little above what the process already uses, the huge claims
+// are refused exactly as without the cap: none of them led to a large allocation.
+TEST_F(PictureCorpus, HugeClaimsAreRefusedWithoutALargeAllocation) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizer reserves address space of its own";
+  const cRun free = RunDigest(m_root, kHugeClaims, 0);
+  // (Under the cap a large conversion would fail to start Qt's worker threads and wait for
+  // ever, hence the short limit.)
+  const cRun capped =
+      RunDigest(m_root, kHugeClaims, 0, {"--address-space-mb", "64"}, std::chrono::seconds(60));
+  ASSERT_EQ(free.lStatus, 0) << free.sErrors;
+  ASSERT_EQ(capped.lStatus, 0) << capped.sErrors;
+  for (const std::string& sFile : kHugeClaims) {
+    ASSERT_TRUE(capped.results.count(sFile)) << sFile;
+    EXPECT_FALSE(capped.results.at(sFile).bDecoded) << sFile;
+    EXPECT_EQ(capped.results.at(sFile).sDigestOrText, free.results.at(sFile).sDigestOrText)
+        << sFile;
+  }
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,309 @@
+// Saving pictures: the exact bitmap layout, round trips through files, atomic replacement and
+// failures that keep the existing file.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "PictureTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Runs f in a child process and returns its exit status (f returns the status to exit with).
+template <typename F>
+int InChild(F f) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) _exit(f());
+  int lStatus = 0;
+  waitpid(pid, &lStatus, 0);
+  return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : 128 + WTERMSIG(lStatus);
+}
+
+std::string SaveError(cDIBSection& img, const std::string& sPath) {
+  try {
+    SavePicture(img, sPath);
+  } catch (const cError& e) {
+    EXPECT_EQ(e.Source(), ExeBaseName() + ".SavePicture");
+    return e.Description();
+  }
+  return "";
+}
+
+TEST(SaveBitmap, ThreeByTwoMatchesTheHandComputedFile) {
+  // Top row red, green, blue; bottom row white, black, (r 10, g 20, b 30).
+  const auto img = test::MakeImageFromRows(
+      {{{0, 0, 255}, {0, 255, 0}, {255, 0, 0}}, {{255, 255, 255}, {0, 0, 0}, {30, 20, 10}}});
+  test::cScratch dir;
+  const std::string sPath = dir.Path("three.ico");  // the extension changes nothing
+  SavePicture(*img, sPath);
+  const QByteArray expected = test::cBytes()
+                                  // file header: "BM", file size 54 + 12 x 2, 0, pixels at 54
+                                  .Text("BM")
+                                  .U32(78)
+                                  .U32(0)
+                                  .U32(54)
+                                  // info header: 40, 3 x +2, 1 plane, 24 bits, BI_RGB, 24 bytes
+                                  .U32(40)
+                                  .U32(3)
+                                  .U32(2)
+                                  .U16(1)
+                                  .U16(24)
+                                  .U32(0)
+                                  .U32(24)
+                                  .Zeros(16)
+                                  // bottom row first, padded with zeros to 12 bytes
+                                  .Raw({255, 255, 255, 0, 0, 0, 30, 20, 10, 0, 0, 0})
+                                  .Raw({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0})
+                                  .Bytes();
+  EXPECT_EQ(test::ReadAll(sPath).toHex(' '), expected.toHex(' '));
+  EXPECT_EQ(BitmapFileBytes(img->hdc()), expected);
+}
+
+TEST(SaveBitmap, PaddingIsWrittenAsZerosWhateverTheBufferHolds) {
+  const auto img = test::MakeImage(1, 2, {1, 2, 3});  // padding bytes hold 0xA5
+  const QByteArray bytes = BitmapFileBytes(img->hdc());
+  ASSERT_EQ(bytes.size(), 54 + 4 * 2);
+  EXPECT_EQ(bytes.mid(54).toHex(), QByteArray("0102030001020300"));
+}
+
+// Saves and reloads; checks the file size and every pixel byte.
+void RoundTrip(const test::cScratch& dir, const cDIBSection& img, const std::string& sName) {
+  const std::string sPath = dir.Path(sName);
+  SavePicture(const_cast<cDIBSection&>(img), sPath);
+  const int64_t lStride = ((int64_t{img.Width()} + 1) * 3) & ~int64_t{3};
+  ASSERT_EQ(std::filesystem::file_size(sPath), 54 + lStride * img.Height()) << sName;
+  const auto back = test::LoadAsImage(sPath);
+  ASSERT_EQ(back->Width(), img.Width());
+  ASSERT_EQ(back->Height(), img.Height());
+  ASSERT_EQ(test::PixelBytes(*back), test::PixelBytes(img)) << sName;
+}
+
+TEST(SaveBitmap, RoundTripsOfEveryWidthFromOneToNine) {
+  test::cScratch dir;
+  std::mt19937 rng(7);
+  for (int32_t w = 1; w <= 9; ++w) {
+    for (int32_t h : {1, 2, 3, 4, 7}) {
+      RoundTrip(dir, *test::MakeRandomImage(w, h, rng),
+                std::to_string(w) + "x" + std::to_string(h) + ".bmp");
+    }
+  }
+}
+
+// Random sizes: mostly small, every padding residue, the thin shapes 1 x N and N x 1, and a few
+// large ones. BRENNIC_ROUND_TRIPS sets the count (10,000 by default, fewer in the slower
+// sanitizer build).
+TEST(SaveBitmap, RandomRoundTrips) {
+  const char* sCount = std::getenv("BRENNIC_ROUND_TRIPS");
+  const int lTrips = sCount != nullptr ? std::atoi(sCount) : kSanitized ? 3000 : 10000;
+  const test::cScratch dir(/*bInMemory=*/true);
+  std::mt19937 rng(20240605);
+  int lResidues[4] = {};
+  for (int i = 0; i < lTrips; ++i) {
+    int32_t w = 0, h = 0;
+    switch (i % 10) {
+      case 0:
+        w = 1;
+        h = std::uniform_int_distribution<int32_t>(1, 300)(rng);
+        break;
+      case 1:
+        w = std::uniform_int_distribution<int32_t>(1, 4097)(rng);
+        h = 1;
+        break;
+      default:
+        w = std::uniform_int_distribution<int32_t>(1, 64)(rng);
+        h = std::uniform_int_distribution<int32_t>(1, 64)(rng);
+        break;
+    }
+    if (i % 500 == 499) {  // a large one now and then
+      w = std::uniform_int_distribution<int32_t>(2048, 4097)(rng);
+      h = std::uniform_int_distribution<int32_t>(100, 400)(rng);
+    }
+    ++lResidues[w % 4];
+    RoundTrip(dir, *test::MakeRandomImage(w, h, rng), "trip.bmp");
+    if (HasFatalFailure()) return;
+  }
+  for (int r = 0; r < 4; ++r)
+    EXPECT_GT(lResidues[r], 0) << "width residue " << r;
+  std::printf("%d round trips, widths by residue mod 4: %d %d %d %d\n", lTrips, lResidues[0],
+              lResidues[1], lResidues[2], lResidues[3]);
+}
+
+TEST(SaveFailure, NothingToSaveAndNoName) {
+  test::cScratch dir;
+  cDIBSection empty;
+  EXPECT_EQ(SaveError(empty, dir.Path("x.bmp")), "There is no picture to save.");
+  const auto img = test::MakeImage(2, 2);
+  EXPECT_EQ(SaveError(*img, ""), "No file name was given.");
+  EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST(SaveFailure, MissingFolderAndAFolderInTheWay) {
+  test::cScratch dir;
+  const auto img = test::MakeImage(2, 2);
+  const std::string sMissing = dir.Path("no-such-folder");
+  EXPECT_EQ(SaveError(*img, sMissing + "/x.bmp"), "The folder '" + sMissing + "' does not exist.");
+  std::filesystem::create_directory(dir.Path("sub"));
+  EXPECT_EQ(SaveError(*img, dir.Path("sub")), "'" + dir.Path("sub") + "' is a folder.");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
+}
+
+// The existing file must survive a save that fails half-way, and no temporary file may stay.
+TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
+  test::cScratch dir;
+  const std::string sPath = dir.Path("keep.bmp");
+  const QByteArray old = "the old contents";
+  dir.Write("keep.bmp", old);
+  const auto img = test::MakeImage(600, 400, {9, 8, 7});
+  // The child may write at most 64 KiB per file: the 720 KB bitmap fails part-way (EFBIG).
+  const int lStatus = InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 << 10, 64 << 10};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      SavePicture(*img, sPath);
+    } catch (const cError& e) {
+      const bool bText =
+          e.Description().rfind("The picture could not be written (", 0) == 0 &&
+          e.Description().find("an existing file of that name was left as it was.") !=
+              std::string::npos;
+      return bText ? 0 : 2;
+    }
+    return 1;
+  });
+  EXPECT_EQ(lStatus, 0) << "1: the save succeeded; 2: another description";
+  EXPECT_EQ(test::ReadAll(sPath), old);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"keep.bmp"});
+}
+
+TEST(SaveFailure, AFolderWithoutWritePermission) {
+  test::cScratch dir;
+  const std::string sFolder = dir.Path("locked");
+  std::filesystem::create_directory(sFolder);
+  const std::string sPath = sFolder + "/keep.bmp";
+  { std::ofstream(sPath) << "old"; }
+  std::filesystem::permissions(
+      sFolder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                   std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+  std::filesystem::permissions(dir.Path(""), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  const auto img = test::MakeImage(3, 3);
+  // Root may write anywhere: the check runs as an unprivileged user then.
+  const int lStatus = InChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 3;
+    const std::string sWhy = SaveError(*img, sPath);
+    return sWhy.rfind("The file cannot be written in the folder '" + sFolder + "' (", 0) == 0 ? 0
+                                                                                              : 1;
+  });
+  if (lStatus == 3) GTEST_SKIP() << "cannot drop root privileges here";
+  EXPECT_EQ(lStatus, 0);
+  EXPECT_EQ(test::ReadAll(sPath), "old");
+  std::filesystem::permissions(sFolder, std::filesystem::perms::owner_all);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sFolder),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+// A large picture whose every byte depends on a seed.
+std::unique_ptr<cMemorySurface> LargePicture(uint8_t seed) {
+  auto surface = std::make_unique<cMemorySurface>(1000, 800);
+  for (int32_t y = 0; y < surface->SurfaceHeight(); ++y) {
+    uint8_t* p = surface->DisplayRow(y);
+    for (int32_t x = 0; x < 3 * surface->SurfaceWidth(); ++x)
+      p[x] = static_cast<uint8_t>(seed + 7 * x + 13 * y);
+  }
+  return surface;
+}
+
+// Children killed with SIGKILL at random moments of a save over an existing file: the target is
+// always the complete old or the complete new file. BRENNIC_KILL_TRIALS sets the number of kills
+// (1,000 for the full figure; the suite runs fewer to stay quick).
+TEST(SaveAtomic, KilledSavesLeaveTheOldOrTheNewFile) {
+  const char* sCount = std::getenv("BRENNIC_KILL_TRIALS");
+  const int lTrials = sCount != nullptr ? std::atoi(sCount) : kSanitized ? 40 : 100;
+  const test::cScratch dir(/*bInMemory=*/true);
+  const std::string sPath = dir.Path("target.bmp");
+  const auto a = LargePicture(1);
+  const auto b = LargePicture(2);
+  const QByteArray fileA = BitmapFileBytes(a.get());
+  const QByteArray fileB = BitmapFileBytes(b.get());
+  SavePicture(a.get(), sPath);
+
+  // Starts a child that saves pNext over the target; returns once its save has begun.
+  auto startSave = [&](cMemorySurface* pNext) -> pid_t {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      const char c = 's';
+      if (write(fds[1], &c, 1) != 1) _exit(1);
+      SavePicture(pNext, sPath);
+      _exit(0);
+    }
+    close(fds[1]);
+    char c = 0;
+    const bool bStarted = read(fds[0], &c, 1) == 1;
+    close(fds[0]);
+    return bStarted ? pid : -1;
+  };
+
+  // How long a child's save takes, to spread the kills over it.
+  int64_t lSaveUs = 0;
+  for (int i = 0; i < 3; ++i) {
+    const auto tStart = std::chrono::steady_clock::now();
+    const pid_t pid = startSave(i % 2 == 0 ? b.get() : a.get());
+    ASSERT_GT(pid, 0);
+    waitpid(pid, nullptr, 0);
+    lSaveUs = std::max<int64_t>(lSaveUs, std::chrono::duration_cast<std::chrono::microseconds>(
+                                             std::chrono::steady_clock::now() - tStart)
+                                             .count());
+  }
+  ASSERT_EQ(test::ReadAll(sPath), fileB);
+
+  std::mt19937 rng(99);
+  int lOld = 0, lNew = 0, lLeftovers = 0;
+  for (int i = 0; i < lTrials; ++i) {
+    const bool bHoldsA = test::ReadAll(sPath) == fileA;
+    const pid_t pid = startSave(bHoldsA ? b.get() : a.get());
+    ASSERT_GT(pid, 0);
+    const auto lDelay = std::uniform_int_distribution<int64_t>(0, lSaveUs)(rng);
+    std::this_thread::sleep_for(std::chrono::microseconds(lDelay));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    const QByteArray now = test::ReadAll(sPath);
+    const bool bOld = now == (bHoldsA ? fileA : fileB);
+    const bool bNew = now == (bHoldsA ? fileB : fileA);
+    ASSERT_TRUE(bOld || bNew) << "trial " << i << ": the target holds " << now.size()
+                              << " bytes of neither picture";
+    (bOld ? lOld : lNew) += 1;
+    // A kill between linking the finished temporary file and renaming it leaves that file.
+    for (const std::string& sName : dir.Names()) {
+      if (sName == "target.bmp") continue;
+      ++lLeftovers;
+      std::filesystem::remove(dir.Path(sName));
+    }
+  }
+  std::printf("%d kills over saves of %lld us: %d old, %d new, %d finished temporary files\n",
+              lTrials, static_cast<long long>(lSaveUs), lOld, lNew, lLeftovers);
+}
+
+}  // namespace
+}  // namespace brennic
