@@ -5,8 +5,8 @@
 // source columns x0 = floor(c' sx), x0 + 1 and rows y0 = floor(y' sy), y0 + 1; first the two
 // columns are interpolated vertically, A = round((1 - ty) P00 + ty P01) and likewise B, then
 // round((1 - tx) A + tx B), rounding half to even. The +1 neighbour is clamped to the last column
-// or row; it carries weight 0 whenever the clamp changes it (a source 1 pixel wide or high), so
-// nothing outside the picture is read and the result is unchanged.
+// or row, so nothing outside the picture is read; where that changes it (a source 1 pixel wide or
+// high) its weight is 0, so the result is still that of the formula.
 //
 // The vertical step of a destination row depends only on the two source rows and ty, so it is
 // done once per source column for the whole row, sixteen columns at a time, into one plane per
