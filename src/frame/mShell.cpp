@@ -38,9 +38,9 @@ std::string TempFolderSetting() {
 // The first number tried: different from process to process so that two programs creating
 // files in one folder rarely meet; then one after another.
 uint32_t NextTempNumber() {
-  static uint32_t lNext = static_cast<uint32_t>(::getpid()) * 2654435761U ^
-                          static_cast<uint32_t>(
-                              std::chrono::steady_clock::now().time_since_epoch().count());
+  static uint32_t lNext =
+      static_cast<uint32_t>(::getpid()) * 2654435761U ^
+      static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   return lNext++ % 0xFFFF + 1;
 }
 

@@ -29,10 +29,9 @@ bool LooksLikeUrl(const std::string& sFile) {
   const size_t lColon = sFile.find(':');
   if (lColon == std::string::npos || lColon < 2) return false;
   if (std::isalpha(static_cast<unsigned char>(sFile[0])) == 0) return false;
-  return std::all_of(sFile.begin(), sFile.begin() + static_cast<std::ptrdiff_t>(lColon),
-                     [](unsigned char c) {
-                       return std::isalnum(c) != 0 || c == '+' || c == '-' || c == '.';
-                     });
+  return std::all_of(
+      sFile.begin(), sFile.begin() + static_cast<std::ptrdiff_t>(lColon),
+      [](unsigned char c) { return std::isalnum(c) != 0 || c == '+' || c == '-' || c == '.'; });
 }
 
 // The file as a path: relative names are taken in the default folder when one is given.
@@ -56,7 +55,8 @@ bool Exists(const fs::path& path) {
 
 QStringList ToQt(const std::vector<std::string>& args) {
   QStringList list;
-  for (const std::string& s : args) list.append(QString::fromStdString(s));
+  for (const std::string& s : args)
+    list.append(QString::fromStdString(s));
   return list;
 }
 

@@ -35,8 +35,8 @@ class cScopedTempFolder final {
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     const QDir dir(m_dir.path());
-    for (const QString& s : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                          QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QString& s : dir.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
       names.push_back(s.toStdString());
     }
     return names;

@@ -6,6 +6,7 @@
 //                             serves it until its standard input closes, another program takes
 //                             the clipboard, or 60 s have passed
 
+#include <unistd.h>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -15,7 +16,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 int main(int argc, char* argv[]) {
   QGuiApplication app(argc, argv);

@@ -84,8 +84,8 @@ class Paste : public ::testing::Test {
 };
 
 TEST_F(Paste, ThePictureOpensAsATemporaryDocumentAndTheFileIsGone) {
-  const auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
-                                            {{10, 11, 12}, {13, 14, 15}, {16, 17, 18}}});
+  const auto img = test::MakeImageFromRows(
+      {{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{10, 11, 12}, {13, 14, 15}, {16, 17, 18}}});
   // Copied as the document copies, onto the test's clipboard.
   cQtDesktopBridge bridge;
   SetDesktopBridge(&bridge);
@@ -124,7 +124,7 @@ TEST_F(Paste, ADocumentThatFailsToOpenIsUnloadedAndTheFileIsGone) {
   EXPECT_FALSE(PasteFromClipboard(Factory(false)));
   EXPECT_EQ(m_log.calls, (std::vector<std::string>{"new", "open temp", "unload"}));
   EXPECT_EQ(m_log.folderWhileOpening.size(), 1u);  // the file was there for the document
-  EXPECT_TRUE(m_boxes.Shown().empty());  // the document has said why
+  EXPECT_TRUE(m_boxes.Shown().empty());            // the document has said why
   EXPECT_TRUE(m_folder.Entries().empty());
 }
 
@@ -136,10 +136,11 @@ TEST_F(Paste, AMissingTemporaryFolderEndsInTheMessageWithItsReason) {
   EXPECT_TRUE(m_log.calls.empty());
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   const std::string& sText = m_boxes.Shown()[0].sText;
-  EXPECT_EQ(sText.rfind("An error occured whilst trying to paste this icon: The temporary folder '" +
-                            m_folder.Path() + "/gone' cannot be used",
-                        0),
-            0u)
+  EXPECT_EQ(
+      sText.rfind("An error occured whilst trying to paste this icon: The temporary folder '" +
+                      m_folder.Path() + "/gone' cannot be used",
+                  0),
+      0u)
       << sText;
   EXPECT_TRUE(m_folder.Entries().empty());
 }
@@ -157,7 +158,8 @@ TEST_F(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
    private:
     std::vector<std::string>& m_calls;
   };
-  EXPECT_FALSE(PasteFromClipboard([this] { return std::make_unique<cThrowingDocument>(m_log.calls); }));
+  EXPECT_FALSE(
+      PasteFromClipboard([this] { return std::make_unique<cThrowingDocument>(m_log.calls); }));
   EXPECT_EQ(m_log.calls, std::vector<std::string>{"unload"});
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_EQ(m_boxes.Shown()[0].sText,

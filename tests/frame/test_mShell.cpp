@@ -35,9 +35,8 @@ TEST(TempDir, AFolderThatIsNoneRaisesThePlatformsNumber) {
   cScopedTempFolder folder;
   const std::string sFile = folder.Path() + "/file";
   std::ofstream(sFile) << "x";
-  for (const auto& [sSetting, iErrno] :
-       std::vector<std::pair<std::string, int>>{{folder.Path() + "/missing", ENOENT},
-                                                {sFile, ENOTDIR}}) {
+  for (const auto& [sSetting, iErrno] : std::vector<std::pair<std::string, int>>{
+           {folder.Path() + "/missing", ENOENT}, {sFile, ENOTDIR}}) {
     ::setenv("TMPDIR", sSetting.c_str(), 1);
     try {
       TempDir();
@@ -157,8 +156,10 @@ TEST(ShellResultError, EveryRowOfTheTable) {
       {31, -2147220456 + 31, "No application is associated with this file type."},
       {32, 48, "The specified dynamic-link library was not found."},
   };
-  for (int32_t r : {1, 4, 6, 7, 9, 10}) rows.push_back({r, -2147220456 + r, sGeneric});
-  for (int32_t r = 12; r <= 25; ++r) rows.push_back({r, -2147220456 + r, sGeneric});
+  for (int32_t r : {1, 4, 6, 7, 9, 10})
+    rows.push_back({r, -2147220456 + r, sGeneric});
+  for (int32_t r = 12; r <= 25; ++r)
+    rows.push_back({r, -2147220456 + r, sGeneric});
   ASSERT_EQ(rows.size(), 33u);  // 0 to 32, each once
 
   for (const sRow& row : rows) {
@@ -228,8 +229,8 @@ TEST_F(ShellEx, WithNeitherParametersNorFolderTheShowCommandIs1) {
 }
 
 TEST_F(ShellEx, ANameContainingExeInAnyCaseStartsHidden) {
-  for (const char* sName : {"SETUP.EXE", "setup.exe", "Setup.Exe", "/opt/my.exe.d/run",
-                            "C:\\apps\\tool.eXe"}) {
+  for (const char* sName :
+       {"SETUP.EXE", "setup.exe", "Setup.Exe", "/opt/my.exe.d/run", "C:\\apps\\tool.eXe"}) {
     EXPECT_TRUE(brennic::ShellEx(sName, 1, "/quiet", "", "open")) << sName;
     EXPECT_EQ(m_launcher.requests.back().eShowCmd, 0) << sName;
     EXPECT_EQ(m_launcher.requests.back().sParameters, "/quiet");

@@ -36,8 +36,8 @@ class QtClipboard : public ::testing::Test {
 
 // Three columns (one padding byte a row) and two rows, every byte different.
 std::unique_ptr<cDIBSection> SmallImage() {
-  return test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
-                                  {{10, 11, 12}, {13, 14, 15}, {250, 251, 252}}});
+  return test::MakeImageFromRows(
+      {{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{10, 11, 12}, {13, 14, 15}, {250, 251, 252}}});
 }
 
 TEST_F(QtClipboard, CopiedImageArrivesPixelForPixelTopRowFirst) {
