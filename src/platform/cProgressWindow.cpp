@@ -123,8 +123,13 @@ void cProgressBarWidget::SetPos(int32_t lPos) {
   // The position always lies within the range.
   m_lPos = lPos > m_lMax ? m_lMax : lPos;
   if (m_lPos < m_lMin) m_lPos = m_lMin;
+  // QProgressBar paints at once on almost every new value, since it never learns that the
+  // paintEvent below drew it; an operation that reports every column of a large picture would
+  // then wait for thousands of paints. The bar is painted in the usual way instead: re-enabling
+  // updates schedules it.
+  setUpdatesEnabled(false);
   QProgressBar::setValue(std::clamp(m_lPos, minimum(), maximum()));
-  update();
+  setUpdatesEnabled(true);
 }
 
 int64_t cProgressBarWidget::Message(uint32_t uMsg, int64_t wParam, int64_t lParam) {
