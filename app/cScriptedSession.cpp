@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include "document/frmImage.h"
 #include "frame/mfrmMain.h"
 #include "platform/mWindowing.h"
 
@@ -105,6 +107,20 @@ void cScriptedSession::RunNext() {
     }
   } else if (sCommand == "wait") {
     iDelayMs = std::atoi(sArg.c_str());
+  } else if (sCommand == "resize") {
+    int iWidth = 0;
+    int iHeight = 0;
+    if (std::sscanf(sArg.c_str(), "%d %d", &iWidth, &iHeight) != 2) Fail("bad size " + sArg);
+    m_main.resize(iWidth, iHeight);
+  } else if (sCommand == "scroll") {
+    const size_t q = sArg.find(' ');
+    frmImage* pDocument = m_main.ActiveDocument();
+    QScrollBar* pBar =
+        pDocument == nullptr
+            ? nullptr
+            : pDocument->findChild<QScrollBar*>(QString::fromStdString(sArg.substr(0, q)));
+    if (pBar == nullptr || q == std::string::npos) Fail("no scroll bar " + sArg);
+    pBar->setValue(std::atoi(sArg.c_str() + q + 1));
   } else if (sCommand == "grab") {
     QWindow* pWindow = m_main.windowHandle();
     if (pWindow == nullptr || !pWindow->isExposed()) {

@@ -9,6 +9,8 @@
 //   answer <button>    the next message box is answered yes, no, cancel or ok (default: ok, or
 //                      cancel for a question)
 //   wait <ms>          lets the program run for a while
+//   resize <w> <h>     sizes the main window, in pixels
+//   scroll <bar> <n>   moves the active document's scroll bar (hscScroll, vscScroll) to n
 //   grab <png file>    writes what the display shows of the main window
 //   entries <array>    prints "<objectName> <visible 0/1> <caption>" for every entry of an array
 //   close              closes the main window as program code does

@@ -84,6 +84,8 @@ frmImage::frmImage(IDocumentFrame& frame, QWidget* pParent)
 
 frmImage::~frmImage() {
   m_cDocument.Engine().SetListener(nullptr);
+  // The viewport outlives this object's own destructor by a little.
+  m_pScrollBox->removeEventFilter(this);
 }
 
 // --- Naming -------------------------------------------------------------------------------------
@@ -339,7 +341,9 @@ void frmImage::Render() {
 
 QSize frmImage::sizeHint() const {
   if (m_pPicImage->width() < 1 || m_pPicImage->height() < 1) return QWidget::sizeHint();
-  return m_pPicImage->size() + QSize(2 * kViewportMargin, 2 * kViewportMargin);
+  // The bars stay hidden only while the picture leaves room for the other bar's thickness.
+  const int32_t lRoom = 2 * kViewportMargin + kScrollBarThickness;
+  return m_pPicImage->size() + QSize(lRoom, lRoom);
 }
 
 void frmImage::resizeEvent(QResizeEvent* pEvent) {

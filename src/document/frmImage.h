@@ -101,7 +101,7 @@ class frmImage final : public QWidget,
   // The part of sName after its last folder separator; all of it when there is none.
   static std::string TitleOf(const std::string& sName);
 
-  // The picture with the viewport's margin: the size at which nothing needs scrolling.
+  // The smallest size at which the picture shows without scroll bars.
   QSize sizeHint() const override;
 
   // The shared document (the picture, the work buffer and the engine).

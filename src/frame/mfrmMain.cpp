@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -60,7 +61,11 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
   CreateMenus();
 }
 
-mfrmMain::~mfrmMain() = default;
+mfrmMain::~mfrmMain() {
+  // The documents go with the base class's children, when this object is a main window no
+  // more: the area must not report their going to it.
+  disconnect(m_pMdi, nullptr, this, nullptr);
+}
 
 void mfrmMain::Load() {
   // Neither a minimise nor a maximise button; the close box and the sizing border stay.
@@ -482,9 +487,14 @@ void mfrmMain::OpenImageFile(std::string sFile) {
     delete pWindow;
     return;
   }
-  // A new document is as large as its picture where the area allows.
-  pWindow->resize(pWindow->sizeHint().boundedTo(m_pMdi->viewport()->size()));
+  // A new document is as large as its picture and lies inside the area where the area allows.
+  const QRect area = m_pMdi->viewport()->rect();
+  pWindow->resize(pWindow->sizeHint().boundedTo(area.size()));
   pWindow->show();
+  QRect place = pWindow->geometry();
+  if (place.right() > area.right()) place.moveRight(area.right());
+  if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+  pWindow->move(std::max(place.left(), 0), std::max(place.top(), 0));
   m_pMdi->setActiveSubWindow(pWindow);
 }
 

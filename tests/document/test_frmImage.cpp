@@ -152,36 +152,6 @@ TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
   EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(document.Document().Picture()));
 }
 
-TEST_F(DocumentTest, OpensBitmapGifAndIconFilesOfTheSharedTestData) {
-  const auto data = test::SharedTestData();
-  if (!data) GTEST_SKIP() << "shared test data not found";
-  struct sCase {
-    const char* sFile;
-    const char* sSize;
-  };
-  for (const sCase& c : {sCase{"bmp/pillow/hopper.bmp", "128 x 128"},
-                         sCase{"gif/gifsuite/static_nontransparent.gif", "100 x 100"},
-                         sCase{"ico/pillow/hopper.ico", nullptr}}) {
-    SCOPED_TRACE(c.sFile);
-    const std::string sPath = (*data / c.sFile).string();
-    if (!QFile::exists(QString::fromStdString(sPath))) continue;
-    m_frame.log.clear();
-    frmImage document(m_frame);
-    ASSERT_TRUE(document.OpenFile(sPath));
-    const std::string sSize =
-        std::to_string(document.ImageWidth()) + " x " + std::to_string(document.ImageHeight());
-    if (c.sSize != nullptr) {
-      EXPECT_EQ(sSize, c.sSize);
-    }
-    const std::string sTitle = frmImage::TitleOf(sPath);
-    ASSERT_EQ(m_frame.log.size(), 3u);
-    EXPECT_EQ(m_frame.log[1], "SetStatus(Opened " + sPath + ".|" + sTitle + "|" + sSize + ")");
-    EXPECT_EQ(DisplayBytes(document.picImage()->Image()),
-              DisplayBytes(document.Document().Picture()));
-  }
-  EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
 TEST_F(DocumentTest, TemporaryFilesAreNumberedAndStayOutOfTheRecentFiles) {
   const std::string sPath = SmallPicture("VBIM1.tmp");
   frmImage first(m_frame);

@@ -23,6 +23,7 @@ namespace brennic::test {
 
 class cTestMain final : public mfrmMain {
  public:
+  using mfrmMain::ApplyStoredWindowPosition;
   using mfrmMain::RunCommand;
   int iEnded = 0;
 

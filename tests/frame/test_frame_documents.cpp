@@ -34,6 +34,27 @@ std::vector<uint8_t> Dword(uint32_t l) {
           static_cast<uint8_t>(l >> 24)};
 }
 
+// --- Start-up -----------------------------------------------------------------------------------
+
+TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
+  const auto text = [](const std::string& s) {
+    std::vector<uint8_t> bytes(s.begin(), s.end());
+    bytes.push_back(0);
+    return bytes;
+  };
+  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
+                                "Left", kRegSz, text("1500")));
+  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
+                                "Top", kRegSz, text("not a number")));
+  m_pMain->move(7, 9);
+  m_pMain->ApplyStoredWindowPosition();
+  EXPECT_EQ(m_pMain->pos(), QPoint(100, 9));
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  // Start-up places the window at the middle of the screen all the same.
+  m_pMain->Load();
+  EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
+}
+
 // --- Closing ------------------------------------------------------------------------------------
 
 TEST_F(cFrameTest, FirstRunShowsNoRecentFilesAndClosingStoresAnEmptyList) {
