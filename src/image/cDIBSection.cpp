@@ -63,7 +63,7 @@ bool cDIBSection::CreateDIB(hDC /*lhDC*/, int32_t lWidth, int32_t lHeight, uintp
   const int64_t lBytes = BytesPerScanLineFor(lWidth) * lHeight;
   if (lBytes > kMaxImageBytes) return false;
   m_tBI.biSizeImage = static_cast<int32_t>(lBytes);
-  m_memory = cPixelBlock::Allocate(static_cast<size_t>(lBytes));
+  m_memory = cPixelBlock::Allocate(static_cast<size_t>(lBytes), m_bClearMemory);
   if (!m_memory) return false;
   hDib = reinterpret_cast<uintptr_t>(m_memory.Bytes());
   return true;

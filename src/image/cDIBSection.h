@@ -97,10 +97,14 @@ class cDIBSection {
   };
 
   void ResampleInto(cDIBSection& cDest) const;
+  // Create for a caller that writes every byte of the pixel memory itself (Resample): reused
+  // memory is not cleared first.
+  bool CreateForOverwrite(int32_t lWidth, int32_t lHeight);
 
   BitmapInfoHeader m_tBI;
   cPixelBlock m_memory;
   std::unique_ptr<cSurface> m_pSurface;  // the "memory context"; exists while created
+  bool m_bClearMemory = true;            // read by CreateDIB
 };
 
 }  // namespace brennic

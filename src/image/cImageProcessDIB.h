@@ -42,6 +42,9 @@ class IImageProcessEvents {
   virtual void Complete(int32_t lTimeMs) = 0;
 };
 
+// What follows a convolution's quotient; defined with the filter arithmetic (FilterKernels.h).
+enum class EConvolveStep : int32_t;
+
 class cImageProcessDIB {
  public:
   cImageProcessDIB() = default;
@@ -89,8 +92,9 @@ class cImageProcessDIB {
 
  private:
   void BuildKernel();
-  bool Convolve(cDIBSection& cImage, cDIBSection& cBuffer);
-  bool RankFilter(cDIBSection& cImage, cDIBSection& cBuffer);
+  // Both filter cImage in place (the caller's buffer is not needed) and raise the events.
+  bool Convolve(cDIBSection& cImage, EConvolveStep eStep);
+  bool RankFilter(cDIBSection& cImage);
 
   void RaiseInitProgress(int32_t lMax) {
     if (m_pListener != nullptr) m_pListener->InitProgress(lMax);

@@ -1,8 +1,12 @@
 #pragma once
 // cPalette: the colours of a palette text file, and the nearest of them to a given colour.
-// File format: CR LF lines; a line cut at every single space into exactly three pieces is an
-// entry (red, green, blue, each a number 0..255, rounded half to even); other lines are ignored.
-// Errors are cError with source "<exe>.cPalette".
+// File format: CR LF lines (a lone CR or LF belongs to the text); a line cut at every single
+// space into exactly three pieces is an entry (red, green, blue), other lines are ignored. A field
+// is a number: an optional sign, then digits with an optional fraction ("12", "+7", "12.5",
+// "12.", ".5"), nothing else; it is rounded half to even on its exact decimal value ("12.5" is
+// 12, "12.6" is 13) and must lie within 0..255. Errors are cError with source "<exe>.cPalette":
+// 53 "File not found", 75 "Path/File access error", 13 "Type mismatch" for a field that is not a
+// number (an empty one included), 6 "Overflow" for one outside 0..255.
 
 #include <cstdint>
 #include <string>
@@ -21,7 +25,7 @@ class cPalette {
   // Replaces the entries by those of the file. A failure empties the palette and raises.
   bool LoadFromFile(const std::string& sFileName);
   int32_t Count() const { return static_cast<int32_t>(m_tEntries.size()); }
-  // Components of entry iIndex, 1..Count.
+  // Components of entry iIndex, 1..Count; 0 for any other index.
   uint8_t Red(int32_t iIndex) const;
   uint8_t Green(int32_t iIndex) const;
   uint8_t Blue(int32_t iIndex) const;

@@ -67,7 +67,7 @@ cPixelBlock& cPixelBlock::operator=(cPixelBlock&& o) noexcept {
   return *this;
 }
 
-cPixelBlock cPixelBlock::Allocate(size_t lBytes) {
+cPixelBlock cPixelBlock::Allocate(size_t lBytes, bool bCleared) {
   cPixelBlock block;
   if (lBytes == 0) return block;
 #ifdef BRENNIC_USE_MMAP
@@ -84,14 +84,14 @@ cPixelBlock cPixelBlock::Allocate(size_t lBytes) {
         }
       }
     }
-    if (p != nullptr) {
+    if (p != nullptr && bCleared) {
       constexpr int64_t kChunk = int64_t{1} << 20;
       ParallelFor((static_cast<int64_t>(lBytes) + kChunk - 1) / kChunk, 4,
                   [&](int64_t a, int64_t b) {
                     const auto lEnd = std::min(static_cast<int64_t>(lBytes), b * kChunk);
                     std::memset(p + a * kChunk, 0, static_cast<size_t>(lEnd - a * kChunk));
                   });
-    } else {
+    } else if (p == nullptr) {
       p = MapBlock(lMapped);
       if (p == nullptr) {
         DropCachedPixelBlocks();  // the kept blocks may be what stands in the way
@@ -107,7 +107,7 @@ cPixelBlock cPixelBlock::Allocate(size_t lBytes) {
 #endif
   auto* p = static_cast<uint8_t*>(::operator new (lBytes, std::align_val_t{kAlign}, std::nothrow));
   if (p == nullptr) return block;
-  std::memset(p, 0, lBytes);
+  if (bCleared) std::memset(p, 0, lBytes);
   block.m_pBytes = p;
   block.m_lSize = lBytes;
   block.m_lKind = kHeap;

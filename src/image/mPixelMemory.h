@@ -22,8 +22,9 @@ class cPixelBlock {
   }
   cPixelBlock& operator=(cPixelBlock&& o) noexcept;
 
-  // Returns an empty block when the memory cannot be had.
-  static cPixelBlock Allocate(size_t lBytes);
+  // Returns an empty block when the memory cannot be had. bCleared false leaves reused memory
+  // as it was, for a caller that writes every byte itself.
+  static cPixelBlock Allocate(size_t lBytes, bool bCleared = true);
 
   uint8_t* Bytes() const { return m_pBytes; }
   size_t Size() const { return m_lSize; }

@@ -2,6 +2,9 @@
 
 #include <chrono>
 
+#include "mPixelLanes.h"
+#include "mSimd.h"
+
 namespace brennic {
 
 namespace {
@@ -33,6 +36,27 @@ uint64_t RandomPosition() {
 
 void AdvanceRandom(uint64_t lDraws) {
   g_lPosition += lDraws;
+}
+
+BRENNIC_SIMD_CLONES void RandomAtEach(uint64_t lFirst, uint64_t lStride, int64_t lCount,
+                                      double* pOut) {
+  using lanes::f64x8;
+  using lanes::i64x8;
+  using lanes::u64x8;
+  const u64x8 lLane = {0, 1, 2, 3, 4, 5, 6, 7};
+  int64_t i = 0;
+  for (; i + 8 <= lCount; i += 8) {
+    const u64x8 lPos = lFirst + (static_cast<uint64_t>(i) + lLane) * lStride;
+    u64x8 z = g_lSeed + (lPos + 1) * kGamma;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z = z ^ (z >> 31);
+    // Below 2^53, so the signed conversion is exact.
+    const i64x8 lBits = __builtin_convertvector(z >> 11, i64x8);
+    lanes::StoreU(pOut + i, __builtin_convertvector(lBits, f64x8) * 0x1.0p-53);
+  }
+  for (; i < lCount; ++i)
+    pOut[i] = RandomAt(lFirst + static_cast<uint64_t>(i) * lStride);
 }
 
 void SeedRandom(uint64_t lSeed) {

@@ -21,5 +21,8 @@ void SeedRandom(uint64_t lSeed);
 uint64_t RandomPosition();
 double RandomAt(uint64_t lPosition);
 void AdvanceRandom(uint64_t lDraws);
+// pOut[i] = RandomAt(lFirst + i x lStride) for i < lCount, computed several at a time. Does not
+// move the position.
+void RandomAtEach(uint64_t lFirst, uint64_t lStride, int64_t lCount, double* pOut);
 
 }  // namespace brennic

@@ -2,10 +2,11 @@
 // Run-time dispatch for vectorised loops. The shipped binary must run on any x86-64, so hot
 // functions are compiled several times and the loader picks the best the processor supports.
 // Put BRENNIC_SIMD_CLONES before a function whose loops the compiler vectorises. Elsewhere
-// (AArch64, sanitizer builds) it expands to nothing and the baseline code runs.
+// (AArch64, sanitizer builds) it expands to nothing and the baseline code runs. The AVX-512 clone
+// is named by its ISA level (F, BW, DQ, VL): GCC 12 rejects "avx512bw" in target_clones.
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define BRENNIC_SIMD_CLONES __attribute__((target_clones("avx512bw", "avx2", "default")))
+#define BRENNIC_SIMD_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define BRENNIC_SIMD_CLONES
 #endif

@@ -1,0 +1,191 @@
+// Bilinear resampling into a new image.
+//
+// Single precision throughout, each product and sum rounded as it is formed (the engine is built
+// without fused multiply-adds): sx = (W - 1) / W', sy = (H - 1) / H'; destination (c', y') reads
+// source columns x0 = floor(c' sx), x0 + 1 and rows y0 = floor(y' sy), y0 + 1; first the two
+// columns are interpolated vertically, A = round((1 - ty) P00 + ty P01) and likewise B, then
+// round((1 - tx) A + tx B), rounding half to even. The +1 neighbour is clamped to the last column
+// or row, so nothing outside the picture is read; where that changes it (a source 1 pixel wide or
+// high) its weight is 0, so the result is still that of the formula.
+//
+// The vertical step of a destination row depends only on the two source rows and ty, so it is
+// done once per source column for the whole row, sixteen columns at a time, into one plane per
+// channel. The horizontal step then picks each sixteen destination columns' two neighbours from
+// a window of the planes with two vector permutations (when the sixteen lie within 32 source
+// columns, as they do for any scale down to a half). Rows are shared among the worker threads.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "cDIBSection.h"
+#include "cParallel.h"
+#include "mConventions.h"
+#include "mPixelLanes.h"
+#include "mSimd.h"
+
+namespace brennic {
+
+using namespace lanes;
+
+namespace {
+
+// Where a destination column or row samples the source.
+struct Sample {
+  int32_t lNear;  // x0 or y0
+  int32_t lFar;   // x0 + 1 or y0 + 1, clamped to the picture
+  float fT;       // tx or ty
+  float fOneMinusT;
+};
+
+Sample SampleAt(int32_t lDest, float fScale, int32_t lSourceSize) {
+  const float f = static_cast<float>(lDest) * fScale;
+  const float fFloor = std::floor(f);
+  Sample s;
+  s.lNear = std::min(static_cast<int32_t>(fFloor), lSourceSize - 1);
+  s.lFar = std::min(s.lNear + 1, lSourceSize - 1);
+  s.fT = f - fFloor;
+  s.fOneMinusT = 1.0F - s.fT;
+  return s;
+}
+
+// The vertical step of a destination row for every source column, each channel in a plane of
+// its own: pV[k][x] = round((1 - ty) p0 + ty p1) for channel k (blue, green, red) of column x.
+BRENNIC_SIMD_CLONES void InterpolateRows(const uint8_t* p0, const uint8_t* p1, int64_t lWidth,
+                                         float fOneMinusT, float fT, float* const pV[3]) {
+  int64_t x = 0;
+  for (; x + kQuadsReach <= lWidth; x += 16) {
+    const u32x16 a = LoadQuads16(p0 + 3 * x);
+    const u32x16 b = LoadQuads16(p1 + 3 * x);
+    for (int k = 0; k < 3; ++k) {
+      const f32x16 fa = __builtin_convertvector(ChannelOf(a, k), f32x16) * fOneMinusT;
+      const f32x16 fb = __builtin_convertvector(ChannelOf(b, k), f32x16) * fT;
+      StoreU(pV[k] + x, RoundEven(fa + fb));
+    }
+  }
+  for (; x < lWidth; ++x) {
+    for (int k = 0; k < 3; ++k) {
+      const float a = static_cast<float>(p0[3 * x + k]) * fOneMinusT;
+      const float b = static_cast<float>(p1[3 * x + k]) * fT;
+      pV[k][x] = std::nearbyintf(a + b);
+    }
+  }
+}
+
+// Sixteen destination columns whose source columns all lie within 32 of lFirst: the horizontal
+// step picks them from two vectors of the plane. Others take the one-by-one way.
+struct ColumnBlock {
+  int32_t lFirst;     // source column; -1: columns too far apart
+  int32_t lNear[16];  // x0 - lFirst
+  int32_t lFar[16];   // x0 + 1 - lFirst, clamped
+  float fT[16];       // tx
+};
+
+std::vector<ColumnBlock> MakeColumnBlocks(const std::vector<Sample>& columns) {
+  std::vector<ColumnBlock> blocks(columns.size() / 16);
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    ColumnBlock& b = blocks[k];
+    const Sample* s = &columns[16 * k];
+    b.lFirst = s[0].lNear;
+    // The window read is 32 floats from lFirst (the planes are padded past the last column).
+    if (s[15].lFar - b.lFirst >= 32) b.lFirst = -1;
+    for (int l = 0; l < 16; ++l) {
+      b.lNear[l] = s[l].lNear - s[0].lNear;
+      b.lFar[l] = s[l].lFar - s[0].lNear;
+      b.fT[l] = s[l].fT;
+    }
+  }
+  return blocks;
+}
+
+// One channel of a block: round((1 - tx) A + tx B).
+BRENNIC_LANE i32x16 Horizontal16(const float* pPlane, const ColumnBlock& b, f32x16 fT) {
+  const auto v0 = LoadU<f32x16>(pPlane + b.lFirst);
+  const auto v1 = LoadU<f32x16>(pPlane + b.lFirst + 16);
+  const f32x16 a = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lNear));
+  const f32x16 c = __builtin_shuffle(v0, v1, LoadU<i32x16>(b.lFar));
+  return __builtin_convertvector(RoundEven((1.0F - fT) * a + fT * c), i32x16);
+}
+
+void HorizontalOne(const float* const pV[3], const Sample& s, uint8_t* pOut) {
+  for (int k = 0; k < 3; ++k) {
+    const float a = s.fOneMinusT * pV[k][s.lNear];
+    const float b = s.fT * pV[k][s.lFar];
+    pOut[k] = static_cast<uint8_t>(std::nearbyintf(a + b));
+  }
+}
+
+// The horizontal step of one destination row from the planes of the vertical step.
+BRENNIC_SIMD_CLONES void InterpolateColumns(const float* const pV[3],
+                                            const std::vector<Sample>& columns,
+                                            const std::vector<ColumnBlock>& blocks, uint8_t* pOut) {
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    const ColumnBlock& b = blocks[k];
+    uint8_t* p = pOut + 48 * k;
+    if (b.lFirst < 0) {
+      for (size_t l = 0; l < 16; ++l)
+        HorizontalOne(pV, columns[16 * k + l], p + 3 * l);
+      continue;
+    }
+    const auto fT = LoadU<f32x16>(b.fT);
+    StoreQuads16(p, MakeQuads(Horizontal16(pV[0], b, fT), Horizontal16(pV[1], b, fT),
+                              Horizontal16(pV[2], b, fT)));
+  }
+  for (size_t c = 16 * blocks.size(); c < columns.size(); ++c)
+    HorizontalOne(pV, columns[c], pOut + 3 * c);
+}
+
+}  // namespace
+
+std::unique_ptr<cDIBSection> cDIBSection::Resample(int32_t lNewHeight, int32_t lNewWidth) const {
+  if (lNewWidth < 1 || lNewHeight < 1 || DIBSectionBitsPtr() == nullptr) return nullptr;
+  auto cNew = std::make_unique<cDIBSection>();
+  if (!cNew->CreateForOverwrite(lNewWidth, lNewHeight)) return nullptr;
+  if (lNewWidth == Width() && lNewHeight == Height()) {
+    // The source's surface is only read by the transfer.
+    cNew->LoadPictureBlt(const_cast<cDIBSection*>(this)->hdc(), 0, 0, -1, -1, SRCCOPY);
+  } else {
+    ResampleInto(*cNew);
+  }
+  return cNew;
+}
+
+bool cDIBSection::CreateForOverwrite(int32_t lWidth, int32_t lHeight) {
+  m_bClearMemory = false;
+  const bool bCreated = Create(lWidth, lHeight);
+  m_bClearMemory = true;
+  return bCreated;
+}
+
+void cDIBSection::ResampleInto(cDIBSection& cDest) const {
+  const int32_t lWidth = Width(), lHeight = Height();
+  const int32_t lNewWidth = cDest.Width(), lNewHeight = cDest.Height();
+  const float sx = static_cast<float>(lWidth - 1) / static_cast<float>(lNewWidth);
+  const float sy = static_cast<float>(lHeight - 1) / static_cast<float>(lNewHeight);
+  std::vector<Sample> columns(static_cast<size_t>(lNewWidth));
+  for (int32_t c = 0; c < lNewWidth; ++c)
+    columns[static_cast<size_t>(c)] = SampleAt(c, sx, lWidth);
+  const std::vector<ColumnBlock> blocks = MakeColumnBlocks(columns);
+  const uint8_t* pSrc = DIBSectionBitsPtr();
+  uint8_t* pDest = cDest.DIBSectionBitsPtr();
+  const int64_t lSrcStride = BytesPerScanLine();
+  const int64_t lDestStride = cDest.BytesPerScanLine();
+  const int64_t lGrain = std::max<int64_t>(1, (int64_t{1} << 16) / lDestStride);
+  ParallelFor(lNewHeight, lGrain, [&](int64_t lFirst, int64_t lLast) {
+    // Three planes, each with room for a 32-float window that starts at its last column.
+    const auto lPlane = static_cast<size_t>(lWidth) + 32;
+    std::vector<float> v(3 * lPlane);
+    float* const pV[3] = {v.data(), v.data() + lPlane, v.data() + 2 * lPlane};
+    for (int64_t y = lFirst; y < lLast; ++y) {
+      const Sample row = SampleAt(static_cast<int32_t>(y), sy, lHeight);
+      InterpolateRows(pSrc + row.lNear * lSrcStride, pSrc + row.lFar * lSrcStride, lWidth,
+                      row.fOneMinusT, row.fT, pV);
+      uint8_t* pRow = pDest + y * lDestStride;
+      InterpolateColumns(pV, columns, blocks, pRow);
+      // The row padding, as a new image has it.
+      std::fill(pRow + 3 * int64_t{lNewWidth}, pRow + lDestStride, uint8_t{0});
+    }
+  });
+}
+
+}  // namespace brennic

@@ -1,0 +1,154 @@
+#include "image/reference/ReferenceFilter.h"
+
+#include <algorithm>
+
+namespace brennic::test {
+
+namespace {
+
+uint8_t* At(cDIBSection& img, int64_t x, int64_t y) {
+  return img.DIBSectionBitsPtr() + y * img.BytesPerScanLine() + x;
+}
+
+void Copy(cDIBSection& cFrom, cDIBSection& cTo) {
+  cTo.LoadPictureBlt(cFrom.hdc(), 0, 0, -1, -1, SRCCOPY);
+}
+
+uint8_t Clamp(int64_t v) {
+  return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255));
+}
+
+bool Convolve(const cReferenceKernel& k, cDIBSection& cImage, cDIBSection& cBuffer,
+              IImageProcessEvents* pListener) {
+  const int64_t lStart = TickCountMs();
+  const int32_t h = k.lSize / 2;
+  const int32_t W = cImage.Width(), H = cImage.Height();
+  const int32_t xStart = 3 * h, xEnd = 3 * W - 3 * h - 3, yStart = h, yEnd = H - h - 1;
+  const int64_t lWeight = k.lWeight == 0 ? 1 : k.lWeight;
+  if (pListener != nullptr) pListener->InitProgress(xEnd);
+  if (W > 2 * h && H > 2 * h) {
+    for (int32_t x = xStart; x <= xEnd; x += 3) {
+      for (int32_t y = yStart; y <= yEnd; ++y) {
+        int64_t lSum[3] = {0, 0, 0};
+        for (int32_t i = -h; i <= h; ++i) {
+          for (int32_t j = -h; j <= h; ++j) {
+            for (int c = 0; c < 3; ++c)
+              lSum[c] += int64_t{k.Value(i, j)} * At(cImage, x + 3 * i + c, y + j)[0];
+          }
+        }
+        for (int c = 0; c < 3; ++c)
+          At(cBuffer, x + c, y)[0] = Clamp(lSum[c] / lWeight);
+      }
+      if (pListener != nullptr) pListener->Progress(x);
+    }
+  }
+  if (pListener != nullptr) pListener->Complete(static_cast<int32_t>(TickCountMs() - lStart));
+  return true;
+}
+
+bool RankFilter(int32_t eType, cDIBSection& cImage, cDIBSection& cBuffer,
+                IImageProcessEvents* pListener) {
+  const int64_t lStart = TickCountMs();
+  const int32_t W = cImage.Width(), H = cImage.Height();
+  const int32_t xEnd = 3 * W - 6, yEnd = H - 2;
+  if (pListener != nullptr) pListener->InitProgress(xEnd);
+  if (W >= 3 && H >= 3) {
+    for (int32_t x = 3; x <= xEnd; x += 3) {
+      for (int32_t y = 1; y <= yEnd; ++y) {
+        int32_t lAcc[3];
+        std::fill(lAcc, lAcc + 3, eType == eMinimumRank ? 255 : 0);
+        for (int32_t i = -1; i <= 1; ++i) {
+          for (int32_t j = -1; j <= 1; ++j) {
+            for (int c = 0; c < 3; ++c) {
+              const int32_t v = At(cImage, x + 3 * i + c, y + j)[0];
+              if (eType == eMedianRank) lAcc[c] += v;
+              if (eType == eMinimumRank && v < lAcc[c]) lAcc[c] = v;
+              if (eType == eMaximumRank && v > lAcc[c]) lAcc[c] = v;
+            }
+          }
+        }
+        for (int c = 0; c < 3; ++c)
+          At(cBuffer, x + c, y)[0] = Clamp(eType == eMedianRank ? lAcc[c] / 9 : lAcc[c]);
+      }
+      if (pListener != nullptr) pListener->Progress(x);
+    }
+  }
+  if (pListener != nullptr) pListener->Complete(static_cast<int32_t>(TickCountMs() - lStart));
+  return true;
+}
+
+// cTo = clamp((cFrom + from offset) * from multiplier + (cTo + to offset) * to multiplier).
+void AddImages(cDIBSection& cFrom, cDIBSection& cTo, int32_t lFromMultiplier, int32_t lFromOffset,
+               int32_t lToMultiplier) {
+  for (int64_t x = 0; x < 3 * int64_t{cTo.Width()}; x += 3) {
+    for (int64_t y = 0; y < cTo.Height(); ++y) {
+      for (int c = 0; c < 3; ++c) {
+        uint8_t* t = At(cTo, x + c, y);
+        *t = Clamp((int64_t{At(cFrom, x + c, y)[0]} + lFromOffset) * lFromMultiplier +
+                   int64_t{*t} * lToMultiplier);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int32_t cReferenceKernel::Value(int32_t i, int32_t j) const {
+  const int32_t h = lSize / 2;
+  return lValues.at(static_cast<size_t>((j + h) * lSize + i + h));
+}
+
+cReferenceKernel KernelOf(const cImageProcessDIB& cEngine) {
+  cReferenceKernel k;
+  k.lSize = cEngine.FilterArraySize();
+  k.lWeight = cEngine.FilterWeight();
+  const int32_t h = k.lSize / 2;
+  for (int32_t j = -h; j <= h && k.lSize > 0; ++j) {
+    for (int32_t i = -h; i <= h; ++i)
+      k.lValues.push_back(cEngine.FilterValue(i, j));
+  }
+  return k;
+}
+
+bool ReferenceProcessImage(int32_t eType, const cReferenceKernel& kernel, cDIBSection& cImage,
+                           cDIBSection& cBuffer, IImageProcessEvents* pListener) {
+  switch (eType) {
+    case eBlur:
+    case eBlurMore:
+    case eSoften:
+    case eSoftenMore:
+    case eSharpen:
+    case eSharpenMore:
+    case eCustom: {
+      Copy(cImage, cBuffer);
+      const bool bResult = Convolve(kernel, cImage, cBuffer, pListener);
+      Copy(cBuffer, cImage);
+      return bResult;
+    }
+    case eUnsharp: {
+      const cReferenceKernel blur{3, std::vector<int32_t>(9, 1), 9};
+      Copy(cImage, cBuffer);
+      const bool bResult = Convolve(blur, cImage, cBuffer, pListener);
+      AddImages(cBuffer, cImage, -1, 0, 2);
+      return bResult;
+    }
+    case eEmboss: {
+      Copy(cImage, cBuffer);
+      const bool bResult = Convolve(kernel, cImage, cBuffer, pListener);
+      AddImages(cBuffer, cImage, 1, 127, 0);
+      return bResult;
+    }
+    case eMedianRank:
+    case eMinimumRank:
+    case eMaximumRank: {
+      Copy(cImage, cBuffer);
+      const bool bResult = RankFilter(eType, cImage, cBuffer, pListener);
+      Copy(cBuffer, cImage);
+      return bResult;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace brennic::test

@@ -1,0 +1,271 @@
+// Palettes: the text format, the nearest-colour search, and palette reduction against the plain
+// reference.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "image/cError.h"
+#include "image/cImageProcessDIB.h"
+#include "image/cPalette.h"
+#include "image/reference/ReferenceColour.h"
+#include "support/ImageTestUtil.h"
+#include "test_colour_support.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+class PaletteFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_dir =
+        std::filesystem::temp_directory_path() /
+        ("brennic-palette-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(m_dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+  std::string Write(const std::string& sText) {
+    const auto path = m_dir / ("p" + std::to_string(m_lFiles++) + ".pal");
+    std::ofstream(path, std::ios::binary) << sText;
+    return path.string();
+  }
+  // Loads sText; the palette's colours as (r, g, b) rows.
+  std::vector<std::vector<int>> Load(const std::string& sText) {
+    cPalette pal;
+    EXPECT_TRUE(pal.LoadFromFile(Write(sText)));
+    return Colours(pal);
+  }
+  static std::vector<std::vector<int>> Colours(const cPalette& pal) {
+    std::vector<std::vector<int>> out;
+    for (int32_t i = 1; i <= pal.Count(); ++i)
+      out.push_back({pal.Red(i), pal.Green(i), pal.Blue(i)});
+    return out;
+  }
+  // The error a load of sText raises; the palette it leaves behind must be empty.
+  cError LoadError(const std::string& sText) {
+    cPalette pal;
+    pal.LoadFromFile(Write("1 2 3\r\n"));
+    try {
+      pal.LoadFromFile(Write(sText));
+    } catch (const cError& e) {
+      EXPECT_EQ(pal.Count(), 0);
+      return e;
+    }
+    ADD_FAILURE() << "no error for \"" << sText << "\"";
+    return cError(0, "", "");
+  }
+
+  std::filesystem::path m_dir;
+  int m_lFiles = 0;
+};
+
+using Rows = std::vector<std::vector<int>>;
+
+TEST_F(PaletteFiles, ThreeFieldLinesAreEntriesOthersAreIgnored) {
+  EXPECT_EQ(Load("3\r\n255 0 0\r\n0 255 0\r\n0 0 255"),
+            (Rows{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}));
+  EXPECT_EQ(Load("JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n\r\n4 5 6\r\n"), (Rows{{1, 2, 3}, {4, 5, 6}}));
+  EXPECT_EQ(Load("1 2 3 4\r\n5 6\r\n"), Rows{});
+  EXPECT_EQ(Load(""), Rows{});
+}
+
+TEST_F(PaletteFiles, OnlyCarriageReturnLineFeedEndsALine) {
+  // With LF alone the whole file is one line of seven pieces.
+  EXPECT_EQ(Load("255 0 0\n0 255 0\n0 0 255\n"), Rows{});
+  EXPECT_EQ(Load("255 0 0\r0 255 0\r"), Rows{});
+  // A single entry line ending in LF keeps three pieces, the last not a number.
+  EXPECT_EQ(LoadError("255 0 0\n").Number(), 13);
+}
+
+TEST_F(PaletteFiles, EverySingleSpaceCuts) {
+  EXPECT_EQ(Load("255 0 0 \r\n"), Rows{});  // trailing space: four pieces
+  EXPECT_EQ(Load("255  0 0\r\n"), Rows{});  // doubled space: four pieces
+  EXPECT_EQ(Load(" 255 0 0\r\n0 255 0"), (Rows{{0, 255, 0}}));
+  EXPECT_EQ(LoadError("255  0\r\n").Number(), 13);  // three pieces, one empty
+}
+
+TEST_F(PaletteFiles, FieldsAreNumbersRoundedHalfToEven) {
+  EXPECT_EQ(Load("12.5 12.6 13.5\r\n"), (Rows{{12, 13, 14}}));
+  EXPECT_EQ(Load("+7 -0 .5\r\n"), (Rows{{7, 0, 0}}));
+  EXPECT_EQ(Load("254.5 0.49999 12.\r\n"), (Rows{{254, 0, 12}}));
+  EXPECT_EQ(Load("12.5000001 -0.5 007\r\n"), (Rows{{13, 0, 7}}));
+  EXPECT_EQ(Load("255 255.4 0\r\n"), (Rows{{255, 255, 0}}));
+}
+
+TEST_F(PaletteFiles, BadFieldsFailTheWholeLoad) {
+  for (const std::string sBad : {"1 2 256", "1 2 255.5", "1 -1 2", "1 2 -0.6", "1 2 99999999999"}) {
+    const cError e = LoadError("0 0 0\r\n" + sBad + "\r\n");
+    EXPECT_EQ(e.Number(), 6) << sBad;
+    EXPECT_EQ(e.Source(), ExeBaseName() + ".cPalette");
+    EXPECT_NE(e.Description().find("line 2"), std::string::npos) << e.Description();
+  }
+  for (const std::string sBad : {"1 2 x", "1 2 1e2", "1 2 0x10", "1 2 .", "1 2 +", "1 2 1.2.3",
+                                 "1 2 \t3", "1 2 3\t", "one two three"}) {
+    const cError e = LoadError(sBad);
+    EXPECT_EQ(e.Number(), 13) << sBad;
+    EXPECT_EQ(e.Source(), ExeBaseName() + ".cPalette");
+  }
+}
+
+TEST_F(PaletteFiles, MissingFilesAndFoldersRaise) {
+  cPalette pal;
+  pal.LoadFromFile(Write("1 2 3\r\n"));
+  try {
+    pal.LoadFromFile((m_dir / "no such file.pal").string());
+    FAIL() << "no error";
+  } catch (const cError& e) {
+    EXPECT_EQ(e.Number(), 53);
+    EXPECT_EQ(e.Source(), ExeBaseName() + ".cPalette");
+    EXPECT_NE(e.Description().find("no such file.pal"), std::string::npos);
+  }
+  EXPECT_EQ(pal.Count(), 0);
+  EXPECT_THROW(pal.LoadFromFile(m_dir.string()), cError);
+}
+
+TEST_F(PaletteFiles, ComponentsOutsideTheEntriesAreZero) {
+  cPalette pal;
+  pal.LoadFromFile(Write("10 20 30\r\n"));
+  EXPECT_EQ(pal.Red(1), 10);
+  EXPECT_EQ(pal.Green(1), 20);
+  EXPECT_EQ(pal.Blue(1), 30);
+  EXPECT_EQ(pal.Red(0), 0);
+  EXPECT_EQ(pal.Blue(2), 0);
+}
+
+TEST_F(PaletteFiles, ClosestIndex) {
+  cPalette bw;
+  bw.LoadFromFile(Write("0 0 0\r\n255 255 255\r\n"));
+  EXPECT_EQ(bw.ClosestIndex(128, 128, 128), 2);  // 384 against 381
+  EXPECT_EQ(bw.ClosestIndex(127, 127, 127), 1);  // 381 against 384
+  cPalette ties;
+  ties.LoadFromFile(Write("10 0 0\r\n0 10 0\r\n0 0 0\r\n0 0 0\r\n"));
+  EXPECT_EQ(ties.ClosestIndex(5, 5, 0), 1);  // equal distances: the lower index
+  EXPECT_EQ(ties.ClosestIndex(0, 0, 0), 3);  // the first exact match
+  cPalette white;
+  white.LoadFromFile(Write("255 255 255\r\n"));
+  EXPECT_EQ(white.ClosestIndex(0, 0, 0), 0);  // nothing closer than 765
+  EXPECT_EQ(cPalette().ClosestIndex(1, 2, 3), 0);
+}
+
+// --- Palette reduction --------------------------------------------------------------------------
+
+TEST_F(PaletteFiles, BlackAndWhitePaletteDithersRightAndDown) {
+  cPalette bw;
+  bw.LoadFromFile(Write("0 0 0\r\n255 255 255\r\n"));
+  // 100 is black with error 100: the next pixel gets 43 (143, white); the last column nothing.
+  auto from = test::MakeImage(3, 1, {100, 100, 100});
+  auto to = test::MakeImage(3, 1);
+  cImageProcessDIB().ApplyPalette(*from, *to, bw);
+  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(test::PixelAt(*to, 1, 0), (Bgr{255, 255, 255}));
+  EXPECT_EQ(test::PixelAt(*to, 2, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(test::Bytes(*from), test::Bytes(*to));
+}
+
+TEST_F(PaletteFiles, ColoursAtDistance765TakeTheFirstEntry) {
+  cPalette white;
+  white.LoadFromFile(Write("255 255 255\r\n"));
+  auto from = test::MakeImage(2, 2, {0, 0, 0});
+  auto to = test::MakeImage(2, 2);
+  cImageProcessDIB().ApplyPalette(*from, *to, white);
+  EXPECT_EQ(test::PixelAt(*to, 1, 1), (Bgr{255, 255, 255}));
+}
+
+TEST_F(PaletteFiles, AnEmptyPaletteLeavesThePictureButRaisesTheEvents) {
+  std::mt19937 rng(6);
+  auto from = test::MakeRandomImage(5, 4, rng);
+  const auto before = test::PixelBytes(*from);
+  auto to = test::MakeImage(5, 4);
+  test::cThreadCheckingRecorder events;
+  cImageProcessDIB engine;
+  engine.SetListener(&events);
+  engine.ApplyPalette(*from, *to, cPalette());
+  EXPECT_EQ(test::PixelBytes(*from), before);
+  EXPECT_EQ(test::PixelBytes(*to), before);
+  EXPECT_EQ(events.events, test::ColumnEvents(5));
+}
+
+TEST_F(PaletteFiles, RaisesOneColumnSequence) {
+  cPalette pal;
+  pal.LoadFromFile(Write("0 0 0\r\n255 0 0\r\n0 0 255\r\n"));
+  for (const auto& [w, h] : {std::pair{1, 1}, {11, 6}, {130, 40}}) {
+    auto from = test::MakeImage(w, h, {90, 10, 200});
+    auto to = test::MakeImage(w, h);
+    test::cThreadCheckingRecorder events;
+    cImageProcessDIB engine;
+    engine.SetListener(&events);
+    engine.ApplyPalette(*from, *to, pal);
+    EXPECT_EQ(events.events, test::ColumnEvents(w));
+    EXPECT_EQ(events.lForeignThread, 0);
+  }
+}
+
+TEST_F(PaletteFiles, DifferentSizesRaise) {
+  cPalette pal;
+  pal.LoadFromFile(Write("0 0 0\r\n"));
+  auto from = test::MakeImage(3, 4);
+  auto to = test::MakeImage(3, 3);
+  EXPECT_THROW(cImageProcessDIB().ApplyPalette(*from, *to, pal), cError);
+}
+
+// A palette file of lCount colours: random ones, with repeats, greys and the cube's corners.
+std::string RandomPaletteText(int32_t lCount, std::mt19937& rng) {
+  std::uniform_int_distribution<int> byte(0, 255), kind(0, 9);
+  std::string s = "JASC-PAL\r\n" + std::to_string(lCount) + "\r\n";
+  std::vector<std::string> lines;
+  for (int32_t i = 0; i < lCount; ++i) {
+    const int k = kind(rng);
+    std::string line;
+    if (k == 0 && !lines.empty()) {
+      line = lines[static_cast<size_t>(byte(rng)) % lines.size()];
+    } else if (k == 1) {
+      const int v = byte(rng);
+      line = std::to_string(v) + " " + std::to_string(v) + " " + std::to_string(v);
+    } else if (k == 2) {
+      line = std::to_string(255 * (byte(rng) & 1)) + " " + std::to_string(255 * (byte(rng) & 1)) +
+             " " + std::to_string(255 * (byte(rng) & 1));
+    } else {
+      line = std::to_string(byte(rng)) + " " + std::to_string(byte(rng)) + " " +
+             std::to_string(byte(rng));
+    }
+    lines.push_back(line);
+    s += line + "\r\n";
+  }
+  return s;
+}
+
+TEST_F(PaletteFiles, ReductionMatchesReference) {
+  std::mt19937 rng(12);
+  for (int32_t lCount : {1, 2, 3, 16, 32, 40, 100, 256, 300}) {
+    SCOPED_TRACE(lCount);
+    cPalette pal;
+    pal.LoadFromFile(Write(RandomPaletteText(lCount, rng)));
+    ASSERT_EQ(pal.Count(), lCount);
+    test::ExpectSameAsReference(
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.ApplyPalette(a, b, pal); },
+        [&](cDIBSection& a, cDIBSection& b) { reference::ApplyPalette(a, b, pal); },
+        static_cast<uint32_t>(lCount), 6);
+  }
+}
+
+TEST_F(PaletteFiles, HugePalettesMatchReferenceToo) {
+  std::mt19937 rng(13);
+  cPalette pal;
+  pal.LoadFromFile(Write(RandomPaletteText(70000, rng)));
+  ASSERT_EQ(pal.Count(), 70000);
+  auto a = test::MakeRandomImage(3, 2, rng), b = test::MakeImage(3, 2);
+  auto ra = test::Clone(*a), rb = test::Clone(*b);
+  cImageProcessDIB().ApplyPalette(*a, *b, pal);
+  reference::ApplyPalette(*ra, *rb, pal);
+  EXPECT_EQ(test::Bytes(*a), test::Bytes(*ra));
+  EXPECT_EQ(test::Bytes(*b), test::Bytes(*rb));
+}
+
+}  // namespace
+}  // namespace brennic
