@@ -392,17 +392,24 @@ TEST_F(cFrameTest, AFailureInsideACommandIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(m_pMain->isVisible());
 }
 
-TEST_F(cFrameTest, AnEngineFailureLeavesTheDocumentUnchanged) {
-  const std::string sMissing = test::MissingEngine("blur");
-  if (sMissing.empty()) GTEST_SKIP() << "the filters are built: no engine failure to provoke";
-  frmImage* pDocument = Open(Picture("photo.bmp"));
+TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentUnchanged) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("bw");
+  frmImage* pDocument = Open(Picture("photo.bmp", 6, 5, {10, 200, 30}));
   ASSERT_NE(pDocument, nullptr);
   const std::vector<uint8_t> before = test::DisplayBytes(pDocument->picImage()->Image());
-  Click("mnuLowPass_2");
+  // A work buffer that no longer matches the picture: the engine refuses B/W.
+  ASSERT_TRUE(pDocument->Document().Work().Create(2, 2));
+  Click("mnuColors_8");
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
-  EXPECT_EQ(m_boxes.Shown()[0].sText, sMissing);
+  EXPECT_EQ(m_boxes.Shown()[0].sText, "Image sizes do not match.");
+  EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
   EXPECT_FALSE(pDocument->Dirty());
   EXPECT_EQ(test::DisplayBytes(pDocument->picImage()->Image()), before);
+  EXPECT_EQ(test::DisplayBytes(pDocument->Document().Picture()), before);
+  // The program goes on: the next command works.
+  Click("mnuColors_5");
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(m_boxes.Shown().size(), 1u);
 }
 
 }  // namespace
