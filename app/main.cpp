@@ -1,7 +1,14 @@
 // brennic: the desktop program.
+//
+//   brennic [FILE ...]
+//
+// Each FILE opens in a document window of its own, as File > Open opens it.
 
 #include <QApplication>
+#include <string>
+#include <vector>
 
+#include "cScriptedSession.h"
 #include "frame/mfrmMain.h"
 #include "image/cError.h"
 #include "image/mRandom.h"
@@ -16,6 +23,13 @@ int main(int argc, char* argv[]) {
   brennic::cQtDesktopBridge desktop;
   brennic::SetDesktopBridge(&desktop);
   brennic::mfrmMain window;
+  // A test may drive the program; its stand-ins for the dialogs are in place before any shows.
+  brennic::cScriptedSession::FromEnvironment(window);
   window.Load();
+  // The toolkit has taken its own options out of argv.
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i)
+    files.push_back(QString::fromLocal8Bit(argv[i]).toStdString());
+  window.OpenFiles(files);
   return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <algorithm>
 
 #include "image/mConventions.h"
 #include "platform/ProgressBar.h"
@@ -60,10 +61,34 @@ void cStatusStrip::ProgressMax(int32_t lMax) {
 
 void cStatusStrip::ProgressValue(int32_t lValue) {
   m_pPrgMain->Position(lValue);
+  RepaintProgress(false);
 }
 
 void cStatusStrip::ShowProgress(bool bShow) {
   m_pPrgMain->setVisible(bShow);
+  if (bShow) RepaintProgress(true);
+}
+
+int32_t cStatusStrip::DrawnLength() const {
+  const int64_t lRange = int64_t{m_pPrgMain->Max()} - m_pPrgMain->Min();
+  if (lRange <= 0) return 0;
+  const int64_t lDone =
+      std::clamp<int64_t>(int64_t{m_pPrgMain->Position()} - m_pPrgMain->Min(), 0, lRange);
+  const bool bVertical = m_pPrgMain->Orientation() == 1;
+  const int64_t lLength = bVertical ? m_pPrgMain->height() : m_pPrgMain->width();
+  return static_cast<int32_t>(lLength * lDone / lRange);
+}
+
+void cStatusStrip::RepaintProgress(bool bNow) {
+  if (!m_pPrgMain->isVisible()) return;
+  const int32_t lLength = DrawnLength();
+  if (!bNow) {
+    if (lLength == m_lPaintedLength) return;
+    if (m_lastRepaint.isValid() && m_lastRepaint.elapsed() < kProgressRepaintMs) return;
+  }
+  m_lPaintedLength = lLength;
+  m_lastRepaint.start();
+  m_pPrgMain->repaint();
 }
 
 void cStatusStrip::resizeEvent(QResizeEvent* pEvent) {

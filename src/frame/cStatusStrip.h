@@ -4,6 +4,7 @@
 // Documents write to it through the main window's SetStatus, ProgressMax, ProgressValue and
 // ShowProgress. The main message (sMain) has no field here: it is kept, not shown.
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ class cStatusStrip final : public QWidget {
  public:
   // Design geometry in twips from the strip's top-left corner.
   static constexpr double kHeightTwips = 315;
+  // Shortest time between two repaints of the progress bar while an operation runs.
+  static constexpr int64_t kProgressRepaintMs = 30;
 
   explicit cStatusStrip(QWidget* pParent = nullptr);
 
@@ -42,11 +45,18 @@ class cStatusStrip final : public QWidget {
   // Hides both labels when the strip lacks 64 pixels beyond the room they need; otherwise shows
   // them with lblSize two pixels right of lblImage. The progress bar keeps its place.
   void Layout();
+  // Operations run on this thread and process no events until they end, so the bar is painted
+  // here and now; only when its drawn length changed and not more often than every
+  // kProgressRepaintMs, since the engine reports every column of the picture.
+  void RepaintProgress(bool bNow);
+  int32_t DrawnLength() const;
 
   ProgressBar* m_pPrgMain;
   QLabel* m_pLblImage;
   QLabel* m_pLblSize;
   std::string m_sMain;
+  int32_t m_lPaintedLength = -1;
+  QElapsedTimer m_lastRepaint;
 };
 
 }  // namespace brennic

@@ -1,13 +1,28 @@
 #include "frame/mfrmMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <new>
 
+#include "document/frmImage.h"
+#include "filters/cCustomFilterStore.h"
 #include "frame/cStatusStrip.h"
+#include "frame/mdlToolBar1.h"
 #include "frame/mdlToolBar2.h"
+#include "image/cError.h"
+#include "platform/GCommonDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/cRegistry.h"
 #include "platform/cTermSignalWatcher.h"
 #include "platform/mWindowing.h"
 
@@ -41,9 +56,16 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
 #endif
   m_pTermWatcher = new cTermSignalWatcher(this);
   connect(m_pTermWatcher, &cTermSignalWatcher::Terminated, this, &mfrmMain::OnTerminateRequest);
+  connect(m_pMdi, &QMdiArea::subWindowActivated, this, &mfrmMain::DocumentActivated);
+
+  CreateMenus();
 }
 
-mfrmMain::~mfrmMain() = default;
+mfrmMain::~mfrmMain() {
+  // The documents go with the base class's children, when this object is a main window no
+  // more: the area must not report their going to it.
+  disconnect(m_pMdi, nullptr, this, nullptr);
+}
 
 void mfrmMain::Load() {
   // Neither a minimise nor a maximise button; the close box and the sizing border stay.
@@ -122,6 +144,490 @@ void mfrmMain::ShowProgress(bool bShow) {
 
 int32_t mfrmMain::NewImageIndex() {
   return ++m_lNewImageIndex;
+}
+
+// --- Settings ------------------------------------------------------------------------------------
+
+namespace {
+
+// The main window's edges as the stored position sets them, in twips.
+class cWindowEdges final : public IWindowEdges {
+ public:
+  explicit cWindowEdges(QWidget& window) : m_window(window) {}
+  void Left(int32_t lTwips) override { m_window.move(TwipsToPixelsX(lTwips), m_window.y()); }
+  void Top(int32_t lTwips) override { m_window.move(m_window.x(), TwipsToPixelsY(lTwips)); }
+
+ private:
+  QWidget& m_window;
+};
+
+cRegistry SettingsKey() {
+  cRegistry cR;
+  cR.ClassKey(kHKeyCurrentUser);
+  cR.SectionKey(kAppSettingsKey);
+  return cR;
+}
+
+}  // namespace
+
+void mfrmMain::ApplyStoredWindowPosition() {
+  cWindowEdges edges(*this);
+  LoadWindowPosition(edges);
+}
+
+void mfrmMain::LoadRecentFiles() {
+  m_cMRU.MaxFileCount(cMRUFileList::kMenuSlots);
+  try {
+    cRegistry cR = SettingsKey();
+    m_cMRU.Load(cR);  // a list that cannot be read stays as far as it was read
+  } catch (const std::exception&) {
+  }
+  ShowMRUFiles();
+}
+
+void mfrmMain::SaveRecentFiles() {
+  try {
+    cRegistry cR = SettingsKey();
+    m_cMRU.Save(cR);
+  } catch (const std::exception&) {
+    // The process ends all the same.
+  }
+}
+
+void mfrmMain::AddMRUFile(const std::string& sFileName) {
+  m_cMRU.AddFile(sFileName);
+  ShowMRUFiles();
+}
+
+void mfrmMain::ShowMRUFiles() {
+  for (int32_t i = 1; i <= m_cMRU.FileCount() && i <= cMRUFileList::kMenuSlots; ++i) {
+    if (!m_cMRU.FileExists(i)) continue;
+    QAction* pEntry = MenuEntry("mnuFile", i + 4);
+    pEntry->setText(QString::fromStdString(m_cMRU.MenuCaption(i)));
+    pEntry->setVisible(true);
+  }
+  // Entries once shown stay shown for the rest of the run.
+  MenuEntry("mnuFile", 9)->setVisible(m_cMRU.FileCount() >= 1);
+}
+
+// --- Menus ---------------------------------------------------------------------------------------
+
+QMenu* mfrmMain::AddTopMenu(const char* sName, const char* sCaption) {
+  QMenu* pMenu = menuBar()->addMenu(QString::fromUtf8(sCaption));
+  pMenu->setObjectName(sName);
+  pMenu->menuAction()->setObjectName(sName);
+  return pMenu;
+}
+
+QMenu* mfrmMain::AddSubMenu(QMenu* pMenu, const char* sArray, int32_t lIndex,
+                            const char* sCaption) {
+  QMenu* pSub = pMenu->addMenu(QString::fromUtf8(sCaption));
+  const QString sName = QString("%1_%2").arg(sArray).arg(lIndex);
+  pSub->setObjectName(sName);
+  pSub->menuAction()->setObjectName(sName);
+  m_entries[{sArray, lIndex}] = pSub->menuAction();
+  return pSub;
+}
+
+QAction* mfrmMain::AddEntry(QMenu* pMenu, const char* sArray, int32_t lIndex, const char* sCaption,
+                            Handler handler, const char* sShortcut) {
+  QAction* pAction = std::string(sCaption) == "-" ? pMenu->addSeparator()
+                                                  : pMenu->addAction(QString::fromUtf8(sCaption));
+  pAction->setObjectName(QString("%1_%2").arg(sArray).arg(lIndex));
+  if (sShortcut != nullptr) pAction->setShortcut(QKeySequence(QString::fromUtf8(sShortcut)));
+  connect(pAction, &QAction::triggered, this, [this, handler, lIndex] {
+    RunCommand([this, handler, lIndex] { (this->*handler)(lIndex); });
+  });
+  m_entries[{sArray, lIndex}] = pAction;
+  return pAction;
+}
+
+QAction* mfrmMain::MenuEntry(const std::string& sArray, int32_t lIndex) const {
+  const auto it = m_entries.find({sArray, lIndex});
+  return it == m_entries.end() ? nullptr : it->second;
+}
+
+void mfrmMain::CreateMenus() {
+  QMenu* pFile = AddTopMenu("mnuFileTop", "&File");
+  AddEntry(pFile, "mnuFile", 0, "&Open...", &mfrmMain::mnuFile_Click, "Ctrl+O");
+  AddEntry(pFile, "mnuFile", 1, "&Save...", &mfrmMain::mnuFile_Click, "Ctrl+S");
+  AddEntry(pFile, "mnuFile", 2, "-", &mfrmMain::mnuFile_Click);
+  // The recent files and the separator below them show once the list holds a file.
+  for (int32_t i = 5; i <= 8; ++i)
+    AddEntry(pFile, "mnuFile", i, "", &mfrmMain::mnuFile_Click)->setVisible(false);
+  AddEntry(pFile, "mnuFile", 9, "-", &mfrmMain::mnuFile_Click)->setVisible(false);
+  AddEntry(pFile, "mnuFile", 10, "&Exit", &mfrmMain::mnuFile_Click);
+
+  QMenu* pEdit = AddTopMenu("mnuEditTOP", "&Edit");
+  AddEntry(pEdit, "mnuEdit", 1, "&Copy", &mfrmMain::mnuEdit_Click, "Ctrl+C");
+  AddEntry(pEdit, "mnuEdit", 2, "&Paste", &mfrmMain::mnuEdit_Click, "Ctrl+V");
+
+  QMenu* pImage = AddTopMenu("mnuImageTOP", "&Image");
+  QMenu* pLowPass = AddSubMenu(pImage, "mnuImage", 0, "&Softening");
+  AddEntry(pLowPass, "mnuLowPass", 0, "Soften", &mfrmMain::mnuLowPass_Click);
+  AddEntry(pLowPass, "mnuLowPass", 1, "Soften More", &mfrmMain::mnuLowPass_Click);
+  AddEntry(pLowPass, "mnuLowPass", 2, "Blur", &mfrmMain::mnuLowPass_Click);
+  AddEntry(pLowPass, "mnuLowPass", 3, "Blur More", &mfrmMain::mnuLowPass_Click);
+  QMenu* pHighPass = AddSubMenu(pImage, "mnuImage", 1, "S&harpening");
+  AddEntry(pHighPass, "mnuHighPass", 0, "Sharpen", &mfrmMain::mnuHighPass_Click);
+  AddEntry(pHighPass, "mnuHighPass", 1, "Sharpen More", &mfrmMain::mnuHighPass_Click);
+  AddEntry(pHighPass, "mnuHighPass", 2, "Unsharp", &mfrmMain::mnuHighPass_Click);
+  QMenu* pSpecial = AddSubMenu(pImage, "mnuImage", 2, "&Special");
+  AddEntry(pSpecial, "mnuSpecial", 0, "&Emboss", &mfrmMain::mnuSpecial_Click);
+  AddEntry(pSpecial, "mnuSpecial", 1, "-", &mfrmMain::mnuSpecial_Click);
+  AddEntry(pSpecial, "mnuSpecial", 4, "Mi&nimum Rank", &mfrmMain::mnuSpecial_Click);
+  AddEntry(pSpecial, "mnuSpecial", 5, "Me&dian Rank", &mfrmMain::mnuSpecial_Click);
+  AddEntry(pSpecial, "mnuSpecial", 6, "Ma&ximum Rank", &mfrmMain::mnuSpecial_Click);
+  AddEntry(pImage, "mnuImage", 3, "&Custom Defined", &mfrmMain::mnuImage_Click);
+  AddEntry(pImage, "mnuImage", 4, "-", &mfrmMain::mnuImage_Click);
+  AddEntry(pImage, "mnuImage", 5, "&Resample...", &mfrmMain::mnuImage_Click);
+  AddEntry(pImage, "mnuImage", 6, "-", &mfrmMain::mnuImage_Click);
+  AddEntry(pImage, "mnuImage", 7, "Co&mbine...", &mfrmMain::mnuImage_Click);
+
+  QMenu* pColors = AddTopMenu("mnuColorTOP", "&Colors");
+  AddEntry(pColors, "mnuColors", 0, "&Darken", &mfrmMain::mnuColors_Click);
+  AddEntry(pColors, "mnuColors", 1, "&Lighten", &mfrmMain::mnuColors_Click);
+  AddEntry(pColors, "mnuColors", 5, "&Negative", &mfrmMain::mnuColors_Click);
+  AddEntry(pColors, "mnuColors", 7, "&Gray Scale", &mfrmMain::mnuColors_Click);
+  AddEntry(pColors, "mnuColors", 8, "&B/W", &mfrmMain::mnuColors_Click);
+
+  m_pWindowMenu = AddTopMenu("mnuWindowTop", "&Window");
+  AddEntry(m_pWindowMenu, "mnuWindow", 0, "Tile &Horizontally", &mfrmMain::mnuWindow_Click);
+  AddEntry(m_pWindowMenu, "mnuWindow", 1, "Tile &Vertically", &mfrmMain::mnuWindow_Click);
+  AddEntry(m_pWindowMenu, "mnuWindow", 2, "&Cascade", &mfrmMain::mnuWindow_Click);
+  AddEntry(m_pWindowMenu, "mnuWindow", 3, "&Arrange Icons", &mfrmMain::mnuWindow_Click);
+  connect(m_pWindowMenu, &QMenu::aboutToShow, this, &mfrmMain::FillWindowList);
+}
+
+void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
+  std::string sDescription;
+  try {
+    fnCommand();
+    return;
+  } catch (const cError& e) {
+    sDescription = e.Description();
+  } catch (const std::bad_alloc&) {
+    sDescription = "Out of memory";
+  } catch (const std::exception& e) {
+    sDescription = e.what();
+  }
+  // An operation that failed half-way never completes: its progress goes away.
+  ShowProgress(false);
+  MsgBox(sDescription, eMsgButtons::OK, eMsgIcon::Exclamation);
+}
+
+void mfrmMain::mnuFile_Click(int32_t Index) {
+  switch (Index) {
+    case 0:
+      OpenImageFile("");
+      break;
+    case 1:
+      SaveImageFile();
+      break;
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+      OpenImageFile(m_cMRU.File(Index - 4));
+      break;
+    case 10:
+      // Neither asks about changed documents nor stores the recent-files list.
+      EndProcess();
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::mnuEdit_Click(int32_t Index) {
+  switch (Index) {
+    case 1: {
+      frmImage* pDocument = nullptr;
+      if (GetActiveImage(pDocument)) pDocument->CopyImage();
+      break;
+    }
+    case 2:
+      // Pasting into a new document arrives with the clipboard exchange.
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::mnuImage_Click(int32_t Index) {
+  if (Index != 3 && Index != 5 && Index != 7) return;
+  frmImage* pDocument = nullptr;
+  if (!GetActiveImage(pDocument)) return;
+  switch (Index) {
+    case 3:
+      ApplyCustomFilter(*pDocument);
+      break;
+    case 5:
+      ResampleImage(*pDocument);
+      break;
+    case 7:
+      CombineImages();
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::mnuLowPass_Click(int32_t Index) {
+  static constexpr int32_t kTypes[] = {eSoften, eSoftenMore, eBlur, eBlurMore};
+  if (Index < 0 || Index > 3) return;
+  frmImage* pDocument = nullptr;
+  if (GetActiveImage(pDocument)) pDocument->ProcessImage(kTypes[Index]);
+}
+
+void mfrmMain::mnuHighPass_Click(int32_t Index) {
+  static constexpr int32_t kTypes[] = {eSharpen, eSharpenMore, eUnsharp};
+  if (Index < 0 || Index > 2) return;
+  frmImage* pDocument = nullptr;
+  if (GetActiveImage(pDocument)) pDocument->ProcessImage(kTypes[Index]);
+}
+
+void mfrmMain::mnuSpecial_Click(int32_t Index) {
+  int32_t eType = 0;
+  switch (Index) {
+    case 0:
+      eType = eEmboss;
+      break;
+    case 4:
+      eType = eMinimumRank;
+      break;
+    case 5:
+      eType = eMedianRank;
+      break;
+    case 6:
+      eType = eMaximumRank;
+      break;
+    default:
+      return;
+  }
+  frmImage* pDocument = nullptr;
+  if (GetActiveImage(pDocument)) pDocument->ProcessImage(eType);
+}
+
+void mfrmMain::mnuColors_Click(int32_t Index) {
+  if (Index != 0 && Index != 1 && Index != 5 && Index != 7 && Index != 8) return;
+  frmImage* pDocument = nullptr;
+  if (!GetActiveImage(pDocument)) return;
+  switch (Index) {
+    case 0:
+      pDocument->Fade();
+      break;
+    case 1:
+      pDocument->Lighten();
+      break;
+    case 5:
+      pDocument->NegativeImage();
+      break;
+    case 7:
+      pDocument->GrayScale();
+      break;
+    case 8:
+      pDocument->BlackAndWhite();
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::mnuWindow_Click(int32_t Index) {
+  // Entry 0 tiles one above another (mode 1), entry 1 side by side (2), entry 2 cascades (0).
+  static constexpr int32_t kModes[] = {1, 2, 0, 3};
+  if (Index >= 0 && Index <= 3) ArrangeDocuments(kModes[Index]);
+}
+
+// --- Commands ------------------------------------------------------------------------------------
+
+frmImage* mfrmMain::ActiveDocument() const {
+  QMdiSubWindow* pWindow = m_pMdi->currentSubWindow();
+  if (pWindow == nullptr) return nullptr;
+  auto* pDocument = qobject_cast<frmImage*>(pWindow->widget());
+  if (pDocument == nullptr || pDocument->ClassName() != kImageDocumentClass) return nullptr;
+  return pDocument;
+}
+
+bool mfrmMain::GetActiveImage(frmImage*& pDocument) {
+  pDocument = ActiveDocument();
+  if (pDocument != nullptr) return true;
+  MsgBox(kSelectImage, eMsgButtons::OK, eMsgIcon::Information);
+  return false;
+}
+
+void mfrmMain::OpenImageFile(std::string sFile) {
+  if (sFile.empty()) {
+    std::string sFileTitle;
+    bool bFileMustExist = true;
+    bool bMultiSelect = false;
+    bool bReadOnly = false;
+    bool bHideReadOnly = false;
+    std::string sFilter =
+        "Bitmap Files (*.BMP)|*.BMP;*.DIB|GIF Files (*.GIF)|*.GIF|ICO Files (*.ICO)|*.ICO";
+    int32_t lFilterIndex = 1;
+    std::string sInitDir;
+    std::string sDlgTitle;
+    std::string sDefaultExt = "BMP";
+    QWidget* pOwner = this;
+    uint32_t lFlags = 0;
+    GCommonDialog cD;
+    if (!cD.VBGetOpenFileName(sFile, sFileTitle, bFileMustExist, bMultiSelect, bReadOnly,
+                              bHideReadOnly, sFilter, lFilterIndex, sInitDir, sDlgTitle,
+                              sDefaultExt, pOwner, lFlags)) {
+      return;
+    }
+  }
+  auto* pDocument = new frmImage(*this);
+  QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
+  if (!pDocument->OpenFile(sFile, false)) {
+    // The document reported the failure itself; its window goes again.
+    m_pMdi->removeSubWindow(pWindow);
+    delete pWindow;
+    return;
+  }
+  // A new document is as large as its picture and lies inside the area where the area allows.
+  const QRect area = m_pMdi->viewport()->rect();
+  pWindow->resize(pWindow->sizeHint().boundedTo(area.size()));
+  pWindow->show();
+  QRect place = pWindow->geometry();
+  if (place.right() > area.right()) place.moveRight(area.right());
+  if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+  pWindow->move(std::max(place.left(), 0), std::max(place.top(), 0));
+  m_pMdi->setActiveSubWindow(pWindow);
+}
+
+void mfrmMain::OpenFiles(const std::vector<std::string>& files) {
+  for (const std::string& sFile : files) {
+    if (sFile.empty()) continue;
+    // The open dialog gives full paths; so does this, for the title and the recent files.
+    const std::string sPath =
+        QFileInfo(QString::fromStdString(sFile)).absoluteFilePath().toStdString();
+    RunCommand([this, sPath] { OpenImageFile(sPath); });
+  }
+}
+
+void mfrmMain::SaveImageFile() {
+  frmImage* pDocument = nullptr;
+  if (GetActiveImage(pDocument)) pDocument->SaveFile();
+}
+
+bool mfrmMain::ApplyCustomFilter(frmImage&) {
+  // The custom filter editor is run here once it is part of the program.
+  return false;
+}
+
+bool mfrmMain::ResampleImage(frmImage&) {
+  // The resample dialog is run here once it is part of the program.
+  return false;
+}
+
+bool mfrmMain::CombineImages() {
+  // The combine dialog is run here once it is part of the program.
+  return false;
+}
+
+// --- Window menu ---------------------------------------------------------------------------------
+
+void mfrmMain::DocumentActivated(QMdiSubWindow* pWindow) {
+  if (pWindow == nullptr) return;
+  if (auto* pDocument = qobject_cast<frmImage*>(pWindow->widget())) pDocument->Activate();
+}
+
+void mfrmMain::FillWindowList() {
+  for (QAction* pAction : m_windowList) {
+    m_pWindowMenu->removeAction(pAction);
+    delete pAction;
+  }
+  m_windowList.clear();
+  const QList<QMdiSubWindow*> windows = m_pMdi->subWindowList(QMdiArea::CreationOrder);
+  if (windows.isEmpty()) return;
+  m_windowList.push_back(m_pWindowMenu->addSeparator());
+  m_windowList.back()->setObjectName("windowListSeparator");
+  int32_t lNumber = 0;
+  for (QMdiSubWindow* pWindow : windows) {
+    QString sCaption = pWindow->windowTitle();
+    sCaption.replace('&', "&&");
+    QAction* pAction = m_pWindowMenu->addAction(QString("&%1 %2").arg(++lNumber).arg(sCaption));
+    pAction->setObjectName("windowListEntry");
+    pAction->setCheckable(true);
+    pAction->setChecked(pWindow == m_pMdi->currentSubWindow());
+    connect(pAction, &QAction::triggered, this, [this, pWindow] {
+      // The window may have gone since the menu was filled.
+      if (m_pMdi->subWindowList().contains(pWindow)) {
+        if (pWindow->isMinimized()) pWindow->showNormal();
+        m_pMdi->setActiveSubWindow(pWindow);
+      }
+    });
+    m_windowList.push_back(pAction);
+  }
+}
+
+void mfrmMain::ArrangeDocuments(int32_t lMode) {
+  switch (lMode) {
+    case 0:
+      m_pMdi->cascadeSubWindows();
+      break;
+    case 1:
+      TileDocuments(true);
+      break;
+    case 2:
+      TileDocuments(false);
+      break;
+    case 3:
+      ArrangeIcons();
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::TileDocuments(bool bOneAboveAnother) {
+  std::vector<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* pWindow : m_pMdi->subWindowList(QMdiArea::CreationOrder)) {
+    if (!pWindow->isHidden() && !pWindow->isMinimized()) windows.push_back(pWindow);
+  }
+  // The minimised documents keep their row along the bottom; the others share what is left.
+  QRect area = m_pMdi->viewport()->rect();
+  area.setHeight(area.height() - ArrangeIcons());
+  if (windows.empty()) return;
+  const int64_t n = static_cast<int64_t>(windows.size());
+  for (int64_t i = 0; i < n; ++i) {
+    QMdiSubWindow* pWindow = windows[static_cast<size_t>(i)];
+    if (pWindow->isMaximized()) pWindow->showNormal();
+    if (bOneAboveAnother) {
+      const int iTop = static_cast<int>(area.top() + area.height() * i / n);
+      const int iBottom = static_cast<int>(area.top() + area.height() * (i + 1) / n);
+      pWindow->setGeometry(area.left(), iTop, area.width(), iBottom - iTop);
+    } else {
+      const int iLeft = static_cast<int>(area.left() + area.width() * i / n);
+      const int iRight = static_cast<int>(area.left() + area.width() * (i + 1) / n);
+      pWindow->setGeometry(iLeft, area.top(), iRight - iLeft, area.height());
+    }
+  }
+}
+
+int32_t mfrmMain::ArrangeIcons() {
+  const QRect area = m_pMdi->viewport()->rect();
+  int32_t x = 0;
+  int32_t y = area.bottom() + 1;
+  bool bAny = false;
+  for (QMdiSubWindow* pWindow : m_pMdi->subWindowList(QMdiArea::CreationOrder)) {
+    if (pWindow->isHidden() || !pWindow->isMinimized()) continue;
+    const QSize size = pWindow->size();
+    if (!bAny) {
+      y = area.bottom() + 1 - size.height();
+    } else if (x > 0 && x + size.width() > area.width()) {
+      // The row is full: the next one lies above it.
+      x = 0;
+      y -= size.height();
+    }
+    pWindow->move(x, y);
+    x += size.width();
+    bAny = true;
+  }
+  return bAny ? area.bottom() + 1 - y : 0;
 }
 
 }  // namespace brennic

@@ -1,7 +1,14 @@
 #pragma once
 // mfrmMain: the multiple-document main window of the program, the first window created and the
-// last one alive. It carries the documents' area, the status strip (picStatus) and, later, the
-// menu bar; it comes up through Load and ends the process from its close request.
+// last one alive. It carries the menu bar, the documents' area and the status strip (picStatus);
+// it comes up through Load and ends the process from its close request.
+//
+// Menus are arrays of entries told apart by an index, with gaps; one handler serves each array
+// and switches on the index. Every entry is a QAction whose objectName is the array's name, "_"
+// and the index ("mnuFile_0", "mnuLowPass_2", "mnuFile_9" for the hidden separator); a submenu's
+// QMenu and its menuAction carry the name of the entry that opens it ("mnuImage_0"), a top-level
+// menu that of its title ("mnuFileTop"). Image commands act on the active document; a failure
+// inside a command is reported in a message box and the program goes on.
 //
 // Close requests arrive with a reason (UnloadMode): the user closing the window, program code,
 // the desktop session ending, or SIGTERM. For the first two the changed documents are asked in
@@ -10,20 +17,30 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "document/IDocumentFrame.h"
+#include "frame/cMRUFileList.h"
 #include "platform/cLoadedWindows.h"
 
+class QAction;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
 
 namespace brennic {
 
 class cStatusStrip;
 class cTermSignalWatcher;
+class frmImage;
 
 inline constexpr const char* kMainCaption = "Brennic V.2.10";
 inline constexpr const char* kDepthWarning =
     "Screen colour depths below 16 bits/pixel are not supported by this sample.";
+inline constexpr const char* kSelectImage = "Please select icon to process.";
 
 // Why the main window is asked to close.
 enum eUnloadMode : int16_t {
@@ -33,7 +50,7 @@ enum eUnloadMode : int16_t {
   vbAppTaskManager = 3,   // ended from outside (SIGTERM)
 };
 
-class mfrmMain : public QMainWindow, public cLoadedWindow {
+class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame {
   Q_OBJECT
 
  public:
@@ -58,26 +75,82 @@ class mfrmMain : public QMainWindow, public cLoadedWindow {
   virtual void QueryUnload(bool& bCancel, int16_t iUnloadMode);
 
   // Operations the documents call.
-  void SetStatus(const std::string& sMain, const std::string& sImage, const std::string& sSize);
-  void ProgressMax(int32_t lMax);
-  void ProgressValue(int32_t lValue);
-  void ShowProgress(bool bShow);
+  void SetStatus(const std::string& sMain, const std::string& sImage,
+                 const std::string& sSize) override;
+  void ProgressMax(int32_t lMax) override;
+  void ProgressValue(int32_t lValue) override;
+  void ShowProgress(bool bShow) override;
   // Numbers the documents without a file of their own: 1 on the first call of a run, then 2...
-  int32_t NewImageIndex();
+  int32_t NewImageIndex() override;
+  // Puts a path at the top of the recent-files list and shows the list in the File menu.
+  void AddMRUFile(const std::string& sFileName) override;
+
+  // Opens each file as File > Open opens the file chosen in its dialog (files named on the
+  // command line).
+  void OpenFiles(const std::vector<std::string>& files);
+
+  const cMRUFileList& RecentFiles() const { return m_cMRU; }
+  // The entry sArray, lIndex of the menus; nullptr when there is none.
+  QAction* MenuEntry(const std::string& sArray, int32_t lIndex) const;
+  // The active image document, or nullptr; asks nothing.
+  frmImage* ActiveDocument() const;
 
  protected:
   // Start-up step: apply the window position stored in the settings (failures ignored).
-  virtual void ApplyStoredWindowPosition() {}
+  virtual void ApplyStoredWindowPosition();
   // Start-up step: load the recent-files list and show it in the File menu.
-  virtual void LoadRecentFiles() {}
+  virtual void LoadRecentFiles();
   // Close step: store the recent-files list.
-  virtual void SaveRecentFiles() {}
+  virtual void SaveRecentFiles();
   // Ends the process at once (EndProcessNow). Tests replace it to stay alive.
   virtual void EndProcess();
+
+  // Runs one menu command. A failure raised inside it (an engine or document error, memory
+  // running out) is shown in a message box; the document stays as the failure left it.
+  void RunCommand(const std::function<void()>& fnCommand);
 
   void closeEvent(QCloseEvent* pEvent) override;
 
  private:
+  using Handler = void (mfrmMain::*)(int32_t);
+
+  void CreateMenus();
+  QMenu* AddTopMenu(const char* sName, const char* sCaption);
+  QMenu* AddSubMenu(QMenu* pMenu, const char* sArray, int32_t lIndex, const char* sCaption);
+  // An entry of an array; the caption "-" makes a separator.
+  QAction* AddEntry(QMenu* pMenu, const char* sArray, int32_t lIndex, const char* sCaption,
+                    Handler handler, const char* sShortcut = nullptr);
+
+  // One handler per menu array.
+  void mnuFile_Click(int32_t Index);
+  void mnuEdit_Click(int32_t Index);
+  void mnuImage_Click(int32_t Index);
+  void mnuLowPass_Click(int32_t Index);
+  void mnuHighPass_Click(int32_t Index);
+  void mnuSpecial_Click(int32_t Index);
+  void mnuColors_Click(int32_t Index);
+  void mnuWindow_Click(int32_t Index);
+
+  // The active image document; when there is none, says so in a message box and gives false.
+  bool GetActiveImage(frmImage*& pDocument);
+  // sFile empty: asks for the file with the open dialog first.
+  void OpenImageFile(std::string sFile);
+  void SaveImageFile();
+  // The dialog commands of the Image menu.
+  bool ApplyCustomFilter(frmImage& cDocument);
+  bool ResampleImage(frmImage& cDocument);
+  bool CombineImages();
+  // Shows the recent files in the File menu's entries 5 to 8 and the separator 9.
+  void ShowMRUFiles();
+  // 0 cascade, 1 one above another, 2 side by side, 3 minimised documents along the bottom.
+  void ArrangeDocuments(int32_t lMode);
+  void TileDocuments(bool bOneAboveAnother);
+  // Lines the minimised documents up along the bottom edge; returns the height they take.
+  int32_t ArrangeIcons();
+  // The Window menu's list of open documents, rebuilt each time the menu opens.
+  void FillWindowList();
+  void DocumentActivated(QMdiSubWindow* pWindow);
+
   void OnSessionEnding();
   void OnTerminateRequest();
 
@@ -85,6 +158,10 @@ class mfrmMain : public QMainWindow, public cLoadedWindow {
   cStatusStrip* m_pStatus = nullptr;
   cTermSignalWatcher* m_pTermWatcher = nullptr;
   int32_t m_lNewImageIndex = 0;
+  cMRUFileList m_cMRU;
+  std::map<std::pair<std::string, int32_t>, QAction*> m_entries;
+  QMenu* m_pWindowMenu = nullptr;
+  std::vector<QAction*> m_windowList;
 };
 
 }  // namespace brennic

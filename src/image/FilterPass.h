@@ -5,8 +5,9 @@
 // neighbour although the image is filtered in place.
 //
 // In place: output row y is written into the image while rows above it still have to read the
-// old row y. Each strip therefore keeps copies of the rows it has already overwritten, and the
-// rows on both sides of every strip boundary are saved before any strip starts.
+// old row y. Each strip therefore keeps copies of the rows it has already overwritten (or lets
+// the filter keep what it needs of them), and the rows on both sides of every strip boundary are
+// saved before any strip starts.
 
 #include <cstdint>
 
@@ -19,7 +20,7 @@ namespace brennic {
 // pSource[j][b] (0 <= j <= 2h); a neighbour i pixels to the right sits at b + 3i.
 struct cFilterRow {
   int64_t y;                      // memory row computed
-  const uint8_t* const* pSource;  // 2h + 1 original rows, y - h upward
+  const uint8_t* const* pSource;  // 2h + 1 original rows, y - h upward (see KeepsRows)
   uint8_t* pOut;                  // row y of the image
   int64_t lFirst;                 // first byte to compute, 3h
   int64_t lLast;                  // one past the last byte to compute, 3W - 3h

@@ -123,8 +123,31 @@ void cProgressBarWidget::SetPos(int32_t lPos) {
   // The position always lies within the range.
   m_lPos = lPos > m_lMax ? m_lMax : lPos;
   if (m_lPos < m_lMin) m_lPos = m_lMin;
+  // An operation reports every column of a picture: only a position the bar can show is passed
+  // on (the ends always are), since each costs the progress bar far more than the operation.
+  const int32_t lLength = FilledLength(BarArea());
+  if (lLength == m_lShownLength && m_lPos != m_lMin && m_lPos != m_lMax) return;
+  m_lShownLength = lLength;
+  // QProgressBar paints at once on almost every new value, since it never learns that the
+  // paintEvent below drew it. The bar is painted in the usual way instead: re-enabling updates
+  // schedules it.
+  setUpdatesEnabled(false);
   QProgressBar::setValue(std::clamp(m_lPos, minimum(), maximum()));
-  update();
+  setUpdatesEnabled(true);
+}
+
+QRect cProgressBarWidget::BarArea() const {
+  QRect client = rect();
+  if (ThinEdge()) client.adjust(1, 1, -1, -1);
+  // The bar keeps a margin of one pixel of background all round.
+  return client.adjusted(1, 1, -1, -1);
+}
+
+int32_t cProgressBarWidget::FilledLength(const QRect& area) const {
+  const int64_t lSpan = int64_t{m_lMax} - m_lMin;
+  if (area.isEmpty() || lSpan <= 0) return 0;
+  const int32_t lLength = Vertical() ? area.height() : area.width();
+  return static_cast<int32_t>((int64_t{lLength} * (m_lPos - m_lMin)) / lSpan);
 }
 
 int64_t cProgressBarWidget::Message(uint32_t uMsg, int64_t wParam, int64_t lParam) {
@@ -190,15 +213,13 @@ void cProgressBarWidget::paintEvent(QPaintEvent*) {
     client.adjust(1, 1, -1, -1);
   }
   painter.fillRect(client, BackColor());
-  // The bar keeps a margin of one pixel of background all round.
-  const QRect area = client.adjusted(1, 1, -1, -1);
-  const int64_t lSpan = int64_t{m_lMax} - m_lMin;
-  if (area.isEmpty() || lSpan <= 0) return;
+  const QRect area = BarArea();
+  if (area.isEmpty() || int64_t{m_lMax} - m_lMin <= 0) return;
 
   const QColor bar = BarColor();
   const int32_t lLength = Vertical() ? area.height() : area.width();
   const int32_t lThickness = Vertical() ? area.width() : area.height();
-  const auto lFilled = static_cast<int32_t>((int64_t{lLength} * (m_lPos - m_lMin)) / lSpan);
+  const int32_t lFilled = FilledLength(area);
   auto fill = [&](int32_t lFrom, int32_t lCount) {
     if (Vertical()) {
       painter.fillRect(area.left(), area.bottom() + 1 - lFrom - lCount, area.width(), lCount, bar);

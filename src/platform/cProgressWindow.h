@@ -97,6 +97,9 @@ class cProgressBarWidget final : public QProgressBar {
  private:
   void SetRange(int32_t lMin, int32_t lMax);
   void SetPos(int32_t lPos);
+  // The bar's area inside the edge and margin, and the length of it the position fills.
+  QRect BarArea() const;
+  int32_t FilledLength(const QRect& area) const;
 
   uint32_t m_uStyle;
   uint32_t m_uExStyle = 0;
@@ -106,6 +109,7 @@ class cProgressBarWidget final : public QProgressBar {
   int32_t m_lStep = 10;
   int32_t m_lBarColor = -1;
   int32_t m_lBkColor = -1;
+  int32_t m_lShownLength = -1;  // the filled length when the bar was last told of a position
 };
 
 }  // namespace brennic

@@ -1,0 +1,408 @@
+#include "document/frmImage.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <exception>
+#include <new>
+
+#include "image/cError.h"
+#include "image/mConventions.h"
+#include "platform/GCommonDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureIO.h"
+#include "platform/cPictureBox.h"
+#include "platform/mWindowing.h"
+
+namespace brennic {
+
+namespace {
+
+constexpr const char* kKeep = "#";
+constexpr const char* kOpenFailed = "An error occured trying to open this file: ";
+constexpr const char* kSaveFailed = "An error occured trying to save this file: ";
+
+std::string Description(const std::exception& e) {
+  if (const auto* pError = dynamic_cast<const cError*>(&e)) return pError->Description();
+  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) return "Out of memory";
+  return e.what();
+}
+
+// A scroll maximum measured in pixels, as the window system computes it: in twips rounded to a
+// whole number, divided by the twips per pixel rounded to a whole number. At a whole number of
+// twips per pixel this is the pixel value itself.
+int32_t ScrollMaximum(int32_t lPixels, double dTwipsPerPixel) {
+  const int64_t lTwips = RoundHalfEven(lPixels * dTwipsPerPixel);
+  const int64_t lPerPixel = std::max<int64_t>(1, RoundHalfEven(dTwipsPerPixel));
+  // A bar shown while the picture fits (its maximum would be zero or less) cannot scroll.
+  return static_cast<int32_t>(std::max<int64_t>(0, lTwips / lPerPixel));
+}
+
+QScrollBar* MakeScrollBar(Qt::Orientation eOrientation, const char* sName, QWidget* pParent) {
+  auto* pBar = new QScrollBar(eOrientation, pParent);
+  pBar->setObjectName(sName);
+  pBar->setMinimum(0);
+  pBar->setMaximum(0);
+  pBar->setValue(0);
+  pBar->setPageStep(1);
+  // The picture follows the thumb while it is dragged.
+  pBar->setTracking(true);
+  if (eOrientation == Qt::Horizontal) {
+    pBar->setFixedHeight(frmImage::kScrollBarThickness);
+  } else {
+    pBar->setFixedWidth(frmImage::kScrollBarThickness);
+  }
+  pBar->hide();
+  return pBar;
+}
+
+}  // namespace
+
+frmImage::frmImage(IDocumentFrame& frame, QWidget* pParent)
+    : QWidget(pParent), cLoadedWindow(kImageDocumentClass), m_frame(frame) {
+  setObjectName(kImageDocumentClass);
+  m_cDocument.Engine().SetListener(this);
+
+  m_pScrollBox = new QWidget(this);
+  m_pScrollBox->setObjectName("picScrollBox");
+  m_pScrollBox->setAutoFillBackground(true);
+  m_pScrollBox->installEventFilter(this);
+  m_pPicImage = new cPictureBox(m_pScrollBox);
+  m_pPicImage->setObjectName("picImage");
+  m_pPicImage->move(0, 0);
+  // Created after the picture, the bars lie above it.
+  m_pHScroll = MakeScrollBar(Qt::Horizontal, "hscScroll", m_pScrollBox);
+  m_pVScroll = MakeScrollBar(Qt::Vertical, "vscScroll", m_pScrollBox);
+  connect(m_pHScroll, &QScrollBar::valueChanged, this,
+          [this](int iValue) { m_pPicImage->move(-iValue, m_pPicImage->y()); });
+  connect(m_pVScroll, &QScrollBar::valueChanged, this,
+          [this](int iValue) { m_pPicImage->move(m_pPicImage->x(), -iValue); });
+}
+
+frmImage::~frmImage() {
+  m_cDocument.Engine().SetListener(nullptr);
+  // The viewport outlives this object's own destructor by a little.
+  m_pScrollBox->removeEventFilter(this);
+}
+
+// --- Naming -------------------------------------------------------------------------------------
+
+std::string frmImage::TitleOf(const std::string& sName) {
+  // Paths of this platform separate folders with "/": a user expects the file name as the title
+  // there too, so "/" counts as a folder separator just as "\" does.
+  const size_t p = sName.find_last_of("\\/");
+  return p == std::string::npos ? sName : sName.substr(p + 1);
+}
+
+void frmImage::Filename(const std::string& sName) {
+  m_sFIleName = sName;
+  m_sFIleTitle = TitleOf(sName);
+}
+
+std::string frmImage::SaveNameProposal(const std::string& sName) {
+  // The last dot of the whole path, folders included; one of the first two characters does not
+  // start an extension.
+  const size_t p = sName.rfind('.');
+  if (p != std::string::npos && p > 1) return sName.substr(0, p) + ".ico";
+  return sName + ".ico";
+}
+
+void frmImage::Caption(const std::string& sName) {
+  const QString sCaption = QString::fromStdString("Image: " + sName);
+  setWindowTitle(sCaption);
+  // The document area's frame shows the caption.
+  if (auto* pSub = qobject_cast<QMdiSubWindow*>(parentWidget())) pSub->setWindowTitle(sCaption);
+}
+
+std::string frmImage::SizeText() const {
+  return std::to_string(ImageWidth()) + " x " + std::to_string(ImageHeight());
+}
+
+// --- Opening, saving, asking ---------------------------------------------------------------------
+
+bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
+  std::string sName = sFIle;
+  m_frame.SetStatus("Opening " + sFIle + "...", kKeep, kKeep);
+  try {
+    {
+      const std::unique_ptr<cPicture> pPicture = LoadPicture(sFIle);
+      m_cDocument.LoadPicture(*pPicture);
+    }
+    Render();
+    if (bIsTemp) sName = "Image " + std::to_string(m_frame.NewImageIndex());
+    Caption(sName);
+    Filename(sName);
+    if (!bIsTemp) {
+      m_frame.SetStatus("Opened " + sName + ".", m_sFIleTitle, SizeText());
+      m_frame.AddMRUFile(sName);
+    }
+    m_pPicImage->Refresh();
+    LayoutScrollBars();
+    return true;
+  } catch (const std::exception& e) {
+    MsgBox(kOpenFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
+    return false;
+  }
+}
+
+bool frmImage::SaveFile() {
+  try {
+    std::string sFilename = SaveNameProposal(m_sFIleName);
+    std::string sFileTitle;
+    bool bOverWritePrompt = true;
+    std::string sFilter = "ICON Files (*.ICO)|*.ICO|BMP Files (*.BMP)|*.BMP";
+    int32_t lFilterIndex = 1;
+    std::string sInitDir;
+    std::string sDlgTitle;
+    std::string sDefaultExt = "ICO";
+    QWidget* pOwner = this;
+    uint32_t lFlags = 0;
+    GCommonDialog cD;
+    if (!cD.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
+                              sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags)) {
+      return false;
+    }
+    // Always a bitmap file, whatever the chosen name ends in.
+    SavePicture(m_pPicImage->hdc(), sFilename);
+    Filename(sFilename);
+    m_frame.AddMRUFile(sFilename);
+    Caption(sFilename);
+    m_bDirty = false;
+    return true;
+  } catch (const std::exception& e) {
+    MsgBox(kSaveFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
+    return false;
+  }
+}
+
+bool frmImage::QuerySave() {
+  const eMsgResult eAnswer =
+      MsgBox("The image '" + m_sFIleTitle + "' has been changed.\r\n\r\nDo you want to save it?",
+             eMsgButtons::YesNoCancel, eMsgIcon::Question);
+  switch (eAnswer) {
+    case eMsgResult::Yes:
+      return SaveFile();
+    case eMsgResult::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void frmImage::CopyImage() {
+  m_cDocument.Picture().CopyToClipboard(false);
+}
+
+void frmImage::Activate() {
+  m_frame.SetStatus(kKeep, m_sFIleTitle, SizeText());
+}
+
+hDC frmImage::ImageDibHDC() {
+  return m_cDocument.Picture().hdc();
+}
+
+int32_t frmImage::ImageWidth() const {
+  return m_cDocument.Picture().Width();
+}
+
+int32_t frmImage::ImageHeight() const {
+  return m_cDocument.Picture().Height();
+}
+
+// --- Processing
+// -----------------------------------------------------------------------------------
+
+void frmImage::ProcessImage(int32_t eType) {
+  m_cDocument.ProcessImage(eType);
+  Render();
+  m_bDirty = true;
+}
+
+void frmImage::LoadCustomFilter(const cImageProcessDIB& cI) {
+  m_cDocument.LoadCustomFilter(cI);
+}
+
+void frmImage::ApplyPalette(const std::string& sPalFile) {
+  m_cDocument.ApplyPalette(sPalFile);
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::Colourise(float fHue) {
+  m_cDocument.Colourise(fHue);
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::Lighten() {
+  m_cDocument.Lighten();
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::Fade() {
+  m_cDocument.Fade();
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::BlackAndWhite() {
+  m_cDocument.BlackAndWhite();
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::GrayScale() {
+  m_cDocument.GrayScale();
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::NegativeImage() {
+  m_cDocument.NegativeImage();
+  m_bDirty = true;
+  Render();
+}
+
+void frmImage::AddNoise(bool bRandom, int32_t lAmount) {
+  m_cDocument.AddNoise(bRandom, lAmount);
+  m_bDirty = true;
+  Render();
+  m_bDirty = true;
+}
+
+void frmImage::Resample(int32_t lW, int32_t lH) {
+  if (lW != ImageWidth() || lH != ImageHeight()) {
+    m_cDocument.Resample(lW, lH);
+    Render();
+    // The bars follow the new size at once.
+    LayoutScrollBars();
+  }
+  m_bDirty = true;
+}
+
+void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1, int32_t lSource2,
+                              int32_t eType, int32_t lMultiplier1, int32_t lOffset1,
+                              int32_t lMultiplier2, int32_t lOffset2) {
+  const auto source = [](int32_t lIndex) -> IImageDocument& {
+    cLoadedWindow* pWindow = LoadedWindows().Item(lIndex);
+    if (pWindow == nullptr) throw cError(9, ErrorSource(".frmImage"), "Subscript out of range");
+    auto* pDocument = pWindow->As<IImageDocument>();
+    if (pDocument == nullptr) {
+      throw cError(438, ErrorSource(".frmImage"), "Object doesn't support this property or method");
+    }
+    return *pDocument;
+  };
+  IImageDocument& cSource1 = source(lSource1);
+  IImageDocument& cSource2 = source(lSource2);
+  m_cDocument.Combine(cSource1.ImageDibHDC(), cSource2.ImageDibHDC(), lWidth, lHeight, eType,
+                      lMultiplier1, lOffset1, lMultiplier2, lOffset2);
+  const std::string sName = "Image " + std::to_string(m_frame.NewImageIndex());
+  Filename(sName);
+  Caption(sName);
+  m_bDirty = true;
+  Render();
+  // The bars follow the new picture at once.
+  LayoutScrollBars();
+}
+
+// --- Engine events
+// --------------------------------------------------------------------------------
+
+void frmImage::InitProgress(int32_t lMax) {
+  m_frame.ProgressMax(lMax);
+  m_frame.ProgressValue(0);
+  m_frame.ShowProgress(true);
+}
+
+void frmImage::Progress(int32_t lPosition) {
+  m_frame.ProgressValue(lPosition);
+}
+
+void frmImage::Complete(int32_t lTimeMs) {
+  m_frame.ShowProgress(false);
+  m_frame.SetStatus("Complete.  Time = " + std::to_string(lTimeMs), kKeep, kKeep);
+}
+
+// --- View
+// -----------------------------------------------------------------------------------------
+
+void frmImage::Render() {
+  cDIBSection& cDib = m_cDocument.Picture();
+  if (!m_pPicImage->SizeTo(cDib.Width(), cDib.Height())) {
+    RaiseOutOfMemory(".frmImage", " (the picture's display copy).");
+  }
+  cDib.PaintPicture(m_pPicImage->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  m_pPicImage->Refresh();
+}
+
+QSize frmImage::sizeHint() const {
+  if (m_pPicImage->width() < 1 || m_pPicImage->height() < 1) return QWidget::sizeHint();
+  // The bars stay hidden only while the picture leaves room for the other bar's thickness.
+  const int32_t lRoom = 2 * kViewportMargin + kScrollBarThickness;
+  return m_pPicImage->size() + QSize(lRoom, lRoom);
+}
+
+void frmImage::resizeEvent(QResizeEvent* pEvent) {
+  QWidget::resizeEvent(pEvent);
+  PlaceViewport();
+}
+
+void frmImage::closeEvent(QCloseEvent* pEvent) {
+  // Unloading discards the document without asking; it leaves the collection at once.
+  pEvent->accept();
+  Unloaded();
+}
+
+bool frmImage::eventFilter(QObject* pWatched, QEvent* pEvent) {
+  if (pWatched == m_pScrollBox && pEvent->type() == QEvent::Resize) LayoutScrollBars();
+  return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void frmImage::PlaceViewport() {
+  const QWidget* pFrame = parentWidget();
+  if (isMinimized() || (pFrame != nullptr && pFrame->isMinimized())) return;
+  const int32_t lWidth = width() - 2 * kViewportMargin;
+  const int32_t lHeight = height() - 2 * kViewportMargin;
+  // Too small a window keeps the viewport it had.
+  if (lWidth < 0 || lHeight < 0) return;
+  m_pScrollBox->setGeometry(kViewportMargin, kViewportMargin, lWidth, lHeight);
+}
+
+void frmImage::LayoutScrollBars() {
+  const int32_t SW = m_pScrollBox->width();
+  const int32_t SH = m_pScrollBox->height();
+  const int32_t PW = m_pPicImage->width();
+  const int32_t PH = m_pPicImage->height();
+  const int32_t VW = m_pVScroll->width();
+  const int32_t HH = m_pHScroll->height();
+
+  // Each test subtracts the other bar's thickness whether or not that bar is shown.
+  const bool bHorizontal = PW > SW - VW;
+  const bool bVertical = PH > SH - HH;
+  m_pHScroll->setVisible(bHorizontal);
+  m_pVScroll->setVisible(bVertical);
+
+  if (bHorizontal) {
+    m_pHScroll->setMaximum(ScrollMaximum(PW - SW + (bVertical ? VW : 0), TwipsPerPixelX()));
+    m_pHScroll->setSingleStep(kScrollSmallStep);
+    const int32_t lWidth = SW - (bVertical ? VW : 0);
+    if (lWidth >= 0) m_pHScroll->setGeometry(0, SH - HH, lWidth, HH);
+  } else {
+    // A hidden bar brings the picture back to the viewport's edge.
+    m_pHScroll->setValue(0);
+  }
+  if (bVertical) {
+    m_pVScroll->setMaximum(ScrollMaximum(PH - SH + (bHorizontal ? HH : 0), TwipsPerPixelY()));
+    m_pVScroll->setSingleStep(kScrollSmallStep);
+    const int32_t lHeight = SH - (bHorizontal ? HH : 0);
+    if (lHeight >= 0) m_pVScroll->setGeometry(SW - VW, 0, VW, lHeight);
+  } else {
+    m_pVScroll->setValue(0);
+  }
+}
+
+}  // namespace brennic

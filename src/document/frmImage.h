@@ -1,0 +1,148 @@
+#pragma once
+// frmImage: the document window of one image, shown inside the main window's document area.
+//
+// A document owns its picture (m_cDib), a work buffer of the same size (m_cDibWork) and its
+// processing engine (m_cImage), all held by the buffer-level document it shares with the batch
+// tool (m_cDocument), plus its name (m_sFIleName, the full path or "Image <n>"), its title (the
+// name after its last folder separator) and its changed flag. Every command runs the shared
+// document's operation, then marks the image changed and draws it. The engine's progress events
+// go straight on to the main window (IDocumentFrame) while the operation runs.
+//
+// The view: picScrollBox, the viewport, 2 pixels inside the window on every side; in it picImage,
+// a picture box as large as the image holding the persistent copy that is shown and saved, at the
+// negated scroll position; hscScroll and vscScroll, 13 pixels thick, shown when the picture does
+// not fit. The picture moves while a bar's thumb is dragged, not only when it is released.
+//
+// Failures: opening and saving catch theirs and report them in a message box; every processing
+// command lets its failure pass to the caller, leaving the document as the failure left it.
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "document/IDocumentFrame.h"
+#include "document/IImageDocument.h"
+#include "document/cImageDocumentCore.h"
+#include "image/cImageProcessDIB.h"
+#include "platform/cLoadedWindows.h"
+
+class QScrollBar;
+
+namespace brennic {
+
+class cPictureBox;
+
+class frmImage final : public QWidget,
+                       public cLoadedWindow,
+                       public IImageDocument,
+                       public IQuerySave,
+                       private IImageProcessEvents {
+  Q_OBJECT
+
+ public:
+  // Thickness of the scroll bars and the viewport's margin, in pixels.
+  static constexpr int32_t kScrollBarThickness = 13;
+  static constexpr int32_t kViewportMargin = 2;
+  // The scroll bars' small step, in pixels.
+  static constexpr int32_t kScrollSmallStep = 32;
+
+  explicit frmImage(IDocumentFrame& frame, QWidget* pParent = nullptr);
+  ~frmImage() override;
+
+  hDC ImageDibHDC() override;
+  // Makes this new document the combination of two open documents as the confirmed combine
+  // dialog fC describes them: NewImageWidth/NewImageHeight, ImageSource(1) and ImageSource(2)
+  // (positions in the collection of loaded windows), CombinationType, Multiplier(i), Offset(i).
+  template <class TCombination>
+  void Combine(const TCombination& fC) {
+    CombineSources(fC.NewImageWidth(), fC.NewImageHeight(), fC.ImageSource(1), fC.ImageSource(2),
+                   fC.CombinationType(), fC.Multiplier(1), fC.Offset(1), fC.Multiplier(2),
+                   fC.Offset(2));
+  }
+  int32_t ImageWidth() const override;
+  int32_t ImageHeight() const override;
+  void ApplyPalette(const std::string& sPalFile);
+  void Colourise(float fHue);
+  void Lighten();
+  void Fade();
+  void BlackAndWhite();
+  void GrayScale();
+  void NegativeImage();
+  void AddNoise(bool bRandom, int32_t lAmount);
+  // Resamples to lW x lH (nothing changes at the present size) and lays the view out again.
+  void Resample(int32_t lW, int32_t lH);
+  // Sizes picImage to the image and draws the image into its persistent copy.
+  void Render();
+  // Puts the image on the clipboard as a bitmap; the result is not used.
+  void CopyImage();
+  void ProcessImage(int32_t eType);
+  // Copies the filter definition of cI into this document's engine; nothing is processed.
+  void LoadCustomFilter(const cImageProcessDIB& cI);
+  bool Dirty() const override { return m_bDirty; }
+  // Asks whether the changed image is to be saved: Yes saves (and gives the save's result), No
+  // gives true, Cancel false. It does not look at Dirty itself.
+  bool QuerySave() override;
+  // Opens a picture file; a temporary one (bIsTemp) is named "Image <n>" and stays out of the
+  // recent-files list. False, after a message box, when the file cannot be opened.
+  bool OpenFile(const std::string& sFIle, bool bIsTemp = false);
+  // Asks for a file name and saves the displayed picture there as a bitmap file. False when the
+  // dialog is cancelled, or, after a message box, when saving fails.
+  bool SaveFile();
+  void Filename(const std::string& sName);
+  const std::string& Filename() const { return m_sFIleName; }
+  std::string FileTitle() const override { return m_sFIleTitle; }
+
+  // The window became the main window's active document: its title and size go to the status
+  // strip, the main message stays.
+  void Activate();
+
+  // The file name the save dialog proposes for a document named sName.
+  static std::string SaveNameProposal(const std::string& sName);
+  // The part of sName after its last folder separator; all of it when there is none.
+  static std::string TitleOf(const std::string& sName);
+
+  // The smallest size at which the picture shows without scroll bars.
+  QSize sizeHint() const override;
+
+  // The shared document (the picture, the work buffer and the engine).
+  cImageDocumentCore& Document() { return m_cDocument; }
+  QWidget* picScrollBox() const { return m_pScrollBox; }
+  cPictureBox* picImage() const { return m_pPicImage; }
+  QScrollBar* hscScroll() const { return m_pHScroll; }
+  QScrollBar* vscScroll() const { return m_pVScroll; }
+
+ protected:
+  void resizeEvent(QResizeEvent* pEvent) override;
+  void closeEvent(QCloseEvent* pEvent) override;
+  bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+ private:
+  void CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1, int32_t lSource2,
+                      int32_t eType, int32_t lMultiplier1, int32_t lOffset1, int32_t lMultiplier2,
+                      int32_t lOffset2);
+  void Caption(const std::string& sName);
+  std::string SizeText() const;
+  // Places the viewport inside the window's client area (the window's resize).
+  void PlaceViewport();
+  // Shows, hides, sizes and places the scroll bars for the picture and the viewport (the
+  // viewport's resize; also after opening, resampling and combining).
+  void LayoutScrollBars();
+
+  // The engine's events.
+  void InitProgress(int32_t lMax) override;
+  void Progress(int32_t lPosition) override;
+  void Complete(int32_t lTimeMs) override;
+
+  IDocumentFrame& m_frame;
+  std::string m_sFIleName;
+  std::string m_sFIleTitle;
+  bool m_bDirty = false;
+  cImageDocumentCore m_cDocument;
+
+  QWidget* m_pScrollBox;
+  cPictureBox* m_pPicImage;
+  QScrollBar* m_pHScroll;
+  QScrollBar* m_pVScroll;
+};
+
+}  // namespace brennic

@@ -1,0 +1,632 @@
+// The image document window: naming, opening, saving, asking before changes are lost, the
+// reports to the main window, the processing commands and combining, driven on real windows
+// with a recording main window and scripted dialogs.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/frmImage.h"
+#include "image/cError.h"
+#include "platform/PictureIO.h"
+#include "platform/cPictureBox.h"
+#include "support/DocumentTestUtil.h"
+#include "support/GuiTestUtil.h"
+#include "support/ImageTestUtil.h"
+#include "support/RegistryTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+using test::cRecordingFrame;
+using test::cScopedScreenMetrics;
+using test::cScriptedCommonDialogs;
+using test::cScriptedMessageBoxes;
+using test::cTempDir;
+using test::DisplayBytes;
+using test::DisplayPixel;
+using Log = std::vector<std::string>;
+
+constexpr Bgr kA{10, 20, 30};
+constexpr Bgr kB{200, 100, 0};
+constexpr Bgr kC{255, 255, 255};
+constexpr Bgr kD{0, 1, 2};
+constexpr Bgr kE{90, 80, 70};
+constexpr Bgr kF{5, 250, 128};
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  cScopedScreenMetrics m_metrics;  // 15 twips per pixel
+  cScriptedMessageBoxes m_boxes;
+  cScriptedCommonDialogs m_dialogs;
+  cTempDir m_dir;
+  cRecordingFrame m_frame;
+
+  void SetUp() override {
+    ASSERT_EQ(LoadedWindows().Count(), 0) << "a window of an earlier test is still loaded";
+  }
+
+  // A bitmap file of display rows (top row first).
+  std::string Picture(const std::string& sName, const std::vector<std::vector<Bgr>>& rows) {
+    const std::string sPath = m_dir.File(sName);
+    test::WriteBitmap(sPath, *test::MakeImageFromRows(rows));
+    return sPath;
+  }
+  // The 3 x 2 picture most tests open: A B C over D E F.
+  std::string SmallPicture(const std::string& sName = "small.bmp") {
+    return Picture(sName, {{kA, kB, kC}, {kD, kE, kF}});
+  }
+  std::string PlainPicture(const std::string& sName, int32_t lWidth, int32_t lHeight) {
+    const std::string sPath = m_dir.File(sName);
+    test::WriteBitmap(sPath, *test::MakeImage(lWidth, lHeight, {40, 50, 60}));
+    return sPath;
+  }
+  std::unique_ptr<frmImage> Opened(const std::string& sPath) {
+    auto pDocument = std::make_unique<frmImage>(m_frame);
+    EXPECT_TRUE(pDocument->OpenFile(sPath));
+    m_frame.log.clear();
+    return pDocument;
+  }
+};
+
+// --- Naming
+// ---------------------------------------------------------------------------------------
+
+TEST(DocumentNaming, TitleIsTheNameAfterTheLastFolderSeparator) {
+  EXPECT_EQ(frmImage::TitleOf("report"), "report");
+  EXPECT_EQ(frmImage::TitleOf("C:\\pics\\cat.bmp"), "cat.bmp");
+  EXPECT_EQ(frmImage::TitleOf("C:\\data\\"), "");
+  EXPECT_EQ(frmImage::TitleOf("Image 3"), "Image 3");
+  // Paths of this platform: "/" separates folders as "\" does.
+  EXPECT_EQ(frmImage::TitleOf("/home/ann/cat.bmp"), "cat.bmp");
+  EXPECT_EQ(frmImage::TitleOf("/home/ann/"), "");
+  EXPECT_EQ(frmImage::TitleOf("/mnt/c\\pics/x\\y.bmp"), "y.bmp");
+}
+
+TEST(DocumentNaming, SaveProposalReplacesTheLastExtensionOfTheWholePath) {
+  EXPECT_EQ(frmImage::SaveNameProposal("C:\\pics\\cat.bmp"), "C:\\pics\\cat.ico");
+  EXPECT_EQ(frmImage::SaveNameProposal("Image 3"), "Image 3.ico");
+  // A last dot among the first two characters starts no extension.
+  EXPECT_EQ(frmImage::SaveNameProposal("a.x"), "a.x.ico");
+  EXPECT_EQ(frmImage::SaveNameProposal(".x"), ".x.ico");
+  EXPECT_EQ(frmImage::SaveNameProposal("ab.x"), "ab.ico");
+  // The search does not stop at a folder.
+  EXPECT_EQ(frmImage::SaveNameProposal("C:\\my.dir\\file"), "C:\\my.ico");
+  EXPECT_EQ(frmImage::SaveNameProposal("/home/ann/pics.old/scan"), "/home/ann/pics.ico");
+  EXPECT_EQ(frmImage::SaveNameProposal(""), ".ico");
+}
+
+TEST_F(DocumentTest, FilenameSetsNameAndTitleButNotTheCaption) {
+  frmImage document(m_frame);
+  EXPECT_EQ(document.Filename(), "");
+  EXPECT_EQ(document.FileTitle(), "");
+  EXPECT_FALSE(document.Dirty());
+  document.Filename("C:\\data\\");
+  EXPECT_EQ(document.Filename(), "C:\\data\\");
+  EXPECT_EQ(document.FileTitle(), "");
+  document.Filename("report");
+  EXPECT_EQ(document.FileTitle(), "report");
+  EXPECT_EQ(document.windowTitle(), "");
+  EXPECT_TRUE(m_frame.log.empty());
+  // A document is an image document of the collection, under its class name.
+  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "frmImage");
+  EXPECT_EQ(LoadedWindows().ItemAs<IImageDocument>(0), &document);
+}
+
+// --- Opening
+// --------------------------------------------------------------------------------------
+
+TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
+  const std::string sPath = SmallPicture();
+  frmImage document(m_frame);
+  ASSERT_TRUE(document.OpenFile(sPath));
+  EXPECT_EQ(m_frame.log,
+            (Log{"SetStatus(Opening " + sPath + "...|#|#)",
+                 "SetStatus(Opened " + sPath + ".|small.bmp|3 x 2)", "AddMRUFile(" + sPath + ")"}));
+  EXPECT_EQ(document.windowTitle().toStdString(), "Image: " + sPath);
+  EXPECT_EQ(document.Filename(), sPath);
+  EXPECT_EQ(document.FileTitle(), "small.bmp");
+  EXPECT_FALSE(document.Dirty());
+  EXPECT_TRUE(m_boxes.Shown().empty());
+
+  EXPECT_EQ(document.ImageWidth(), 3);
+  EXPECT_EQ(document.ImageHeight(), 2);
+  EXPECT_EQ(document.Document().Work().Width(), 3);
+  EXPECT_EQ(document.Document().Work().Height(), 2);
+  EXPECT_EQ(document.ImageDibHDC(), document.Document().Picture().hdc());
+  // The picture box is as large as the image and shows it the right way up.
+  const cPictureBox* pBox = document.picImage();
+  EXPECT_EQ(pBox->size(), QSize(3, 2));
+  EXPECT_EQ(pBox->pos(), QPoint(0, 0));
+  EXPECT_EQ(DisplayPixel(pBox->Image(), 0, 0), kA);
+  EXPECT_EQ(DisplayPixel(pBox->Image(), 2, 0), kC);
+  EXPECT_EQ(DisplayPixel(pBox->Image(), 1, 1), kE);
+  EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(document.Document().Picture()));
+}
+
+TEST_F(DocumentTest, TemporaryFilesAreNumberedAndStayOutOfTheRecentFiles) {
+  const std::string sPath = SmallPicture("VBIM1.tmp");
+  frmImage first(m_frame);
+  ASSERT_TRUE(first.OpenFile(sPath, true));
+  frmImage second(m_frame);
+  ASSERT_TRUE(second.OpenFile(sPath, true));
+  // The only message is the one about opening the temporary file itself.
+  EXPECT_EQ(m_frame.log, (Log{"SetStatus(Opening " + sPath + "...|#|#)", "NewImageIndex",
+                              "SetStatus(Opening " + sPath + "...|#|#)", "NewImageIndex"}));
+  EXPECT_EQ(first.Filename(), "Image 1");
+  EXPECT_EQ(first.FileTitle(), "Image 1");
+  EXPECT_EQ(first.windowTitle(), "Image: Image 1");
+  EXPECT_EQ(second.Filename(), "Image 2");
+  EXPECT_FALSE(second.Dirty());
+}
+
+TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {
+  const std::string sMissing = m_dir.File("missing.bmp");
+  const std::string sText = m_dir.File("notes.bmp");
+  std::ofstream(sText) << "not a picture at all\n";
+  for (const std::string& sPath : {sMissing, sText}) {
+    SCOPED_TRACE(sPath);
+    m_frame.log.clear();
+    frmImage document(m_frame);
+    EXPECT_FALSE(document.OpenFile(sPath));
+    EXPECT_EQ(m_frame.log, (Log{"SetStatus(Opening " + sPath + "...|#|#)"}));
+    EXPECT_EQ(document.windowTitle(), "");
+  }
+  ASSERT_EQ(m_boxes.Shown().size(), 2u);
+  for (const test::sShownMessage& shown : m_boxes.Shown()) {
+    EXPECT_TRUE(shown.sText.starts_with("An error occured trying to open this file: "))
+        << shown.sText;
+    EXPECT_GT(shown.sText.size(),
+              std::string("An error occured trying to open this file: ").size());
+    EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
+    EXPECT_EQ(shown.eIcon, eMsgIcon::Exclamation);
+    EXPECT_EQ(shown.sTitle, "Brennic");
+  }
+}
+
+TEST_F(DocumentTest, ActivationReportsTitleAndSizeAndKeepsTheMessage) {
+  auto pDocument = Opened(SmallPicture());
+  pDocument->Activate();
+  EXPECT_EQ(m_frame.log, (Log{"SetStatus(#|small.bmp|3 x 2)"}));
+}
+
+// --- Saving and asking
+// ----------------------------------------------------------------------------
+
+TEST_F(DocumentTest, SavingAsksWithTheProposalAndWritesTheShownPictureAsABitmap) {
+  const std::string sPath = SmallPicture("cat.bmp");
+  auto pDocument = Opened(sPath);
+  pDocument->NegativeImage();
+  ASSERT_TRUE(pDocument->Dirty());
+  m_frame.log.clear();
+
+  const std::string sTarget = m_dir.File("saved.ico");
+  m_dialogs.ChooseFiles({sTarget});
+  ASSERT_TRUE(pDocument->SaveFile());
+
+  ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
+  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
+  EXPECT_TRUE(request.bSave);
+  EXPECT_EQ(request.sFileName, m_dir.File("cat.ico"));
+  EXPECT_EQ(request.filters, (std::vector<sFileFilter>{{"ICON Files (*.ICO)", "*.ICO"},
+                                                       {"BMP Files (*.BMP)", "*.BMP"}}));
+  EXPECT_EQ(request.lFilterIndex, 1);
+  EXPECT_EQ(request.sDefaultExt, "ICO");
+  EXPECT_EQ(request.sInitialDir, "");
+  EXPECT_EQ(request.sTitle, "");
+  EXPECT_EQ(request.lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+  EXPECT_EQ(request.pOwner, pDocument.get());
+
+  EXPECT_EQ(m_frame.log, (Log{"AddMRUFile(" + sTarget + ")"}));
+  EXPECT_EQ(pDocument->Filename(), sTarget);
+  EXPECT_EQ(pDocument->FileTitle(), "saved.ico");
+  EXPECT_EQ(pDocument->windowTitle().toStdString(), "Image: " + sTarget);
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_TRUE(m_boxes.Shown().empty());
+
+  // A bitmap file under the ".ico" name, holding the negative.
+  QFile saved(QString::fromStdString(sTarget));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(saved.read(2) == "BM");
+  const auto pPicture = LoadPicture(sTarget);
+  cDIBSection cLoaded;
+  cLoaded.CreateFromPicture(*pPicture);
+  EXPECT_EQ(DisplayPixel(cLoaded, 0, 0), (Bgr{245, 235, 225}));
+  EXPECT_EQ(DisplayBytes(cLoaded), DisplayBytes(pDocument->picImage()->Image()));
+}
+
+TEST_F(DocumentTest, CancelledSaveChangesNothing) {
+  auto pDocument = Opened(SmallPicture());
+  pDocument->NegativeImage();
+  m_frame.log.clear();
+  m_dialogs.CancelFile();
+  EXPECT_FALSE(pDocument->SaveFile());
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(pDocument->Filename(), m_dir.File("small.bmp"));
+  EXPECT_TRUE(m_frame.log.empty());
+  EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(DocumentTest, AFailedSaveIsReportedAndTheImageStaysChanged) {
+  const std::string sPath = SmallPicture();
+  auto pDocument = Opened(sPath);
+  pDocument->NegativeImage();
+  m_frame.log.clear();
+  m_dialogs.ChooseFiles({m_dir.File("no such folder/out.bmp")});
+  EXPECT_FALSE(pDocument->SaveFile());
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(pDocument->Filename(), sPath);
+  EXPECT_TRUE(m_frame.log.empty());
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with("An error occured trying to save this file: "))
+      << m_boxes.Shown()[0].sText;
+  EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
+}
+
+TEST_F(DocumentTest, QuerySaveAsksAndFollowsTheAnswer) {
+  auto pDocument = Opened(SmallPicture("photo.bmp"));
+  pDocument->NegativeImage();
+  const std::string sQuestion =
+      "The image 'photo.bmp' has been changed.\r\n\r\nDo you want to save it?";
+
+  m_boxes.Answer(eMsgResult::No);
+  EXPECT_TRUE(pDocument->QuerySave());
+  EXPECT_TRUE(m_dialogs.FileRequests().empty());
+  EXPECT_TRUE(pDocument->Dirty());
+
+  m_boxes.Answer(eMsgResult::Cancel);
+  EXPECT_FALSE(pDocument->QuerySave());
+
+  m_boxes.Answer(eMsgResult::Yes);
+  m_dialogs.CancelFile();
+  EXPECT_FALSE(pDocument->QuerySave());
+  EXPECT_TRUE(pDocument->Dirty());
+
+  m_boxes.Answer(eMsgResult::Yes);
+  m_dialogs.ChooseFiles({m_dir.File("kept.bmp")});
+  EXPECT_TRUE(pDocument->QuerySave());
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(m_dir.File("kept.bmp"))));
+
+  ASSERT_EQ(m_boxes.Shown().size(), 4u);
+  for (const test::sShownMessage& shown : m_boxes.Shown()) {
+    EXPECT_EQ(shown.sText, sQuestion);
+    EXPECT_EQ(shown.eButtons, eMsgButtons::YesNoCancel);
+    EXPECT_EQ(shown.eIcon, eMsgIcon::Question);
+    EXPECT_EQ(shown.sTitle, "Brennic");
+  }
+  EXPECT_EQ(m_dialogs.FileRequests().size(), 2u);
+}
+
+// --- Processing
+// -----------------------------------------------------------------------------------
+
+TEST_F(DocumentTest, EngineEventsGoStraightToTheMainWindow) {
+  auto pDocument = Opened(SmallPicture());
+  IImageProcessEvents* pEvents = pDocument->Document().Engine().Listener();
+  ASSERT_NE(pEvents, nullptr);
+  pEvents->InitProgress(8);
+  pEvents->Progress(3);
+  pEvents->Progress(6);
+  pEvents->Complete(1234);
+  EXPECT_EQ(m_frame.log, (Log{"ProgressMax(8)", "ProgressValue(0)", "ShowProgress(true)",
+                              "ProgressValue(3)", "ProgressValue(6)", "ShowProgress(false)",
+                              "SetStatus(Complete.  Time = 1234|#|#)"}));
+}
+
+TEST_F(DocumentTest, NegativeTurnsEveryChannelAroundAndMarksTheImageChanged) {
+  auto pDocument = Opened(SmallPicture());
+  pDocument->NegativeImage();
+  EXPECT_TRUE(pDocument->Dirty());
+  const QImage& shown = pDocument->picImage()->Image();
+  EXPECT_EQ(DisplayPixel(shown, 0, 0), (Bgr{245, 235, 225}));
+  EXPECT_EQ(DisplayPixel(shown, 2, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(DisplayPixel(shown, 2, 1), (Bgr{250, 5, 127}));
+  EXPECT_EQ(DisplayBytes(shown), DisplayBytes(pDocument->Document().Picture()));
+  // The combination behind it raises no progress.
+  EXPECT_TRUE(m_frame.log.empty());
+}
+
+TEST_F(DocumentTest, ResampleToTheSameSizeChangesNoPixelButMarksTheImageChanged) {
+  auto pDocument = Opened(SmallPicture());
+  const std::vector<uint8_t> before = test::Bytes(pDocument->Document().Picture());
+  const cDIBSection* pBuffer = &pDocument->Document().Picture();
+  pDocument->Resample(3, 2);
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(&pDocument->Document().Picture(), pBuffer);
+  EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
+}
+
+TEST_F(DocumentTest, ResampleToANewSizeRedrawsAndLaysTheViewOut) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("resample");
+  auto pDocument = Opened(SmallPicture());
+  pDocument->resize(104, 104);
+  pDocument->show();
+  pDocument->Resample(300, 50);
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(pDocument->ImageWidth(), 300);
+  EXPECT_EQ(pDocument->Document().Work().Width(), 300);
+  EXPECT_EQ(pDocument->Document().Work().Height(), 50);
+  EXPECT_EQ(pDocument->picImage()->size(), QSize(300, 50));
+  EXPECT_FALSE(pDocument->hscScroll()->isHidden());
+  EXPECT_EQ(pDocument->hscScroll()->maximum(), 200);
+  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+}
+
+TEST_F(DocumentTest, LoadCustomFilterCopiesTheDefinitionWithoutProcessing) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("custom");
+  auto pDocument = Opened(SmallPicture());
+  for (int32_t n : {3, 5}) {
+    SCOPED_TRACE(n);
+    cImageProcessDIB cI;
+    cI.FilterType(eCustom);
+    cI.FilterArraySize(n);
+    cI.FilterWeight(7 * n);
+    const int32_t h = n / 2;
+    for (int32_t x = -h; x <= h; ++x) {
+      for (int32_t y = -h; y <= h; ++y)
+        cI.FilterValue(x, y, 10 * x + y);
+    }
+    const std::vector<uint8_t> before = test::Bytes(pDocument->Document().Picture());
+    pDocument->LoadCustomFilter(cI);
+    EXPECT_FALSE(pDocument->Dirty());
+    EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
+    cImageProcessDIB& cEngine = pDocument->Document().Engine();
+    EXPECT_EQ(cEngine.FilterArraySize(), n);
+    EXPECT_EQ(cEngine.FilterWeight(), 7 * n);
+    for (int32_t x = -h; x <= h; ++x) {
+      for (int32_t y = -h; y <= h; ++y)
+        EXPECT_EQ(cEngine.FilterValue(x, y), 10 * x + y);
+    }
+  }
+  pDocument->ProcessImage(eCustom);
+  EXPECT_TRUE(pDocument->Dirty());
+}
+
+// What the combine dialog hands to a new document once confirmed.
+struct sCombination {
+  int32_t lWidth = 0;
+  int32_t lHeight = 0;
+  int32_t lSource1 = 0;
+  int32_t lSource2 = 0;
+  int32_t eType = 0;
+  int32_t lMultiplier1 = 1;
+  int32_t lOffset1 = 0;
+  int32_t lMultiplier2 = 1;
+  int32_t lOffset2 = 0;
+  int32_t NewImageWidth() const { return lWidth; }
+  int32_t NewImageHeight() const { return lHeight; }
+  int32_t ImageSource(int32_t i) const { return i == 1 ? lSource1 : lSource2; }
+  int32_t CombinationType() const { return eType; }
+  int32_t Multiplier(int32_t i) const { return i == 1 ? lMultiplier1 : lMultiplier2; }
+  int32_t Offset(int32_t i) const { return i == 1 ? lOffset1 : lOffset2; }
+};
+
+TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
+  auto pFirst = Opened(SmallPicture("first.bmp"));
+  auto pSecond = Opened(Picture("second.bmp", {{kC, kC, kD}, {kC, kC, kC}}));
+  const int32_t l1 = LoadedWindows().IndexOf(pFirst.get());
+  const int32_t l2 = LoadedWindows().IndexOf(pSecond.get());
+
+  struct sCase {
+    int32_t eType;
+    Bgr top_left;
+    Bgr top_right;
+  };
+  // 1: (second + 5) * 2 + first * 1, clamped; 2 keeps the darker, 3 the lighter pixel; any other
+  // type shows the first picture.
+  for (const sCase& c : {sCase{1, {255, 255, 255}, {255, 255, 255}}, sCase{2, kA, kB},
+                         sCase{3, kC, kC}, sCase{0, kA, kB}, sCase{9, kA, kB}}) {
+    SCOPED_TRACE(c.eType);
+    m_frame.log.clear();
+    frmImage combined(m_frame);
+    sCombination fC;
+    fC.lWidth = 2;
+    fC.lHeight = 1;
+    fC.lSource1 = l1;
+    fC.lSource2 = l2;
+    fC.eType = c.eType;
+    fC.lMultiplier2 = 2;
+    fC.lOffset2 = 5;
+    combined.Combine(fC);
+    EXPECT_EQ(combined.ImageWidth(), 2);
+    EXPECT_EQ(combined.ImageHeight(), 1);
+    EXPECT_EQ(combined.Document().Work().Width(), 2);
+    EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 0, 0), c.top_left);
+    EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 1, 0), c.top_right);
+    EXPECT_TRUE(combined.Dirty());
+    EXPECT_EQ(m_frame.log, (Log{"NewImageIndex"}));
+    const std::string sName = "Image " + std::to_string(m_frame.lIndex);
+    EXPECT_EQ(combined.Filename(), sName);
+    EXPECT_EQ(combined.windowTitle().toStdString(), "Image: " + sName);
+  }
+  // The sources are left as they were.
+  EXPECT_FALSE(pFirst->Dirty());
+  EXPECT_EQ(DisplayPixel(pFirst->Document().Picture(), 0, 0), kA);
+}
+
+TEST_F(DocumentTest, AddingWithMultipliersAndOffsetsOfBothSources) {
+  auto pFirst = Opened(Picture("first.bmp", {{kA}}));
+  auto pSecond = Opened(Picture("second.bmp", {{kD}}));
+  frmImage combined(m_frame);
+  sCombination fC;
+  fC.lWidth = 1;
+  fC.lHeight = 1;
+  fC.lSource1 = LoadedWindows().IndexOf(pFirst.get());
+  fC.lSource2 = LoadedWindows().IndexOf(pSecond.get());
+  fC.eType = 1;
+  fC.lMultiplier1 = 1;
+  fC.lOffset1 = 0;
+  fC.lMultiplier2 = 2;
+  fC.lOffset2 = 5;
+  combined.Combine(fC);
+  // Blue (0 + 5) * 2 + 10 = 20, green (1 + 5) * 2 + 20 = 32, red (2 + 5) * 2 + 30 = 44.
+  EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 0, 0), (Bgr{20, 32, 44}));
+}
+
+TEST_F(DocumentTest, CombineWithAPositionThatNamesNoDocumentFails) {
+  auto pFirst = Opened(SmallPicture());
+  sCombination fC;
+  fC.lWidth = 2;
+  fC.lHeight = 1;
+  fC.lSource1 = LoadedWindows().IndexOf(pFirst.get());
+  fC.lSource2 = 99;
+  frmImage combined(m_frame);
+  EXPECT_THROW(combined.Combine(fC), cError);
+  EXPECT_FALSE(combined.Dirty());
+  EXPECT_EQ(combined.Filename(), "");
+}
+
+// --- The view
+// -------------------------------------------------------------------------------------
+
+class DocumentViewTest : public DocumentTest {
+ protected:
+  // A document of a lWidth x lHeight picture whose viewport is 400 x 300 pixels.
+  std::unique_ptr<frmImage> Viewed(int32_t lWidth, int32_t lHeight) {
+    auto pDocument = Opened(PlainPicture("view.bmp", lWidth, lHeight));
+    pDocument->resize(404, 304);
+    pDocument->show();
+    return pDocument;
+  }
+};
+
+TEST_F(DocumentViewTest, ViewportKeepsTwoPixelsFromEveryEdge) {
+  auto pDocument = Viewed(100, 100);
+  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
+  EXPECT_EQ(pDocument->hscScroll()->height(), 13);
+  EXPECT_EQ(pDocument->vscScroll()->width(), 13);
+  // A window too small for the margins keeps the viewport it had.
+  pDocument->resize(3, 50);
+  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
+  pDocument->resize(4, 4);
+  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 0, 0));
+}
+
+TEST_F(DocumentViewTest, APictureThatFitsShowsNoBars) {
+  auto pDocument = Viewed(100, 100);
+  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
+  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+  EXPECT_EQ(pDocument->picImage()->geometry(), QRect(0, 0, 100, 100));
+}
+
+TEST_F(DocumentViewTest, AWidePictureShowsOnlyTheHorizontalBar) {
+  auto pDocument = Viewed(1000, 200);
+  const QScrollBar* pH = pDocument->hscScroll();
+  EXPECT_FALSE(pH->isHidden());
+  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+  EXPECT_EQ(pH->minimum(), 0);
+  EXPECT_EQ(pH->maximum(), 600);
+  EXPECT_EQ(pH->geometry(), QRect(0, 287, 400, 13));
+  EXPECT_EQ(pH->singleStep(), 32);
+  EXPECT_EQ(pH->pageStep(), 1);
+}
+
+TEST_F(DocumentViewTest, ALargePictureShowsBothBarsMeetingInTheCorner) {
+  auto pDocument = Viewed(1000, 1000);
+  const QScrollBar* pH = pDocument->hscScroll();
+  const QScrollBar* pV = pDocument->vscScroll();
+  ASSERT_FALSE(pH->isHidden());
+  ASSERT_FALSE(pV->isHidden());
+  EXPECT_EQ(pH->maximum(), 613);
+  EXPECT_EQ(pV->maximum(), 713);
+  EXPECT_EQ(pH->geometry(), QRect(0, 287, 387, 13));
+  EXPECT_EQ(pV->geometry(), QRect(387, 0, 13, 287));
+  EXPECT_EQ(pV->singleStep(), 32);
+  EXPECT_EQ(pV->pageStep(), 1);
+  // The bars lie above the picture.
+  EXPECT_EQ(pDocument->picScrollBox()->childAt(390, 10), pV);
+}
+
+TEST_F(DocumentViewTest, BarsMoveThePictureAndFollowTheThumbWhileItIsDragged) {
+  auto pDocument = Viewed(1000, 1000);
+  QScrollBar* pH = pDocument->hscScroll();
+  QScrollBar* pV = pDocument->vscScroll();
+  pH->setValue(100);
+  pV->setValue(250);
+  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(-100, -250));
+  pH->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(pDocument->picImage()->x(), -132);
+  pH->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(pDocument->picImage()->x(), -133);
+  // A thumb held down and moved: the picture follows before the thumb is released.
+  pH->setSliderDown(true);
+  pH->setSliderPosition(400);
+  EXPECT_EQ(pDocument->picImage()->x(), -400);
+  pH->setSliderPosition(410);
+  EXPECT_EQ(pDocument->picImage()->x(), -410);
+  pH->setSliderDown(false);
+  EXPECT_EQ(pDocument->picImage()->x(), -410);
+}
+
+TEST_F(DocumentViewTest, GrowingTheWindowKeepsTheFarEdgeAtTheViewportsEdge) {
+  auto pDocument = Viewed(1000, 1000);
+  QScrollBar* pH = pDocument->hscScroll();
+  QScrollBar* pV = pDocument->vscScroll();
+  pH->setValue(613);
+  pV->setValue(713);
+  pDocument->resize(804, 904);  // viewport 800 x 900
+  EXPECT_EQ(pH->maximum(), 213);
+  EXPECT_EQ(pV->maximum(), 113);
+  EXPECT_EQ(pH->value(), 213);
+  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(-213, -113));
+  // The image's right and bottom edges stay at those of the viewport, inside the bars.
+  EXPECT_EQ(pDocument->picImage()->geometry().right() + 1, 800 - 13);
+  EXPECT_EQ(pDocument->picImage()->geometry().bottom() + 1, 900 - 13);
+}
+
+TEST_F(DocumentViewTest, AHiddenBarBringsThePictureBackToTheViewportsEdge) {
+  auto pDocument = Viewed(1000, 200);
+  pDocument->hscScroll()->setValue(300);
+  ASSERT_EQ(pDocument->picImage()->x(), -300);
+  pDocument->resize(1104, 304);
+  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
+  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(0, 0));
+}
+
+TEST_F(DocumentViewTest, ABarShownWhileThePictureFitsCannotScroll) {
+  // 395 > 400 - 13 shows the horizontal bar although the picture fits: its maximum is 0.
+  auto pDocument = Viewed(395, 100);
+  EXPECT_FALSE(pDocument->hscScroll()->isHidden());
+  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+  EXPECT_EQ(pDocument->hscScroll()->maximum(), 0);
+  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 400, 13));
+}
+
+TEST_F(DocumentViewTest, MaximaAreWholeTwipsDividedByWholeTwipsPerPixel) {
+  // At 97 dots per inch a pixel is 14.845... twips: 600 pixels are 8907 twips after rounding,
+  // and 8907 \ 15 is 593.
+  cScopedScreenMetrics odd({1440.0 / 97, 1440.0 / 97, 1024, 768, 32});
+  auto pDocument = Viewed(1000, 200);
+  EXPECT_EQ(pDocument->hscScroll()->maximum(), 593);
+  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 400, 13));
+}
+
+TEST_F(DocumentViewTest, AMinimisedWindowKeepsItsViewportAndBars) {
+  QMdiArea area;
+  area.resize(600, 500);
+  area.show();
+  auto* pDocument = new frmImage(m_frame);
+  QMdiSubWindow* pWindow = area.addSubWindow(pDocument);
+  ASSERT_TRUE(pDocument->OpenFile(PlainPicture("view.bmp", 1000, 1000)));
+  pWindow->resize(300, 300);
+  pWindow->show();
+  const QRect viewport = pDocument->picScrollBox()->geometry();
+  const QRect bar = pDocument->hscScroll()->geometry();
+  ASSERT_FALSE(pDocument->hscScroll()->isHidden());
+  pWindow->showMinimized();
+  EXPECT_EQ(pDocument->picScrollBox()->geometry(), viewport);
+  EXPECT_EQ(pDocument->hscScroll()->geometry(), bar);
+  EXPECT_EQ(pWindow->windowTitle().toStdString(), "Image: " + m_dir.File("view.bmp"));
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,101 @@
+#pragma once
+// Helpers for tests of image documents and the main window around them: picture files written
+// from typed pixels, the pixels a document shows, a recording stand-in for the main window, and
+// the check that skips a test while the engine part it needs is not built.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/IDocumentFrame.h"
+#include "document/cOperations.h"
+#include "image/cDIBSection.h"
+#include "platform/PictureIO.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic::test {
+
+// Writes the image as a bitmap file.
+inline void WriteBitmap(const std::string& sPath, cDIBSection& cImage) {
+  SavePicture(cImage, sPath);
+}
+
+// Display pixel (x from the left, y from the top) of a picture box's copy or a loaded image.
+inline Bgr DisplayPixel(const QImage& image, int32_t x, int32_t y) {
+  const QRgb rgb = image.pixel(x, y);
+  return {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
+          static_cast<uint8_t>(qRed(rgb))};
+}
+
+// Display pixel of an image buffer (y from the top).
+inline Bgr DisplayPixel(const cDIBSection& cImage, int32_t x, int32_t y) {
+  return PixelAt(cImage, x, cImage.Height() - 1 - y);
+}
+
+// The image buffer's pixels as displayed: rows from the top, each left to right, as BGR bytes.
+inline std::vector<uint8_t> DisplayBytes(const cDIBSection& cImage) {
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < cImage.Height(); ++y) {
+    for (int32_t x = 0; x < cImage.Width(); ++x) {
+      const Bgr p = DisplayPixel(cImage, x, y);
+      out.insert(out.end(), {p.b, p.g, p.r});
+    }
+  }
+  return out;
+}
+inline std::vector<uint8_t> DisplayBytes(const QImage& image) {
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < image.height(); ++y) {
+    for (int32_t x = 0; x < image.width(); ++x) {
+      const Bgr p = DisplayPixel(image, x, y);
+      out.insert(out.end(), {p.b, p.g, p.r});
+    }
+  }
+  return out;
+}
+
+// Records every call a document makes into its main window, one line each.
+class cRecordingFrame final : public IDocumentFrame {
+ public:
+  void SetStatus(const std::string& sMain, const std::string& sImage,
+                 const std::string& sSize) override {
+    log.push_back("SetStatus(" + sMain + "|" + sImage + "|" + sSize + ")");
+  }
+  void ProgressMax(int32_t lMax) override { log.push_back("ProgressMax(" + N(lMax) + ")"); }
+  void ProgressValue(int32_t lValue) override { log.push_back("ProgressValue(" + N(lValue) + ")"); }
+  void ShowProgress(bool bShow) override {
+    log.push_back(std::string("ShowProgress(") + (bShow ? "true" : "false") + ")");
+  }
+  int32_t NewImageIndex() override {
+    log.push_back("NewImageIndex");
+    return ++lIndex;
+  }
+  void AddMRUFile(const std::string& sFileName) override {
+    log.push_back("AddMRUFile(" + sFileName + ")");
+  }
+
+  std::vector<std::string> log;
+  int32_t lIndex = 0;
+
+ private:
+  static std::string N(int32_t l) { return std::to_string(l); }
+};
+
+// Why the table operation sName cannot run in this build, or "" when it can.
+inline std::string MissingEngine(const std::string& sName) {
+  const cOperation* pOperation = FindOperation(sName);
+  if (pOperation == nullptr) return "no operation " + sName;
+  return ProbeOperation(*pOperation);
+}
+
+}  // namespace brennic::test
+
+// Skips the test, with the reason, while the engine part behind operation sName is not built.
+#define BRENNIC_SKIP_WITHOUT_ENGINE(sName)                                                 \
+  do {                                                                                     \
+    const std::string sMissing_ = ::brennic::test::MissingEngine(sName);                   \
+    if (!sMissing_.empty()) GTEST_SKIP() << "engine for " << (sName) << ": " << sMissing_; \
+  } while (false)
