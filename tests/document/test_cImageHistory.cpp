@@ -186,24 +186,6 @@ TEST(HistoryRoundTrips, PicturesOfSeveralChunksAndResamplesBothWays) {
   EXPECT_FALSE(history.CanRedo());
 }
 
-TEST(HistoryRoundTrips, AResampleToThePresentSizeIsAStepThatChangesNothing) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("resample");
-  std::mt19937 rng(2);
-  cImageDocumentCore doc;
-  doc.LoadImage(*test::MakeRandomImage(6, 4, rng));
-  const sState before = StateOf(doc);
-  cHistoryBudget budget(kNoLimit);
-  cImageHistory history(budget);
-  history.Clear(true);
-  history.Record(doc, "Resample", [&] { doc.Resample(6, 4); });
-  EXPECT_EQ(StateOf(doc), before);
-  EXPECT_EQ(history.UndoName(), "Resample");
-  EXPECT_FALSE(history.AtSaved());
-  history.Undo(doc);
-  EXPECT_EQ(StateOf(doc), before);
-  EXPECT_TRUE(history.AtSaved());
-}
-
 // --- The line of steps -------------------------------------------------------------------------
 
 class HistoryLine : public ::testing::Test {
