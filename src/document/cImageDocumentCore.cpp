@@ -43,6 +43,16 @@ void cImageDocumentCore::LoadImage(const cDIBSection& cImage) {
   m_cDib->LoadPictureBlt(const_cast<cDIBSection&>(cImage).hdc(), 0, 0, -1, -1, SRCCOPY);
 }
 
+void cImageDocumentCore::AdoptPicture(std::unique_ptr<cDIBSection> cNew) {
+  auto cNewWork = std::make_unique<cDIBSection>();
+  // A picture without pixel memory (never created) has an empty work buffer too.
+  if (cNew->DIBSectionBitsPtr() != nullptr && !cNewWork->Create(cNew->Width(), cNew->Height())) {
+    RaiseOutOfMemory(".frmImage", SizeText(cNew->Width(), cNew->Height()));
+  }
+  m_cDib = std::move(cNew);
+  m_cDibWork = std::move(cNewWork);
+}
+
 void cImageDocumentCore::ProcessImage(int32_t eType) {
   m_cImage.FilterType(eType);
   m_cImage.ProcessImage(*m_cDib, *m_cDibWork);

@@ -28,6 +28,9 @@ class cImageDocumentCore {
   void LoadPicture(const cPicture& picThis);
   // Makes the picture an exact copy of an image (the batch tool's input, tests).
   void LoadImage(const cDIBSection& cImage);
+  // Makes cNew the picture and gives the work buffer its size (undo and redo of a resample).
+  // Raises error 7 when the work buffer cannot be created; the picture is then kept.
+  void AdoptPicture(std::unique_ptr<cDIBSection> cNew);
 
   void ProcessImage(int32_t eType);
   // Copies the filter definition of cI into the document's engine (type 13, weight, size, values).

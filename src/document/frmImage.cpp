@@ -131,6 +131,7 @@ bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
       const std::unique_ptr<cPicture> pPicture = LoadPicture(sFIle);
       m_cDocument.LoadPicture(*pPicture);
     }
+    m_cHistory.Clear(true);
     Render();
     if (bIsTemp) sName = "Image " + std::to_string(m_frame.NewImageIndex());
     Caption(sName);
@@ -171,6 +172,7 @@ bool frmImage::SaveFile() {
     m_frame.AddMRUFile(sFilename);
     Caption(sFilename);
     m_bDirty = false;
+    m_cHistory.MarkSaved();
     return true;
   } catch (const std::exception& e) {
     MsgBox(kSaveFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
@@ -215,8 +217,65 @@ int32_t frmImage::ImageHeight() const {
 // --- Processing
 // -----------------------------------------------------------------------------------
 
+std::string frmImage::StepName(int32_t eType) {
+  switch (eType) {
+    case eBlur:
+      return "Blur";
+    case eBlurMore:
+      return "Blur More";
+    case eSoften:
+      return "Soften";
+    case eSoftenMore:
+      return "Soften More";
+    case eSharpen:
+      return "Sharpen";
+    case eSharpenMore:
+      return "Sharpen More";
+    case eUnsharp:
+      return "Unsharp";
+    case eEmboss:
+      return "Emboss";
+    case eMedianRank:
+      return "Median Rank";
+    case eMinimumRank:
+      return "Minimum Rank";
+    case eMaximumRank:
+      return "Maximum Rank";
+    case eCustom:
+      return "Custom Defined";
+    default:
+      return "Filter";
+  }
+}
+
+void frmImage::Record(const std::string& sName, const std::function<void()>& fnCommand) {
+  m_cHistory.Record(m_cDocument, sName, fnCommand);
+}
+
+void frmImage::Undo() {
+  if (!m_cHistory.CanUndo()) return;
+  const int32_t lWidth = ImageWidth();
+  const int32_t lHeight = ImageHeight();
+  m_cHistory.Undo(m_cDocument);
+  ShowStep(lWidth, lHeight);
+}
+
+void frmImage::Redo() {
+  if (!m_cHistory.CanRedo()) return;
+  const int32_t lWidth = ImageWidth();
+  const int32_t lHeight = ImageHeight();
+  m_cHistory.Redo(m_cDocument);
+  ShowStep(lWidth, lHeight);
+}
+
+void frmImage::ShowStep(int32_t lOldWidth, int32_t lOldHeight) {
+  m_bDirty = !m_cHistory.AtSaved();
+  Render();
+  if (lOldWidth != ImageWidth() || lOldHeight != ImageHeight()) LayoutScrollBars();
+}
+
 void frmImage::ProcessImage(int32_t eType) {
-  m_cDocument.ProcessImage(eType);
+  Record(StepName(eType), [&] { m_cDocument.ProcessImage(eType); });
   Render();
   m_bDirty = true;
 }
@@ -226,57 +285,59 @@ void frmImage::LoadCustomFilter(const cImageProcessDIB& cI) {
 }
 
 void frmImage::ApplyPalette(const std::string& sPalFile) {
-  m_cDocument.ApplyPalette(sPalFile);
+  Record("Apply Palette", [&] { m_cDocument.ApplyPalette(sPalFile); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::Colourise(float fHue) {
-  m_cDocument.Colourise(fHue);
+  Record("Colourise", [&] { m_cDocument.Colourise(fHue); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::Lighten() {
-  m_cDocument.Lighten();
+  Record("Lighten", [&] { m_cDocument.Lighten(); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::Fade() {
-  m_cDocument.Fade();
+  Record("Darken", [&] { m_cDocument.Fade(); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::BlackAndWhite() {
-  m_cDocument.BlackAndWhite();
+  Record("B/W", [&] { m_cDocument.BlackAndWhite(); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::GrayScale() {
-  m_cDocument.GrayScale();
+  Record("Gray Scale", [&] { m_cDocument.GrayScale(); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::NegativeImage() {
-  m_cDocument.NegativeImage();
+  Record("Negative", [&] { m_cDocument.NegativeImage(); });
   m_bDirty = true;
   Render();
 }
 
 void frmImage::AddNoise(bool bRandom, int32_t lAmount) {
-  m_cDocument.AddNoise(bRandom, lAmount);
+  Record("Add Noise", [&] { m_cDocument.AddNoise(bRandom, lAmount); });
   m_bDirty = true;
   Render();
   m_bDirty = true;
 }
 
 void frmImage::Resample(int32_t lW, int32_t lH) {
-  if (lW != ImageWidth() || lH != ImageHeight()) {
-    m_cDocument.Resample(lW, lH);
+  const bool bNewSize = lW != ImageWidth() || lH != ImageHeight();
+  // At the present size too: the command still counts as a change, and Undo takes it back.
+  Record("Resample", [&] { m_cDocument.Resample(lW, lH); });
+  if (bNewSize) {
     Render();
     // The bars follow the new size at once.
     LayoutScrollBars();
@@ -300,6 +361,8 @@ void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1,
   IImageDocument& cSource2 = source(lSource2);
   m_cDocument.Combine(cSource1.ImageDibHDC(), cSource2.ImageDibHDC(), lWidth, lHeight, eType,
                       lMultiplier1, lOffset1, lMultiplier2, lOffset2);
+  // The new picture is where this document's history starts; it has no file yet.
+  m_cHistory.Clear(false);
   const std::string sName = "Image " + std::to_string(m_frame.NewImageIndex());
   Filename(sName);
   Caption(sName);

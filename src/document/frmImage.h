@@ -13,16 +13,22 @@
 // negated scroll position; hscScroll and vscScroll, 13 pixels thick, shown when the picture does
 // not fit. The picture moves while a bar's thumb is dragged, not only when it is released.
 //
+// Every command that changes the picture is a step of the document's history (m_cHistory): Undo
+// and Redo move along it, and the changed flag then says whether the picture is the one last
+// opened or saved. A combination starts the history of its new document; it is no step itself.
+//
 // Failures: opening and saving catch theirs and report them in a message box; every processing
-// command lets its failure pass to the caller, leaving the document as the failure left it.
+// command lets its failure pass to the caller, with the picture as it was before the command.
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "document/IDocumentFrame.h"
 #include "document/IImageDocument.h"
 #include "document/cImageDocumentCore.h"
+#include "document/cImageHistory.h"
 #include "image/cImageProcessDIB.h"
 #include "platform/cLoadedWindows.h"
 
@@ -79,6 +85,14 @@ class frmImage final : public QWidget,
   // Copies the filter definition of cI into this document's engine; nothing is processed.
   void LoadCustomFilter(const cImageProcessDIB& cI);
   bool Dirty() const override { return m_bDirty; }
+  // Take back the last step, or take again the step last taken back; nothing when there is none.
+  // The picture (and its size) becomes exactly what it was, and the changed flag says whether it
+  // is the one last opened or saved.
+  void Undo();
+  void Redo();
+  const cImageHistory& History() const { return m_cHistory; }
+  // The name of the step of ProcessImage eType: its menu entry's caption without "&" and "...".
+  static std::string StepName(int32_t eType);
   // Asks whether the changed image is to be saved: Yes saves (and gives the save's result), No
   // gives true, Cancel false. It does not look at Dirty itself.
   bool QuerySave() override;
@@ -121,6 +135,10 @@ class frmImage final : public QWidget,
                       int32_t eType, int32_t lMultiplier1, int32_t lOffset1, int32_t lMultiplier2,
                       int32_t lOffset2);
   void Caption(const std::string& sName);
+  // Runs a command that changes the picture as a step of the history named sName.
+  void Record(const std::string& sName, const std::function<void()>& fnCommand);
+  // Draws the picture again after Undo or Redo; the bars follow a new size.
+  void ShowStep(int32_t lOldWidth, int32_t lOldHeight);
   std::string SizeText() const;
   // Places the viewport inside the window's client area (the window's resize).
   void PlaceViewport();
@@ -138,6 +156,7 @@ class frmImage final : public QWidget,
   std::string m_sFIleTitle;
   bool m_bDirty = false;
   cImageDocumentCore m_cDocument;
+  cImageHistory m_cHistory;
 
   QWidget* m_pScrollBox;
   cPictureBox* m_pPicImage;

@@ -263,6 +263,11 @@ void mfrmMain::CreateMenus() {
   AddEntry(pFile, "mnuFile", 10, "&Exit", &mfrmMain::mnuFile_Click);
 
   QMenu* pEdit = AddTopMenu("mnuEditTOP", "&Edit");
+  AddEntry(pEdit, "mnuEditHistory", 0, "&Undo", &mfrmMain::mnuEditHistory_Click, "Ctrl+Z");
+  AddEntry(pEdit, "mnuEditHistory", 1, "&Redo", &mfrmMain::mnuEditHistory_Click, "Ctrl+Y")
+      ->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+  AddEntry(pEdit, "mnuEditHistory", 2, "-", &mfrmMain::mnuEditHistory_Click);
+  connect(pEdit, &QMenu::aboutToShow, this, &mfrmMain::UpdateEditHistory);
   AddEntry(pEdit, "mnuEdit", 1, "&Copy", &mfrmMain::mnuEdit_Click, "Ctrl+C");
   AddEntry(pEdit, "mnuEdit", 2, "&Paste", &mfrmMain::mnuEdit_Click, "Ctrl+V");
 
@@ -301,12 +306,14 @@ void mfrmMain::CreateMenus() {
   AddEntry(m_pWindowMenu, "mnuWindow", 2, "&Cascade", &mfrmMain::mnuWindow_Click);
   AddEntry(m_pWindowMenu, "mnuWindow", 3, "&Arrange Icons", &mfrmMain::mnuWindow_Click);
   connect(m_pWindowMenu, &QMenu::aboutToShow, this, &mfrmMain::FillWindowList);
+  UpdateEditHistory();
 }
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   std::string sDescription;
   try {
     fnCommand();
+    UpdateEditHistory();
     return;
   } catch (const cError& e) {
     sDescription = e.Description();
@@ -315,6 +322,7 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   } catch (const std::exception& e) {
     sDescription = e.what();
   }
+  UpdateEditHistory();
   // An operation that failed half-way never completes: its progress goes away.
   ShowProgress(false);
   MsgBox(sDescription, eMsgButtons::OK, eMsgIcon::Exclamation);
@@ -341,6 +349,32 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
     default:
       break;
   }
+}
+
+void mfrmMain::mnuEditHistory_Click(int32_t Index) {
+  if (Index != 0 && Index != 1) return;
+  frmImage* pDocument = nullptr;
+  if (!GetActiveImage(pDocument)) return;
+  if (Index == 0) {
+    pDocument->Undo();
+  } else {
+    pDocument->Redo();
+  }
+}
+
+void mfrmMain::UpdateEditHistory() {
+  const frmImage* pDocument = ActiveDocument();
+  const cImageHistory* pHistory = pDocument != nullptr ? &pDocument->History() : nullptr;
+  const auto show = [this](int32_t lIndex, const char* sCaption, bool bCan, std::string sStep) {
+    QAction* pEntry = MenuEntry("mnuEditHistory", lIndex);
+    pEntry->setText(QString::fromUtf8(sCaption) +
+                    (bCan ? " " + QString::fromStdString(sStep).replace('&', "&&") : QString()));
+    pEntry->setEnabled(bCan);
+  };
+  show(0, "&Undo", pHistory != nullptr && pHistory->CanUndo(),
+       pHistory != nullptr ? pHistory->UndoName() : "");
+  show(1, "&Redo", pHistory != nullptr && pHistory->CanRedo(),
+       pHistory != nullptr ? pHistory->RedoName() : "");
 }
 
 void mfrmMain::mnuEdit_Click(int32_t Index) {
@@ -586,6 +620,7 @@ bool mfrmMain::PasteImage() {
 // --- Window menu ---------------------------------------------------------------------------------
 
 void mfrmMain::DocumentActivated(QMdiSubWindow* pWindow) {
+  UpdateEditHistory();
   if (pWindow == nullptr) return;
   if (auto* pDocument = qobject_cast<frmImage*>(pWindow->widget())) pDocument->Activate();
 }

@@ -123,6 +123,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
 
   // One handler per menu array.
   void mnuFile_Click(int32_t Index);
+  void mnuEditHistory_Click(int32_t Index);
   void mnuEdit_Click(int32_t Index);
   void mnuImage_Click(int32_t Index);
   void mnuLowPass_Click(int32_t Index);
@@ -155,6 +156,10 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   int32_t ArrangeIcons();
   // The Window menu's list of open documents, rebuilt each time the menu opens.
   void FillWindowList();
+  // Enables Undo and Redo and names their steps for the active document (the Edit menu's
+  // opening, every command, activation and closing of documents), so that the shortcuts too
+  // act only when there is a step to take.
+  void UpdateEditHistory();
   void DocumentActivated(QMdiSubWindow* pWindow);
 
   void OnSessionEnding();

@@ -34,6 +34,7 @@ struct sEntry {
   const char* sCaption;  // "-": a separator
   const char* sShortcut = "";
   bool bVisible = true;
+  bool bEnabled = true;
 };
 
 void ExpectMenu(const QMenu* pMenu, const std::vector<sEntry>& expected) {
@@ -54,8 +55,9 @@ void ExpectMenu(const QMenu* pMenu, const std::vector<sEntry>& expected) {
     }
     EXPECT_EQ(pAction->shortcut(), QKeySequence(QString::fromUtf8(e.sShortcut)));
     EXPECT_EQ(pAction->isVisible(), e.bVisible);
-    // Nothing is disabled; hidden entries cannot be chosen.
-    EXPECT_EQ(pAction->isEnabled(), e.bVisible);
+    // Only Undo and Redo are disabled while there is nothing to take; hidden entries cannot be
+    // chosen.
+    EXPECT_EQ(pAction->isEnabled(), e.bVisible && e.bEnabled);
   }
 }
 
@@ -78,8 +80,13 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
                                   {"mnuFile_8", "", "", false},
                                   {"mnuFile_9", "-", "", false},
                                   {"mnuFile_10", "&Exit"}});
-  ExpectMenu(menu("mnuEditTOP"),
-             {{"mnuEdit_1", "&Copy", "Ctrl+C"}, {"mnuEdit_2", "&Paste", "Ctrl+V"}});
+  ExpectMenu(menu("mnuEditTOP"), {{"mnuEditHistory_0", "&Undo", "Ctrl+Z", true, false},
+                                  {"mnuEditHistory_1", "&Redo", "Ctrl+Y", true, false},
+                                  {"mnuEditHistory_2", "-"},
+                                  {"mnuEdit_1", "&Copy", "Ctrl+C"},
+                                  {"mnuEdit_2", "&Paste", "Ctrl+V"}});
+  EXPECT_EQ(Entry("mnuEditHistory_1")->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
   ExpectMenu(menu("mnuImageTOP"), {{"mnuImage_0", "&Softening"},
                                    {"mnuImage_1", "S&harpening"},
                                    {"mnuImage_2", "&Special"},

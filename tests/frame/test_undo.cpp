@@ -1,0 +1,239 @@
+// Edit > Undo and Redo through the menus: their captions and enabled state as documents change,
+// come and go; exact pictures and sizes; the changed flag through saving, undoing and redoing;
+// failing commands; the shortcuts.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <random>
+
+#include "FrameTestUtil.h"
+#include "platform/cPictureBox.h"
+
+namespace brennic {
+namespace {
+
+using test::cFrameTest;
+
+class UndoTest : public cFrameTest {
+ protected:
+  // The captions of Undo and Redo, with "-" for a disabled entry, e.g. "&Undo Blur|-&Redo".
+  std::string Captions() const {
+    std::string s;
+    for (const char* sName : {"mnuEditHistory_0", "mnuEditHistory_1"}) {
+      const QAction* pEntry = Entry(sName);
+      s += (s.empty() ? "" : "|") + std::string(pEntry->isEnabled() ? "" : "-") +
+           pEntry->text().toStdString();
+    }
+    return s;
+  }
+  // A document of random pixels, opened through File > Open.
+  frmImage* OpenRandom(const std::string& sName, int32_t lWidth = 9, int32_t lHeight = 7) {
+    std::mt19937 rng(static_cast<uint32_t>(sName.size()));
+    const std::string sPath = m_dir.File(sName);
+    test::WriteBitmap(sPath, *test::MakeRandomImage(lWidth, lHeight, rng));
+    return Open(sPath);
+  }
+  static std::vector<uint8_t> Shown(frmImage* pDocument) {
+    return test::DisplayBytes(pDocument->picImage()->Image());
+  }
+  static std::vector<uint8_t> Held(frmImage* pDocument) {
+    return test::DisplayBytes(pDocument->Document().Picture());
+  }
+};
+
+TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("blur-more");
+  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  // Disabled entries do nothing, not even ask for a document.
+  Click("mnuEditHistory_0");
+  Click("mnuEditHistory_1");
+  EXPECT_TRUE(m_boxes.Shown().empty());
+
+  frmImage* pDocument = OpenRandom("a.bmp");
+  ASSERT_NE(pDocument, nullptr);
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  const std::vector<uint8_t> original = Held(pDocument);
+  Click("mnuLowPass_3");
+  EXPECT_EQ(Captions(), "&Undo Blur More|-&Redo");
+  const std::vector<uint8_t> blurred = Held(pDocument);
+  Click("mnuColors_0");
+  EXPECT_EQ(Captions(), "&Undo Darken|-&Redo");
+
+  Click("mnuEditHistory_0");
+  EXPECT_EQ(Captions(), "&Undo Blur More|&Redo Darken");
+  EXPECT_EQ(Held(pDocument), blurred);
+  EXPECT_EQ(Shown(pDocument), blurred);
+  Click("mnuEditHistory_0");
+  EXPECT_EQ(Captions(), "-&Undo|&Redo Blur More");
+  EXPECT_EQ(Shown(pDocument), original);
+  Click("mnuEditHistory_1");
+  EXPECT_EQ(Captions(), "&Undo Blur More|&Redo Darken");
+  EXPECT_EQ(Shown(pDocument), blurred);
+  // A new command drops what could have been redone.
+  Click("mnuHighPass_2");
+  EXPECT_EQ(Captions(), "&Undo Unsharp|-&Redo");
+  EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
+  BRENNIC_SKIP_WITHOUT_ENGINE("gray-scale");
+  frmImage* pFirst = OpenRandom("first.bmp");
+  ASSERT_NE(pFirst, nullptr);
+  Click("mnuColors_5");
+  frmImage* pSecond = OpenRandom("second.bmp");
+  ASSERT_NE(pSecond, nullptr);
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  Click("mnuColors_7");
+  EXPECT_EQ(Captions(), "&Undo Gray Scale|-&Redo");
+
+  m_pMain->MdiArea()->setActiveSubWindow(Windows()[0]);
+  EXPECT_EQ(Captions(), "&Undo Negative|-&Redo");
+  Click("mnuEditHistory_0");
+  EXPECT_FALSE(pFirst->Dirty());
+  EXPECT_TRUE(pSecond->Dirty());
+  EXPECT_EQ(pSecond->History().UndoName(), "Gray Scale");
+
+  // Closing the active document: the entries follow the one that becomes active.
+  Windows()[0]->close();
+  QApplication::processEvents();
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(m_pMain->ActiveDocument(), pSecond);
+  EXPECT_EQ(Captions(), "&Undo Gray Scale|-&Redo");
+  Windows()[0]->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+}
+
+TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("emboss");
+  frmImage* pDocument = OpenRandom("a.bmp");
+  ASSERT_NE(pDocument, nullptr);
+  pDocument->ProcessImage(eEmboss);  // as another window's command would
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  auto* pEdit = m_pMain->findChild<QMenu*>("mnuEditTOP");
+  ASSERT_NE(pEdit, nullptr);
+  Q_EMIT pEdit->aboutToShow();
+  EXPECT_EQ(Captions(), "&Undo Emboss|-&Redo");
+}
+
+TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
+  BRENNIC_SKIP_WITHOUT_ENGINE("lighten");
+  frmImage* pDocument = OpenRandom("a.bmp");
+  ASSERT_NE(pDocument, nullptr);
+  Click("mnuColors_0");
+  EXPECT_TRUE(pDocument->Dirty());
+  Click("mnuEditHistory_0");
+  EXPECT_FALSE(pDocument->Dirty());
+  Click("mnuEditHistory_1");
+  EXPECT_TRUE(pDocument->Dirty());
+
+  m_dialogs.ChooseFiles({m_dir.File("saved.ico")});
+  Click("mnuFile_1");
+  ASSERT_FALSE(pDocument->Dirty());
+  // Back to the picture that was opened: it differs from the file now.
+  Click("mnuEditHistory_0");
+  EXPECT_TRUE(pDocument->Dirty());
+  Click("mnuEditHistory_1");
+  EXPECT_FALSE(pDocument->Dirty());
+  Click("mnuColors_1");
+  EXPECT_TRUE(pDocument->Dirty());
+  Click("mnuEditHistory_0");
+  EXPECT_FALSE(pDocument->Dirty());
+
+  // So closing asks exactly when the picture differs from the file.
+  bool bCancel = false;
+  m_pMain->QueryUnload(bCancel, vbFormCode);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_EQ(m_pMain->iEnded, 1);
+  Click("mnuEditHistory_0");
+  m_boxes.Answer(eMsgResult::Cancel);
+  m_pMain->QueryUnload(bCancel, vbFormCode);
+  EXPECT_TRUE(bCancel);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(m_boxes.Shown()[0].sText,
+            "The image 'saved.ico' has been changed.\r\n\r\nDo you want to save it?");
+}
+
+TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferAndTheView) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("resample");
+  frmImage* pDocument = OpenRandom("a.bmp", 9, 7);
+  ASSERT_NE(pDocument, nullptr);
+  const std::vector<uint8_t> original = Held(pDocument);
+  m_pMain->RunCommand([pDocument] { pDocument->Resample(20, 3); });
+  EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
+  const std::vector<uint8_t> resampled = Held(pDocument);
+  Click("mnuEditHistory_0");
+  EXPECT_EQ(pDocument->ImageWidth(), 9);
+  EXPECT_EQ(pDocument->ImageHeight(), 7);
+  EXPECT_EQ(pDocument->Document().Work().Width(), 9);
+  EXPECT_EQ(pDocument->Document().Work().Height(), 7);
+  EXPECT_EQ(pDocument->picImage()->size(), QSize(9, 7));
+  EXPECT_EQ(Shown(pDocument), original);
+  EXPECT_FALSE(pDocument->Dirty());
+  Click("mnuEditHistory_1");
+  EXPECT_EQ(pDocument->Document().Work().Width(), 20);
+  EXPECT_EQ(pDocument->Document().Work().Height(), 3);
+  EXPECT_EQ(pDocument->picImage()->size(), QSize(20, 3));
+  EXPECT_EQ(Shown(pDocument), resampled);
+  EXPECT_TRUE(pDocument->Dirty());
+
+  // At the same size it is a step all the same, as it marks the document changed.
+  Click("mnuEditHistory_0");
+  m_pMain->RunCommand([pDocument] { pDocument->Resample(9, 7); });
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
+  Click("mnuEditHistory_0");
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_EQ(Shown(pDocument), original);
+}
+
+TEST_F(UndoTest, AFailingCommandLeavesTheHistoryAsItWas) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("bw");
+  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
+  frmImage* pDocument = OpenRandom("a.bmp");
+  ASSERT_NE(pDocument, nullptr);
+  Click("mnuColors_5");
+  Click("mnuEditHistory_0");
+  const std::vector<uint8_t> original = Held(pDocument);
+  // A work buffer that no longer matches the picture: the engine refuses B/W.
+  ASSERT_TRUE(pDocument->Document().Work().Create(2, 2));
+  Click("mnuColors_8");
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(Captions(), "-&Undo|&Redo Negative");
+  EXPECT_EQ(Held(pDocument), original);
+  EXPECT_FALSE(pDocument->Dirty());
+}
+
+TEST_F(UndoTest, TheShortcutsTakeStepsBackAndAgain) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
+  frmImage* pDocument = OpenRandom("a.bmp");
+  ASSERT_NE(pDocument, nullptr);
+  const std::vector<uint8_t> original = Held(pDocument);
+  Click("mnuColors_5");
+  const std::vector<uint8_t> negative = Held(pDocument);
+  m_pMain->activateWindow();
+  QApplication::setActiveWindow(m_pMain.get());
+  QTest::keyClick(m_pMain.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Held(pDocument), original);
+  EXPECT_EQ(Captions(), "-&Undo|&Redo Negative");
+  QTest::keyClick(m_pMain.get(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Held(pDocument), negative);
+  QTest::keyClick(m_pMain.get(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(m_pMain.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Held(pDocument), negative);
+  EXPECT_EQ(Captions(), "&Undo Negative|-&Redo");
+  // A disabled entry's shortcut does nothing.
+  QTest::keyClick(m_pMain.get(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Held(pDocument), negative);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+}  // namespace
+}  // namespace brennic
