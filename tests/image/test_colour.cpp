@@ -31,9 +31,7 @@ TEST(GrayScale, WorkedExamples) {
   EXPECT_EQ(GrayOf({0, 255, 0}), (Bgr{180, 180, 180}));  // green: 180.285
   EXPECT_EQ(GrayOf({255, 0, 0}), (Bgr{18, 18, 18}));     // blue: 18.105
   EXPECT_EQ(GrayOf({255, 255, 255}), (Bgr{255, 255, 255}));
-}
-
-TEST(GrayScale, ExactHalvesRoundToEven) {
+  // Exact halves round to even.
   EXPECT_EQ(GrayOf({0, 0, 250}), (Bgr{56, 56, 56}));   // 55 500 / 1000 = 55.5
   EXPECT_EQ(GrayOf({194, 18, 0}), (Bgr{26, 26, 26}));  // 26 500 / 1000 = 26.5
 }
@@ -293,14 +291,11 @@ Bgr LightenOne(Bgr in, int32_t lAmount) {
   return test::PixelAt(*img, 0, 0);
 }
 
-TEST(Lighten, BlackAndWhiteStayAndGreysStayGrey) {
+TEST(Lighten, RaisesLightnessByTheFactorKeepingBlackWhiteAndGreys) {
   EXPECT_EQ(LightenOne({0, 0, 0}, 20), (Bgr{0, 0, 0}));
   EXPECT_EQ(LightenOne({255, 255, 255}, 20), (Bgr{255, 255, 255}));
   EXPECT_EQ(LightenOne({100, 100, 100}, 20), (Bgr{120, 120, 120}));
   EXPECT_EQ(LightenOne({230, 230, 230}, 20), (Bgr{255, 255, 255}));  // lightness capped at 1
-}
-
-TEST(Lighten, RaisesLightnessByTheFactor) {
   // Red: l 0.5 -> 0.6, s 1: m1 = 0.2, m2 = 1.
   EXPECT_EQ(LightenOne({0, 0, 255}, 20), (Bgr{51, 51, 255}));
   EXPECT_EQ(LightenOne({0, 0, 255}, -100), (Bgr{0, 0, 0}));  // factor 0
@@ -322,21 +317,15 @@ Bgr ColouriseOne(Bgr in, float fHue, float fSaturation) {
   return test::PixelAt(*img, 0, 0);
 }
 
-TEST(Colourise, KeepsBlackAndWhite) {
+TEST(Colourise, WorkedExamples) {
   for (float fHue : {0.0F, 2.5F, 4.0F}) {
     EXPECT_EQ(ColouriseOne({0, 0, 0}, fHue, 0.5F), (Bgr{0, 0, 0}));
     EXPECT_EQ(ColouriseOne({255, 255, 255}, fHue, 0.5F), (Bgr{255, 255, 255}));
   }
-}
-
-TEST(Colourise, HueZeroTakesTheGivenSaturationOthersKeepTheirOwn) {
   // Red has hue 0: saturation 0.5, l 0.5 -> m1 0.25, m2 0.75; hue 2 puts m2 in green.
   EXPECT_EQ(ColouriseOne({0, 0, 255}, 2.0F, 0.5F), (Bgr{64, 191, 64}));
   // Green has hue 2 and keeps saturation 1: at hue 4 it becomes pure blue.
   EXPECT_EQ(ColouriseOne({0, 255, 0}, 4.0F, 0.5F), (Bgr{255, 0, 0}));
-}
-
-TEST(Colourise, HuesOutsideTheCircleAreClampedPerChannel) {
   // Hue 7 extrapolates red to m1 + 3 (m2 - m1) = 1.75 (clamped to 255); blue stays at m2.
   EXPECT_EQ(ColouriseOne({0, 0, 255}, 7.0F, 0.5F), (Bgr{191, 64, 255}));
 }

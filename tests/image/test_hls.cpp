@@ -95,13 +95,6 @@ TEST(HLS, HuesOutsideTheCircleExtrapolateWithoutClamping) {
   EXPECT_EQ(r, 0);
 }
 
-TEST(HLS, MaximumAndMinimum) {
-  EXPECT_EQ(Maximum(0.25F, 0.75F, 0.5F), 0.75F);
-  EXPECT_EQ(Minimum(0.25F, 0.75F, 0.5F), 0.25F);
-  EXPECT_EQ(Maximum(-1.0F, -2.0F, -3.0F), -1.0F);
-  EXPECT_EQ(Minimum(3.0F, 3.0F, 3.0F), 3.0F);
-}
-
 // An image holding colours with every kind of tie: channels drawn from a set of values that
 // includes the extremes, the middle and neighbours of each.
 std::unique_ptr<cDIBSection> TieImage() {

@@ -128,16 +128,6 @@ TEST_F(PaletteFiles, MissingFilesAndFoldersRaise) {
   EXPECT_THROW(pal.LoadFromFile(m_dir.string()), cError);
 }
 
-TEST_F(PaletteFiles, ComponentsOutsideTheEntriesAreZero) {
-  cPalette pal;
-  pal.LoadFromFile(Write("10 20 30\r\n"));
-  EXPECT_EQ(pal.Red(1), 10);
-  EXPECT_EQ(pal.Green(1), 20);
-  EXPECT_EQ(pal.Blue(1), 30);
-  EXPECT_EQ(pal.Red(0), 0);
-  EXPECT_EQ(pal.Blue(2), 0);
-}
-
 TEST_F(PaletteFiles, ClosestIndex) {
   cPalette bw;
   bw.LoadFromFile(Write("0 0 0\r\n255 255 255\r\n"));
@@ -150,12 +140,15 @@ TEST_F(PaletteFiles, ClosestIndex) {
   cPalette white;
   white.LoadFromFile(Write("255 255 255\r\n"));
   EXPECT_EQ(white.ClosestIndex(0, 0, 0), 0);  // nothing closer than 765
+  // Components of entries outside the palette are zero.
+  EXPECT_EQ(white.Red(0), 0);
+  EXPECT_EQ(white.Blue(2), 0);
   EXPECT_EQ(cPalette().ClosestIndex(1, 2, 3), 0);
 }
 
 // --- Palette reduction --------------------------------------------------------------------------
 
-TEST_F(PaletteFiles, BlackAndWhitePaletteDithersRightAndDown) {
+TEST_F(PaletteFiles, ReductionDithersRightAndDownAndFallsBackToTheFirstEntry) {
   cPalette bw;
   bw.LoadFromFile(Write("0 0 0\r\n255 255 255\r\n"));
   // 100 is black with error 100: the next pixel gets 43 (143, white); the last column nothing.
@@ -166,13 +159,11 @@ TEST_F(PaletteFiles, BlackAndWhitePaletteDithersRightAndDown) {
   EXPECT_EQ(test::PixelAt(*to, 1, 0), (Bgr{255, 255, 255}));
   EXPECT_EQ(test::PixelAt(*to, 2, 0), (Bgr{0, 0, 0}));
   EXPECT_EQ(test::Bytes(*from), test::Bytes(*to));
-}
-
-TEST_F(PaletteFiles, ColoursAtDistance765TakeTheFirstEntry) {
+  // Black is 765 from the only entry, white: no index is closer, and the first entry is taken.
   cPalette white;
   white.LoadFromFile(Write("255 255 255\r\n"));
-  auto from = test::MakeImage(2, 2, {0, 0, 0});
-  auto to = test::MakeImage(2, 2);
+  from = test::MakeImage(2, 2, {0, 0, 0});
+  to = test::MakeImage(2, 2);
   cImageProcessDIB().ApplyPalette(*from, *to, white);
   EXPECT_EQ(test::PixelAt(*to, 1, 1), (Bgr{255, 255, 255}));
 }

@@ -122,7 +122,7 @@ TEST_F(Registry, PercentSignsDecideBetweenPlainAndExpandableText) {
   unsetenv("ABC");
 }
 
-TEST_F(Registry, IntegersAreStoredAsLittleEndianDwords) {
+TEST_F(Registry, IntegersAreStoredAsLittleEndianDwordsAndReadByTheirBytes) {
   Write("Count", kRegDword, 0x01020304);
   EXPECT_EQ(Raw("Count"), std::make_pair(uint32_t{kRegDword}, (Bytes{4, 3, 2, 1})));
   EXPECT_EQ(Read("Count"), Variant(0x01020304));
@@ -133,17 +133,13 @@ TEST_F(Registry, IntegersAreStoredAsLittleEndianDwords) {
   Write("Big", kRegDwordBigEndian, 0x01020304);
   EXPECT_EQ(Raw("Big"), std::make_pair(uint32_t{kRegDword}, (Bytes{4, 3, 2, 1})));
   EXPECT_EQ(m_cR.ValueType(), kRegDwordBigEndian);
-}
-
-TEST_F(Registry, StoredBigEndianDwordReadsWithItsBytesReversed) {
+  // A stored big-endian dword reads with its bytes reversed.
   PutRaw("BE", kRegDwordBigEndian, {0x01, 0x02, 0x03, 0x04});
   EXPECT_EQ(Read("BE"), Variant(0x01020304));
   EXPECT_EQ(m_cR.ValueType(), kRegDwordBigEndian);
   PutRaw("BENeg", kRegDwordBigEndian, {0xFF, 0xFF, 0xFF, 0xFE});
   EXPECT_EQ(Read("BENeg"), Variant(-2));
-}
-
-TEST_F(Registry, MalformedDwordsReadByTheirBytes) {
+  // Malformed dwords read by their bytes.
   PutRaw("Short", kRegDword, {0x05, 0x01});  // missing high bytes count as 0
   EXPECT_EQ(Read("Short"), Variant(0x105));
   PutRaw("Long", kRegDword, {1, 2, 3, 4, 5, 6, 7, 8});  // does not fit: unreadable

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,26 +31,12 @@ std::string Hex(uint64_t v) {
 }
 
 std::string MessageName(uint32_t uMsg) {
-  switch (uMsg) {
-    case PBM_SETRANGE:
-      return "SETRANGE";
-    case PBM_SETPOS:
-      return "SETPOS";
-    case PBM_SETSTEP:
-      return "SETSTEP";
-    case PBM_STEPIT:
-      return "STEPIT";
-    case PBM_SETRANGE32:
-      return "SETRANGE32";
-    case PBM_GETRANGE:
-      return "GETRANGE";
-    case PBM_SETBARCOLOR:
-      return "SETBARCOLOR";
-    case PBM_SETBKCOLOR:
-      return "SETBKCOLOR";
-    default:
-      return "MSG" + Hex(uMsg);
-  }
+  static const std::map<uint32_t, std::string> names = {
+      {PBM_SETRANGE, "SETRANGE"},       {PBM_SETPOS, "SETPOS"},         {PBM_SETSTEP, "SETSTEP"},
+      {PBM_STEPIT, "STEPIT"},           {PBM_SETRANGE32, "SETRANGE32"}, {PBM_GETRANGE, "GETRANGE"},
+      {PBM_SETBARCOLOR, "SETBARCOLOR"}, {PBM_SETBKCOLOR, "SETBKCOLOR"}};
+  const auto it = names.find(uMsg);
+  return it != names.end() ? it->second : "MSG" + Hex(uMsg);
 }
 
 // Records everything the control does to its window, then lets the real window carry it out.
