@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -9,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -57,6 +59,8 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
   m_pTermWatcher = new cTermSignalWatcher(this);
   connect(m_pTermWatcher, &cTermSignalWatcher::Terminated, this, &mfrmMain::OnTerminateRequest);
   connect(m_pMdi, &QMdiArea::subWindowActivated, this, &mfrmMain::DocumentActivated);
+  // No control inside takes drops: drags over the area and its documents come here.
+  setAcceptDrops(true);
 
   CreateMenus();
 }
@@ -505,6 +509,28 @@ void mfrmMain::OpenFiles(const std::vector<std::string>& files) {
     const std::string sPath =
         QFileInfo(QString::fromStdString(sFile)).absoluteFilePath().toStdString();
     RunCommand([this, sPath] { OpenImageFile(sPath); });
+  }
+}
+
+void mfrmMain::dragEnterEvent(QDragEnterEvent* pEvent) {
+  AcceptDrop(pEvent);
+}
+
+void mfrmMain::dragMoveEvent(QDragMoveEvent* pEvent) {
+  AcceptDrop(pEvent);
+}
+
+void mfrmMain::dropEvent(QDropEvent* pEvent) {
+  if (!AcceptDrop(pEvent)) return;
+  // Opening may ask the user (an open error): not while the drag's source waits for the drop.
+  QTimer::singleShot(
+      0, this, [this, contents = DropContents(pEvent->mimeData())] { OpenDropped(contents); });
+}
+
+void mfrmMain::OpenDropped(const cDropContents& contents) {
+  if (!contents.files.empty()) {
+    OpenFiles(contents.files);
+    return;
   }
 }
 

@@ -24,6 +24,7 @@
 
 #include "document/IDocumentFrame.h"
 #include "frame/cMRUFileList.h"
+#include "frame/mDrop.h"
 #include "platform/cLoadedWindows.h"
 
 class QAction;
@@ -110,6 +111,11 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void RunCommand(const std::function<void()>& fnCommand);
 
   void closeEvent(QCloseEvent* pEvent) override;
+  // Picture files dropped anywhere on the window open as File > Open opens them; picture data
+  // that is no file opens as Edit > Paste does. Other drags are refused.
+  void dragEnterEvent(QDragEnterEvent* pEvent) override;
+  void dragMoveEvent(QDragMoveEvent* pEvent) override;
+  void dropEvent(QDropEvent* pEvent) override;
 
  private:
   using Handler = void (mfrmMain::*)(int32_t);
@@ -150,6 +156,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // The Window menu's list of open documents, rebuilt each time the menu opens.
   void FillWindowList();
   void DocumentActivated(QMdiSubWindow* pWindow);
+
+  void OpenDropped(const cDropContents& contents);
 
   void OnSessionEnding();
   void OnTerminateRequest();
