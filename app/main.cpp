@@ -12,12 +12,16 @@
 #include "frame/mfrmMain.h"
 #include "image/cError.h"
 #include "image/mRandom.h"
+#include "platform/cQtDesktopBridge.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Brennic");
   brennic::SetExeBaseName(argc > 0 ? argv[0] : "brennic");
   brennic::RandomizeFromClock();
+  // The image buffer reaches the screen, message boxes and the clipboard through this.
+  brennic::cQtDesktopBridge desktop;
+  brennic::SetDesktopBridge(&desktop);
   brennic::mfrmMain window;
   // A test may drive the program; its stand-ins for the dialogs are in place before any shows.
   brennic::cScriptedSession::FromEnvironment(window);

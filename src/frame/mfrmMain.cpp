@@ -14,11 +14,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "document/frmImage.h"
 #include "filters/cCustomFilterStore.h"
 #include "frame/cStatusStrip.h"
+#include "frame/mDialogCommands.h"
+#include "frame/mPaste.h"
 #include "frame/mdlToolBar1.h"
 #include "frame/mdlToolBar2.h"
 #include "image/cError.h"
@@ -351,7 +355,7 @@ void mfrmMain::mnuEdit_Click(int32_t Index) {
       break;
     }
     case 2:
-      // Pasting into a new document arrives with the clipboard exchange.
+      PasteImage();
       break;
     default:
       break;
@@ -487,10 +491,13 @@ void mfrmMain::OpenImageFile(std::string sFile) {
   QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
   if (!pDocument->OpenFile(sFile, false)) {
     // The document reported the failure itself; its window goes again.
-    m_pMdi->removeSubWindow(pWindow);
-    delete pWindow;
+    RemoveDocumentWindow(pWindow);
     return;
   }
+  ShowDocumentWindow(pWindow);
+}
+
+void mfrmMain::ShowDocumentWindow(QMdiSubWindow* pWindow) {
   // A new document is as large as its picture and lies inside the area where the area allows.
   const QRect area = m_pMdi->viewport()->rect();
   pWindow->resize(pWindow->sizeHint().boundedTo(area.size()));
@@ -500,6 +507,11 @@ void mfrmMain::OpenImageFile(std::string sFile) {
   if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
   pWindow->move(std::max(place.left(), 0), std::max(place.top(), 0));
   m_pMdi->setActiveSubWindow(pWindow);
+}
+
+void mfrmMain::RemoveDocumentWindow(QMdiSubWindow* pWindow) {
+  m_pMdi->removeSubWindow(pWindow);
+  delete pWindow;
 }
 
 void mfrmMain::OpenFiles(const std::vector<std::string>& files) {
@@ -539,19 +551,62 @@ void mfrmMain::SaveImageFile() {
   if (GetActiveImage(pDocument)) pDocument->SaveFile();
 }
 
-bool mfrmMain::ApplyCustomFilter(frmImage&) {
-  // The custom filter editor is run here once it is part of the program.
-  return false;
+bool mfrmMain::ApplyCustomFilter(frmImage& cDocument) {
+  return RunCustomFilterDialog(this, cDocument);
 }
 
-bool mfrmMain::ResampleImage(frmImage&) {
-  // The resample dialog is run here once it is part of the program.
-  return false;
+bool mfrmMain::ResampleImage(frmImage& cDocument) {
+  return RunResampleDialog(this, cDocument);
 }
 
 bool mfrmMain::CombineImages() {
-  // The combine dialog is run here once it is part of the program.
-  return false;
+  return RunCombineDialog(this, [this](const frmCombination& fC) {
+    auto* pDocument = new frmImage(*this);
+    QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
+    pWindow->show();
+    try {
+      pDocument->Combine(fC);
+    } catch (...) {
+      // A combination that failed leaves no empty window behind; the failure is shown.
+      RemoveDocumentWindow(pWindow);
+      throw;
+    }
+    ShowDocumentWindow(pWindow);
+  });
+}
+
+namespace {
+
+// A new document window as the paste sees it.
+class cPasteWindow final : public IPasteDocument {
+ public:
+  cPasteWindow(QMdiArea* pMdi, frmImage* pDocument, std::function<void(QMdiSubWindow*)> fnShow)
+      : m_pMdi(pMdi), m_pDocument(pDocument), m_fnShow(std::move(fnShow)) {
+    m_pWindow = m_pMdi->addSubWindow(m_pDocument);
+  }
+  bool OpenFile(const std::string& sFile, bool bIsTemp) override {
+    return m_pDocument->OpenFile(sFile, bIsTemp);
+  }
+  void Show() override { m_fnShow(m_pWindow); }
+  void Unload() override {
+    m_pMdi->removeSubWindow(m_pWindow);
+    delete m_pWindow;
+  }
+
+ private:
+  QMdiArea* m_pMdi;
+  frmImage* m_pDocument;
+  QMdiSubWindow* m_pWindow = nullptr;
+  std::function<void(QMdiSubWindow*)> m_fnShow;
+};
+
+}  // namespace
+
+bool mfrmMain::PasteImage() {
+  return PasteFromClipboard([this]() -> std::unique_ptr<IPasteDocument> {
+    return std::make_unique<cPasteWindow>(m_pMdi, new frmImage(*this),
+                                          [this](QMdiSubWindow* p) { ShowDocumentWindow(p); });
+  });
 }
 
 // --- Window menu ---------------------------------------------------------------------------------

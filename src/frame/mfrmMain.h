@@ -146,6 +146,12 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   bool ApplyCustomFilter(frmImage& cDocument);
   bool ResampleImage(frmImage& cDocument);
   bool CombineImages();
+  // Edit > Paste: the clipboard's picture in a new document.
+  bool PasteImage();
+  // Sizes, places, shows and activates a new document's window.
+  void ShowDocumentWindow(QMdiSubWindow* pWindow);
+  // Takes a document's window out of the area again and destroys it with its document.
+  void RemoveDocumentWindow(QMdiSubWindow* pWindow);
   // Shows the recent files in the File menu's entries 5 to 8 and the separator 9.
   void ShowMRUFiles();
   // 0 cascade, 1 one above another, 2 side by side, 3 minimised documents along the bottom.

@@ -1,0 +1,93 @@
+// Copying and pasting between Brennic and another program (clipboard_peer) through a real X
+// server. ctest runs these once more under xvfb-run; on the offscreen platform they skip.
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <string>
+
+#include "image/cDIBSection.h"
+#include "platform/Clipboard.h"
+#include "platform/PictureIO.h"
+#include "platform/cQtDesktopBridge.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+// Waits for the peer while this program answers the X server (and so the peer's requests).
+bool FinishWhileServing(QProcess& process, int lTimeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (process.state() != QProcess::NotRunning && timer.elapsed() < lTimeoutMs) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    process.waitForFinished(10);
+  }
+  return process.state() == QProcess::NotRunning;
+}
+
+class ClipboardBetweenPrograms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (QGuiApplication::platformName() != "xcb") {
+      GTEST_SKIP() << "needs an X server: ctest runs these under xvfb-run "
+                      "(ClipboardBetweenPrograms.UnderXvfb)";
+    }
+    ASSERT_TRUE(m_dir.isValid());
+    SetDesktopBridge(&m_bridge);
+  }
+  void TearDown() override { SetDesktopBridge(nullptr); }
+
+  std::string File(const char* sName) const { return (m_dir.path() + "/" + sName).toStdString(); }
+
+  // Odd width (row padding) and every byte different.
+  static std::unique_ptr<cDIBSection> Picture() {
+    return test::MakeImageFromRows({{{1, 2, 3}, {40, 50, 60}, {70, 80, 90}},
+                                    {{100, 110, 120}, {130, 140, 150}, {160, 170, 180}},
+                                    {{190, 200, 210}, {220, 230, 240}, {250, 251, 252}}});
+  }
+
+  QTemporaryDir m_dir;
+  cQtDesktopBridge m_bridge;
+};
+
+TEST_F(ClipboardBetweenPrograms, ACopyFromBrennicPastesIntoAnotherProgram) {
+  const auto img = Picture();
+  ASSERT_TRUE(img->CopyToClipboard(false));
+
+  QProcess peer;
+  peer.start(BRENNIC_CLIPBOARD_PEER, {"get", QString::fromStdString(File("got.png"))});
+  ASSERT_TRUE(peer.waitForStarted());
+  ASSERT_TRUE(FinishWhileServing(peer, 30000));
+  ASSERT_EQ(peer.exitCode(), 0) << peer.readAllStandardError().toStdString();
+
+  cDIBSection got;
+  got.CreateFromPicture(*LoadPicture(File("got.png")));
+  EXPECT_EQ(test::PixelBytes(got), test::PixelBytes(*img));
+}
+
+TEST_F(ClipboardBetweenPrograms, APictureFromAnotherProgramPastesIntoBrennic) {
+  const auto img = Picture();
+  SavePicture(*img, File("put.bmp"));
+
+  QProcess peer;
+  peer.start(BRENNIC_CLIPBOARD_PEER, {"put", QString::fromStdString(File("put.bmp"))});
+  ASSERT_TRUE(peer.waitForStarted());
+  ASSERT_TRUE(peer.waitForReadyRead(20000));
+  ASSERT_EQ(peer.readLine().trimmed(), "ready");
+
+  cDIBSection pasted;
+  pasted.CreateFromPicture(*ClipboardPicture());
+  EXPECT_EQ(test::PixelBytes(pasted), test::PixelBytes(*img));
+
+  peer.closeWriteChannel();
+  EXPECT_TRUE(FinishWhileServing(peer, 20000));
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,176 @@
+// Edit > Paste and the Image menu's dialog commands on real documents: pasted and combined
+// pictures share one numbering, a paste that finds no picture opens nothing and leaves no file,
+// and each dialog's result reaches the active document exactly as the engine computes it.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <random>
+
+#include "FrameTestUtil.h"
+#include "TempFolderTestUtil.h"
+#include "document/cImageDocumentCore.h"
+#include "document/frmNewSize.h"
+#include "filters/frmCustomFilter.h"
+#include "frame/frmCombination.h"
+#include "image/cDesktopBridge.h"
+#include "image/cImageProcessDIB.h"
+#include "platform/Clipboard.h"
+#include "platform/cPictureBox.h"
+#include "platform/cQtDesktopBridge.h"
+#include "support/DialogTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::cFrameTest;
+using test::TypeInto;
+using test::WhenModal;
+
+class cMemoryClipboard final : public IClipboardService {
+ public:
+  bool PutImage(const QImage& image) override {
+    m_image = image;
+    return true;
+  }
+  QImage GetImage() override { return m_image; }
+  QImage m_image;
+};
+
+class EditAndImageCommands : public cFrameTest {
+ protected:
+  void SetUp() override {
+    cFrameTest::SetUp();
+    SetClipboardService(&m_clipboard);
+    SetDesktopBridge(&m_bridge);
+  }
+  void TearDown() override {
+    SetDesktopBridge(nullptr);
+    SetClipboardService(nullptr);
+    cFrameTest::TearDown();
+  }
+  frmImage* OpenRandom(const std::string& sName, int32_t lWidth, int32_t lHeight, uint32_t uSeed) {
+    std::mt19937 rng(uSeed);
+    const std::string sPath = m_dir.File(sName);
+    m_pOriginal = test::MakeRandomImage(lWidth, lHeight, rng);
+    test::WriteBitmap(sPath, *m_pOriginal);
+    return Open(sPath);
+  }
+  static std::vector<uint8_t> Shown(frmImage* pDocument) {
+    return test::DisplayBytes(pDocument->picImage()->Image());
+  }
+
+  std::unique_ptr<cDIBSection> m_pOriginal;  // the picture of the last file OpenRandom made
+  test::cScopedTempFolder m_temp;
+  cMemoryClipboard m_clipboard;
+  cQtDesktopBridge m_bridge;
+};
+
+TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
+  frmImage* pOriginal = OpenRandom("photo.bmp", 7, 5, 3);
+  ASSERT_NE(pOriginal, nullptr);
+  const std::vector<uint8_t> original = Shown(pOriginal);
+  Click("mnuEdit_1");
+
+  Click("mnuEdit_2");
+  frmImage* pFirst = m_pMain->ActiveDocument();
+  ASSERT_NE(pFirst, pOriginal);
+  EXPECT_EQ(pFirst->Filename(), "Image 1");
+  EXPECT_EQ(Shown(pFirst), original);
+  EXPECT_FALSE(pFirst->Dirty());
+
+  WhenModal<frmCombination>([](frmCombination* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
+  });
+  Click("mnuImage_7");
+  frmImage* pCombined = m_pMain->ActiveDocument();
+  EXPECT_EQ(pCombined->Filename(), "Image 2");
+  EXPECT_EQ(pCombined->ImageWidth(), 7);
+  EXPECT_TRUE(pCombined->Dirty());
+
+  Click("mnuEdit_2");
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), "Image 3");
+  EXPECT_EQ(Shown(m_pMain->ActiveDocument()), original);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_EQ(Windows().size(), 4u);
+  // Pasted pictures are no recent files, and their temporary files are gone.
+  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 1);
+  EXPECT_TRUE(m_temp.Entries().empty());
+}
+
+TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
+  Click("mnuEdit_2");
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(
+      m_boxes.Shown()[0].sText.rfind("An error occured whilst trying to paste this icon: ", 0), 0u);
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_TRUE(m_temp.Entries().empty());
+  // The next paste numbers from 1: nothing was used up.
+  ASSERT_NE(OpenRandom("photo.bmp", 3, 2, 1), nullptr);
+  Click("mnuEdit_1");
+  Click("mnuEdit_2");
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), "Image 1");
+}
+
+TEST_F(EditAndImageCommands, CustomDefinedRunsTheEditorsKernelOnTheActiveDocument) {
+  frmImage* pDocument = OpenRandom("photo.bmp", 9, 6, 5);
+  ASSERT_NE(pDocument, nullptr);
+  WhenModal<frmCustomFilter>([](frmCustomFilter* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    TypeInto(pDialog->txtValue(7 * 3 + 4), "5");
+    TypeInto(pDialog->txtValue(7 * 2 + 3), "-1");
+    TypeInto(pDialog->txtWeight(), "4");
+    QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
+  });
+  Click("mnuImage_3");
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_TRUE(pDocument->Dirty());
+
+  cImageProcessDIB cI;
+  cI.FilterType(eCustom);
+  cI.FilterArraySize(3);
+  // The grid's boxes run down the columns; the centre keeps its 1.
+  cI.FilterValue(0, 0, 1);
+  cI.FilterValue(0, 1, 5);
+  cI.FilterValue(-1, 0, -1);
+  cI.FilterWeight(4);
+  cImageDocumentCore cExpected;
+  cExpected.LoadImage(*m_pOriginal);
+  cExpected.LoadCustomFilter(cI);
+  cExpected.ProcessImage(eCustom);
+  EXPECT_EQ(Shown(pDocument), test::DisplayBytes(cExpected.Picture()));
+  EXPECT_NE(Shown(pDocument), test::DisplayBytes(*m_pOriginal));
+}
+
+TEST_F(EditAndImageCommands, ResampleGivesTheChosenSizeAndCancelChangesNothing) {
+  frmImage* pDocument = OpenRandom("photo.bmp", 8, 6, 9);
+  ASSERT_NE(pDocument, nullptr);
+  const std::vector<uint8_t> before = Shown(pDocument);
+  WhenModal<frmNewSize>([](frmNewSize* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    pDialog->close();
+  });
+  Click("mnuImage_5");
+  EXPECT_EQ(Shown(pDocument), before);
+  EXPECT_FALSE(pDocument->Dirty());
+
+  WhenModal<frmNewSize>([](frmNewSize* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    TypeInto(pDialog->txtWidth(), "4");
+    TypeInto(pDialog->txtHeight(), "3");
+    QTest::keyClick(pDialog->txtHeight(), Qt::Key_Return);
+  });
+  Click("mnuImage_5");
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_EQ(pDocument->ImageWidth(), 4);
+  EXPECT_EQ(pDocument->ImageHeight(), 3);
+  EXPECT_EQ(pDocument->Document().Work().Width(), 4);
+  EXPECT_TRUE(pDocument->Dirty());
+}
+
+}  // namespace
+}  // namespace brennic

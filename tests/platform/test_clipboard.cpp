@@ -1,0 +1,153 @@
+// The clipboard service and the desktop bridge over Qt: a copied image arrives on the (offscreen,
+// in-process) clipboard pixel for pixel, the clipboard's picture comes back as the image buffer's
+// 24 bits, and a clipboard without a picture is refused with a description.
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "image/cDIBSection.h"
+#include "image/cError.h"
+#include "platform/Clipboard.h"
+#include "platform/cQtDesktopBridge.h"
+#include "support/GuiTestUtil.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+// Installs the Qt bridge for the test and clears the clipboard before and after.
+class QtClipboard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QGuiApplication::clipboard()->clear();
+    SetDesktopBridge(&m_bridge);
+  }
+  void TearDown() override {
+    SetDesktopBridge(nullptr);
+    QGuiApplication::clipboard()->clear();
+  }
+  cQtDesktopBridge m_bridge;
+};
+
+// Three columns (one padding byte a row) and two rows, every byte different.
+std::unique_ptr<cDIBSection> SmallImage() {
+  return test::MakeImageFromRows(
+      {{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{10, 11, 12}, {13, 14, 15}, {250, 251, 252}}});
+}
+
+TEST_F(QtClipboard, CopiedImageArrivesPixelForPixelTopRowFirst) {
+  const auto img = SmallImage();
+  ASSERT_TRUE(img->CopyToClipboard(false));
+
+  const QImage onClipboard = QGuiApplication::clipboard()->image();
+  ASSERT_EQ(onClipboard.size(), QSize(3, 2));
+  EXPECT_EQ(onClipboard.pixel(0, 0), qRgb(3, 2, 1));  // top-left: red 3, green 2, blue 1
+  EXPECT_EQ(onClipboard.pixel(2, 0), qRgb(9, 8, 7));
+  EXPECT_EQ(onClipboard.pixel(0, 1), qRgb(12, 11, 10));
+  EXPECT_EQ(onClipboard.pixel(2, 1), qRgb(252, 251, 250));
+  EXPECT_FALSE(onClipboard.hasAlphaChannel());
+
+  // Back through the picture path the document loads with: the same bytes.
+  cDIBSection back;
+  back.CreateFromPicture(*ClipboardPicture());
+  EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
+}
+
+TEST_F(QtClipboard, CopyReplacesWhateverWasOnTheClipboard) {
+  QGuiApplication::clipboard()->setText("words");
+  const auto img = test::MakeImage(1, 1, {9, 9, 9});
+  ASSERT_TRUE(img->CopyToClipboard(false));
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+  EXPECT_EQ(QGuiApplication::clipboard()->image().pixel(0, 0), qRgb(9, 9, 9));
+}
+
+TEST_F(QtClipboard, CopyAsDibShowsThePlainMessageAndLeavesTheClipboard) {
+  test::cScriptedMessageBoxes boxes;
+  QGuiApplication::clipboard()->setText("kept");
+  const auto img = SmallImage();
+  EXPECT_FALSE(img->CopyToClipboard(true));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].sText,
+            "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
+  EXPECT_EQ(boxes.Shown()[0].eButtons, eMsgButtons::OK);
+  EXPECT_EQ(boxes.Shown()[0].eIcon, eMsgIcon::None);
+  EXPECT_EQ(boxes.Shown()[0].sTitle, kAppTitle);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+}
+
+TEST_F(QtClipboard, TheOffscreenDesktopHasAScreen) {
+  EXPECT_TRUE(m_bridge.ScreenAvailable());
+}
+
+TEST_F(QtClipboard, EmptyOrTextOnlyClipboardHasNoPicture) {
+  for (bool bText : {false, true}) {
+    if (bText) QGuiApplication::clipboard()->setText("not a picture");
+    try {
+      ClipboardPicture();
+      ADD_FAILURE() << "a picture from a clipboard without one";
+    } catch (const cError& error) {
+      EXPECT_EQ(error.Number(), kErrNoClipboardPicture);
+      EXPECT_EQ(error.Source(), ErrorSource(".Clipboard"));
+      EXPECT_EQ(error.Description(),
+                "The clipboard holds no picture. Copy a picture first, then paste again.");
+    }
+  }
+}
+
+TEST_F(QtClipboard, AnotherProgramsTransparentPictureComesOverBlack) {
+  QImage image(2, 1, QImage::Format_ARGB32);
+  image.setPixel(0, 0, qRgba(200, 100, 50, 128));
+  image.setPixel(1, 0, qRgba(10, 20, 30, 255));
+  QGuiApplication::clipboard()->setImage(image);
+
+  cDIBSection back;
+  back.CreateFromPicture(*ClipboardPicture());
+  ASSERT_EQ(back.Width(), 2);
+  ASSERT_EQ(back.Height(), 1);
+  // c * 128 / 255 rounded: 200 -> 100, 100 -> 50, 50 -> 25.
+  EXPECT_EQ(test::PixelAt(back, 0, 0), (Bgr{25, 50, 100}));
+  EXPECT_EQ(test::PixelAt(back, 1, 0), (Bgr{30, 20, 10}));
+}
+
+TEST_F(QtClipboard, ANullImageIsNotPut) {
+  cQtClipboardService service;
+  QGuiApplication::clipboard()->setText("kept");
+  EXPECT_FALSE(service.PutImage(QImage()));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+  EXPECT_TRUE(service.GetImage().isNull());
+}
+
+// A clipboard of the test's own, to check that the program's calls reach the installed service.
+class cFakeClipboard final : public IClipboardService {
+ public:
+  bool PutImage(const QImage& image) override {
+    m_image = image;
+    return bAccept;
+  }
+  QImage GetImage() override { return m_image; }
+  bool bAccept = true;
+  QImage m_image;
+};
+
+TEST_F(QtClipboard, AnInstalledServiceReplacesTheDesktopClipboard) {
+  cFakeClipboard fake;
+  SetClipboardService(&fake);
+  const auto img = SmallImage();
+  EXPECT_TRUE(img->CopyToClipboard(false));
+  EXPECT_EQ(fake.m_image.size(), QSize(3, 2));
+  EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+
+  fake.bAccept = false;
+  EXPECT_FALSE(img->CopyToClipboard(false));  // the service's answer is the copy's result
+
+  SetClipboardService(nullptr);
+  EXPECT_NE(&ClipboardService(), static_cast<IClipboardService*>(&fake));
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,183 @@
+// How the desktop launcher brings this platform's outcomes onto the shell's result codes, with
+// the programs it would start recorded instead of started.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/cShellLauncher.h"
+
+namespace brennic {
+namespace {
+
+struct sStarted {
+  std::string sProgram;
+  std::vector<std::string> args;
+  std::string sDirectory;
+};
+
+class cRecordingLauncher final : public cDesktopShellLauncher {
+ public:
+  std::vector<std::string> installed = {"xdg-open", "lp"};
+  bool bStarts = true;
+  int32_t lRunResult = 0;
+  std::vector<sStarted> started;  // detached and run alike
+
+ protected:
+  std::string FindProgram(const std::string& sName) override {
+    for (const std::string& s : installed)
+      if (s == sName) return "/usr/bin/" + sName;
+    return {};
+  }
+  bool StartDetached(const std::string& sProgram, const std::vector<std::string>& args,
+                     const std::string& sDirectory) override {
+    started.push_back({sProgram, args, sDirectory});
+    return bStarts;
+  }
+  int32_t Run(const std::string& sProgram, const std::vector<std::string>& args,
+              int32_t lTimeoutMs) override {
+    EXPECT_EQ(lTimeoutMs, kPrintTimeoutMs);
+    started.push_back({sProgram, args, {}});
+    return lRunResult;
+  }
+};
+
+class ShellLauncher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_sFolder = m_dir.path().toStdString();
+    m_sPicture = m_sFolder + "/cat.bmp";
+    std::ofstream(m_sPicture) << "BM";
+    m_sProgram = m_sFolder + "/tool";
+    std::ofstream(m_sProgram) << "#!/bin/sh\n";
+    ::chmod(m_sProgram.c_str(), 0700);
+  }
+  static sShellRequest Request(std::string sFile, std::string sOperation = "open",
+                               std::string sParameters = {}, std::string sDir = {}) {
+    sShellRequest request;
+    request.sFile = std::move(sFile);
+    request.sOperation = std::move(sOperation);
+    request.sParameters = std::move(sParameters);
+    request.sDefaultDir = std::move(sDir);
+    return request;
+  }
+
+  QTemporaryDir m_dir;
+  std::string m_sFolder, m_sPicture, m_sProgram;
+  cRecordingLauncher m_launcher;
+};
+
+TEST_F(ShellLauncher, OpenHandsAFileToTheDesktopsDefaultHandler) {
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellStarted);
+  ASSERT_EQ(m_launcher.started.size(), 1u);
+  EXPECT_EQ(m_launcher.started[0].sProgram, "/usr/bin/xdg-open");
+  EXPECT_EQ(m_launcher.started[0].args, std::vector<std::string>{m_sPicture});
+
+  // No verb, any letter case, "explore" and a folder go the same way.
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "")), kShellStarted);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "OPEN")), kShellStarted);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "explore")), kShellStarted);
+  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sFolder});
+}
+
+TEST_F(ShellLauncher, RelativeNamesAreTakenInTheDefaultFolder) {
+  EXPECT_EQ(m_launcher.Execute(Request("cat.bmp", "open", "", m_sFolder)), kShellStarted);
+  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sPicture});
+  EXPECT_EQ(m_launcher.started.back().sDirectory, m_sFolder);
+}
+
+TEST_F(ShellLauncher, UrlsAreHandedOnUnchecked) {
+  EXPECT_EQ(m_launcher.Execute(Request("https://example.org/x")), kShellStarted);
+  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{"https://example.org/x"});
+}
+
+TEST_F(ShellLauncher, WithoutAHandlerNothingIsAssociated) {
+  m_launcher.installed = {};
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellNoAssoc);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellNoAssoc);
+  m_launcher.installed = {"xdg-open"};
+  m_launcher.bStarts = false;
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellNoAssoc);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "edit")), kShellNoAssoc);
+}
+
+TEST_F(ShellLauncher, AnExecutableIsStartedWithItsParametersInTheDefaultFolder) {
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "open", "-a \"two words\" b", m_sFolder)),
+            kShellStarted);
+  ASSERT_EQ(m_launcher.started.size(), 1u);
+  EXPECT_EQ(m_launcher.started[0].sProgram, m_sProgram);
+  EXPECT_EQ(m_launcher.started[0].args, (std::vector<std::string>{"-a", "two words", "b"}));
+  EXPECT_EQ(m_launcher.started[0].sDirectory, m_sFolder);
+
+  m_launcher.bStarts = false;
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram)), kShellBadFormat);
+}
+
+TEST_F(ShellLauncher, PrintGoesToTheSpoolerAndMapsItsAnswer) {
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "Print")), kShellStarted);
+  ASSERT_EQ(m_launcher.started.size(), 1u);
+  EXPECT_EQ(m_launcher.started[0].sProgram, "/usr/bin/lp");
+  EXPECT_EQ(m_launcher.started[0].args, (std::vector<std::string>{"--", m_sPicture}));
+
+  m_launcher.lRunResult = 1;  // e.g. no printer
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellFailed);
+  m_launcher.lRunResult = cDesktopShellLauncher::kRunTimedOut;
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellDdeTimeout);
+  m_launcher.lRunResult = cDesktopShellLauncher::kRunNotStarted;
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellNoAssoc);
+  // A folder cannot be printed; an executable is printed, not started.
+  m_launcher.lRunResult = 0;
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "print")), kShellNoAssoc);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "print")), kShellStarted);
+  EXPECT_EQ(m_launcher.started.back().sProgram, "/usr/bin/lp");
+}
+
+TEST_F(ShellLauncher, MissingFilesAndFoldersStartNothing) {
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder + "/nothing.bmp")), kShellFileNotFound);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder + "/no/cat.bmp")), kShellPathNotFound);
+  EXPECT_EQ(m_launcher.Execute(Request("")), kShellFileNotFound);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "open", "", m_sFolder + "/no")),
+            kShellPathNotFound);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder + "/nothing.bmp", "print")), kShellFileNotFound);
+  EXPECT_TRUE(m_launcher.started.empty());
+}
+
+TEST_F(ShellLauncher, AnUnreadableFileIsAnAccessError) {
+  ::chmod(m_sFolder.c_str(), 0755);
+  ::chmod(m_sPicture.c_str(), 0);
+  const sShellRequest request = Request(m_sPicture);
+  if (::geteuid() != 0) {
+    EXPECT_EQ(m_launcher.Execute(request), kShellAccessDenied);
+    EXPECT_TRUE(m_launcher.started.empty());
+    return;
+  }
+  // Root reads every file: the check runs in a child that is nobody.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+    ::_exit(ShellTargetCheck(request));
+  }
+  int iStatus = 0;
+  ASSERT_EQ(::waitpid(child, &iStatus, 0), child);
+  ASSERT_TRUE(WIFEXITED(iStatus));
+  EXPECT_EQ(WEXITSTATUS(iStatus), kShellAccessDenied);
+}
+
+TEST(ShellLauncherService, AnInstalledLauncherReplacesTheDesktops) {
+  cRecordingLauncher fake;
+  SetShellLauncher(&fake);
+  EXPECT_EQ(&brennic::ShellLauncher(), static_cast<IShellLauncher*>(&fake));
+  SetShellLauncher(nullptr);
+  EXPECT_NE(&brennic::ShellLauncher(), static_cast<IShellLauncher*>(&fake));
+}
+
+}  // namespace
+}  // namespace brennic
