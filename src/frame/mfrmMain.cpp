@@ -28,6 +28,7 @@
 #include "image/cError.h"
 #include "platform/GCommonDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/PictureIO.h"
 #include "platform/cRegistry.h"
 #include "platform/cTermSignalWatcher.h"
 #include "platform/mWindowing.h"
@@ -542,7 +543,9 @@ void mfrmMain::dropEvent(QDropEvent* pEvent) {
 void mfrmMain::OpenDropped(const cDropContents& contents) {
   if (!contents.files.empty()) {
     OpenFiles(contents.files);
-    return;
+  } else if (contents.bImage) {
+    // Picture data that cannot be decoded fails as a paste, with its message.
+    PasteImage([&contents] { return PictureFromImage(contents.image); });
   }
 }
 
@@ -602,11 +605,12 @@ class cPasteWindow final : public IPasteDocument {
 
 }  // namespace
 
-bool mfrmMain::PasteImage() {
-  return PasteFromClipboard([this]() -> std::unique_ptr<IPasteDocument> {
+bool mfrmMain::PasteImage(const PastePictureSource& fnPicture) {
+  const NewPasteDocument newDocument = [this]() -> std::unique_ptr<IPasteDocument> {
     return std::make_unique<cPasteWindow>(m_pMdi, new frmImage(*this),
                                           [this](QMdiSubWindow* p) { ShowDocumentWindow(p); });
-  });
+  };
+  return fnPicture ? PastePicture(fnPicture, newDocument) : PasteFromClipboard(newDocument);
 }
 
 // --- Window menu ---------------------------------------------------------------------------------

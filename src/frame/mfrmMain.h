@@ -25,6 +25,7 @@
 #include "document/IDocumentFrame.h"
 #include "frame/cMRUFileList.h"
 #include "frame/mDrop.h"
+#include "frame/mPaste.h"
 #include "platform/cLoadedWindows.h"
 
 class QAction;
@@ -146,8 +147,9 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   bool ApplyCustomFilter(frmImage& cDocument);
   bool ResampleImage(frmImage& cDocument);
   bool CombineImages();
-  // Edit > Paste: the clipboard's picture in a new document.
-  bool PasteImage();
+  // Edit > Paste: the clipboard's picture in a new document; given fnPicture, that picture (a
+  // drop) instead.
+  bool PasteImage(const PastePictureSource& fnPicture = {});
   // Sizes, places, shows and activates a new document's window.
   void ShowDocumentWindow(QMdiSubWindow* pWindow);
   // Takes a document's window out of the area again and destroys it with its document.

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "FrameTestUtil.h"
+#include "TempFolderTestUtil.h"
 #include "frame/mDrop.h"
 #include "platform/cPictureBox.h"
 
@@ -52,6 +53,8 @@ class DropTest : public cFrameTest {
     return true;
   }
   QWidget* Area() const { return m_pMain->MdiArea()->viewport(); }
+
+  test::cScopedTempFolder m_temp;
 };
 
 TEST_F(DropTest, DroppedFilesOpenAsFileOpenOpensThem) {
@@ -99,6 +102,32 @@ TEST_F(DropTest, DragsThatBringNothingToOpenAreRefused) {
   ASSERT_TRUE(DragAndDrop(Area(), *pMixed));
   EXPECT_EQ(Windows().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(DropTest, PictureDataOpensAsAPaste) {
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(qRgb(200, 100, 50));
+  auto pData = std::make_unique<QMimeData>();
+  pData->setImageData(image);
+  pData->setUrls({QUrl("https://example.com/picture.gif")});  // as a browser sends it
+  ASSERT_TRUE(DragAndDrop(Area(), *pData));
+  ASSERT_EQ(Windows().size(), 1u);
+  frmImage* pDocument = m_pMain->ActiveDocument();
+  ASSERT_NE(pDocument, nullptr);
+  EXPECT_EQ(pDocument->Filename(), "Image 1");
+  EXPECT_EQ(test::PixelAt(pDocument->Document().Picture(), 2, 0), (test::Bgr{50, 100, 200}));
+  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 0);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_TRUE(m_temp.Entries().empty()) << "the temporary bitmap is gone";
+
+  // Data that is no picture fails as a paste fails: its message, no document, no file left.
+  auto pBroken = std::make_unique<QMimeData>();
+  pBroken->setData("application/x-qt-image", "not a picture");
+  ASSERT_TRUE(DragAndDrop(pDocument->picImage(), *pBroken));
+  EXPECT_EQ(Windows().size(), 1u);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kPasteFailedPrefix)) << m_boxes.Shown()[0].sText;
+  EXPECT_TRUE(m_temp.Entries().empty());
 }
 
 TEST(DropContents, LocalFilesComeFirstThenPictureData) {
