@@ -2,18 +2,23 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
+#include "image/FilterPreview.h"
 #include "image/cError.h"
 #include "platform/MessageBox.h"
+#include "platform/cPictureBox.h"
 #include "platform/mNumberText.h"
 #include "platform/mSysColor.h"
 
@@ -28,8 +33,12 @@ constexpr double kGridPitchX = 480;
 constexpr double kGridPitchY = 360;
 constexpr double kBoxWidth = 435;
 constexpr double kBoxHeight = 315;
-constexpr double kClientWidth = 3435;
+constexpr double kClientWidth = 7440;
 constexpr double kClientHeight = 4440;
+// The preview pane right of the grid: 256 pixels square at 15 twips per pixel.
+constexpr double kPreviewLeft = 3540;
+constexpr double kPreviewTop = 60;
+constexpr double kPreviewTwips = 3840;
 
 struct sBaseOnEntry {
   const char* sCaption;
@@ -61,6 +70,12 @@ frmCustomFilter::frmCustomFilter(QWidget* pMainWindow, TopMostFunction fnTopMost
     : cModalDialog(kCustomFilterClass, pMainWindow, std::move(fnTopMost), Qt::Tool) {
   setWindowTitle(QStringLiteral("Custom Filter"));
   SetClientTwips(kClientWidth, kClientHeight);
+
+  // Typing a kernel changes many boxes in a row: redraw once the typing pauses.
+  m_tmrPreview = new QTimer(this);
+  m_tmrPreview->setSingleShot(true);
+  m_tmrPreview->setInterval(kPreviewDelayMs);
+  connect(m_tmrPreview, &QTimer::timeout, this, [this] { UpdatePreview(); });
 
   // Created in keyboard order.
   m_lblName = new QLabel(QStringLiteral("Name:"), this);
@@ -130,6 +145,25 @@ frmCustomFilter::frmCustomFilter(QWidget* pMainWindow, TopMostFunction fnTopMost
 
   connect(m_cboName, &QComboBox::activated, this, [this](int i) { NamePicked(i); });
   connect(m_cboName->lineEdit(), &QLineEdit::textEdited, this, [this] { m_iPickedName = -1; });
+
+  m_fraPreview = new QFrame(this);
+  m_fraPreview->setObjectName(QStringLiteral("fraPreview"));
+  m_fraPreview->setFrameShape(QFrame::NoFrame);
+  PlaceTwips(m_fraPreview, kPreviewLeft, kPreviewTop, kPreviewTwips, kPreviewTwips);
+  m_picPreview = new cPictureBox(m_fraPreview);
+  m_picPreview->setObjectName(QStringLiteral("picPreview"));
+  m_lblPreview = new QLabel(m_fraPreview);
+  m_lblPreview->setObjectName(QStringLiteral("lblPreview"));
+  m_lblPreview->setAlignment(Qt::AlignCenter);
+  m_lblPreview->setWordWrap(true);
+  m_lblPreview->setGeometry(m_fraPreview->rect());
+  m_lblClipped = new QLabel(this);
+  m_lblClipped->setObjectName(QStringLiteral("lblClipped"));
+  m_lblClipped->setAlignment(Qt::AlignCenter);
+  PlaceTwips(m_lblClipped, kPreviewLeft, kPreviewTop + kPreviewTwips + 60, kPreviewTwips, 255);
+  ShowPreviewMessage(QString::fromLatin1(kMsgNoPreviewPicture));
+
+  connect(m_txtWeight, &QLineEdit::textChanged, m_tmrPreview, qOverload<>(&QTimer::start));
 }
 
 frmCustomFilter::~frmCustomFilter() = default;
@@ -154,6 +188,7 @@ void frmCustomFilter::Load() {
   m_cboName->setCurrentIndex(-1);
   m_cboName->setEditText(sName);
   m_iPickedName = -1;
+  UpdatePreview();
 }
 
 bool frmCustomFilter::eventFilter(QObject* pWatched, QEvent* pEvent) {
@@ -227,6 +262,7 @@ void frmCustomFilter::ValueChanged(int iIndex) {
   if (IsNumberText(sText))
     SetBackColor(pBox, LeadingNumber(sText) != 0.0 ? kSysWindowColor : kSysButtonFace);
   if (m_chkAuto->isChecked()) CalculateWeight();
+  m_tmrPreview->start();
 }
 
 void frmCustomFilter::AutoClicked() {
@@ -255,11 +291,10 @@ void frmCustomFilter::SetValueText(int iIndex, const QString& sText) {
   }
 }
 
-void frmCustomFilter::OkClicked() {
+const char* frmCustomFilter::ReadGrid(CustomFilterRecord& record, int& h) const {
   // The extent of the non-zero boxes around the centre.
   int R = -1;
   int C = -1;
-  CustomFilterRecord record;
   bool bInRange = true;
   for (int r = 0; r < kGridSide; ++r) {
     for (int c = 0; c < kGridSide; ++c) {
@@ -273,18 +308,19 @@ void frmCustomFilter::OkClicked() {
       }
     }
   }
-  if (R < 0) {
-    MsgBox(kMsgBlackFilter, eMsgButtons::OK, eMsgIcon::Information);
-    return;
-  }
-  const int h = std::max(R, C);
-  if (h < 1) {
-    MsgBox(kMsgFilterTooSmall, eMsgButtons::OK, eMsgIcon::Information);
-    return;
-  }
+  h = std::max(R, C);
+  if (R < 0) return kMsgBlackFilter;
+  if (h < 1) return kMsgFilterTooSmall;
   // The store holds magnitudes up to 255, and a filter is applied only when it can be stored.
-  if (!bInRange) {
-    MsgBox(kMsgFilterValueRange, eMsgButtons::OK, eMsgIcon::Information);
+  if (!bInRange) return kMsgFilterValueRange;
+  return nullptr;
+}
+
+void frmCustomFilter::OkClicked() {
+  CustomFilterRecord record;
+  int h = 0;
+  if (const char* sRefusal = ReadGrid(record, h)) {
+    MsgBox(sRefusal, eMsgButtons::OK, eMsgIcon::Information);
     return;
   }
 
@@ -311,6 +347,72 @@ void frmCustomFilter::OkClicked() {
     MsgBox(kMsgFilterNotStored + std::string(e.what()), eMsgButtons::OK, eMsgIcon::Exclamation);
   }
   accept();
+}
+
+void frmCustomFilter::SetPreviewPicture(const cDIBSection* pPicture) {
+  m_bHasPicture = pPicture != nullptr && CopyCentredRegion(*pPicture, kPreviewSide, m_cRegion) &&
+                  m_cFiltered.Create(m_cRegion.Width(), m_cRegion.Height()) &&
+                  m_cBuffer.Create(m_cRegion.Width(), m_cRegion.Height());
+  UpdatePreview();
+}
+
+void frmCustomFilter::ShowPreviewMessage(const QString& sMessage) {
+  m_picPreview->hide();
+  m_lblPreview->setText(sMessage);
+  m_lblPreview->show();
+  m_lblClipped->clear();
+}
+
+void frmCustomFilter::UpdatePreview() {
+  m_tmrPreview->stop();
+  if (!m_bHasPicture) {
+    ShowPreviewMessage(QString::fromLatin1(kMsgNoPreviewPicture));
+    return;
+  }
+  CustomFilterRecord record;
+  int h = 0;
+  if (const char* sRefusal = ReadGrid(record, h)) {
+    ShowPreviewMessage(QString::fromLatin1(sRefusal));
+    return;
+  }
+  // The kernel exactly as OK hands it to the document, run as the document runs it.
+  cClipCount clipped;
+  try {
+    m_cPreviewEngine.FilterType(eCustom);
+    m_cPreviewEngine.FilterArraySize(2 * h + 1);
+    m_cPreviewEngine.FilterWeight(BoxInteger(m_txtWeight));
+    for (int32_t iX = -h; iX <= h; ++iX) {
+      for (int32_t iY = -h; iY <= h; ++iY) {
+        m_cPreviewEngine.FilterValue(iX, iY,
+                                     record.aCells[static_cast<size_t>(FilterCellIndex(iX, iY))]);
+      }
+    }
+    m_cFiltered.LoadPictureBlt(m_cRegion.hdc());
+    m_cPreviewEngine.ProcessImage(m_cFiltered, m_cBuffer);
+    clipped = CountClippedChannels(m_cPreviewEngine, m_cRegion);
+  } catch (const cError& e) {
+    ShowPreviewMessage(QString::fromStdString(e.Description()));
+    return;
+  } catch (const std::exception& e) {
+    ShowPreviewMessage(QString::fromLocal8Bit(e.what()));
+    return;
+  }
+
+  const int32_t w = m_cFiltered.Width();
+  const int32_t hPixels = m_cFiltered.Height();
+  if (!m_picPreview->SizeTo(w, hPixels)) {
+    ShowPreviewMessage(QStringLiteral("Out of memory"));
+    return;
+  }
+  m_picPreview->move((m_fraPreview->width() - w) / 2, (m_fraPreview->height() - hPixels) / 2);
+  m_cFiltered.PaintPicture(m_picPreview->hdc());
+  m_picPreview->Refresh();
+  m_lblPreview->hide();
+  m_picPreview->show();
+  const QLocale locale;
+  m_lblClipped->setText(QStringLiteral("%1 of %2 channel values clipped")
+                            .arg(locale.toString(static_cast<qlonglong>(clipped.lClipped)),
+                                 locale.toString(static_cast<qlonglong>(clipped.lComputed))));
 }
 
 }  // namespace brennic

@@ -10,6 +10,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 #include "document/frmNewSize.h"
 #include "filters/frmCustomFilter.h"
@@ -19,11 +20,13 @@
 
 namespace brennic {
 
-// The editor; an accepted filter is loaded into the document and run as eCustom.
+// The editor, previewing on the document's picture; an accepted filter is loaded into the
+// document and run as eCustom.
 template <class TDocument>
 bool RunCustomFilterDialog(QWidget* pMain, TDocument& document) {
   SetTopMost(pMain, false);
   frmCustomFilter dialog(pMain, SetTopMost);
+  dialog.SetPreviewPicture(&std::as_const(document.Document()).Picture());
   dialog.exec();
   if (dialog.Cancelled()) return false;
   document.LoadCustomFilter(dialog.ImageProcess());

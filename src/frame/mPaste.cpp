@@ -12,13 +12,17 @@
 namespace brennic {
 
 bool PasteFromClipboard(const NewPasteDocument& newDocument) {
+  return PastePicture(ClipboardPicture, newDocument);
+}
+
+bool PastePicture(const PastePictureSource& fnPicture, const NewPasteDocument& newDocument) {
   std::string sTempFile;
   std::unique_ptr<IPasteDocument> pDocument;
   bool bPasted = false;
   bool bFailed = true;
   std::string sFailure;
   try {
-    const std::unique_ptr<cPicture> pPicture = ClipboardPicture();
+    const std::unique_ptr<cPicture> pPicture = fnPicture();
     sTempFile = TempFileName(kPasteTempPrefix, "");
     SavePicture(pPicture->Surface(), sTempFile);
     pDocument = newDocument();

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "image/cPicture.h"
+
 namespace brennic {
 
 inline constexpr const char* kPasteFailedPrefix =
@@ -26,6 +28,12 @@ class IPasteDocument {
 };
 
 using NewPasteDocument = std::function<std::unique_ptr<IPasteDocument>()>;
+// Where the pasted picture comes from; raises cError when there is none to take.
+using PastePictureSource = std::function<std::unique_ptr<cPicture>()>;
+
+// The paste of a picture from fnPicture (picture data dropped on the window), with the messages
+// and outcome of PasteFromClipboard, failures of fnPicture included.
+bool PastePicture(const PastePictureSource& fnPicture, const NewPasteDocument& newDocument);
 
 // Runs the paste. Any failure from taking the clipboard's picture up to opening the document
 // shows kPasteFailedPrefix + its description (exclamation icon, OK) and leaves no document

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -9,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -26,6 +28,7 @@
 #include "image/cError.h"
 #include "platform/GCommonDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/PictureIO.h"
 #include "platform/cRegistry.h"
 #include "platform/cTermSignalWatcher.h"
 #include "platform/mWindowing.h"
@@ -61,6 +64,8 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
   m_pTermWatcher = new cTermSignalWatcher(this);
   connect(m_pTermWatcher, &cTermSignalWatcher::Terminated, this, &mfrmMain::OnTerminateRequest);
   connect(m_pMdi, &QMdiArea::subWindowActivated, this, &mfrmMain::DocumentActivated);
+  // No control inside takes drops: drags over the area and its documents come here.
+  setAcceptDrops(true);
 
   CreateMenus();
 }
@@ -554,6 +559,30 @@ void mfrmMain::OpenFiles(const std::vector<std::string>& files) {
   }
 }
 
+void mfrmMain::dragEnterEvent(QDragEnterEvent* pEvent) {
+  AcceptDrop(pEvent);
+}
+
+void mfrmMain::dragMoveEvent(QDragMoveEvent* pEvent) {
+  AcceptDrop(pEvent);
+}
+
+void mfrmMain::dropEvent(QDropEvent* pEvent) {
+  if (!AcceptDrop(pEvent)) return;
+  // Opening may ask the user (an open error): not while the drag's source waits for the drop.
+  QTimer::singleShot(
+      0, this, [this, contents = DropContents(pEvent->mimeData())] { OpenDropped(contents); });
+}
+
+void mfrmMain::OpenDropped(const cDropContents& contents) {
+  if (!contents.files.empty()) {
+    OpenFiles(contents.files);
+  } else if (contents.bImage) {
+    // Picture data that cannot be decoded fails as a paste, with its message.
+    PasteImage([&contents] { return PictureFromImage(contents.image); });
+  }
+}
+
 void mfrmMain::SaveImageFile() {
   frmImage* pDocument = nullptr;
   if (GetActiveImage(pDocument)) pDocument->SaveFile();
@@ -610,11 +639,12 @@ class cPasteWindow final : public IPasteDocument {
 
 }  // namespace
 
-bool mfrmMain::PasteImage() {
-  return PasteFromClipboard([this]() -> std::unique_ptr<IPasteDocument> {
+bool mfrmMain::PasteImage(const PastePictureSource& fnPicture) {
+  const NewPasteDocument newDocument = [this]() -> std::unique_ptr<IPasteDocument> {
     return std::make_unique<cPasteWindow>(m_pMdi, new frmImage(*this),
                                           [this](QMdiSubWindow* p) { ShowDocumentWindow(p); });
-  });
+  };
+  return fnPicture ? PastePicture(fnPicture, newDocument) : PasteFromClipboard(newDocument);
 }
 
 // --- Window menu ---------------------------------------------------------------------------------

@@ -24,6 +24,8 @@
 
 #include "document/IDocumentFrame.h"
 #include "frame/cMRUFileList.h"
+#include "frame/mDrop.h"
+#include "frame/mPaste.h"
 #include "platform/cLoadedWindows.h"
 
 class QAction;
@@ -110,6 +112,11 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void RunCommand(const std::function<void()>& fnCommand);
 
   void closeEvent(QCloseEvent* pEvent) override;
+  // Picture files dropped anywhere on the window open as File > Open opens them; picture data
+  // that is no file opens as Edit > Paste does. Other drags are refused.
+  void dragEnterEvent(QDragEnterEvent* pEvent) override;
+  void dragMoveEvent(QDragMoveEvent* pEvent) override;
+  void dropEvent(QDropEvent* pEvent) override;
 
  private:
   using Handler = void (mfrmMain::*)(int32_t);
@@ -141,8 +148,9 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   bool ApplyCustomFilter(frmImage& cDocument);
   bool ResampleImage(frmImage& cDocument);
   bool CombineImages();
-  // Edit > Paste: the clipboard's picture in a new document.
-  bool PasteImage();
+  // Edit > Paste: the clipboard's picture in a new document; given fnPicture, that picture (a
+  // drop) instead.
+  bool PasteImage(const PastePictureSource& fnPicture = {});
   // Sizes, places, shows and activates a new document's window.
   void ShowDocumentWindow(QMdiSubWindow* pWindow);
   // Takes a document's window out of the area again and destroys it with its document.
@@ -161,6 +169,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // act only when there is a step to take.
   void UpdateEditHistory();
   void DocumentActivated(QMdiSubWindow* pWindow);
+
+  void OpenDropped(const cDropContents& contents);
 
   void OnSessionEnding();
   void OnTerminateRequest();

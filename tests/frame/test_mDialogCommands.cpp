@@ -8,14 +8,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "document/IImageDocument.h"
 #include "filters/cCustomFilterStore.h"
 #include "frame/mDialogCommands.h"
+#include "platform/cPictureBox.h"
 #include "support/DialogTestUtil.h"
 #include "support/GuiTestUtil.h"
+#include "support/ImageTestUtil.h"
 #include "support/RegistryTestUtil.h"
 
 namespace brennic {
@@ -31,11 +34,15 @@ class cFakeDocument final : public QWidget, public cLoadedWindow, public IImageD
       : cLoadedWindow(kImageDocumentClass),
         m_sTitle(std::move(sTitle)),
         m_lWidth(lWidth),
-        m_lHeight(lHeight) {}
+        m_lHeight(lHeight),
+        m_pPicture(test::MakeImage(lWidth, lHeight, {10, 200, 90})) {}
   hDC ImageDibHDC() override { return nullptr; }
   int32_t ImageWidth() const override { return m_lWidth; }
   int32_t ImageHeight() const override { return m_lHeight; }
   std::string FileTitle() const override { return m_sTitle; }
+  // The picture the custom filter editor previews on, as frmImage's Document().Picture().
+  cFakeDocument& Document() { return *this; }
+  const cDIBSection& Picture() const { return *m_pPicture; }
 
   void LoadCustomFilter(cImageProcessDIB& cI) {
     const int32_t h = cI.FilterArraySize() / 2;
@@ -57,6 +64,7 @@ class cFakeDocument final : public QWidget, public cLoadedWindow, public IImageD
   std::string m_sTitle;
   int32_t m_lWidth;
   int32_t m_lHeight;
+  std::unique_ptr<cDIBSection> m_pPicture;
   std::vector<std::string> m_log;
 };
 
@@ -84,15 +92,20 @@ class DialogCommands : public ::testing::Test {
 
 TEST_F(DialogCommands, AcceptedCustomFilterIsLoadedAndRunAsCustom) {
   cFakeDocument document("a.bmp", 8, 8);
+  const std::vector<uint8_t> before = test::Bytes(document.Picture());
   WhenModal<frmCustomFilter>([&](frmCustomFilter* pDialog) {
     ExpectDialogInFront(pDialog);
     TypeInto(pDialog->txtValue(7 * 3 + 4), "2");
     TypeInto(pDialog->txtWeight(), "3");
+    // The editor previews on the document's picture, which it leaves alone.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pDialog->picPreview()->isVisible(); }, 1000));
+    EXPECT_EQ(pDialog->picPreview()->Image().size(), QSize(8, 8));
     QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
   });
   EXPECT_TRUE(RunCustomFilterDialog(&m_main, document));
   EXPECT_EQ(document.Log(),
             (std::vector<std::string>{"filter 3 weight 3: 0 0 0 0 1 2 0 0 0", "process 13"}));
+  EXPECT_EQ(test::Bytes(document.Picture()), before);
   EXPECT_TRUE(MainTopMost());
   EXPECT_EQ(ListFilters().size(), 1u);
 }

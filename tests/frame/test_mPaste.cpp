@@ -172,5 +172,27 @@ TEST_F(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
   EXPECT_TRUE(m_folder.Entries().empty());
 }
 
+TEST_F(Paste, APictureFromElsewhereTakesTheSameWay) {
+  const auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}}});
+  EXPECT_TRUE(PastePicture(
+      [&] {
+        return PictureFromImage(QImage(img->DIBSectionBitsPtr(), 2, 1, QImage::Format_BGR888));
+      },
+      Factory(true)));
+  EXPECT_EQ(m_log.calls, (std::vector<std::string>{"new", "open temp", "show"}));
+  ASSERT_NE(m_log.loaded, nullptr);
+  EXPECT_EQ(test::PixelBytes(*m_log.loaded), test::PixelBytes(*img));
+  EXPECT_TRUE(m_folder.Entries().empty());
+
+  // The source's failure is the paste's, with the paste's message; the clipboard is not asked.
+  m_clipboard.m_image = QImage(1, 1, QImage::Format_RGB32);
+  EXPECT_FALSE(PastePicture([]() -> std::unique_ptr<cPicture> { return PictureFromImage({}); },
+                            Factory(true)));
+  EXPECT_EQ(m_log.calls.size(), 3u);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kPasteFailedPrefix));
+  EXPECT_TRUE(m_folder.Entries().empty());
+}
+
 }  // namespace
 }  // namespace brennic

@@ -1,0 +1,151 @@
+// Dropping on the main window: picture files open as File > Open opens them (recent files, the
+// open error for a bad file only), picture data that is no file opens as a paste, and drags that
+// bring nothing to open are refused, over the empty area and over a document alike.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <fstream>
+#include <memory>
+
+#include "FrameTestUtil.h"
+#include "TempFolderTestUtil.h"
+#include "frame/mDrop.h"
+#include "platform/cPictureBox.h"
+
+namespace brennic {
+namespace {
+
+using test::cFrameTest;
+
+constexpr const char* kOpenError = "An error occured trying to open this file: ";
+
+class DropTest : public cFrameTest {
+ protected:
+  static std::unique_ptr<QMimeData> Files(const std::vector<std::string>& files) {
+    auto pData = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const std::string& sFile : files)
+      urls.push_back(QUrl::fromLocalFile(QString::fromStdString(sFile)));
+    pData->setUrls(urls);
+    return pData;
+  }
+  // Drags pData over pTarget, moves it a little and drops it there, as the desktop does; then
+  // lets the deferred opening run. Returns whether the drag was accepted.
+  static bool DragAndDrop(QWidget* pTarget, const QMimeData& data,
+                          Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction) {
+    const QPoint at = pTarget->rect().center();
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pTarget, &enter);
+    if (!enter.isAccepted()) return false;
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction) << "the source keeps its files";
+    QDragMoveEvent move(at + QPoint(1, 1), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pTarget, &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(at + QPoint(1, 1)), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pTarget, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QCoreApplication::processEvents();
+    return true;
+  }
+  QWidget* Area() const { return m_pMain->MdiArea()->viewport(); }
+
+  test::cScopedTempFolder m_temp;
+};
+
+TEST_F(DropTest, DroppedFilesOpenAsFileOpenOpensThem) {
+  const std::string sA = Picture("a.bmp");
+  ASSERT_TRUE(DragAndDrop(Area(), *Files({sA})));
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->windowTitle().toStdString(), "Image: " + sA);
+  EXPECT_EQ(m_pMain->RecentFiles().File(1), sA);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+
+  // Over the document just opened: a good file, a bad one and another good one.
+  const std::string sBad = m_dir.File("bad.bmp");
+  std::ofstream(sBad) << "no picture";
+  const std::string sB = Picture("b.bmp", 7, 5);
+  const std::string sC = Picture("c.bmp", 2, 9);
+  ASSERT_TRUE(DragAndDrop(m_pMain->ActiveDocument()->picImage(), *Files({sB, sBad, sC})));
+  const std::vector<QMdiSubWindow*> windows = Windows();
+  ASSERT_EQ(windows.size(), 3u);
+  EXPECT_EQ(windows[1]->windowTitle().toStdString(), "Image: " + sB);
+  EXPECT_EQ(windows[2]->windowTitle().toStdString(), "Image: " + sC);
+  EXPECT_EQ(m_pMain->ActiveDocument()->ImageWidth(), 2);
+  EXPECT_EQ(m_pMain->RecentFiles().File(1), sC);
+  EXPECT_EQ(m_pMain->RecentFiles().File(2), sB);
+  EXPECT_EQ(m_pMain->RecentFiles().File(3), sA);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kOpenError)) << m_boxes.Shown()[0].sText;
+  EXPECT_TRUE(m_dialogs.FileRequests().empty()) << "no open dialog";
+}
+
+TEST_F(DropTest, DragsThatBringNothingToOpenAreRefused) {
+  auto pWeb = std::make_unique<QMimeData>();
+  pWeb->setUrls({QUrl("http://example.com/cat.bmp")});
+  EXPECT_FALSE(DragAndDrop(Area(), *pWeb));
+  auto pText = std::make_unique<QMimeData>();
+  pText->setText("a.bmp");
+  EXPECT_FALSE(DragAndDrop(&*m_pMain, *pText));
+  // A source that only lets its files be moved away is refused too.
+  EXPECT_FALSE(DragAndDrop(Area(), *Files({Picture("a.bmp")}), Qt::MoveAction));
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_TRUE(m_boxes.Shown().empty());
+
+  // Among local files, a web address is passed over.
+  auto pMixed = Files({Picture("b.bmp")});
+  pMixed->setUrls({QUrl("http://example.com/cat.bmp"), pMixed->urls()[0]});
+  ASSERT_TRUE(DragAndDrop(Area(), *pMixed));
+  EXPECT_EQ(Windows().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(DropTest, PictureDataOpensAsAPaste) {
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(qRgb(200, 100, 50));
+  auto pData = std::make_unique<QMimeData>();
+  pData->setImageData(image);
+  pData->setUrls({QUrl("https://example.com/picture.gif")});  // as a browser sends it
+  ASSERT_TRUE(DragAndDrop(Area(), *pData));
+  ASSERT_EQ(Windows().size(), 1u);
+  frmImage* pDocument = m_pMain->ActiveDocument();
+  ASSERT_NE(pDocument, nullptr);
+  EXPECT_EQ(pDocument->Filename(), "Image 1");
+  EXPECT_EQ(test::PixelAt(pDocument->Document().Picture(), 2, 0), (test::Bgr{50, 100, 200}));
+  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 0);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_TRUE(m_temp.Entries().empty()) << "the temporary bitmap is gone";
+
+  // Data that is no picture fails as a paste fails: its message, no document, no file left.
+  auto pBroken = std::make_unique<QMimeData>();
+  pBroken->setData("application/x-qt-image", "not a picture");
+  ASSERT_TRUE(DragAndDrop(pDocument->picImage(), *pBroken));
+  EXPECT_EQ(Windows().size(), 1u);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kPasteFailedPrefix)) << m_boxes.Shown()[0].sText;
+  EXPECT_TRUE(m_temp.Entries().empty());
+}
+
+TEST(DropContents, LocalFilesComeFirstThenPictureData) {
+  QMimeData data;
+  EXPECT_TRUE(DropContents(&data).IsEmpty());
+  EXPECT_FALSE(CarriesPictures(nullptr));
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  data.setImageData(image);
+  EXPECT_TRUE(CarriesPictures(&data));
+  cDropContents contents = DropContents(&data);
+  EXPECT_TRUE(contents.bImage);
+  EXPECT_EQ(contents.image.size(), QSize(3, 2));
+  data.setUrls({QUrl("https://example.com/x.gif"), QUrl::fromLocalFile("/tmp/x.gif")});
+  contents = DropContents(&data);
+  EXPECT_EQ(contents.files, (std::vector<std::string>{"/tmp/x.gif"}));
+  EXPECT_FALSE(contents.bImage);
+}
+
+}  // namespace
+}  // namespace brennic

@@ -1,0 +1,144 @@
+// The engine's side of the filter preview: the centred part of a picture, and the count of
+// channel quotients that clamping changes, against hand-computed cases and a brute-force count.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "image/FilterPreview.h"
+#include "image/cImageProcessDIB.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+cImageProcessDIB Custom(int32_t lSize, int32_t lWeight, const std::vector<int32_t>& lValues) {
+  cImageProcessDIB e;
+  e.FilterType(eCustom);
+  e.FilterArraySize(lSize);
+  e.FilterWeight(lWeight);
+  const int32_t h = lSize / 2;
+  for (int32_t j = -h; j <= h; ++j) {
+    for (int32_t i = -h; i <= h; ++i)
+      e.FilterValue(i, j, lValues[static_cast<size_t>((j + h) * lSize + i + h)]);
+  }
+  return e;
+}
+
+// Pixel by pixel and channel by channel, as the convolution is first written.
+cClipCount BruteForce(const cImageProcessDIB& e, const cDIBSection& img) {
+  cClipCount count;
+  const int32_t h = e.FilterArraySize() / 2;
+  const int64_t lWeight = e.FilterWeight() == 0 ? 1 : e.FilterWeight();
+  for (int32_t c = h; c < img.Width() - h; ++c) {
+    for (int32_t y = h; y < img.Height() - h; ++y) {
+      int64_t lSum[3] = {0, 0, 0};
+      for (int32_t i = -h; i <= h; ++i) {
+        for (int32_t j = -h; j <= h; ++j) {
+          const Bgr p = test::PixelAt(img, c + i, y + j);
+          lSum[0] += int64_t{e.FilterValue(i, j)} * p.b;
+          lSum[1] += int64_t{e.FilterValue(i, j)} * p.g;
+          lSum[2] += int64_t{e.FilterValue(i, j)} * p.r;
+        }
+      }
+      for (const int64_t s : lSum) {
+        const int64_t q = s / lWeight;
+        count.lClipped += q < 0 || q > 255 ? 1 : 0;
+        ++count.lComputed;
+      }
+    }
+  }
+  return count;
+}
+
+TEST(FilterPreviewClipping, SharpenAtADarkPixelClipsEveryChannel) {
+  // (15 x 100 - 8 x 200) / 7 = -14 in each channel of the only pixel computed.
+  auto img = test::MakeImage(3, 3, {200, 200, 200});
+  test::SetPixel(*img, 1, 1, {100, 100, 100});
+  cImageProcessDIB e;
+  e.FilterType(eSharpen);
+  const cClipCount count = CountClippedChannels(e, *img);
+  EXPECT_EQ(count.lClipped, 3);
+  EXPECT_EQ(count.lComputed, 3);
+}
+
+TEST(FilterPreviewClipping, CountsOnlyTheChannelsOutsideTheByteRange) {
+  // Doubling the centre on a 5 x 3 image, weight 1: only the middle row's three inner pixels
+  // are computed; 127 -> 254 stays, 128 -> 256 and 255 -> 510 clip.
+  auto img = test::MakeImageFromRows({{{0, 0, 0}, {9, 9, 9}, {9, 9, 9}, {9, 9, 9}, {0, 0, 0}},
+                                      {{0, 0, 0}, {127, 128, 255}, {0, 1, 2}, {0, 0, 0}, {0, 0, 0}},
+                                      {{0, 0, 0}, {9, 9, 9}, {9, 9, 9}, {9, 9, 9}, {0, 0, 0}}});
+  const cImageProcessDIB e = Custom(3, 1, {0, 0, 0, 0, 2, 0, 0, 0, 0});
+  EXPECT_EQ(CountClippedChannels(e, *img).lClipped, 2);
+  EXPECT_EQ(CountClippedChannels(e, *img).lComputed, 9);
+
+  const cImageProcessDIB halve = Custom(3, -2, {0, 0, 0, 0, 1, 0, 0, 0, 0});
+  // 127, 128, 255 and 2 become negative; 0 stays 0 and 1 / -2 truncates to 0.
+  EXPECT_EQ(CountClippedChannels(halve, *img), BruteForce(halve, *img));
+  EXPECT_EQ(CountClippedChannels(halve, *img).lClipped, 4);
+}
+
+TEST(FilterPreviewClipping, MatchesABruteForceCountForAnyKernel) {
+  std::mt19937 rng(7);
+  auto img = test::MakeRandomImage(11, 9, rng);
+  std::uniform_int_distribution<int32_t> value(-255, 255);
+  for (const int32_t lSize : {3, 5, 7}) {
+    for (const int32_t lWeight : {0, 1, -3, 40}) {
+      std::vector<int32_t> lValues(static_cast<size_t>(lSize * lSize));
+      for (int32_t& v : lValues)
+        v = value(rng) / 4;
+      const cImageProcessDIB e = Custom(lSize, lWeight, lValues);
+      const cClipCount expected = BruteForce(e, *img);
+      const cClipCount count = CountClippedChannels(e, *img);
+      EXPECT_EQ(count.lClipped, expected.lClipped) << lSize << " " << lWeight;
+      EXPECT_EQ(count.lComputed, expected.lComputed) << lSize << " " << lWeight;
+      EXPECT_GT(count.lClipped, 0);
+    }
+  }
+}
+
+TEST(FilterPreviewClipping, NothingIsComputedWithoutKernelOrRoom) {
+  auto img = test::MakeImage(4, 9, {1, 2, 3});
+  EXPECT_EQ(CountClippedChannels(cImageProcessDIB(), *img).lComputed, 0);
+  cImageProcessDIB e;
+  e.FilterType(eBlurMore);  // 5 x 5 needs a width of 5
+  EXPECT_EQ(CountClippedChannels(e, *img).lComputed, 0);
+  EXPECT_EQ(CountClippedChannels(e, cDIBSection()).lComputed, 0);
+}
+
+TEST(FilterPreviewRegion, TakesTheCentredPartAndKeepsSmallSides) {
+  // 5 x 4 with max side 3: columns 1..3, memory rows 0..2 ((4 - 3) / 2 = 0).
+  auto img = test::MakeImage(5, 4);
+  for (int32_t c = 0; c < 5; ++c) {
+    for (int32_t y = 0; y < 4; ++y)
+      test::SetPixel(*img, c, y, {static_cast<uint8_t>(c), static_cast<uint8_t>(y), 7});
+  }
+  cDIBSection region;
+  ASSERT_TRUE(CopyCentredRegion(*img, 3, region));
+  ASSERT_EQ(region.Width(), 3);
+  ASSERT_EQ(region.Height(), 3);
+  for (int32_t c = 0; c < 3; ++c) {
+    for (int32_t y = 0; y < 3; ++y) {
+      EXPECT_EQ(test::PixelAt(region, c, y),
+                (Bgr{static_cast<uint8_t>(c + 1), static_cast<uint8_t>(y), 7}));
+    }
+  }
+  // Max side 2 on the 4 rows: rows 1..2; a larger side keeps the whole picture.
+  ASSERT_TRUE(CopyCentredRegion(*img, 2, region));
+  EXPECT_EQ(test::PixelAt(region, 0, 0), (Bgr{1, 1, 7}));
+  ASSERT_TRUE(CopyCentredRegion(*img, 256, region));
+  EXPECT_EQ(test::PixelBytes(region), test::PixelBytes(*img));
+}
+
+TEST(FilterPreviewRegion, AnEmptyPictureLeavesTheTargetAsItWas) {
+  auto kept = test::MakeImage(2, 2, {5, 6, 7});
+  EXPECT_FALSE(CopyCentredRegion(cDIBSection(), 256, *kept));
+  EXPECT_EQ(kept->Width(), 2);
+  EXPECT_EQ(test::PixelAt(*kept, 1, 1), (Bgr{5, 6, 7}));
+  EXPECT_FALSE(CopyCentredRegion(*kept, 0, *kept));
+}
+
+}  // namespace
+}  // namespace brennic
