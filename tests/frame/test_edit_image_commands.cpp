@@ -21,24 +21,16 @@
 #include "platform/Clipboard.h"
 #include "platform/cPictureBox.h"
 #include "platform/cQtDesktopBridge.h"
+#include "support/ClipboardTestUtil.h"
 #include "support/DialogTestUtil.h"
 
 namespace brennic {
 namespace {
 
 using test::cFrameTest;
+using test::cMemoryClipboard;
 using test::TypeInto;
 using test::WhenModal;
-
-class cMemoryClipboard final : public IClipboardService {
- public:
-  bool PutImage(const QImage& image) override {
-    m_image = image;
-    return true;
-  }
-  QImage GetImage() override { return m_image; }
-  QImage m_image;
-};
 
 class EditAndImageCommands : public cFrameTest {
  protected:

@@ -15,6 +15,7 @@
 #include "platform/Clipboard.h"
 #include "platform/PictureIO.h"
 #include "platform/cQtDesktopBridge.h"
+#include "support/ClipboardTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
 
@@ -22,18 +23,9 @@ namespace brennic {
 namespace {
 
 using test::Bgr;
+using test::cMemoryClipboard;
 using test::cScopedTempFolder;
 using test::cScriptedMessageBoxes;
-
-class cFakeClipboard final : public IClipboardService {
- public:
-  bool PutImage(const QImage& image) override {
-    m_image = image;
-    return true;
-  }
-  QImage GetImage() override { return m_image; }
-  QImage m_image;
-};
 
 struct sDocumentLog {
   std::vector<std::string> calls;
@@ -78,7 +70,7 @@ class Paste : public ::testing::Test {
   }
 
   cScopedTempFolder m_folder;
-  cFakeClipboard m_clipboard;
+  cMemoryClipboard m_clipboard;
   cScriptedMessageBoxes m_boxes;
   sDocumentLog m_log;
 };

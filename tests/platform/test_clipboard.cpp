@@ -12,6 +12,7 @@
 #include "image/cError.h"
 #include "platform/Clipboard.h"
 #include "platform/cQtDesktopBridge.h"
+#include "support/ClipboardTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
 
@@ -19,6 +20,7 @@ namespace brennic {
 namespace {
 
 using test::Bgr;
+using test::cMemoryClipboard;
 
 // Installs the Qt bridge for the test and clears the clipboard before and after.
 class QtClipboard : public ::testing::Test {
@@ -122,20 +124,8 @@ TEST_F(QtClipboard, ANullImageIsNotPut) {
   EXPECT_TRUE(service.GetImage().isNull());
 }
 
-// A clipboard of the test's own, to check that the program's calls reach the installed service.
-class cFakeClipboard final : public IClipboardService {
- public:
-  bool PutImage(const QImage& image) override {
-    m_image = image;
-    return bAccept;
-  }
-  QImage GetImage() override { return m_image; }
-  bool bAccept = true;
-  QImage m_image;
-};
-
 TEST_F(QtClipboard, AnInstalledServiceReplacesTheDesktopClipboard) {
-  cFakeClipboard fake;
+  cMemoryClipboard fake;
   SetClipboardService(&fake);
   const auto img = SmallImage();
   EXPECT_TRUE(img->CopyToClipboard(false));
