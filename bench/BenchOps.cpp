@@ -26,25 +26,27 @@ class cBenchContext : public IOperationContext {
 }  // namespace
 
 void RegisterOperationBenchmark(const std::string& sBenchName, const std::string& sOperationText) {
-  benchmark::RegisterBenchmark(sBenchName.c_str(), [sOperationText](benchmark::State& state) {
-    cBenchContext ctx;
-    const cOperationStep step = ParseOperation(sOperationText, ctx);
-    cImageDocumentCore doc;
-    const cDIBSection& picture = NaturalPicture(0);
-    doc.LoadImage(picture);
-    for (auto _ : state) {
-      state.PauseTiming();
-      if (doc.Picture().Width() != kWidth || doc.Picture().Height() != kHeight) {
+  benchmark::RegisterBenchmark(
+      sBenchName.c_str(),
+      [sOperationText](benchmark::State& state) {
+        cBenchContext ctx;
+        const cOperationStep step = ParseOperation(sOperationText, ctx);
+        cImageDocumentCore doc;
+        const cDIBSection& picture = NaturalPicture(0);
         doc.LoadImage(picture);
-      } else {
-        doc.Picture().LoadPictureBlt(const_cast<cDIBSection&>(picture).hdc(), 0, 0, -1, -1,
-                                     SRCCOPY);
-      }
-      state.ResumeTiming();
-      step(doc);
-      benchmark::ClobberMemory();
-    }
-  })
+        for (auto _ : state) {
+          state.PauseTiming();
+          if (doc.Picture().Width() != kWidth || doc.Picture().Height() != kHeight) {
+            doc.LoadImage(picture);
+          } else {
+            doc.Picture().LoadPictureBlt(const_cast<cDIBSection&>(picture).hdc(), 0, 0, -1, -1,
+                                         SRCCOPY);
+          }
+          state.ResumeTiming();
+          step(doc);
+          benchmark::ClobberMemory();
+        }
+      })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
 }
