@@ -522,8 +522,8 @@ void mfrmMain::OpenImageFile(std::string sFile) {
       return;
     }
   }
-  auto* pDocument = new frmImage(*this);
-  QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
+  frmImage* pDocument = nullptr;
+  QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
   if (!pDocument->OpenFile(sFile, false)) {
     // The document reported the failure itself; its window goes again.
     RemoveDocumentWindow(pWindow);
@@ -542,6 +542,11 @@ void mfrmMain::ShowDocumentWindow(QMdiSubWindow* pWindow) {
   if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
   pWindow->move(std::max(place.left(), 0), std::max(place.top(), 0));
   m_pMdi->setActiveSubWindow(pWindow);
+}
+
+QMdiSubWindow* mfrmMain::AddDocumentWindow(frmImage*& pDocument) {
+  pDocument = new frmImage(*this);
+  return m_pMdi->addSubWindow(pDocument);
 }
 
 void mfrmMain::RemoveDocumentWindow(QMdiSubWindow* pWindow) {
@@ -598,8 +603,8 @@ bool mfrmMain::ResampleImage(frmImage& cDocument) {
 
 bool mfrmMain::CombineImages() {
   return RunCombineDialog(this, [this](const frmCombination& fC) {
-    auto* pDocument = new frmImage(*this);
-    QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
+    frmImage* pDocument = nullptr;
+    QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
     pWindow->show();
     try {
       pDocument->Combine(fC);
@@ -612,37 +617,26 @@ bool mfrmMain::CombineImages() {
   });
 }
 
-namespace {
-
 // A new document window as the paste sees it.
 class cPasteWindow final : public IPasteDocument {
  public:
-  cPasteWindow(QMdiArea* pMdi, frmImage* pDocument, std::function<void(QMdiSubWindow*)> fnShow)
-      : m_pMdi(pMdi), m_pDocument(pDocument), m_fnShow(std::move(fnShow)) {
-    m_pWindow = m_pMdi->addSubWindow(m_pDocument);
-  }
+  explicit cPasteWindow(mfrmMain& main)
+      : m_main(main), m_pWindow(main.AddDocumentWindow(m_pDocument)) {}
   bool OpenFile(const std::string& sFile, bool bIsTemp) override {
     return m_pDocument->OpenFile(sFile, bIsTemp);
   }
-  void Show() override { m_fnShow(m_pWindow); }
-  void Unload() override {
-    m_pMdi->removeSubWindow(m_pWindow);
-    delete m_pWindow;
-  }
+  void Show() override { m_main.ShowDocumentWindow(m_pWindow); }
+  void Unload() override { m_main.RemoveDocumentWindow(m_pWindow); }
 
  private:
-  QMdiArea* m_pMdi;
-  frmImage* m_pDocument;
-  QMdiSubWindow* m_pWindow = nullptr;
-  std::function<void(QMdiSubWindow*)> m_fnShow;
+  mfrmMain& m_main;
+  frmImage* m_pDocument = nullptr;
+  QMdiSubWindow* m_pWindow;
 };
-
-}  // namespace
 
 bool mfrmMain::PasteImage(const PastePictureSource& fnPicture) {
   const NewPasteDocument newDocument = [this]() -> std::unique_ptr<IPasteDocument> {
-    return std::make_unique<cPasteWindow>(m_pMdi, new frmImage(*this),
-                                          [this](QMdiSubWindow* p) { ShowDocumentWindow(p); });
+    return std::make_unique<cPasteWindow>(*this);
   };
   return fnPicture ? PastePicture(fnPicture, newDocument) : PasteFromClipboard(newDocument);
 }

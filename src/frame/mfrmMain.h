@@ -54,6 +54,7 @@ enum eUnloadMode : int16_t {
 
 class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame {
   Q_OBJECT
+  friend class cPasteWindow;
 
  public:
   // Design size and the offset of the start-up placement, in twips.
@@ -151,6 +152,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // Edit > Paste: the clipboard's picture in a new document; given fnPicture, that picture (a
   // drop) instead.
   bool PasteImage(const PastePictureSource& fnPicture = {});
+  // A new, empty document in a window of the area, not shown yet.
+  QMdiSubWindow* AddDocumentWindow(frmImage*& pDocument);
   // Sizes, places, shows and activates a new document's window.
   void ShowDocumentWindow(QMdiSubWindow* pWindow);
   // Takes a document's window out of the area again and destroys it with its document.
