@@ -132,32 +132,32 @@ int64_t sPackedBytes::StoredBytes() const {
   return lBytes;
 }
 
-sPackedBytes PackBytes(const uint8_t* pData, size_t lSize) {
+// Packs lSize bytes as independent chunks on the worker threads; fnChunk(lStart, lLength) gives
+// the packed frame of one chunk.
+template <class TChunk>
+sPackedBytes PackChunks(size_t lSize, const TChunk& fnChunk) {
   sPackedBytes packed;
   packed.lSize = lSize;
   packed.chunks.resize(static_cast<size_t>(ChunkCount(lSize)));
   ParallelFor(ChunkCount(lSize), 1, [&](int64_t a, int64_t b) {
     for (int64_t i = a; i < b; ++i) {
-      const size_t lStart = static_cast<size_t>(i) * kHistoryChunkBytes;
-      packed.chunks[static_cast<size_t>(i)] = CompressChunk(pData + lStart, ChunkLength(lSize, i));
+      packed.chunks[static_cast<size_t>(i)] =
+          fnChunk(static_cast<size_t>(i) * kHistoryChunkBytes, ChunkLength(lSize, i));
     }
   });
   return packed;
 }
 
+sPackedBytes PackBytes(const uint8_t* pData, size_t lSize) {
+  return PackChunks(
+      lSize, [&](size_t lStart, size_t lLength) { return CompressChunk(pData + lStart, lLength); });
+}
+
 sPackedBytes PackXor(uint8_t* pBefore, const uint8_t* pAfter, size_t lSize) {
-  sPackedBytes packed;
-  packed.lSize = lSize;
-  packed.chunks.resize(static_cast<size_t>(ChunkCount(lSize)));
-  ParallelFor(ChunkCount(lSize), 1, [&](int64_t a, int64_t b) {
-    for (int64_t i = a; i < b; ++i) {
-      const size_t lStart = static_cast<size_t>(i) * kHistoryChunkBytes;
-      const size_t lLength = ChunkLength(lSize, i);
-      XorInto(pBefore + lStart, pAfter + lStart, lLength);
-      packed.chunks[static_cast<size_t>(i)] = CompressChunk(pBefore + lStart, lLength);
-    }
+  return PackChunks(lSize, [&](size_t lStart, size_t lLength) {
+    XorInto(pBefore + lStart, pAfter + lStart, lLength);
+    return CompressChunk(pBefore + lStart, lLength);
   });
-  return packed;
 }
 
 void UnpackBytes(const sPackedBytes& packed, uint8_t* pOut) {
