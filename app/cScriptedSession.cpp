@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -140,6 +142,17 @@ void cScriptedSession::RunNext() {
       Say(pEntry->objectName().toStdString() + " " + (pEntry->isVisible() ? "1" : "0") + " " +
           pEntry->text().toStdString());
     }
+  } else if (sCommand == "activate") {
+    const QList<QMdiSubWindow*> windows = m_main.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    const int iIndex = std::atoi(sArg.c_str());
+    if (iIndex < 1 || iIndex > windows.size()) Fail("no document " + sArg);
+    m_main.MdiArea()->setActiveSubWindow(windows[iIndex - 1]);
+  } else if (sCommand == "boxes") {
+    if (sArg != "real") Fail("boxes " + sArg);
+    // From here on a person (or the desktop test) answers the program's own message boxes.
+    SetMessageBoxService(nullptr);
+  } else if (sCommand == "rounds") {
+    Say("rounds " + std::to_string(m_main.Operation().Rounds()));
   } else if (sCommand == "close") {
     m_main.close();
   } else {

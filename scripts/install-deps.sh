@@ -3,7 +3,7 @@
 set -eu
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libzstd-dev
-  xvfb xauth"
+  xvfb xauth openbox xdotool x11-utils"
 missing=""
 for p in $packages; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -111,10 +111,26 @@ std::string frmImage::SaveNameProposal(const std::string& sName) {
 }
 
 void frmImage::Caption(const std::string& sName) {
-  const QString sCaption = QString::fromStdString("Image: " + sName);
+  m_sCaptionName = sName;
+  ShowTitle();
+}
+
+void frmImage::ShowTitle() {
+  // "[*]" shows as "*" while the picture differs from the one opened or saved, so that a person
+  // sees what closing the window would discard.
+  const QString sCaption = QString::fromStdString("Image: " + m_sCaptionName) + "[*]";
   setWindowTitle(sCaption);
+  setWindowModified(m_bDirty);
   // The document area's frame shows the caption.
-  if (auto* pSub = qobject_cast<QMdiSubWindow*>(parentWidget())) pSub->setWindowTitle(sCaption);
+  if (auto* pSub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    pSub->setWindowTitle(sCaption);
+    pSub->setWindowModified(m_bDirty);
+  }
+}
+
+void frmImage::Dirty(bool bDirty) {
+  m_bDirty = bDirty;
+  ShowTitle();
 }
 
 std::string frmImage::SizeText() const {
@@ -144,7 +160,9 @@ bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
     LayoutScrollBars();
     return true;
   } catch (const std::exception& e) {
-    MsgBox(kOpenFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
+    // Named, so that one of several files given at once can be told from the others.
+    MsgBox(kOpenFailed + ("'" + TitleOf(sFIle) + "': ") + Description(e), eMsgButtons::OK,
+           eMsgIcon::Exclamation);
     return false;
   }
 }
@@ -170,9 +188,11 @@ bool frmImage::SaveFile() {
     SavePicture(m_pPicImage->hdc(), sFilename);
     Filename(sFilename);
     m_frame.AddMRUFile(sFilename);
-    Caption(sFilename);
-    m_bDirty = false;
     m_cHistory.MarkSaved();
+    Dirty(false);
+    Caption(sFilename);
+    // The status strip shows the new title at once.
+    Activate();
     return true;
   } catch (const std::exception& e) {
     MsgBox(kSaveFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
@@ -199,6 +219,9 @@ void frmImage::CopyImage() {
 }
 
 void frmImage::Activate() {
+  // A window whose picture does not exist yet (a combination being made, a file being opened)
+  // has nothing to report; it reports once the picture is there.
+  if (ImageWidth() < 1 || ImageHeight() < 1) return;
   m_frame.SetStatus(kKeep, m_sFIleTitle, SizeText());
 }
 
@@ -269,15 +292,18 @@ void frmImage::Redo() {
 }
 
 void frmImage::ShowStep(int32_t lOldWidth, int32_t lOldHeight) {
-  m_bDirty = !m_cHistory.AtSaved();
+  Dirty(!m_cHistory.AtSaved());
   Render();
-  if (lOldWidth != ImageWidth() || lOldHeight != ImageHeight()) LayoutScrollBars();
+  if (lOldWidth != ImageWidth() || lOldHeight != ImageHeight()) {
+    LayoutScrollBars();
+    Activate();
+  }
 }
 
 void frmImage::ProcessImage(int32_t eType) {
   Record(StepName(eType), [&] { m_cDocument.ProcessImage(eType); });
   Render();
-  m_bDirty = true;
+  Dirty(true);
 }
 
 void frmImage::LoadCustomFilter(const cImageProcessDIB& cI) {
@@ -286,51 +312,50 @@ void frmImage::LoadCustomFilter(const cImageProcessDIB& cI) {
 
 void frmImage::ApplyPalette(const std::string& sPalFile) {
   Record("Apply Palette", [&] { m_cDocument.ApplyPalette(sPalFile); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::Colourise(float fHue) {
   Record("Colourise", [&] { m_cDocument.Colourise(fHue); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::Lighten() {
   Record("Lighten", [&] { m_cDocument.Lighten(); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::Fade() {
   Record("Darken", [&] { m_cDocument.Fade(); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::BlackAndWhite() {
   Record("B/W", [&] { m_cDocument.BlackAndWhite(); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::GrayScale() {
   Record("Gray Scale", [&] { m_cDocument.GrayScale(); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::NegativeImage() {
   Record("Negative", [&] { m_cDocument.NegativeImage(); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
 }
 
 void frmImage::AddNoise(bool bRandom, int32_t lAmount) {
   Record("Add Noise", [&] { m_cDocument.AddNoise(bRandom, lAmount); });
-  m_bDirty = true;
+  Dirty(true);
   Render();
-  m_bDirty = true;
 }
 
 void frmImage::Resample(int32_t lW, int32_t lH) {
@@ -339,10 +364,11 @@ void frmImage::Resample(int32_t lW, int32_t lH) {
   Record("Resample", [&] { m_cDocument.Resample(lW, lH); });
   if (bNewSize) {
     Render();
-    // The bars follow the new size at once.
+    // The bars and the status strip follow the new size at once.
     LayoutScrollBars();
+    Activate();
   }
-  m_bDirty = true;
+  Dirty(true);
 }
 
 void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1, int32_t lSource2,
@@ -365,11 +391,12 @@ void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1,
   m_cHistory.Clear(false);
   const std::string sName = "Image " + std::to_string(m_frame.NewImageIndex());
   Filename(sName);
-  Caption(sName);
   m_bDirty = true;
+  Caption(sName);
   Render();
-  // The bars follow the new picture at once.
+  // The bars follow the new picture at once; the window reported itself before it had one.
   LayoutScrollBars();
+  Activate();
 }
 
 // --- Engine events

@@ -135,6 +135,10 @@ class frmImage final : public QWidget,
                       int32_t eType, int32_t lMultiplier1, int32_t lOffset1, int32_t lMultiplier2,
                       int32_t lOffset2);
   void Caption(const std::string& sName);
+  // Shows the caption with the changed marker.
+  void ShowTitle();
+  // Sets the changed flag and the title's marker with it.
+  void Dirty(bool bDirty);
   // Runs a command that changes the picture as a step of the history named sName.
   void Record(const std::string& sName, const std::function<void()>& fnCommand);
   // Draws the picture again after Undo or Redo; the bars follow a new size.
@@ -154,6 +158,7 @@ class frmImage final : public QWidget,
   IDocumentFrame& m_frame;
   std::string m_sFIleName;
   std::string m_sFIleTitle;
+  std::string m_sCaptionName;
   bool m_bDirty = false;
   cImageDocumentCore m_cDocument;
   cImageHistory m_cHistory;

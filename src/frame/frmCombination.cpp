@@ -168,10 +168,23 @@ void frmCombination::OkClicked() {
   std::array<std::optional<int32_t>, 4> values;
   const std::array<const QLineEdit*, 4> boxes = {m_txtOffset[0], m_txtOffset[1], m_txtMultiplier[0],
                                                  m_txtMultiplier[1]};
+  const std::array<const QLabel*, 4> captions = {m_lblOffset[0], m_lblOffset[1], m_lblMultiplier[0],
+                                                 m_lblMultiplier[1]};
   for (size_t i = 0; i < boxes.size(); ++i) {
     values[i] = NumberTextToLong(boxes[i]->text().toStdString());
     if (!values[i]) {
-      MsgBox(kMsgErrorInEntries, eMsgButtons::OK, eMsgIcon::Information);
+      // The message names the box ("Source Image 2: Multiplier"), and the box takes the focus.
+      const auto caption = [](const QLabel* pLabel) {
+        QString sText = pLabel->text().remove('&');
+        if (sText.endsWith(':')) sText.chop(1);
+        return sText;
+      };
+      const QString sField = caption(m_lblSource[i % 2]) + ": " + caption(captions[i]);
+      MsgBox(std::string(kMsgErrorInEntries) + "\n\n" + sField.toStdString(), eMsgButtons::OK,
+             eMsgIcon::Information);
+      QLineEdit* pBox = i < 2 ? m_txtOffset[i] : m_txtMultiplier[i - 2];
+      pBox->setFocus(Qt::OtherFocusReason);
+      pBox->selectAll();
       return;
     }
   }

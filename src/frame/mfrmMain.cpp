@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -66,11 +67,24 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
   connect(m_pMdi, &QMdiArea::subWindowActivated, this, &mfrmMain::DocumentActivated);
   // No control inside takes drops: drags over the area and its documents come here.
   setAcceptDrops(true);
+  setWindowIcon(QIcon(QStringLiteral(":/brennic/brennic.png")));
+  // Boxes opened while no window of the program is active (a start-up error, the second of
+  // several questions) belong to this window and stand in front of it.
+  SetDialogOwner(this);
 
   CreateMenus();
+  // Closing the active document as every multiple-document program does; it goes through the
+  // window's own close, as its close button does.
+  auto* pClose = new QAction(this);
+  pClose->setObjectName("actCloseDocument");
+  pClose->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)});
+  pClose->setShortcutContext(Qt::WindowShortcut);
+  connect(pClose, &QAction::triggered, m_pMdi, &QMdiArea::closeActiveSubWindow);
+  addAction(pClose);
 }
 
 mfrmMain::~mfrmMain() {
+  SetDialogOwner(nullptr);
   // The documents go with the base class's children, when this object is a main window no
   // more: the area must not report their going to it.
   disconnect(m_pMdi, nullptr, this, nullptr);
@@ -145,10 +159,16 @@ void mfrmMain::ProgressMax(int32_t lMax) {
 
 void mfrmMain::ProgressValue(int32_t lValue) {
   m_pStatus->ProgressValue(lValue);
+  m_cOperation.KeepAlive();
 }
 
 void mfrmMain::ShowProgress(bool bShow) {
   m_pStatus->ShowProgress(bShow);
+  if (bShow) {
+    m_cOperation.Begin();
+  } else {
+    m_cOperation.End();
+  }
 }
 
 int32_t mfrmMain::NewImageIndex() {
@@ -507,8 +527,10 @@ void mfrmMain::OpenImageFile(std::string sFile) {
     bool bMultiSelect = false;
     bool bReadOnly = false;
     bool bHideReadOnly = false;
+    // The last entry lists every kind of picture the program reads.
     std::string sFilter =
-        "Bitmap Files (*.BMP)|*.BMP;*.DIB|GIF Files (*.GIF)|*.GIF|ICO Files (*.ICO)|*.ICO";
+        "Bitmap Files (*.BMP)|*.BMP;*.DIB|GIF Files (*.GIF)|*.GIF|ICO Files (*.ICO)|*.ICO|"
+        "All Pictures|*.BMP;*.DIB;*.GIF;*.ICO;*.PNG;*.JPG;*.JPEG;*.TIF;*.TIFF;*.WEBP";
     int32_t lFilterIndex = 1;
     std::string sInitDir;
     std::string sDlgTitle;
@@ -546,7 +568,18 @@ void mfrmMain::ShowDocumentWindow(QMdiSubWindow* pWindow) {
 
 QMdiSubWindow* mfrmMain::AddDocumentWindow(frmImage*& pDocument) {
   pDocument = new frmImage(*this);
-  return m_pMdi->addSubWindow(pDocument);
+  QMdiSubWindow* pWindow = m_pMdi->addSubWindow(pDocument);
+  // Every document's window menu would claim Ctrl+W and Ctrl+F4 as well: with two documents
+  // open the keys would be ambiguous and do nothing. The main window's entry serves them all.
+  if (QMenu* pSystem = pWindow->systemMenu()) {
+    for (QAction* pAction : pSystem->actions()) {
+      if (pAction->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)) ||
+          pAction->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4))) {
+        pAction->setShortcuts({});
+      }
+    }
+  }
+  return pWindow;
 }
 
 void mfrmMain::RemoveDocumentWindow(QMdiSubWindow* pWindow) {
@@ -661,7 +694,7 @@ void mfrmMain::FillWindowList() {
   m_windowList.back()->setObjectName("windowListSeparator");
   int32_t lNumber = 0;
   for (QMdiSubWindow* pWindow : windows) {
-    QString sCaption = pWindow->windowTitle();
+    QString sCaption = ShownTitle(*pWindow);
     sCaption.replace('&', "&&");
     QAction* pAction = m_pWindowMenu->addAction(QString("&%1 %2").arg(++lNumber).arg(sCaption));
     pAction->setObjectName("windowListEntry");

@@ -24,6 +24,7 @@
 
 #include "document/IDocumentFrame.h"
 #include "frame/cMRUFileList.h"
+#include "frame/cOperationGuard.h"
 #include "frame/mDrop.h"
 #include "frame/mPaste.h"
 #include "platform/cLoadedWindows.h"
@@ -93,6 +94,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void OpenFiles(const std::vector<std::string>& files);
 
   const cMRUFileList& RecentFiles() const { return m_cMRU; }
+  // What keeps the windows alive while an operation runs.
+  const cOperationGuard& Operation() const { return m_cOperation; }
   // The entry sArray, lIndex of the menus; nullptr when there is none.
   QAction* MenuEntry(const std::string& sArray, int32_t lIndex) const;
   // The active image document, or nullptr; asks nothing.
@@ -186,6 +189,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   std::map<std::pair<std::string, int32_t>, QAction*> m_entries;
   QMenu* m_pWindowMenu = nullptr;
   std::vector<QAction*> m_windowList;
+  cOperationGuard m_cOperation;
 };
 
 }  // namespace brennic

@@ -9,11 +9,13 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 
 #include "image/mConventions.h"
 #include "platform/mSysColor.h"
+#include "platform/mWindowing.h"
 
 namespace brennic {
 
@@ -335,7 +337,8 @@ bool GCommonDialog::VBPageSetupDlg(QPrinter& Printer, sPageSetupSettings& Settin
 
 bool cQtCommonDialogService::ChooseFile(const sFileDialogRequest& request,
                                         sFileDialogChoice& choice) {
-  QFileDialog dialog(request.pOwner);
+  QFileDialog dialog(request.pOwner != nullptr ? request.pOwner : DialogOwner());
+  KeepInFrontOfOwner(dialog);
   dialog.setWindowTitle(!request.sTitle.empty() ? FromUtf8(request.sTitle)
                         : request.bSave         ? QStringLiteral("Save As")
                                                 : QStringLiteral("Open"));
@@ -376,6 +379,7 @@ bool cQtCommonDialogService::ChooseFile(const sFileDialogRequest& request,
   if (!request.sDefaultExt.empty()) dialog.setDefaultSuffix(FromUtf8(request.sDefaultExt));
   if (!request.sFileName.empty()) dialog.selectFile(FromUtf8(request.sFileName));
 
+  QTimer::singleShot(0, &dialog, [&dialog] { BringToFront(dialog); });
   if (dialog.exec() != QDialog::Accepted) return false;
   choice.files.clear();
   for (const QString& sFile : dialog.selectedFiles())

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
+
+#include "platform/mWindowing.h"
 
 namespace brennic {
 
@@ -23,7 +26,8 @@ eMsgResult MsgBox(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon
 
 eMsgResult cQtMessageBoxService::Show(const std::string& sText, eMsgButtons eButtons,
                                       eMsgIcon eIcon, const std::string& sTitle) {
-  QMessageBox box(QApplication::activeWindow());
+  QMessageBox box(DialogOwner());
+  KeepInFrontOfOwner(box);
   box.setWindowTitle(QString::fromStdString(sTitle));
   box.setText(QString::fromStdString(sText));
   switch (eIcon) {
@@ -47,6 +51,8 @@ eMsgResult cQtMessageBoxService::Show(const std::string& sText, eMsgButtons eBut
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  // Once shown, the box takes the front and the keyboard whatever window was active before.
+  QTimer::singleShot(0, &box, [&box] { BringToFront(box); });
   switch (box.exec()) {
     case QMessageBox::Yes:
       return eMsgResult::Yes;

@@ -26,7 +26,7 @@ void SetMessageBoxService(IMessageBoxService* pService);
 eMsgResult MsgBox(const std::string& sText, eMsgButtons eButtons = eMsgButtons::OK,
                   eMsgIcon eIcon = eMsgIcon::None, const std::string& sTitle = kAppTitle);
 
-// The shipped implementation over QMessageBox, parented to the active window.
+// The shipped implementation over QMessageBox, owned by DialogOwner() and shown in front of it.
 class cQtMessageBoxService final : public IMessageBoxService {
  public:
   eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,

@@ -2,6 +2,7 @@
 
 #include <QPalette>
 #include <QStringList>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <utility>
@@ -39,6 +40,11 @@ void cModalDialog::setVisible(bool bVisible) {
     adjustPosition(parentWidget());
     if (m_fnTopMost) m_fnTopMost(this, true);
     Load();
+    // Whatever window was active before, the dialog takes the front and the keyboard once the
+    // desktop has mapped it.
+    QTimer::singleShot(0, this, [this] {
+      if (isVisible()) BringToFront(*this);
+    });
   }
   QDialog::setVisible(bVisible);
 }

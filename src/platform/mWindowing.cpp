@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <cstdio>
@@ -14,7 +16,8 @@ namespace brennic {
 
 namespace {
 std::optional<sScreenMetrics> g_override;
-}
+QPointer<QWidget> g_pDialogOwner;
+}  // namespace
 
 sScreenMetrics ScreenMetrics() {
   if (g_override) return *g_override;
@@ -82,6 +85,37 @@ sTwipsRect WindowTwips(const QWidget& window) {
 void SetWindowTwips(QWidget& window, const sTwipsRect& rect) {
   window.move(TwipsToPixelsX(rect.dLeft), TwipsToPixelsY(rect.dTop));
   window.resize(TwipsToPixelsX(rect.dWidth), TwipsToPixelsY(rect.dHeight));
+}
+
+void SetDialogOwner(QWidget* pMainWindow) {
+  g_pDialogOwner = pMainWindow;
+}
+
+QWidget* DialogOwner() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+    if (QWidget* pModal = QApplication::activeModalWidget()) return pModal;
+    if (QWidget* pActive = QApplication::activeWindow()) return pActive;
+  }
+  return g_pDialogOwner.data();
+}
+
+void KeepInFrontOfOwner(QWidget& dialog) {
+  const QWidget* pOwner = dialog.parentWidget();
+  if (pOwner == nullptr || dialog.isVisible()) return;
+  if (pOwner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void BringToFront(QWidget& window) {
+  window.raise();
+  window.activateWindow();
+}
+
+QString ShownTitle(const QWidget& window) {
+  QString sTitle = window.windowTitle();
+  sTitle.replace(QStringLiteral("[*]"),
+                 window.isWindowModified() ? QStringLiteral("*") : QString());
+  return sTitle;
 }
 
 void EndProcessNow(int iExitCode) {

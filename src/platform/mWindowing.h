@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include <QString>
+
 class QWidget;
 
 namespace brennic {
@@ -56,6 +58,24 @@ struct sTwipsRect {
 sTwipsRect WindowTwips(const QWidget& window);
 // Places and sizes a window from twips, each value converted and rounded as TwipsToPixels does.
 void SetWindowTwips(QWidget& window, const sTwipsRect& rect);
+
+// The window that owns message boxes and dialogs opened while no window of the program is
+// active (a start-up error, the second of several questions): the main window. Without an owner
+// a box would open beneath a main window that stays on top, and the program would look frozen.
+void SetDialogOwner(QWidget* pMainWindow);
+// The owner for a new message box or dialog: the active modal dialog, else the active window of
+// the program, else the main window set above (nullptr when there is none).
+QWidget* DialogOwner();
+// Prepares a dialog that is not shown yet to stand in front of its owner: when the owner's
+// window stays on top, so does the dialog (a window manager need not lift a dialog above a
+// window of the top layer).
+void KeepInFrontOfOwner(QWidget& dialog);
+// Brings a shown window to the front with the keyboard focus.
+void BringToFront(QWidget& window);
+
+// The caption a window shows: its title with the toolkit's "[*]" changed marker resolved ("*"
+// while the window is marked changed, nothing otherwise).
+QString ShownTitle(const QWidget& window);
 
 // Ends the process at once with the exit code: no window event, destructor or exit handler runs
 // after it. Buffered standard output is written first.

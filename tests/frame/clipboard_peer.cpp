@@ -51,8 +51,13 @@ int main(int argc, char* argv[]) {
       if (::read(STDIN_FILENO, &c, 1) <= 0) QCoreApplication::quit();
     });
     QTimer::singleShot(60000, &app, &QCoreApplication::quit);
-    std::printf("ready\n");
-    std::fflush(stdout);
+    // "ready" only once the X server knows this program as the clipboard's owner: the loop has
+    // run, so the ownership request has gone out.
+    QTimer::singleShot(0, &app, [pClipboard] {
+      if (!pClipboard->ownsClipboard()) QCoreApplication::exit(4);
+      std::printf("ready\n");
+      std::fflush(stdout);
+    });
     return QGuiApplication::exec();
   }
   return 1;

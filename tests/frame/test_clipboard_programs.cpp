@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <string>
@@ -29,6 +30,33 @@ bool FinishWhileServing(QProcess& process, int lTimeoutMs) {
     process.waitForFinished(10);
   }
   return process.state() == QProcess::NotRunning;
+}
+
+// Ends the peer however the test ends: its standard input closes, which ends it; a peer that
+// does not go is killed, never left behind or destroyed while running.
+struct sPeerGuard {
+  QProcess& peer;
+  ~sPeerGuard() {
+    if (peer.state() == QProcess::NotRunning) return;
+    peer.closeWriteChannel();
+    if (!FinishWhileServing(peer, 20000)) {
+      peer.kill();
+      peer.waitForFinished();
+    }
+  }
+};
+
+// Waits until the clipboard offers a picture that another program put there: the X server
+// tells this program of the new owner asynchronously.
+bool WaitForClipboardPicture(int lTimeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < lTimeoutMs) {
+    const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+    if (pData != nullptr && pData->hasImage()) return true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  return false;
 }
 
 class ClipboardBetweenPrograms : public ::testing::Test {
@@ -61,6 +89,7 @@ TEST_F(ClipboardBetweenPrograms, ACopyFromBrennicPastesIntoAnotherProgram) {
   ASSERT_TRUE(img->CopyToClipboard(false));
 
   QProcess peer;
+  const sPeerGuard guard{peer};
   peer.start(BRENNIC_CLIPBOARD_PEER, {"get", QString::fromStdString(File("got.png"))});
   ASSERT_TRUE(peer.waitForStarted());
   ASSERT_TRUE(FinishWhileServing(peer, 30000));
@@ -76,10 +105,12 @@ TEST_F(ClipboardBetweenPrograms, APictureFromAnotherProgramPastesIntoBrennic) {
   SavePicture(*img, File("put.bmp"));
 
   QProcess peer;
+  const sPeerGuard guard{peer};
   peer.start(BRENNIC_CLIPBOARD_PEER, {"put", QString::fromStdString(File("put.bmp"))});
   ASSERT_TRUE(peer.waitForStarted());
   ASSERT_TRUE(peer.waitForReadyRead(20000));
   ASSERT_EQ(peer.readLine().trimmed(), "ready");
+  ASSERT_TRUE(WaitForClipboardPicture(20000)) << "the other program's picture never arrived";
 
   cDIBSection pasted;
   pasted.CreateFromPicture(*ClipboardPicture());

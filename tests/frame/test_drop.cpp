@@ -16,6 +16,7 @@
 #include "TempFolderTestUtil.h"
 #include "frame/mDrop.h"
 #include "platform/cPictureBox.h"
+#include "platform/mWindowing.h"
 
 namespace brennic {
 namespace {
@@ -61,7 +62,7 @@ TEST_F(DropTest, DroppedFilesOpenAsFileOpenOpensThem) {
   const std::string sA = Picture("a.bmp");
   ASSERT_TRUE(DragAndDrop(Area(), *Files({sA})));
   ASSERT_EQ(Windows().size(), 1u);
-  EXPECT_EQ(Windows()[0]->windowTitle().toStdString(), "Image: " + sA);
+  EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sA);
   EXPECT_EQ(m_pMain->RecentFiles().File(1), sA);
   EXPECT_TRUE(m_boxes.Shown().empty());
 
@@ -73,8 +74,8 @@ TEST_F(DropTest, DroppedFilesOpenAsFileOpenOpensThem) {
   ASSERT_TRUE(DragAndDrop(m_pMain->ActiveDocument()->picImage(), *Files({sB, sBad, sC})));
   const std::vector<QMdiSubWindow*> windows = Windows();
   ASSERT_EQ(windows.size(), 3u);
-  EXPECT_EQ(windows[1]->windowTitle().toStdString(), "Image: " + sB);
-  EXPECT_EQ(windows[2]->windowTitle().toStdString(), "Image: " + sC);
+  EXPECT_EQ(ShownTitle(*windows[1]).toStdString(), "Image: " + sB);
+  EXPECT_EQ(ShownTitle(*windows[2]).toStdString(), "Image: " + sC);
   EXPECT_EQ(m_pMain->ActiveDocument()->ImageWidth(), 2);
   EXPECT_EQ(m_pMain->RecentFiles().File(1), sC);
   EXPECT_EQ(m_pMain->RecentFiles().File(2), sB);

@@ -1,6 +1,6 @@
 // The main window with real documents: the close walk and what it stores, the recent files after
-// a restart, the Window menu's arrangements and list, activation, the progress bar painted while
-// an operation holds the event loop, and files named on the command line.
+// a restart, the Window menu's arrangements and list, activation, the windows kept alive while
+// an operation holds the event loop, the status strip, and files named on the command line.
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <QThread>
 #include <memory>
 
 #include "FrameTestUtil.h"
+#include "frame/cOperationGuard.h"
 #include "frame/cStatusStrip.h"
 #include "platform/ProgressBar.h"
+#include "platform/mWindowing.h"
 
 namespace brennic {
 namespace {
@@ -268,50 +273,99 @@ class cPaintCounter final : public QObject {
   }
 };
 
-TEST_F(cFrameTest, TheProgressBarIsPaintedAtOnceButNotForEveryColumn) {
+// A long operation reports progress while it holds the event loop: the bar shows at once, the
+// windows paint about every 30 ms (not for every column), and what the person does meanwhile is
+// refused, not queued to run after the operation.
+TEST_F(cFrameTest, DuringAnOperationTheWindowsPaintAndInputIsRefused) {
   ProgressBar* pBar = m_pMain->StatusStrip()->Progress();
   ASSERT_NE(pBar->hwnd(), nullptr);
   cPaintCounter counter;
   pBar->hwnd()->Widget()->installEventFilter(&counter);
+  QLineEdit probe;
+  probe.show();
   QCoreApplication::processEvents();
 
-  // Nothing below processes events: every paint counted is a synchronous one.
   m_pMain->ProgressMax(4000);
   m_pMain->ProgressValue(0);
   m_pMain->ShowProgress(true);
-  EXPECT_EQ(counter.iPaints, 1);
-  // Columns that do not lengthen the bar draw nothing.
-  for (int32_t l = 1; l <= 10; ++l)
-    m_pMain->ProgressValue(l);
-  EXPECT_EQ(counter.iPaints, 1);
-  QThread::msleep(40);
-  QElapsedTimer sincePaint;
-  sincePaint.start();
-  m_pMain->ProgressValue(2000);
-  EXPECT_EQ(counter.iPaints, 2);
-  // Too soon after the last paint, even though the bar grew (unless this machine stalled).
-  m_pMain->ProgressValue(3000);
-  if (sincePaint.elapsed() < cStatusStrip::kProgressRepaintMs) {
-    EXPECT_EQ(counter.iPaints, 2);
-  }
-  QThread::msleep(40);
-  const int iBefore = counter.iPaints;
-  m_pMain->ProgressValue(3500);
-  EXPECT_EQ(counter.iPaints, iBefore + 1);
-  EXPECT_EQ(pBar->Position(), 3500);
+  EXPECT_GE(counter.iPaints, 1) << "the bar shows from the start";
+  const auto press = [&probe] {
+    QCoreApplication::postEvent(&probe,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+  };
+  press();
+  QCoreApplication::postEvent(m_pMain.get(), new QCloseEvent());
 
-  // A long run of columns paints once per interval at most.
-  const int iBeforeRun = counter.iPaints;
   QElapsedTimer clock;
   clock.start();
-  for (int32_t l = 0; l < 4000; ++l) {
-    m_pMain->ProgressValue(l);
-    if (l % 40 == 0) QThread::usleep(1000);
+  const int iAtStart = counter.iPaints;
+  int64_t lColumns = 0;
+  while (counter.iPaints < iAtStart + 3 && clock.elapsed() < 20000) {
+    m_pMain->ProgressValue(static_cast<int32_t>(lColumns++ % 4000));
+    if (lColumns % 64 == 0) QThread::usleep(500);
   }
-  EXPECT_GT(counter.iPaints, iBeforeRun);
-  EXPECT_LE(counter.iPaints - iBeforeRun, clock.elapsed() / cStatusStrip::kProgressRepaintMs + 1);
+  EXPECT_GE(counter.iPaints, iAtStart + 3) << "the bar was not painted while the work ran";
+  EXPECT_LE(counter.iPaints - iAtStart, clock.elapsed() / cOperationGuard::kKeepAliveMs + 2);
+  press();
   m_pMain->ShowProgress(false);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(probe.text(), "") << "a key given during the operation ran afterwards";
+  EXPECT_EQ(m_pMain->iEnded, 0) << "a close request given during the operation ran";
   EXPECT_TRUE(pBar->isHidden());
+
+  // Afterwards input reaches the windows again.
+  press();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(probe.text(), "x");
+}
+
+// The status strip shows the active picture's title and size after every command that changes
+// them, and the title marks a picture that differs from its file.
+TEST_F(cFrameTest, TheStatusStripAndTheTitleFollowTheActivePicture) {
+  // A file that fails at start-up with no document open leaves nothing behind.
+  m_pMain->OpenFiles({m_dir.File("missing.bmp")});
+  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "");
+  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "");
+
+  frmImage* pDocument = Open(Picture("cat.bmp", 4, 3));
+  ASSERT_NE(pDocument, nullptr);
+  const auto status = [this] {
+    return (m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
+            m_pMain->StatusStrip()->SizeLabel()->text())
+        .toStdString();
+  };
+  const auto title = [&] { return ShownTitle(*Windows()[0]).toStdString(); };
+  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
+  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
+
+  m_pMain->RunCommand([&] { pDocument->Resample(8, 6); });
+  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
+  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp") + "*");
+  Click("mnuEditHistory_0");
+  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
+  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
+  Click("mnuEditHistory_1");
+  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
+
+  m_dialogs.ChooseFiles({m_dir.File("dog.bmp")});
+  Click("mnuFile_1");
+  EXPECT_EQ(status(), "dog.bmp |8 x 6 ");
+  EXPECT_EQ(title(), "Image: " + m_dir.File("dog.bmp"));
+}
+
+TEST_F(cFrameTest, CtrlWAndCtrlF4CloseTheActiveDocumentWithoutAsking) {
+  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp"})
+    Changed(Open(Picture(sName)));
+  m_pMain->activateWindow();
+  QCoreApplication::processEvents();
+  QTest::keyClick(m_pMain.get(), Qt::Key_W, Qt::ControlModifier);
+  ASSERT_EQ(Windows().size(), 2u);
+  EXPECT_EQ(Windows()[1]->widget()->objectName(), kImageDocumentClass);
+  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[1]->widget())->Filename(), m_dir.File("b.bmp"));
+  QTest::keyClick(m_pMain.get(), Qt::Key_F4, Qt::ControlModifier);
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(LoadedWindows().Count(), 2);  // the main window and one document
+  EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 // --- The command line ----------------------------------------------------------------------------
@@ -327,8 +381,8 @@ TEST_F(cFrameTest, FilesOnTheCommandLineOpenAsFileOpenOpensThem) {
   const std::vector<QMdiSubWindow*> windows = Windows();
   ASSERT_EQ(windows.size(), 2u);
   // Relative names become full paths, as the open dialog gives them.
-  EXPECT_EQ(windows[0]->windowTitle().toStdString(), "Image: " + sA);
-  EXPECT_EQ(windows[1]->windowTitle().toStdString(), "Image: " + sB);
+  EXPECT_EQ(ShownTitle(*windows[0]).toStdString(), "Image: " + sA);
+  EXPECT_EQ(ShownTitle(*windows[1]).toStdString(), "Image: " + sB);
   EXPECT_EQ(m_pMain->RecentFiles().File(1), sB);
   EXPECT_EQ(m_pMain->RecentFiles().File(2), sA);
   EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "b.bmp");

@@ -224,7 +224,8 @@ TEST_F(CombinationDialog, UnreadableEntriesAreRefusedEvenWhenDisabled) {
   Click(Dialog().optCombine(2));
   Click(Dialog().cmdOK());
   ASSERT_EQ(m_messages.Shown().size(), 1u);
-  EXPECT_EQ(m_messages.Shown()[0].sText, "Error in entries.");
+  // The wrong box is named, whichever option is chosen.
+  EXPECT_EQ(m_messages.Shown()[0].sText, "Error in entries.\n\nSource Image 2: Offset");
   EXPECT_EQ(m_messages.Shown()[0].eIcon, eMsgIcon::Information);
   EXPECT_EQ(m_messages.Shown()[0].eButtons, eMsgButtons::OK);
   EXPECT_EQ(m_messages.Shown()[0].sTitle, kAppTitle);
@@ -237,6 +238,14 @@ TEST_F(CombinationDialog, UnreadableEntriesAreRefusedEvenWhenDisabled) {
     Click(Dialog().cmdOK());
   }
   EXPECT_EQ(m_messages.Shown().size(), 7u);
+  // Where it can be typed into, the wrong box has the focus.
+  EXPECT_EQ(Dialog().focusWidget(), Dialog().txtOffset(1));
+  TypeInto(Dialog().txtOffset(1), "0");
+  TypeInto(Dialog().txtMultiplier(0), "x");
+  Click(Dialog().cmdOK());
+  EXPECT_EQ(m_messages.Shown().back().sText, "Error in entries.\n\nSource Image 1: Multiplier");
+  EXPECT_EQ(Dialog().focusWidget(), Dialog().txtMultiplier(0));
+  TypeInto(Dialog().txtMultiplier(0), "1");
   EXPECT_TRUE(Dialog().Cancelled());
   EXPECT_EQ(Dialog().Offset(1), 0) << "nothing is taken from a refused entry";
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 #include <QMdiArea>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <csignal>
 #include <memory>
@@ -20,7 +23,9 @@
 #include "frame/cStatusStrip.h"
 #include "frame/mdlToolBar2.h"
 #include "frame/mfrmMain.h"
+#include "platform/MessageBox.h"
 #include "platform/cLoadedWindows.h"
+#include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
 
 namespace brennic {
@@ -258,6 +263,42 @@ TEST(SetTopMost, KeepsTheTwipsGeometryAndSwitchesTheLayer) {
   EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_TRUE(window.isVisible());
   SetTopMost(nullptr, true);  // nothing to do
+
+  // The layer changes on the existing native window: no new window, no move, however often.
+  const WId id = window.winId();
+  const QRect place = window.geometry();
+  for (int i = 0; i < 10; ++i) {
+    SetTopMost(&window, false);
+    SetTopMost(&window, true);
+  }
+  EXPECT_EQ(window.winId(), id);
+  EXPECT_EQ(window.geometry(), place);
+  EXPECT_TRUE(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// A box opened while no window of the program is active belongs to the main window, and stays
+// in front of it when the main window stays on top.
+TEST(MessageBoxOwner, WithNoActiveWindowTheMainWindowOwnsTheBox) {
+  QWidget main;
+  main.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  SetDialogOwner(&main);
+  ASSERT_EQ(QApplication::activeWindow(), nullptr);
+  QWidget* pOwner = nullptr;
+  bool bOnTop = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (QWidget* pBox = QApplication::activeModalWidget()) {
+      pOwner = pBox->parentWidget();
+      bOnTop = pBox->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+      pBox->close();
+    }
+  });
+  poll.start(10);
+  cQtMessageBoxService service;
+  service.Show("The picture is damaged.", eMsgButtons::OK, eMsgIcon::Exclamation, kAppTitle);
+  SetDialogOwner(nullptr);
+  EXPECT_EQ(pOwner, &main);
+  EXPECT_TRUE(bOnTop);
 }
 
 // The real window in its own process: SIGTERM stores the list and ends the process at once,

@@ -19,6 +19,7 @@
 #include "image/cError.h"
 #include "platform/ProgressBar.h"
 #include "platform/cPictureBox.h"
+#include "platform/mWindowing.h"
 
 namespace brennic {
 namespace {
@@ -169,7 +170,10 @@ TEST_F(cFrameTest, OpenAsksForABitmapGifOrIconAndShowsTheDocument) {
   EXPECT_EQ(request.sFileName, "");
   EXPECT_EQ(request.filters, (std::vector<sFileFilter>{{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"},
                                                        {"GIF Files (*.GIF)", "*.GIF"},
-                                                       {"ICO Files (*.ICO)", "*.ICO"}}));
+                                                       {"ICO Files (*.ICO)", "*.ICO"},
+                                                       {"All Pictures",
+                                                        "*.BMP;*.DIB;*.GIF;*.ICO;*.PNG;*.JPG;"
+                                                        "*.JPEG;*.TIF;*.TIFF;*.WEBP"}}));
   EXPECT_EQ(request.lFilterIndex, 1);
   EXPECT_EQ(request.sDefaultExt, "BMP");
   EXPECT_EQ(request.sInitialDir, "");
@@ -181,7 +185,7 @@ TEST_F(cFrameTest, OpenAsksForABitmapGifOrIconAndShowsTheDocument) {
   QMdiSubWindow* pWindow = Windows()[0];
   EXPECT_EQ(pWindow->widget(), pDocument);
   EXPECT_TRUE(pWindow->isVisible());
-  EXPECT_EQ(pWindow->windowTitle().toStdString(), "Image: " + sPath);
+  EXPECT_EQ(ShownTitle(*pWindow).toStdString(), "Image: " + sPath);
   EXPECT_FALSE(pDocument->Dirty());
   const cStatusStrip* pStrip = m_pMain->StatusStrip();
   EXPECT_EQ(pStrip->ImageLabel()->text(), "photo.bmp ");
@@ -248,7 +252,7 @@ TEST_F(cFrameTest, SaveSavesTheActiveDocument) {
   Click("mnuFile_1");
   EXPECT_FALSE(pDocument->Dirty());
   EXPECT_EQ(m_dialogs.FileRequests().back().sFileName, sTarget);
-  EXPECT_EQ(Windows()[0]->windowTitle().toStdString(), "Image: " + sTarget);
+  EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sTarget);
   EXPECT_EQ(m_pMain->RecentFiles().File(1), sTarget);
   EXPECT_EQ(Entry("mnuFile_5")->text().toStdString(), m_pMain->RecentFiles().MenuCaption(1));
   EXPECT_TRUE(Entry("mnuFile_6")->isVisible());

@@ -1,0 +1,84 @@
+#include "frame/cOperationGuard.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace brennic {
+
+namespace {
+
+// What a person does: none of it may reach a window while an operation runs.
+bool IsUserRequest(QEvent::Type eType) {
+  switch (eType) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+cOperationGuard::~cOperationGuard() {
+  if (m_bRunning && QCoreApplication::instance() != nullptr)
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void cOperationGuard::Begin() {
+  if (m_bRunning || QCoreApplication::instance() == nullptr) return;
+  m_bRunning = true;
+  QCoreApplication::instance()->installEventFilter(this);
+  RunWindowEvents();
+}
+
+void cOperationGuard::KeepAlive() {
+  if (!m_bRunning) return;
+  if (m_lastRound.isValid() && m_lastRound.elapsed() < kKeepAliveMs) return;
+  RunWindowEvents();
+}
+
+void cOperationGuard::End() {
+  if (!m_bRunning) return;
+  // Whatever the person did since the last round is still queued: it goes now, refused.
+  RunWindowEvents();
+  QCoreApplication::instance()->removeEventFilter(this);
+  m_bRunning = false;
+}
+
+void cOperationGuard::RunWindowEvents() {
+  // A round never starts inside another (an event handler that reports progress).
+  if (m_bInRound) return;
+  m_bInRound = true;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  m_bInRound = false;
+  ++m_lRounds;
+  m_lastRound.start();
+}
+
+bool cOperationGuard::eventFilter(QObject* pWatched, QEvent* pEvent) {
+  if (m_bRunning && IsUserRequest(pEvent->type())) {
+    pEvent->ignore();
+    return true;
+  }
+  return QObject::eventFilter(pWatched, pEvent);
+}
+
+}  // namespace brennic

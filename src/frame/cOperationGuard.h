@@ -1,0 +1,49 @@
+#pragma once
+// cOperationGuard: an image operation runs to its end on the user-interface thread, inside the
+// menu command that started it. While it runs the windows must still paint (an uncovered
+// document, the progress bar) and the program must not look hung, yet nothing the person does
+// meanwhile may start another command, then or afterwards: keys, clicks, wheel turns, drops and
+// close requests given during the operation are dropped, not queued.
+//
+// The frame calls Begin when the progress bar shows, KeepAlive at each progress step and End
+// when the bar goes (also after a failure). The engine's events themselves are not touched:
+// their order, values and thread stay as they are.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <cstdint>
+
+namespace brennic {
+
+class cOperationGuard final : public QObject {
+  Q_OBJECT
+
+ public:
+  // Longest time between two rounds of window events while an operation runs.
+  static constexpr int64_t kKeepAliveMs = 30;
+
+  ~cOperationGuard() override;
+
+  // The operation starts: input is refused from now on and the windows paint at once.
+  void Begin();
+  // The operation advanced: the windows paint, at most every kKeepAliveMs.
+  void KeepAlive();
+  // The operation ended: input that arrived during it is taken from the queue and dropped.
+  void End();
+  bool Running() const { return m_bRunning; }
+  // Rounds of window events run during operations (for measuring).
+  int64_t Rounds() const { return m_lRounds; }
+
+ protected:
+  bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+ private:
+  void RunWindowEvents();
+
+  bool m_bRunning = false;
+  bool m_bInRound = false;
+  int64_t m_lRounds = 0;
+  QElapsedTimer m_lastRound;
+};
+
+}  // namespace brennic
