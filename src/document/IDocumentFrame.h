@@ -18,6 +18,9 @@ class IDocumentFrame {
   virtual void ProgressMax(int32_t lMax) = 0;
   virtual void ProgressValue(int32_t lValue) = 0;
   virtual void ShowProgress(bool bShow) = 0;
+  // The document is busy outside the engine's progress (keeping the undo step of a very large
+  // picture): the windows may paint, nothing else may run.
+  virtual void KeepAlive() {}
   // 1 on the first call of a run, then 2, 3...; numbers are never reused.
   virtual int32_t NewImageIndex() = 0;
   // Puts a path at the top of the recent-files list and shows the list.

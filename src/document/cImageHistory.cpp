@@ -135,26 +135,33 @@ int64_t sPackedBytes::StoredBytes() const {
 // Packs lSize bytes as independent chunks on the worker threads; fnChunk(lStart, lLength) gives
 // the packed frame of one chunk.
 template <class TChunk>
-sPackedBytes PackChunks(size_t lSize, const TChunk& fnChunk) {
+sPackedBytes PackChunks(size_t lSize, const WhilePacking& fnWhile, const TChunk& fnChunk) {
   sPackedBytes packed;
   packed.lSize = lSize;
   packed.chunks.resize(static_cast<size_t>(ChunkCount(lSize)));
-  ParallelFor(ChunkCount(lSize), 1, [&](int64_t a, int64_t b) {
-    for (int64_t i = a; i < b; ++i) {
-      packed.chunks[static_cast<size_t>(i)] =
-          fnChunk(static_cast<size_t>(i) * kHistoryChunkBytes, ChunkLength(lSize, i));
-    }
-  });
+  std::function<void(int64_t)> onDone;
+  if (fnWhile) onDone = [&fnWhile](int64_t) { fnWhile(); };
+  ParallelFor(
+      ChunkCount(lSize), 1,
+      [&](int64_t a, int64_t b) {
+        for (int64_t i = a; i < b; ++i) {
+          packed.chunks[static_cast<size_t>(i)] =
+              fnChunk(static_cast<size_t>(i) * kHistoryChunkBytes, ChunkLength(lSize, i));
+        }
+      },
+      onDone);
   return packed;
 }
 
-sPackedBytes PackBytes(const uint8_t* pData, size_t lSize) {
-  return PackChunks(
-      lSize, [&](size_t lStart, size_t lLength) { return CompressChunk(pData + lStart, lLength); });
+sPackedBytes PackBytes(const uint8_t* pData, size_t lSize, const WhilePacking& fnWhile) {
+  return PackChunks(lSize, fnWhile, [&](size_t lStart, size_t lLength) {
+    return CompressChunk(pData + lStart, lLength);
+  });
 }
 
-sPackedBytes PackXor(uint8_t* pBefore, const uint8_t* pAfter, size_t lSize) {
-  return PackChunks(lSize, [&](size_t lStart, size_t lLength) {
+sPackedBytes PackXor(uint8_t* pBefore, const uint8_t* pAfter, size_t lSize,
+                     const WhilePacking& fnWhile) {
+  return PackChunks(lSize, fnWhile, [&](size_t lStart, size_t lLength) {
     XorInto(pBefore + lStart, pAfter + lStart, lLength);
     return CompressChunk(pBefore + lStart, lLength);
   });
@@ -298,10 +305,11 @@ void cImageHistory::Record(cImageDocumentCore& cDocument, const std::string& sNa
     if (lAfterSize == lBeforeSize && step->lAfterWidth == step->lBeforeWidth &&
         step->lAfterHeight == step->lBeforeHeight) {
       step->bDelta = true;
-      step->before = PackXor(snapshot.Bytes(), cAfter.DIBSectionBitsPtr(), lBeforeSize);
+      step->before =
+          PackXor(snapshot.Bytes(), cAfter.DIBSectionBitsPtr(), lBeforeSize, m_fnWhileRecording);
     } else {
-      step->before = PackBytes(snapshot.Bytes(), lBeforeSize);
-      step->after = PackBytes(cAfter.DIBSectionBitsPtr(), lAfterSize);
+      step->before = PackBytes(snapshot.Bytes(), lBeforeSize, m_fnWhileRecording);
+      step->after = PackBytes(cAfter.DIBSectionBitsPtr(), lAfterSize, m_fnWhileRecording);
     }
   } catch (const std::bad_alloc&) {
     // The command is done; only its step could not be kept, and without it the earlier steps

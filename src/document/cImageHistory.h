@@ -79,10 +79,14 @@ struct sPackedBytes {
   int64_t StoredBytes() const;
 };
 
+// Runs now and then on the calling thread while a large picture is packed (the windows paint).
+using WhilePacking = std::function<void()>;
+
 // Packs lSize bytes of pData.
-sPackedBytes PackBytes(const uint8_t* pData, size_t lSize);
+sPackedBytes PackBytes(const uint8_t* pData, size_t lSize, const WhilePacking& fnWhile = {});
 // Packs pBefore XOR pAfter; pBefore is overwritten with the XOR on the way.
-sPackedBytes PackXor(uint8_t* pBefore, const uint8_t* pAfter, size_t lSize);
+sPackedBytes PackXor(uint8_t* pBefore, const uint8_t* pAfter, size_t lSize,
+                     const WhilePacking& fnWhile = {});
 // Unpacks into pOut (packed.lSize bytes), or XORs the unpacked bytes into it.
 void UnpackBytes(const sPackedBytes& packed, uint8_t* pOut);
 void UnpackXor(const sPackedBytes& packed, uint8_t* pInOut);
@@ -99,6 +103,9 @@ class cImageHistory {
   // recorded and the failure passes on.
   void Record(cImageDocumentCore& cDocument, const std::string& sName,
               const std::function<void()>& fnOperation);
+
+  // What runs on the calling thread while a step is packed (seconds for a very large picture).
+  void WhileRecording(WhilePacking fnWhile) { m_fnWhileRecording = std::move(fnWhile); }
 
   bool CanUndo() const { return m_lPosition > 0; }
   bool CanRedo() const { return m_lPosition < StepCount(); }
@@ -139,6 +146,7 @@ class cImageHistory {
   int64_t m_lPosition = 0;
   int64_t m_lSaved = 0;  // -1: the file's picture cannot be reached
   int64_t m_lBytes = 0;
+  WhilePacking m_fnWhileRecording;
 };
 
 }  // namespace brennic

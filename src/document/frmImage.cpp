@@ -65,6 +65,7 @@ frmImage::frmImage(IDocumentFrame& frame, QWidget* pParent)
     : QWidget(pParent), cLoadedWindow(kImageDocumentClass), m_frame(frame) {
   setObjectName(kImageDocumentClass);
   m_cDocument.Engine().SetListener(this);
+  m_cHistory.WhileRecording([this] { m_frame.KeepAlive(); });
 
   m_pScrollBox = new QWidget(this);
   m_pScrollBox->setObjectName("picScrollBox");

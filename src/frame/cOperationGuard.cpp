@@ -63,6 +63,32 @@ void cOperationGuard::End() {
   m_bRunning = false;
 }
 
+void cOperationGuard::Pulse() {
+  if (m_bRunning) {
+    KeepAlive();
+    return;
+  }
+  if (m_lastRound.isValid() && m_lastRound.elapsed() < kKeepAliveMs) return;
+  m_bPulsed = true;
+  RefusedRound();
+}
+
+void cOperationGuard::Finish() {
+  if (!m_bPulsed || m_bRunning) return;
+  m_bPulsed = false;
+  RefusedRound();
+}
+
+void cOperationGuard::RefusedRound() {
+  QCoreApplication* pApp = QCoreApplication::instance();
+  if (pApp == nullptr) return;
+  m_bRunning = true;
+  pApp->installEventFilter(this);
+  RunWindowEvents();
+  pApp->removeEventFilter(this);
+  m_bRunning = false;
+}
+
 void cOperationGuard::RunWindowEvents() {
   // A round never starts inside another (an event handler that reports progress).
   if (m_bInRound) return;

@@ -30,6 +30,11 @@ class cOperationGuard final : public QObject {
   void KeepAlive();
   // The operation ended: input that arrived during it is taken from the queue and dropped.
   void End();
+  // Busy outside an operation's progress (keeping an undo step): one round of window events
+  // with input refused, at most every kKeepAliveMs.
+  void Pulse();
+  // The command ended: when it pulsed, input that arrived since the last round is dropped.
+  void Finish();
   bool Running() const { return m_bRunning; }
   // Rounds of window events run during operations (for measuring).
   int64_t Rounds() const { return m_lRounds; }
@@ -39,9 +44,12 @@ class cOperationGuard final : public QObject {
 
  private:
   void RunWindowEvents();
+  // One round of window events with input refused, outside an operation.
+  void RefusedRound();
 
   bool m_bRunning = false;
   bool m_bInRound = false;
+  bool m_bPulsed = false;
   int64_t m_lRounds = 0;
   QElapsedTimer m_lastRound;
 };

@@ -157,6 +157,10 @@ void mfrmMain::ProgressMax(int32_t lMax) {
   m_pStatus->ProgressMax(lMax);
 }
 
+void mfrmMain::KeepAlive() {
+  m_cOperation.Pulse();
+}
+
 void mfrmMain::ProgressValue(int32_t lValue) {
   m_pStatus->ProgressValue(lValue);
   m_cOperation.KeepAlive();
@@ -338,6 +342,7 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   std::string sDescription;
   try {
     fnCommand();
+    m_cOperation.Finish();
     UpdateEditHistory();
     return;
   } catch (const cError& e) {
@@ -347,6 +352,7 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   } catch (const std::exception& e) {
     sDescription = e.what();
   }
+  m_cOperation.Finish();
   UpdateEditHistory();
   // An operation that failed half-way never completes: its progress goes away.
   ShowProgress(false);

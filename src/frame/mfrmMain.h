@@ -84,6 +84,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void ProgressMax(int32_t lMax) override;
   void ProgressValue(int32_t lValue) override;
   void ShowProgress(bool bShow) override;
+  void KeepAlive() override;
   // Numbers the documents without a file of their own: 1 on the first call of a run, then 2...
   int32_t NewImageIndex() override;
   // Puts a path at the top of the recent-files list and shows the list in the File menu.

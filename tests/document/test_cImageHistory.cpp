@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "document/cImageHistory.h"
@@ -165,8 +166,14 @@ TEST(HistoryRoundTrips, PicturesOfSeveralChunksAndResamplesBothWays) {
   doc.LoadImage(*test::MakeRandomImage(700, 520, rng));
   cHistoryBudget budget(kNoLimit);
   cImageHistory history(budget);
+  // The caller may run its windows while a step of several chunks is packed, on its own thread.
+  int iWhile = 0;
+  const std::thread::id caller = std::this_thread::get_id();
+  history.WhileRecording([&] { iWhile += std::this_thread::get_id() == caller ? 1 : 1000; });
   std::vector<sState> states{StateOf(doc)};
   history.Record(doc, "Negative", [&] { doc.NegativeImage(); });
+  EXPECT_GE(iWhile, 1);
+  EXPECT_LT(iWhile, 1000);
   states.push_back(StateOf(doc));
   history.Record(doc, "Resample", [&] { doc.Resample(9, 4); });
   states.push_back(StateOf(doc));
