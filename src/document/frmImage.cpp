@@ -128,7 +128,7 @@ void frmImage::Caption(const std::string& sName) {
 
 void frmImage::UpdateCaption() {
   std::string sText = "Image: " + m_sCaption;
-  if (!(m_zoom == kZoomActual)) sText += " (" + ZoomPercentText(m_zoom) + " %)";
+  if (m_zoom != kZoomActual) sText += " (" + ZoomPercentText(m_zoom) + " %)";
   const QString sCaption = QString::fromStdString(sText);
   setWindowTitle(sCaption);
   // The document area's frame shows the caption.

@@ -58,12 +58,9 @@ TEST(Zoom, LadderStepsClampAndFit) {
     sZoom zoom, in, out;
   };
   const sCase steps[] = {
-      {{1, 1}, {3, 2}, {2, 3}},
-      {{1, 32}, {1, 24}, {1, 32}},
-      {{32, 1}, {32, 1}, {24, 1}},
-      {{1, 8}, {1, 6}, {1, 12}},
-      {{4, 1}, {6, 1}, {3, 1}},
-      {{287, 1000}, {1, 3}, {1, 4}},  // between two steps (a fitted factor)
+      {{1, 1}, {3, 2}, {2, 3}}, {{1, 32}, {1, 24}, {1, 32}},   {{32, 1}, {32, 1}, {24, 1}},
+      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // between two steps (a fitted
+                                                                // factor)
   };
   for (const sCase& c : steps) {
     SCOPED_TRACE(std::to_string(c.zoom.lNum) + "/" + std::to_string(c.zoom.lDen));
@@ -72,15 +69,13 @@ TEST(Zoom, LadderStepsClampAndFit) {
   }
   // Twenty steps from end to end; each step below 1 is the inverse of one above it.
   std::vector<sZoom> ladder{kZoomMin};
-  while (!(ladder.back() == kZoomMax))
+  while (ladder.back() != kZoomMax)
     ladder.push_back(ZoomStepIn(ladder.back()));
   ASSERT_EQ(ladder.size(), 21u);
   for (size_t i = 0; i < ladder.size(); ++i)
     EXPECT_EQ(ladder[i].lNum * ladder[20 - i].lNum, ladder[i].lDen * ladder[20 - i].lDen) << i;
 
-  const sZoom made = MakeZoom(2, 4);
-  EXPECT_EQ(made.lNum, 1);
-  EXPECT_EQ(made.lDen, 2);
+  EXPECT_EQ(MakeZoom(2, 4).lDen, 2);  // in lowest terms
   EXPECT_EQ(MakeZoom(1, 64), kZoomMin);
   EXPECT_EQ(MakeZoom(64, 1), kZoomMax);
   EXPECT_EQ(MakeZoom(0, 5), kZoomActual);
@@ -109,32 +104,39 @@ TEST(Zoom, ShownLengthAndPercentText) {
     EXPECT_EQ(ZoomPercentText(zoom), sText);
 }
 
-TEST(Zoom, BelowOneEachShownPixelIsTheRoundedAverageOfItsBox) {
-  // Half: 2 x 2 boxes; 14 / 4 = 3.5 rounds up to 4, 510 / 4 = 127.5 to 128.
-  cMemorySurface half = Surface({{{0, 0, 0}, {10, 20, 30}, {255, 255, 255}, {255, 255, 255}},
-                                 {{1, 0, 0}, {3, 20, 30}, {0, 0, 0}, {1, 0, 0}}});
-  EXPECT_EQ(Rows(Zoomed(half, {1, 2})),
-            (std::vector<std::vector<Bgr>>{{{4, 10, 15}, {128, 128, 128}}}));
-  // Two thirds: shown column 0 is picture column 0, column 1 is columns 1 and 2 (rows alike).
-  cMemorySurface third = Surface({{Gray(10), Gray(20), Gray(40)},
-                                  {Gray(30), Gray(50), Gray(70)},
-                                  {Gray(90), Gray(100), Gray(110)}});
-  EXPECT_EQ(Rows(Zoomed(third, {2, 3})),
-            (std::vector<std::vector<Bgr>>{{Gray(10), Gray(30)}, {Gray(60), Gray(83)}}));
-}
-
-TEST(Zoom, AboveOneEachShownPixelIsItsNearestPicturePixel) {
+TEST(Zoom, BelowOneAShownPixelIsItsBoxsRoundedAverageAboveOneItsNearestPixel) {
   const Bgr a{1, 2, 3}, b{4, 5, 6}, c{7, 8, 9};
-  cMemorySurface row = Surface({{a, b, c}});
-  // One and a half: 4 shown columns from 3, the first picture column twice.
-  EXPECT_EQ(Rows(Zoomed(row, {3, 2})), (std::vector<std::vector<Bgr>>{{a, a, b, c}}));
-  cMemorySurface two = Surface({{a, b}, {c, a}});
-  EXPECT_EQ(Rows(Zoomed(two, {3, 1})), (std::vector<std::vector<Bgr>>{{a, a, a, b, b, b},
-                                                                      {a, a, a, b, b, b},
-                                                                      {a, a, a, b, b, b},
-                                                                      {c, c, c, a, a, a},
-                                                                      {c, c, c, a, a, a},
-                                                                      {c, c, c, a, a, a}}));
+  struct sCase {
+    sZoom zoom;
+    std::vector<std::vector<Bgr>> picture, shown;
+  };
+  const sCase cases[] = {
+      // Half: 2 x 2 boxes; 14 / 4 = 3.5 rounds up to 4, 510 / 4 = 127.5 to 128.
+      {{1, 2},
+       {{{0, 0, 0}, {10, 20, 30}, {255, 255, 255}, {255, 255, 255}},
+        {{1, 0, 0}, {3, 20, 30}, {0, 0, 0}, {1, 0, 0}}},
+       {{{4, 10, 15}, {128, 128, 128}}}},
+      // Two thirds: shown column 0 is picture column 0, column 1 columns 1 and 2 (rows alike).
+      {{2, 3},
+       {{Gray(10), Gray(20), Gray(40)},
+        {Gray(30), Gray(50), Gray(70)},
+        {Gray(90), Gray(100), Gray(110)}},
+       {{Gray(10), Gray(30)}, {Gray(60), Gray(83)}}},
+      // One and a half: 4 shown columns from 3, the first picture column twice.
+      {{3, 2}, {{a, b, c}}, {{a, a, b, c}}},
+      {{3, 1},
+       {{a, b}, {c, a}},
+       {{a, a, a, b, b, b},
+        {a, a, a, b, b, b},
+        {a, a, a, b, b, b},
+        {c, c, c, a, a, a},
+        {c, c, c, a, a, a},
+        {c, c, c, a, a, a}}},
+  };
+  for (const sCase& t : cases) {
+    cMemorySurface picture = Surface(t.picture);
+    EXPECT_EQ(Rows(Zoomed(picture, t.zoom)), t.shown) << ZoomPercentText(t.zoom);
+  }
 }
 
 TEST(Zoom, PartsDrawnInTilesOrShiftedMatchTheWholePicture) {
@@ -159,26 +161,21 @@ TEST(Zoom, PartsDrawnInTilesOrShiftedMatchTheWholePicture) {
         DrawZoomed(&tiled, x, y, 5, 7, &picture, zoom, x, y);
     }
     EXPECT_EQ(Rows(tiled), Rows(whole));
-    // A part reaching past the picture's top-left corner draws only where the picture is; one
-    // reaching past the destination's draws only into it.
-    const std::vector<std::vector<Bgr>> expected = Rows(whole);
+    // A part reaching past the picture's top-left corner draws only where the picture is (the
+    // rest stays black); one reaching past the destination's top-left corner only into it.
     cMemorySurface shifted(w + 2, h + 3);
     DrawZoomed(&shifted, 0, 0, w + 2, h + 3, &picture, zoom, -2, -3);
     cMemorySurface cut(w - 2, h - 3);
     DrawZoomed(&cut, -2, -3, w, h, &picture, zoom, 0, 0);
+    const std::vector<std::vector<Bgr>> expected = Rows(whole);
     const std::vector<std::vector<Bgr>> shiftedRows = Rows(shifted);
     const std::vector<std::vector<Bgr>> cutRows = Rows(cut);
-    for (int32_t y = 0; y < h + 3; ++y) {
-      for (int32_t x = 0; x < w + 2; ++x) {
-        const bool bInside = x >= 2 && y >= 3;
-        const Bgr want =
-            bInside ? expected[static_cast<size_t>(y - 3)][static_cast<size_t>(x - 2)] : Bgr{};
-        ASSERT_EQ(shiftedRows[static_cast<size_t>(y)][static_cast<size_t>(x)], want)
-            << x << ", " << y;
-        if (bInside && x < w && y < h) {
-          ASSERT_EQ(cutRows[static_cast<size_t>(y - 3)][static_cast<size_t>(x - 2)],
-                    expected[static_cast<size_t>(y)][static_cast<size_t>(x)])
-              << x << ", " << y;
+    for (size_t y = 0; y < shiftedRows.size(); ++y) {
+      for (size_t x = 0; x < shiftedRows[y].size(); ++x) {
+        const bool bPicture = x >= 2 && y >= 3;
+        ASSERT_EQ(shiftedRows[y][x], bPicture ? expected[y - 3][x - 2] : Bgr{}) << x << ", " << y;
+        if (bPicture && x < static_cast<size_t>(w) && y < static_cast<size_t>(h)) {
+          ASSERT_EQ(cutRows[y - 3][x - 2], expected[y][x]) << x << ", " << y;
         }
       }
     }
