@@ -25,6 +25,7 @@ constexpr int64_t kRowsPerChunk = 8;
 struct sSpans {
   std::vector<int64_t> first;
   std::vector<int64_t> last;
+  int64_t lLongest = 0;
 };
 
 sSpans Spans(int64_t lLeft, int64_t lCount, int64_t lPictureLength, sZoom zoom) {
@@ -37,26 +38,38 @@ sSpans Spans(int64_t lLeft, int64_t lCount, int64_t lPictureLength, sZoom zoom) 
     const int64_t lLast = std::clamp((x + 1) * zoom.lDen / zoom.lNum, lFirst + 1, lPictureLength);
     spans.first[static_cast<size_t>(i)] = lFirst;
     spans.last[static_cast<size_t>(i)] = lLast;
+    spans.lLongest = std::max(spans.lLongest, lLast - lFirst);
   }
   return spans;
 }
 
+// pSums[i] = the sum of ppRows[r][i] over the lRows rows. Each block of columns is summed over
+// all rows in registers and stored once.
 BRENNIC_SIMD_CLONES
-void AddRow(uint16_t* pSums, const uint8_t* pRow, int64_t lBytes) {
+void SumRows(uint16_t* pSums, const uint8_t* const* ppRows, int64_t lRows, int64_t lBytes) {
   int64_t i = 0;
   for (; i + 16 <= lBytes; i += 16) {
-    const lanes::u16x16 row =
-        __builtin_convertvector(lanes::LoadU<lanes::u8x16>(pRow + i), lanes::u16x16);
-    lanes::StoreU(pSums + i, lanes::LoadU<lanes::u16x16>(pSums + i) + row);
+    lanes::u16x16 sum{};
+    for (int64_t r = 0; r < lRows; ++r)
+      sum += __builtin_convertvector(lanes::LoadU<lanes::u8x16>(ppRows[r] + i), lanes::u16x16);
+    lanes::StoreU(pSums + i, sum);
   }
-  for (; i < lBytes; ++i)
-    pSums[i] = static_cast<uint16_t>(pSums[i] + pRow[i]);
+  for (; i < lBytes; ++i) {
+    uint16_t sum = 0;
+    for (int64_t r = 0; r < lRows; ++r)
+      sum = static_cast<uint16_t>(sum + ppRows[r][i]);
+    pSums[i] = sum;
+  }
 }
 
 // Only for boxes taller than any step of the ladder: no need to be fast.
-void AddRow(uint32_t* pSums, const uint8_t* pRow, int64_t lBytes) {
-  for (int64_t i = 0; i < lBytes; ++i)
-    pSums[i] += pRow[i];
+void SumRows(uint32_t* pSums, const uint8_t* const* ppRows, int64_t lRows, int64_t lBytes) {
+  for (int64_t i = 0; i < lBytes; ++i) {
+    uint32_t sum = 0;
+    for (int64_t r = 0; r < lRows; ++r)
+      sum += ppRows[r][i];
+    pSums[i] = sum;
+  }
 }
 
 // One shown row below 1: column sums over the rows of its box, then the average of each
@@ -66,10 +79,21 @@ void AverageRow(uint8_t* pOut, hDC hSrc, int64_t lRowFirst, int64_t lRowLast, co
                 std::vector<TSum>& sums) {
   const int64_t lFirstColumn = columns.first.front();
   const int64_t lBytes = 3 * (columns.last.back() - lFirstColumn);
-  sums.assign(static_cast<size_t>(lBytes), 0);
+  sums.resize(static_cast<size_t>(lBytes));
+  std::vector<const uint8_t*> boxRows;
   for (int64_t r = lRowFirst; r < lRowLast; ++r)
-    AddRow(sums.data(), hSrc->DisplayRow(static_cast<int32_t>(r)) + 3 * lFirstColumn, lBytes);
+    boxRows.push_back(hSrc->DisplayRow(static_cast<int32_t>(r)) + 3 * lFirstColumn);
+  SumRows(sums.data(), boxRows.data(), lRowLast - lRowFirst, lBytes);
   const auto lRows = static_cast<TTotal>(lRowLast - lRowFirst);
+  // Boxes of up to 256 x 256 pixels: x / n is (x * (2^40 / n + 1)) >> 40 for every total x of
+  // such a box (x * n < 2^40), a multiplication instead of a division.
+  constexpr bool bReciprocal = sizeof(TSum) == 2;
+  std::array<uint64_t, 257> reciprocal{};
+  if constexpr (bReciprocal) {
+    for (int64_t w = 1; w <= columns.lLongest; ++w)
+      reciprocal[static_cast<size_t>(w)] =
+          (uint64_t{1} << 40) / (static_cast<uint64_t>(lRows) * static_cast<uint64_t>(w)) + 1;
+  }
   for (size_t i = 0; i < columns.first.size(); ++i) {
     const int64_t lFirst = columns.first[i] - lFirstColumn;
     const int64_t lLast = columns.last[i] - lFirstColumn;
@@ -80,9 +104,16 @@ void AverageRow(uint8_t* pOut, hDC hSrc, int64_t lRowFirst, int64_t lRowLast, co
       r += sums[static_cast<size_t>(3 * c + 2)];
     }
     const TTotal n = lRows * static_cast<TTotal>(lLast - lFirst);
-    pOut[3 * i] = static_cast<uint8_t>((b + n / 2) / n);
-    pOut[3 * i + 1] = static_cast<uint8_t>((g + n / 2) / n);
-    pOut[3 * i + 2] = static_cast<uint8_t>((r + n / 2) / n);
+    if constexpr (bReciprocal) {
+      const uint64_t m = reciprocal[static_cast<size_t>(lLast - lFirst)];
+      pOut[3 * i] = static_cast<uint8_t>(((b + n / 2) * m) >> 40);
+      pOut[3 * i + 1] = static_cast<uint8_t>(((g + n / 2) * m) >> 40);
+      pOut[3 * i + 2] = static_cast<uint8_t>(((r + n / 2) * m) >> 40);
+    } else {
+      pOut[3 * i] = static_cast<uint8_t>((b + n / 2) / n);
+      pOut[3 * i + 1] = static_cast<uint8_t>((g + n / 2) / n);
+      pOut[3 * i + 2] = static_cast<uint8_t>((r + n / 2) / n);
+    }
   }
 }
 
