@@ -1,11 +1,14 @@
 #include "document/frmImage.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <new>
 
@@ -77,6 +80,11 @@ frmImage::frmImage(IDocumentFrame& frame, QWidget* pParent)
   // Created after the picture, the bars lie above it.
   m_pHScroll = MakeScrollBar(Qt::Horizontal, "hscScroll", m_pScrollBox);
   m_pVScroll = MakeScrollBar(Qt::Vertical, "vscScroll", m_pScrollBox);
+  // Wheels over the picture and the bars scroll and zoom alike. Handled where they arrive: a
+  // wheel event the picture leaves goes to the viewport only when it came from the desktop.
+  m_pPicImage->installEventFilter(this);
+  m_pHScroll->installEventFilter(this);
+  m_pVScroll->installEventFilter(this);
   connect(m_pHScroll, &QScrollBar::valueChanged, this,
           [this](int iValue) { m_pPicImage->move(-iValue, m_pPicImage->y()); });
   connect(m_pVScroll, &QScrollBar::valueChanged, this,
@@ -87,6 +95,9 @@ frmImage::~frmImage() {
   m_cDocument.Engine().SetListener(nullptr);
   // The viewport outlives this object's own destructor by a little.
   m_pScrollBox->removeEventFilter(this);
+  m_pPicImage->removeEventFilter(this);
+  m_pHScroll->removeEventFilter(this);
+  m_pVScroll->removeEventFilter(this);
 }
 
 // --- Naming -------------------------------------------------------------------------------------
@@ -112,14 +123,16 @@ std::string frmImage::SaveNameProposal(const std::string& sName) {
 }
 
 void frmImage::Caption(const std::string& sName) {
-  m_sCaptionName = sName;
-  ShowTitle();
+  m_sCaption = sName;
+  UpdateCaption();
 }
 
-void frmImage::ShowTitle() {
+void frmImage::UpdateCaption() {
   // "[*]" shows as "*" while the picture differs from the one opened or saved, so that a person
   // sees what closing the window would discard.
-  const QString sCaption = QString::fromStdString("Image: " + m_sCaptionName) + "[*]";
+  std::string sText = "Image: " + m_sCaption + "[*]";
+  if (m_zoom != kZoomActual) sText += " (" + ZoomPercentText(m_zoom) + " %)";
+  const QString sCaption = QString::fromStdString(sText);
   setWindowTitle(sCaption);
   setWindowModified(m_bDirty);
   // The document area's frame shows the caption.
@@ -131,7 +144,7 @@ void frmImage::ShowTitle() {
 
 void frmImage::Dirty(bool bDirty) {
   m_bDirty = bDirty;
-  ShowTitle();
+  UpdateCaption();
 }
 
 std::string frmImage::SizeText() const {
@@ -450,7 +463,101 @@ void frmImage::closeEvent(QCloseEvent* pEvent) {
 
 bool frmImage::eventFilter(QObject* pWatched, QEvent* pEvent) {
   if (pWatched == m_pScrollBox && pEvent->type() == QEvent::Resize) LayoutScrollBars();
+  if (pEvent->type() == QEvent::Wheel && (pWatched == m_pScrollBox || pWatched == m_pPicImage ||
+                                          pWatched == m_pHScroll || pWatched == m_pVScroll)) {
+    Wheel(static_cast<QWheelEvent*>(pEvent), static_cast<QWidget*>(pWatched));
+    return true;
+  }
   return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void frmImage::Wheel(QWheelEvent* pEvent, QWidget* pOver) {
+  pEvent->accept();
+  const QPoint angle = pEvent->angleDelta();
+  if (pEvent->modifiers() & Qt::ControlModifier) {
+    // A notch (120 units) is one step of the ladder; a touchpad's small turns add up to one.
+    m_lWheelRestZoom += angle.y() != 0 ? angle.y() : angle.x();
+    sZoom zoom = m_zoom;
+    for (; m_lWheelRestZoom >= 120; m_lWheelRestZoom -= 120)
+      zoom = ZoomStepIn(zoom);
+    for (; m_lWheelRestZoom <= -120; m_lWheelRestZoom += 120)
+      zoom = ZoomStepOut(zoom);
+    const QPointF point = pOver == m_pScrollBox
+                              ? pEvent->position()
+                              : QPointF(pOver->mapTo(m_pScrollBox, pEvent->position()));
+    ZoomAbout(zoom, point);
+    return;
+  }
+  int32_t lAcross = angle.x();
+  int32_t lDown = angle.y();
+  // Shift turns the wheel sideways, as does turning it over the horizontal bar.
+  if ((pEvent->modifiers() & Qt::ShiftModifier) || pOver == m_pHScroll) {
+    lAcross += lDown;
+    lDown = 0;
+  }
+  ScrollBy(m_pHScroll, lAcross, m_lWheelRestX);
+  ScrollBy(m_pVScroll, lDown, m_lWheelRestY);
+}
+
+void frmImage::ScrollBy(QScrollBar* pBar, int32_t lDelta, int32_t& rlRest) {
+  if (lDelta == 0 || pBar->isHidden()) return;
+  // A notch moves the desktop's number of lines of the bar's small step, as over a bar itself.
+  const int64_t lUnits =
+      int64_t{rlRest} + int64_t{lDelta} * QApplication::wheelScrollLines() * pBar->singleStep();
+  const int64_t lPixels = lUnits / 120;
+  rlRest = static_cast<int32_t>(lUnits % 120);
+  // Turning the wheel away from the user shows what lies above (to the left).
+  pBar->setValue(static_cast<int>(
+      std::clamp<int64_t>(pBar->value() - lPixels, pBar->minimum(), pBar->maximum())));
+}
+
+// --- Zoom ----------------------------------------------------------------------------------------
+
+void frmImage::ZoomAbout(sZoom zoom, QPointF viewportPoint) {
+  zoom = MakeZoom(zoom.lNum, zoom.lDen);
+  if (zoom == m_zoom) return;
+  // The widest picture a window can show.
+  if (ZoomedLength(ImageWidth(), zoom) > QWIDGETSIZE_MAX ||
+      ZoomedLength(ImageHeight(), zoom) > QWIDGETSIZE_MAX) {
+    return;
+  }
+  // The point of the picture under viewportPoint, in picture pixels.
+  const double x = (viewportPoint.x() - m_pPicImage->x()) * static_cast<double>(m_zoom.lDen) /
+                   static_cast<double>(m_zoom.lNum);
+  const double y = (viewportPoint.y() - m_pPicImage->y()) * static_cast<double>(m_zoom.lDen) /
+                   static_cast<double>(m_zoom.lNum);
+  m_zoom = zoom;
+  m_pPicImage->Zoom(zoom);
+  LayoutScrollBars();
+  const auto place = [&](QScrollBar* pBar, double dPoint, double dViewport) {
+    if (pBar->isHidden()) return;
+    const double dValue =
+        dPoint * static_cast<double>(zoom.lNum) / static_cast<double>(zoom.lDen) - dViewport;
+    pBar->setValue(
+        static_cast<int>(std::clamp<double>(std::round(dValue), pBar->minimum(), pBar->maximum())));
+  };
+  place(m_pHScroll, x, viewportPoint.x());
+  place(m_pVScroll, y, viewportPoint.y());
+  UpdateCaption();
+}
+
+void frmImage::ZoomIn() {
+  ZoomAbout(ZoomStepIn(m_zoom), QRectF(m_pScrollBox->rect()).center());
+}
+
+void frmImage::ZoomOut() {
+  ZoomAbout(ZoomStepOut(m_zoom), QRectF(m_pScrollBox->rect()).center());
+}
+
+void frmImage::ActualSize() {
+  ZoomAbout(kZoomActual, QRectF(m_pScrollBox->rect()).center());
+}
+
+void frmImage::BestFit() {
+  // Room inside the bars: a picture that fits it shows no bars.
+  ZoomAbout(FitZoom(ImageWidth(), ImageHeight(), m_pScrollBox->width() - m_pVScroll->width(),
+                    m_pScrollBox->height() - m_pHScroll->height()),
+            QPointF(0, 0));
 }
 
 void frmImage::PlaceViewport() {

@@ -12,6 +12,12 @@
 // a picture box as large as the image holding the persistent copy that is shown and saved, at the
 // negated scroll position; hscScroll and vscScroll, 13 pixels thick, shown when the picture does
 // not fit. The picture moves while a bar's thumb is dragged, not only when it is released.
+// The wheel moves the bars as dragging them does: vertically, horizontally with Shift (or a
+// touchpad's sideways motion); with Ctrl it zooms about the pointer.
+//
+// Zoom: the picture box shows the picture at a factor (1, one pixel per pixel, for a new
+// window); the bars are laid out for the zoomed size. The picture, its copy in the box, what is
+// saved and copied and every operation stay at the picture's own size.
 //
 // Every command that changes the picture is a step of the document's history (m_cHistory): Undo
 // and Redo move along it, and the changed flag then says whether the picture is the one last
@@ -30,9 +36,11 @@
 #include "document/cImageDocumentCore.h"
 #include "document/cImageHistory.h"
 #include "image/cImageProcessDIB.h"
+#include "image/mZoom.h"
 #include "platform/cLoadedWindows.h"
 
 class QScrollBar;
+class QWheelEvent;
 
 namespace brennic {
 
@@ -115,6 +123,19 @@ class frmImage final : public QWidget,
   // The part of sName after its last folder separator; all of it when there is none.
   static std::string TitleOf(const std::string& sName);
 
+  // The factor the picture is shown at.
+  sZoom Zoom() const { return m_zoom; }
+  // Shows the picture at zoom (clamped to the ladder's ends), keeping the picture point at
+  // viewportPoint (in picScrollBox's coordinates) where it is as far as the bars allow. A zoom
+  // whose picture would be too large to show is refused.
+  void ZoomAbout(sZoom zoom, QPointF viewportPoint);
+  // The View menu: one step of the ladder in or out about the viewport's centre, one pixel per
+  // pixel, and the largest factor at which the whole picture shows without bars.
+  void ZoomIn();
+  void ZoomOut();
+  void ActualSize();
+  void BestFit();
+
   // The smallest size at which the picture shows without scroll bars.
   QSize sizeHint() const override;
 
@@ -134,11 +155,17 @@ class frmImage final : public QWidget,
   void CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1, int32_t lSource2,
                       int32_t eType, int32_t lMultiplier1, int32_t lOffset1, int32_t lMultiplier2,
                       int32_t lOffset2);
+  // The caption shows sName; UpdateCaption builds the window's title from it.
   void Caption(const std::string& sName);
-  // Shows the caption with the changed marker.
-  void ShowTitle();
+  // The title: the caption, the changed marker and the zoom when it is not 100 %.
+  void UpdateCaption();
   // Sets the changed flag and the title's marker with it.
   void Dirty(bool bDirty);
+  // A wheel turned over the picture, the viewport or one of its bars (pOver).
+  void Wheel(QWheelEvent* pEvent, QWidget* pOver);
+  // Moves pBar by a wheel's angle delta (1/8 degree), as far as whole pixels go; rlRest keeps
+  // what is left over for the next turn.
+  static void ScrollBy(QScrollBar* pBar, int32_t lDelta, int32_t& rlRest);
   // Runs a command that changes the picture as a step of the history named sName.
   void Record(const std::string& sName, const std::function<void()>& fnCommand);
   // Draws the picture again after Undo or Redo; the bars follow a new size.
@@ -158,8 +185,13 @@ class frmImage final : public QWidget,
   IDocumentFrame& m_frame;
   std::string m_sFIleName;
   std::string m_sFIleTitle;
-  std::string m_sCaptionName;
   bool m_bDirty = false;
+  std::string m_sCaption;
+  sZoom m_zoom = kZoomActual;
+  // Parts of a wheel's turn not yet taken: scroll units across and down, zoom units.
+  int32_t m_lWheelRestX = 0;
+  int32_t m_lWheelRestY = 0;
+  int32_t m_lWheelRestZoom = 0;
   cImageDocumentCore m_cDocument;
   cImageHistory m_cHistory;
 

@@ -329,6 +329,13 @@ void mfrmMain::CreateMenus() {
   AddEntry(pColors, "mnuColors", 7, "&Gray Scale", &mfrmMain::mnuColors_Click);
   AddEntry(pColors, "mnuColors", 8, "&B/W", &mfrmMain::mnuColors_Click);
 
+  QMenu* pView = AddTopMenu("mnuViewTop", "&View");
+  AddEntry(pView, "mnuView", 0, "Zoom &In", &mfrmMain::mnuView_Click, "Ctrl++")
+      ->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+  AddEntry(pView, "mnuView", 1, "Zoom &Out", &mfrmMain::mnuView_Click, "Ctrl+-");
+  AddEntry(pView, "mnuView", 2, "&Actual Size", &mfrmMain::mnuView_Click, "Ctrl+0");
+  AddEntry(pView, "mnuView", 3, "&Best Fit", &mfrmMain::mnuView_Click, "Ctrl+B");
+
   m_pWindowMenu = AddTopMenu("mnuWindowTop", "&Window");
   AddEntry(m_pWindowMenu, "mnuWindow", 0, "Tile &Horizontally", &mfrmMain::mnuWindow_Click);
   AddEntry(m_pWindowMenu, "mnuWindow", 1, "Tile &Vertically", &mfrmMain::mnuWindow_Click);
@@ -336,6 +343,7 @@ void mfrmMain::CreateMenus() {
   AddEntry(m_pWindowMenu, "mnuWindow", 3, "&Arrange Icons", &mfrmMain::mnuWindow_Click);
   connect(m_pWindowMenu, &QMenu::aboutToShow, this, &mfrmMain::FillWindowList);
   UpdateEditHistory();
+  UpdateViewMenu();
 }
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
@@ -501,6 +509,33 @@ void mfrmMain::mnuColors_Click(int32_t Index) {
     default:
       break;
   }
+}
+
+void mfrmMain::mnuView_Click(int32_t Index) {
+  frmImage* pDocument = ActiveDocument();
+  if (pDocument == nullptr) return;
+  switch (Index) {
+    case 0:
+      pDocument->ZoomIn();
+      break;
+    case 1:
+      pDocument->ZoomOut();
+      break;
+    case 2:
+      pDocument->ActualSize();
+      break;
+    case 3:
+      pDocument->BestFit();
+      break;
+    default:
+      break;
+  }
+}
+
+void mfrmMain::UpdateViewMenu() {
+  const bool bDocument = ActiveDocument() != nullptr;
+  for (int32_t i = 0; i <= 3; ++i)
+    MenuEntry("mnuView", i)->setEnabled(bDocument);
 }
 
 void mfrmMain::mnuWindow_Click(int32_t Index) {
@@ -684,6 +719,7 @@ bool mfrmMain::PasteImage(const PastePictureSource& fnPicture) {
 
 void mfrmMain::DocumentActivated(QMdiSubWindow* pWindow) {
   UpdateEditHistory();
+  UpdateViewMenu();
   if (pWindow == nullptr) return;
   if (auto* pDocument = qobject_cast<frmImage*>(pWindow->widget())) pDocument->Activate();
 }

@@ -142,6 +142,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void mnuHighPass_Click(int32_t Index);
   void mnuSpecial_Click(int32_t Index);
   void mnuColors_Click(int32_t Index);
+  void mnuView_Click(int32_t Index);
   void mnuWindow_Click(int32_t Index);
 
   // The active image document; when there is none, says so in a message box and gives false.
@@ -175,6 +176,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // opening, every command, activation and closing of documents), so that the shortcuts too
   // act only when there is a step to take.
   void UpdateEditHistory();
+  // The View menu acts on the active document: without one its entries are disabled.
+  void UpdateViewMenu();
   void DocumentActivated(QMdiSubWindow* pWindow);
 
   void OpenDropped(const cDropContents& contents);

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -631,6 +633,152 @@ TEST_F(DocumentViewTest, AMinimisedWindowKeepsItsViewportAndBars) {
   EXPECT_EQ(pDocument->picScrollBox()->geometry(), viewport);
   EXPECT_EQ(pDocument->hscScroll()->geometry(), bar);
   EXPECT_EQ(ShownTitle(*pWindow).toStdString(), "Image: " + m_dir.File("view.bmp"));
+}
+
+// --- Wheel and zoom
+// ---------------------------------------------------------------------------------
+
+// Turns a wheel by angle (1/8 degree) at pos of pOver, as the desktop reports it.
+void Turn(QWidget* pOver, QPointF pos, QPoint angle, Qt::KeyboardModifiers modifiers = {}) {
+  QWheelEvent event(pos, pOver->mapToGlobal(pos), QPoint(), angle, Qt::NoButton, modifiers,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(pOver, &event);
+}
+
+TEST_F(DocumentViewTest, TheWheelMovesTheBarsAsDraggingThemDoes) {
+  auto pDocument = Viewed(1000, 1000);
+  QScrollBar* pH = pDocument->hscScroll();
+  QScrollBar* pV = pDocument->vscScroll();
+  struct sCase {
+    QWidget* pOver;
+    QPoint angle;
+    Qt::KeyboardModifiers modifiers;
+    int iTurns;
+    QPoint expected;  // bar values after the turns, from 100, 200
+  };
+  // A notch (120) moves three lines of the bars' small step: 96 pixels.
+  const sCase cases[] = {
+      {pDocument->picImage(), {0, -120}, {}, 1, {100, 296}},
+      {pDocument->picImage(), {0, 240}, {}, 1, {100, 8}},
+      {pDocument->picImage(), {0, 1200}, {}, 1, {100, 0}},
+      {pDocument->picImage(), {0, -120}, Qt::ShiftModifier, 1, {196, 200}},
+      {pDocument->picImage(), {-120, 0}, {}, 1, {196, 200}},  // a touchpad's sideways motion
+      {pDocument->picImage(), {0, -1200}, Qt::ShiftModifier, 1, {613, 200}},
+      {pH, {0, -120}, {}, 1, {196, 200}},
+      {pV, {0, -120}, {}, 1, {100, 296}},
+      // A touchpad's small turns add up: 10 x 13 units are 104 pixels, not 10 x 10.
+      {pDocument->picImage(), {0, -13}, {}, 10, {100, 304}},
+  };
+  for (const sCase& c : cases) {
+    SCOPED_TRACE(c.pOver->objectName().toStdString() + " " + std::to_string(c.angle.y()));
+    pH->setValue(100);
+    pV->setValue(200);
+    for (int i = 0; i < c.iTurns; ++i)
+      Turn(c.pOver, {5, 5}, c.angle, c.modifiers);
+    EXPECT_EQ(QPoint(pH->value(), pV->value()), c.expected);
+    EXPECT_EQ(pDocument->picImage()->pos(), -c.expected);
+  }
+  EXPECT_EQ(pH->singleStep(), 32);
+  EXPECT_EQ(pH->pageStep(), 1);
+  // A picture that fits does not move.
+  auto pSmall = Viewed(100, 100);
+  Turn(pSmall->picImage(), {5, 5}, {0, -120});
+  Turn(pSmall->picImage(), {5, 5}, {0, -120}, Qt::ShiftModifier);
+  EXPECT_EQ(pSmall->picImage()->pos(), QPoint(0, 0));
+}
+
+TEST_F(DocumentViewTest, CtrlWheelZoomsAboutThePointer) {
+  auto pDocument = Viewed(1000, 1000);
+  const std::string sTitle = "Image: " + m_dir.File("view.bmp");
+  QScrollBar* pH = pDocument->hscScroll();
+  QScrollBar* pV = pDocument->vscScroll();
+  pH->setValue(100);
+  pV->setValue(200);
+  // The pointer at 50, 60 of the viewport: picture point 150, 260.
+  struct sCase {
+    int iAngle;
+    sZoom zoom;
+    QPoint values;
+    const char* sZoomText;
+  };
+  const sCase cases[] = {
+      {120, {3, 2}, {175, 330}, " (150 %)"},  // 150 * 1.5 - 50, 260 * 1.5 - 60
+      {240, {3, 1}, {400, 720}, " (300 %)"},
+      {-360, {1, 1}, {100, 200}, ""},
+      {-240, {1, 2}, {25, 70}, " (50 %)"},
+  };
+  for (const sCase& c : cases) {
+    SCOPED_TRACE(c.iAngle);
+    Turn(pDocument->picImage(), QPointF(50, 60) - pDocument->picImage()->pos(), {0, c.iAngle},
+         Qt::ControlModifier);
+    EXPECT_EQ(pDocument->Zoom(), c.zoom);
+    EXPECT_EQ(QPoint(pH->value(), pV->value()), c.values);
+    EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle + c.sZoomText);
+  }
+  // Over a bar too; the bars' own wheel handling does not run.
+  Turn(pV, {5, 100}, {0, 120}, Qt::ControlModifier);
+  EXPECT_EQ(pDocument->Zoom(), (sZoom{2, 3}));
+}
+
+TEST_F(DocumentViewTest, TheBarsAreLaidOutForTheZoomedPicture) {
+  auto pDocument = Viewed(1000, 1000);
+  const std::string sTitle = "Image: " + m_dir.File("view.bmp");
+  pDocument->ZoomOut();
+  pDocument->ZoomOut();
+  ASSERT_EQ(pDocument->Zoom(), (sZoom{1, 2}));
+  // 500 x 500 in 400 x 300: both bars, maxima 500 - 400 + 13 and 500 - 300 + 13.
+  EXPECT_EQ(pDocument->picImage()->size(), QSize(500, 500));
+  EXPECT_EQ(pDocument->hscScroll()->maximum(), 113);
+  EXPECT_EQ(pDocument->vscScroll()->maximum(), 213);
+  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 387, 13));
+  EXPECT_EQ(pDocument->vscScroll()->geometry(), QRect(387, 0, 13, 287));
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle + " (50 %)");
+  // Best fit: the tighter side fills the room inside the bars, 287 / 1000; no bars.
+  pDocument->hscScroll()->setValue(50);
+  pDocument->BestFit();
+  EXPECT_EQ(pDocument->picImage()->geometry(), QRect(0, 0, 287, 287));
+  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
+  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle + " (28.7 %)");
+  pDocument->ZoomIn();
+  EXPECT_EQ(pDocument->Zoom(), (sZoom{1, 3}));
+  pDocument->ActualSize();
+  EXPECT_EQ(pDocument->picImage()->size(), QSize(1000, 1000));
+  EXPECT_EQ(pDocument->hscScroll()->maximum(), 613);
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle);
+}
+
+TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
+  auto pDocument = Opened(SmallPicture("cat.bmp"));
+  pDocument->resize(404, 304);
+  pDocument->show();
+  for (int i = 0; i < 4; ++i)
+    pDocument->ZoomIn();
+  ASSERT_EQ(pDocument->Zoom(), (sZoom{4, 1}));
+  pDocument->NegativeImage();
+  // Each picture pixel shows as a 4 x 4 square; the copy in the box stays 3 x 2.
+  cPictureBox* pBox = pDocument->picImage();
+  EXPECT_EQ(pBox->size(), QSize(12, 8));
+  const QImage shown = pBox->grab().toImage();
+  ASSERT_EQ(shown.size(), QSize(12, 8));
+  EXPECT_EQ(DisplayPixel(shown, 4, 0), (Bgr{55, 155, 255}));  // B negated
+  EXPECT_EQ(DisplayPixel(shown, 7, 3), (Bgr{55, 155, 255}));
+  EXPECT_EQ(DisplayPixel(shown, 11, 7), (Bgr{250, 5, 127}));  // F negated
+  EXPECT_EQ(pBox->Image().size(), QSize(3, 2));
+  EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(pDocument->Document().Picture()));
+  // The status strip's size, and what is saved, are the picture's.
+  m_frame.log.clear();
+  pDocument->Activate();
+  EXPECT_EQ(m_frame.log, (Log{"SetStatus(#|cat.bmp|3 x 2)"}));
+  const std::string sTarget = m_dir.File("zoomed.bmp");
+  m_dialogs.ChooseFiles({sTarget});
+  ASSERT_TRUE(pDocument->SaveFile());
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sTarget + " (400 %)");
+  cDIBSection cSaved;
+  cSaved.CreateFromPicture(*LoadPicture(sTarget));
+  EXPECT_EQ(DisplayBytes(cSaved), DisplayBytes(pDocument->Document().Picture()));
+  // A new document shows one pixel per pixel.
+  EXPECT_EQ(Opened(SmallPicture())->Zoom(), kZoomActual);
 }
 
 }  // namespace

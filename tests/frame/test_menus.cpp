@@ -56,8 +56,8 @@ void ExpectMenu(const QMenu* pMenu, const std::vector<sEntry>& expected) {
     }
     EXPECT_EQ(pAction->shortcut(), QKeySequence(QString::fromUtf8(e.sShortcut)));
     EXPECT_EQ(pAction->isVisible(), e.bVisible);
-    // Only Undo and Redo are disabled while there is nothing to take; hidden entries cannot be
-    // chosen.
+    // Only Undo and Redo (nothing to take) and View (no document) are disabled; hidden entries
+    // cannot be chosen.
     EXPECT_EQ(pAction->isEnabled(), e.bVisible && e.bEnabled);
   }
 }
@@ -66,9 +66,9 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
   std::vector<std::string> top;
   for (const QAction* pAction : m_pMain->menuBar()->actions())
     top.push_back(pAction->objectName().toStdString() + " " + pAction->text().toStdString());
-  EXPECT_EQ(top,
-            (std::vector<std::string>{"mnuFileTop &File", "mnuEditTOP &Edit", "mnuImageTOP &Image",
-                                      "mnuColorTOP &Colors", "mnuWindowTop &Window"}));
+  EXPECT_EQ(top, (std::vector<std::string>{"mnuFileTop &File", "mnuEditTOP &Edit",
+                                           "mnuImageTOP &Image", "mnuColorTOP &Colors",
+                                           "mnuViewTop &View", "mnuWindowTop &Window"}));
   const auto menu = [this](const char* sName) {
     return m_pMain->findChild<QMenu*>(QString::fromUtf8(sName));
   };
@@ -113,6 +113,13 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
                                    {"mnuColors_5", "&Negative"},
                                    {"mnuColors_7", "&Gray Scale"},
                                    {"mnuColors_8", "&B/W"}});
+  // The View entries need a document.
+  ExpectMenu(menu("mnuViewTop"), {{"mnuView_0", "Zoom &In", "Ctrl++", true, false},
+                                  {"mnuView_1", "Zoom &Out", "Ctrl+-", true, false},
+                                  {"mnuView_2", "&Actual Size", "Ctrl+0", true, false},
+                                  {"mnuView_3", "&Best Fit", "Ctrl+B", true, false}});
+  EXPECT_EQ(Entry("mnuView_0")->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}));
   ExpectMenu(menu("mnuWindowTop"), {{"mnuWindow_0", "Tile &Horizontally"},
                                     {"mnuWindow_1", "Tile &Vertically"},
                                     {"mnuWindow_2", "&Cascade"},
@@ -320,6 +327,44 @@ TEST_F(cFrameTest, CopyPutsTheActiveImageOnTheClipboardAsABitmap) {
   EXPECT_TRUE(bridge.messages.empty());
   EXPECT_TRUE(m_boxes.Shown().empty());
   EXPECT_FALSE(m_pMain->ActiveDocument()->Dirty());
+}
+
+TEST_F(cFrameTest, ViewEntriesZoomTheActiveDocumentOnly) {
+  cClipboardBridge bridge;
+  const std::string sPath = Picture("photo.bmp", 5, 3, {1, 2, 3});
+  frmImage* pFirst = Open(sPath);
+  ASSERT_NE(pFirst, nullptr);
+  for (int32_t i = 0; i <= 3; ++i)
+    EXPECT_TRUE(m_pMain->MenuEntry("mnuView", i)->isEnabled()) << i;
+  const struct {
+    const char* sEntry;
+    sZoom zoom;
+  } steps[] = {{"mnuView_0", {3, 2}},
+               {"mnuView_0", {2, 1}},
+               {"mnuView_1", {3, 2}},
+               {"mnuView_2", {1, 1}},
+               {"mnuView_1", {2, 3}}};
+  for (const auto& step : steps) {
+    Click(step.sEntry);
+    EXPECT_EQ(pFirst->Zoom(), step.zoom) << step.sEntry;
+  }
+  EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sPath + " (66.67 %)");
+  // Copy and the status strip give the picture's own size.
+  Click("mnuEdit_1");
+  EXPECT_EQ(bridge.iWidth, 5);
+  EXPECT_EQ(bridge.iHeight, 3);
+  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "5 x 3 ");
+  // A second document opens at one pixel per pixel; the first keeps its zoom.
+  frmImage* pSecond = Open(Picture("other.bmp"));
+  ASSERT_NE(pSecond, nullptr);
+  Windows()[1]->resize(300, 300);
+  Click("mnuView_3");
+  EXPECT_EQ(pFirst->Zoom(), (sZoom{2, 3}));
+  EXPECT_EQ(pSecond->Zoom(), kZoomMax);
+  // Without a document the entries are disabled again and ask nothing.
+  m_pMain->MdiArea()->closeAllSubWindows();
+  EXPECT_FALSE(m_pMain->MenuEntry("mnuView", 0)->isEnabled());
+  EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 // --- Processing commands

@@ -1,0 +1,187 @@
+// Zoom of the view: the ladder and its ends, fitting, the shown size and per cent text, and the
+// drawing of a zoomed part (box averages below 1, nearest pixels above) on small hand-computed
+// pictures, whole and in tiles.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "image/cParallel.h"
+#include "image/mZoom.h"
+#include "support/ImageTestUtil.h"
+
+namespace brennic {
+namespace {
+
+using test::Bgr;
+
+cMemorySurface Surface(const std::vector<std::vector<Bgr>>& rows) {
+  cMemorySurface s(static_cast<int32_t>(rows[0].size()), static_cast<int32_t>(rows.size()));
+  for (size_t y = 0; y < rows.size(); ++y) {
+    for (size_t x = 0; x < rows[y].size(); ++x) {
+      uint8_t* p = s.DisplayRow(static_cast<int32_t>(y)) + 3 * x;
+      p[0] = rows[y][x].b;
+      p[1] = rows[y][x].g;
+      p[2] = rows[y][x].r;
+    }
+  }
+  return s;
+}
+
+std::vector<std::vector<Bgr>> Rows(const cMemorySurface& s) {
+  std::vector<std::vector<Bgr>> rows(static_cast<size_t>(s.SurfaceHeight()));
+  for (int32_t y = 0; y < s.SurfaceHeight(); ++y) {
+    for (int32_t x = 0; x < s.SurfaceWidth(); ++x) {
+      const uint8_t* p = s.DisplayRow(y) + 3 * x;
+      rows[static_cast<size_t>(y)].push_back({p[0], p[1], p[2]});
+    }
+  }
+  return rows;
+}
+
+Bgr Gray(uint8_t v) {
+  return {v, v, v};
+}
+
+// The whole picture of s shown at zoom.
+cMemorySurface Zoomed(cMemorySurface& s, sZoom zoom) {
+  const auto w = static_cast<int32_t>(ZoomedLength(s.SurfaceWidth(), zoom));
+  const auto h = static_cast<int32_t>(ZoomedLength(s.SurfaceHeight(), zoom));
+  cMemorySurface out(w, h);
+  DrawZoomed(&out, 0, 0, w, h, &s, zoom, 0, 0);
+  return out;
+}
+
+TEST(Zoom, LadderStepsClampAndFit) {
+  struct sCase {
+    sZoom zoom, in, out;
+  };
+  const sCase steps[] = {
+      {{1, 1}, {3, 2}, {2, 3}}, {{1, 32}, {1, 24}, {1, 32}},   {{32, 1}, {32, 1}, {24, 1}},
+      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // between two steps (a fitted
+                                                                // factor)
+  };
+  for (const sCase& c : steps) {
+    SCOPED_TRACE(std::to_string(c.zoom.lNum) + "/" + std::to_string(c.zoom.lDen));
+    EXPECT_EQ(ZoomStepIn(c.zoom), c.in);
+    EXPECT_EQ(ZoomStepOut(c.zoom), c.out);
+  }
+  // Twenty steps from end to end; each step below 1 is the inverse of one above it.
+  std::vector<sZoom> ladder{kZoomMin};
+  while (ladder.back() != kZoomMax)
+    ladder.push_back(ZoomStepIn(ladder.back()));
+  ASSERT_EQ(ladder.size(), 21u);
+  for (size_t i = 0; i < ladder.size(); ++i)
+    EXPECT_EQ(ladder[i].lNum * ladder[20 - i].lNum, ladder[i].lDen * ladder[20 - i].lDen) << i;
+
+  EXPECT_EQ(MakeZoom(2, 4).lDen, 2);  // in lowest terms
+  EXPECT_EQ(MakeZoom(1, 64), kZoomMin);
+  EXPECT_EQ(MakeZoom(64, 1), kZoomMax);
+  EXPECT_EQ(MakeZoom(0, 5), kZoomActual);
+  EXPECT_EQ(MakeZoom(5, -1), kZoomActual);
+
+  // The tighter side fills the room exactly.
+  EXPECT_EQ(FitZoom(1000, 1000, 387, 287), (sZoom{287, 1000}));
+  EXPECT_EQ(FitZoom(1000, 200, 387, 287), (sZoom{387, 1000}));
+  EXPECT_EQ(FitZoom(10, 10, 800, 600), kZoomMax);
+  EXPECT_EQ(FitZoom(100000, 10, 387, 287), kZoomMin);
+  EXPECT_EQ(FitZoom(100, 100, 0, 50), kZoomMin);
+  EXPECT_EQ(FitZoom(0, 5, 387, 287), kZoomActual);
+}
+
+TEST(Zoom, ShownLengthAndPercentText) {
+  EXPECT_EQ(ZoomedLength(1000, {287, 1000}), 287);
+  EXPECT_EQ(ZoomedLength(3, {2, 3}), 2);
+  EXPECT_EQ(ZoomedLength(3, {3, 2}), 4);
+  EXPECT_EQ(ZoomedLength(1, kZoomMin), 1);  // a picture never vanishes
+  EXPECT_EQ(ZoomedLength(0, kZoomMax), 0);
+  const std::pair<sZoom, const char*> texts[] = {
+      {{1, 1}, "100"},   {{1, 2}, "50"},    {{1, 8}, "12.5"},     {{1, 32}, "3.13"},
+      {{1, 3}, "33.33"}, {{2, 3}, "66.67"}, {{3, 2}, "150"},      {{32, 1}, "3200"},
+      {{1, 24}, "4.17"}, {{1, 12}, "8.33"}, {{287, 1000}, "28.7"}};
+  for (const auto& [zoom, sText] : texts)
+    EXPECT_EQ(ZoomPercentText(zoom), sText);
+}
+
+TEST(Zoom, BelowOneAShownPixelIsItsBoxsRoundedAverageAboveOneItsNearestPixel) {
+  const Bgr a{1, 2, 3}, b{4, 5, 6}, c{7, 8, 9};
+  struct sCase {
+    sZoom zoom;
+    std::vector<std::vector<Bgr>> picture, shown;
+  };
+  const sCase cases[] = {
+      // Half: 2 x 2 boxes; 14 / 4 = 3.5 rounds up to 4, 510 / 4 = 127.5 to 128.
+      {{1, 2},
+       {{{0, 0, 0}, {10, 20, 30}, {255, 255, 255}, {255, 255, 255}},
+        {{1, 0, 0}, {3, 20, 30}, {0, 0, 0}, {1, 0, 0}}},
+       {{{4, 10, 15}, {128, 128, 128}}}},
+      // Two thirds: shown column 0 is picture column 0, column 1 columns 1 and 2 (rows alike).
+      {{2, 3},
+       {{Gray(10), Gray(20), Gray(40)},
+        {Gray(30), Gray(50), Gray(70)},
+        {Gray(90), Gray(100), Gray(110)}},
+       {{Gray(10), Gray(30)}, {Gray(60), Gray(83)}}},
+      // One and a half: 4 shown columns from 3, the first picture column twice.
+      {{3, 2}, {{a, b, c}}, {{a, a, b, c}}},
+      {{3, 1},
+       {{a, b}, {c, a}},
+       {{a, a, a, b, b, b},
+        {a, a, a, b, b, b},
+        {a, a, a, b, b, b},
+        {c, c, c, a, a, a},
+        {c, c, c, a, a, a},
+        {c, c, c, a, a, a}}},
+  };
+  for (const sCase& t : cases) {
+    cMemorySurface picture = Surface(t.picture);
+    EXPECT_EQ(Rows(Zoomed(picture, t.zoom)), t.shown) << ZoomPercentText(t.zoom);
+  }
+}
+
+TEST(Zoom, PartsDrawnInTilesOrShiftedMatchTheWholePicture) {
+  SetWorkerCount(2);
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::vector<std::vector<Bgr>> rows(45, std::vector<Bgr>(61));
+  for (auto& r : rows) {
+    for (Bgr& p : r)
+      p = {static_cast<uint8_t>(byte(rng)), static_cast<uint8_t>(byte(rng)),
+           static_cast<uint8_t>(byte(rng))};
+  }
+  cMemorySurface picture = Surface(rows);
+  for (const sZoom zoom : {sZoom{1, 3}, sZoom{2, 3}, sZoom{1, 1}, sZoom{3, 2}, sZoom{4, 1}}) {
+    SCOPED_TRACE(ZoomPercentText(zoom));
+    cMemorySurface whole = Zoomed(picture, zoom);
+    const int32_t w = whole.SurfaceWidth();
+    const int32_t h = whole.SurfaceHeight();
+    cMemorySurface tiled(w, h);
+    for (int32_t y = 0; y < h; y += 7) {
+      for (int32_t x = 0; x < w; x += 5)
+        DrawZoomed(&tiled, x, y, 5, 7, &picture, zoom, x, y);
+    }
+    EXPECT_EQ(Rows(tiled), Rows(whole));
+    // A part reaching past the picture's top-left corner draws only where the picture is (the
+    // rest stays black); one reaching past the destination's top-left corner only into it.
+    cMemorySurface shifted(w + 2, h + 3);
+    DrawZoomed(&shifted, 0, 0, w + 2, h + 3, &picture, zoom, -2, -3);
+    cMemorySurface cut(w - 2, h - 3);
+    DrawZoomed(&cut, -2, -3, w, h, &picture, zoom, 0, 0);
+    const std::vector<std::vector<Bgr>> expected = Rows(whole);
+    const std::vector<std::vector<Bgr>> shiftedRows = Rows(shifted);
+    const std::vector<std::vector<Bgr>> cutRows = Rows(cut);
+    for (size_t y = 0; y < shiftedRows.size(); ++y) {
+      for (size_t x = 0; x < shiftedRows[y].size(); ++x) {
+        const bool bPicture = x >= 2 && y >= 3;
+        ASSERT_EQ(shiftedRows[y][x], bPicture ? expected[y - 3][x - 2] : Bgr{}) << x << ", " << y;
+        if (bPicture && x < static_cast<size_t>(w) && y < static_cast<size_t>(h)) {
+          ASSERT_EQ(cutRows[y - 3][x - 2], expected[y][x]) << x << ", " << y;
+        }
+      }
+    }
+  }
+  SetWorkerCount(0);
+}
+
+}  // namespace
+}  // namespace brennic
