@@ -1,6 +1,6 @@
 #!/bin/bash
 # The program on a real desktop: an X server with a window manager (openbox), driven with the
-# keyboard as a person drives it. Run under xvfb-run:
+# keyboard as a person drives it:
 #   desktop_check.sh BRENNIC_PROGRAM
 # Checks that every message box and dialog stands in front of the main window with the
 # keyboard focus (a start-up error, the save questions at closing, the Image menu's dialogs),
@@ -65,9 +65,16 @@ bmp >"$dir/photo.bmp"
 printf 'BM this is no picture' >"$dir/damaged.bmp"
 for n in a b c; do cp "$dir/photo.bmp" "$dir/$n.bmp"; done
 
-openbox >/dev/null 2>&1 &
+# An X server of our own on a display number it picks itself (no race with other tests).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 pids+=($!)
-wait_for "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+wait_for "the X server" test -s "$dir/display"
+export DISPLAY=":$(head -n 1 "$dir/display")"
+openbox >"$dir/openbox.log" 2>&1 &
+pids+=($!)
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+for _ in $(seq 600); do wm_up && break; sleep 0.05; done
+wm_up || fail "the window manager did not start: $(cat "$dir/openbox.log" "$dir/xvfb.log")"
 
 echo "1. A damaged file named on the command line: its error box is in front"
 "$app" "$dir/damaged.bmp" "$dir/photo.bmp" >"$dir/out1.txt" 2>&1 &

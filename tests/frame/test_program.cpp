@@ -45,8 +45,11 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   environment.insert("XDG_RUNTIME_DIR", dir.path());
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::SeparateChannels);
-  program.start("xvfb-run",
-                QStringList{"-a", "-s", "-screen 0 1024x768x24", BRENNIC_APP} + arguments);
+  // Display numbers from 150 up: the clipboard test's xvfb-run starts at 99, and two of them
+  // picking the same free number at once would make one fail.
+  program.start(
+      "xvfb-run",
+      QStringList{"-a", "-n", "150", "-s", "-screen 0 1024x768x24", BRENNIC_APP} + arguments);
   sRun run;
   if (!program.waitForStarted(30000) || !program.waitForFinished(120000)) {
     program.kill();
