@@ -135,7 +135,7 @@ dialog() {
   wait_for "the dialog $title to close" is_gone "^$title\$"
   # As a person clicks on it before the next command (a window manager under load may leave
   # the focus nowhere for a moment).
-  xdotool windowactivate --sync "$main" 2>/dev/null
+  timeout 10 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 }
 for _ in $(seq 10); do dialog r "Choose New Size"; done
 dialog c "Custom Filter"
