@@ -103,7 +103,7 @@ pid=$!
 pids+=($pid)
 wait_for "the script" grep -q "script: done" "$dir/out2.txt"
 main=$(visible "$main_title")
-xdotool windowactivate --sync "$main"
+timeout 10 xdotool windowactivate --sync "$main"
 xdotool key alt+F4
 for n in 1 2 3; do
   wait_for "save question $n" is_visible "$box_title"
@@ -122,7 +122,7 @@ pid=$!
 pids+=($pid)
 wait_for "the main window" is_visible "$main_title"
 main=$(visible "$main_title")
-xdotool windowactivate --sync "$main"
+timeout 10 xdotool windowactivate --sync "$main"
 before=$(xdotool getwindowgeometry "$main")
 dialog() {
   local key=$1 title=$2
