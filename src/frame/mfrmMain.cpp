@@ -88,6 +88,10 @@ void mfrmMain::Load() {
        TwipsToPixelsY(ScreenHeightTwips() / 2 - kPlacementOffsetTwips));
   LoadRecentFiles();
   show();
+  // The settings store opens without a word; what it found is told once the window is up.
+  if (const std::string sNotice = RegistryStore().TakeNotice(); !sNotice.empty()) {
+    MsgBox(sNotice, eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
   if (DisplayBitsPerPixel() <= 8) MsgBox(kDepthWarning, eMsgButtons::OK, eMsgIcon::Exclamation);
 }
 

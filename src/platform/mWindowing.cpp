@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "image/mConventions.h"
+#include "platform/RegistryStore.h"
 
 namespace brennic {
 
@@ -85,6 +86,8 @@ void SetWindowTwips(QWidget& window, const sTwipsRect& rect) {
 }
 
 void EndProcessNow(int iExitCode) {
+  // Closed, the settings file takes its journal files back into itself.
+  CloseRegistryStore();
   std::fflush(nullptr);
   ::_exit(iExitCode);
 }

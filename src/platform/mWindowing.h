@@ -58,7 +58,7 @@ sTwipsRect WindowTwips(const QWidget& window);
 void SetWindowTwips(QWidget& window, const sTwipsRect& rect);
 
 // Ends the process at once with the exit code: no window event, destructor or exit handler runs
-// after it. Buffered standard output is written first.
+// after it. Buffered standard output is written and the settings store closed first.
 [[noreturn]] void EndProcessNow(int iExitCode = 0);
 
 }  // namespace brennic
