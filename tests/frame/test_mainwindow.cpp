@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,6 +24,7 @@
 #include "frame/mfrmMain.h"
 #include "platform/cLoadedWindows.h"
 #include "support/GuiTestUtil.h"
+#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -162,6 +165,27 @@ TEST_F(MainWindowTest, LowColourDepthIsWarnedOnceAfterTheWindowIsVisible) {
   EXPECT_EQ(shown.sTitle, "Brennic");
   EXPECT_TRUE(bVisibleWhenShown);
   EXPECT_TRUE(m_pMain->isVisible());  // start-up goes on
+}
+
+// The settings store opens without showing anything (it may be opened inside a modal loop);
+// what it found is told once, with the window up.
+TEST_F(MainWindowTest, WhatTheSettingsStoreFoundIsToldOnceWithTheWindowUp) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  std::ofstream(sFile) << "not a settings file";
+  cSqliteRegistryStore store(sFile);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  IRegistryStore* pPrevious = SetRegistryStore(&store);
+  bool bVisibleWhenShown = false;
+  m_boxes.OnShow = [&](const test::sShownMessage&) { bVisibleWhenShown = m_pMain->isVisible(); };
+  m_pMain->Load();
+  cTestMain second(m_log);
+  second.Load();
+  SetRegistryStore(pPrevious);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_NE(m_boxes.Shown()[0].sText.find(store.DamagedCopy()), std::string::npos);
+  EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
+  EXPECT_TRUE(bVisibleWhenShown);
 }
 
 TEST_F(MainWindowTest, SixteenBitsOrMoreShowNoWarning) {
