@@ -188,6 +188,31 @@ TEST_F(MainWindowTest, WhatTheSettingsStoreFoundIsToldOnceWithTheWindowUp) {
   EXPECT_TRUE(bVisibleWhenShown);
 }
 
+// Another program holding the settings file: the list that cannot be stored is told when the
+// user closes the window, and not when the process is ended from outside.
+TEST_F(MainWindowTest, AListThatCannotBeStoredIsToldWhenTheUserCloses) {
+  class cStoringMain final : public mfrmMain {
+    void EndProcess() override {}
+  };
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  { cSqliteRegistryStore create(sFile); }
+  test::cLockHolder holder(sFile, test::kWriteUnderWay);
+  ASSERT_TRUE(holder.Holding());
+  cSqliteRegistryStore store(sFile);
+  IRegistryStore* pPrevious = SetRegistryStore(&store);
+  cStoringMain main;
+  main.Load();
+  bool bCancel = false;
+  main.QueryUnload(bCancel, vbAppTaskManager);
+  const size_t lAfterSigterm = m_boxes.Shown().size();
+  main.QueryUnload(bCancel, vbFormCode);
+  SetRegistryStore(pPrevious);
+  EXPECT_EQ(lAfterSigterm, 0u);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_NE(m_boxes.Shown()[0].sText.find("could not be stored"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, SixteenBitsOrMoreShowNoWarning) {
   for (int32_t lBits : {16, 24}) {
     cScopedScreenMetrics depth({15.0, 15.0, 1920, 1080, lBits});
