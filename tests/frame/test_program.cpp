@@ -159,9 +159,11 @@ class cProgramOnX {
     environment.insert("XDG_RUNTIME_DIR", sRuntimeDir);
     m_xvfb.setProcessEnvironment(environment);
     // The shell says who and where the program will be, then becomes it.
-    // The search for a free display starts at a number of this process's own, away from other
-    // tests starting theirs at the same moment.
-    const QString sFirst = QString::number(200 + getpid() % 3000);
+    // The search for a free display starts at a number of this start's own, away from other
+    // tests starting theirs at the same moment and from the display of the start before, which
+    // may still be going away.
+    static int iStarts = 0;
+    const QString sFirst = QString::number(200 + (getpid() * 8 + iStarts++) % 4000);
     m_xvfb.start("xvfb-run", {"-a", "-n", sFirst, "-s", "-screen 0 1024x768x24", "sh", "-c",
                               "echo \"$$ $DISPLAY $XAUTHORITY\"; exec \"$0\"", BRENNIC_APP});
     QByteArray line;
