@@ -1,8 +1,10 @@
 #include "filters/cCustomFilterStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
+#include "image/cError.h"
 #include "platform/cRegistry.h"
 
 namespace brennic {
@@ -13,25 +15,39 @@ std::string FilterKey(int32_t n) {
   return std::string(kAppSettingsKey) + "\\Filter" + std::to_string(n);
 }
 
-}  // namespace
-
-std::vector<std::pair<int32_t, std::string>> ListFilters() {
-  cRegistry cR;
-  cR.ClassKey(kHKeyCurrentUser);
-  cR.SectionKey(kAppSettingsKey);
+// The stored filters, read through cR (on the application's key): the count bounds the list,
+// and the first filter without a name ends it, so a damaged count lists only what is there.
+std::vector<std::pair<int32_t, std::string>> ReadFilters(cRegistry& cR) {
   cR.ValueKey("CustomFilters");
   cR.Default(int32_t{0});
   cR.ValueType(kRegDword);
   int32_t lCount = 0;
   // A count that is not a number lists nothing rather than failing the editor.
   if (!VariantToLong(cR.Value(), lCount)) lCount = 0;
+  lCount = std::min(lCount, kMaxCustomFilters);
+  cR.Default(Variant());
   std::vector<std::pair<int32_t, std::string>> filters;
   for (int32_t n = 1; n <= lCount; ++n) {
     cR.ValueKey("Filter" + std::to_string(n));
-    cR.ValueType(kRegSz);
-    filters.emplace_back(n, VariantToText(cR.Value()));
+    const Variant vName = cR.LiteralValue();
+    if (std::holds_alternative<std::monostate>(vName)) break;
+    filters.emplace_back(n, VariantToText(vName));
   }
   return filters;
+}
+
+cRegistry AppKey() {
+  cRegistry cR;
+  cR.ClassKey(kHKeyCurrentUser);
+  cR.SectionKey(kAppSettingsKey);
+  return cR;
+}
+
+}  // namespace
+
+std::vector<std::pair<int32_t, std::string>> ListFilters() {
+  cRegistry cR = AppKey();
+  return ReadFilters(cR);
 }
 
 std::optional<CustomFilterRecord> LoadFilter(int32_t n) {
@@ -62,7 +78,7 @@ std::optional<CustomFilterRecord> LoadFilter(int32_t n) {
   return record;
 }
 
-void SaveFilter(const CustomFilterRecord& record, int32_t n, bool bNew) {
+int32_t SaveFilter(const CustomFilterRecord& record, int32_t n, bool bNew) {
   std::vector<uint8_t> values(kFilterValuesBytes, 0);
   for (size_t i = 0; i < kFilterCells; ++i) {
     const int32_t lCell = record.aCells[i];
@@ -73,24 +89,34 @@ void SaveFilter(const CustomFilterRecord& record, int32_t n, bool bNew) {
     values[2 * i] = lCell < 0 ? 1 : 0;
     values[2 * i + 1] = static_cast<uint8_t>(std::abs(lCell));
   }
-  cRegistry cR;
-  cR.ClassKey(kHKeyCurrentUser);
-  cR.SectionKey(kAppSettingsKey);
-  if (bNew) {
-    cR.ValueKey("CustomFilters");
+  cRegistry cR = AppKey();
+  // One change: the number is taken from the count as it stands inside it, so two copies of
+  // the program adding a filter at once get two numbers, and a failure midway stores nothing.
+  cR.Transaction([&] {
+    cR.SectionKey(kAppSettingsKey);
+    if (bNew) {
+      n = static_cast<int32_t>(ReadFilters(cR).size()) + 1;
+      if (n > kMaxCustomFilters) {
+        throw cError(
+            kErrRegistryWrite, ErrorSource(".cRegistry"),
+            "No more than " + std::to_string(kMaxCustomFilters) + " custom filters can be stored.");
+      }
+      cR.ValueKey("CustomFilters");
+      cR.ValueType(kRegDword);
+      cR.Value(n);
+    }
+    cR.ValueKey("Filter" + std::to_string(n));
+    cR.ValueType(kRegSz);
+    cR.LiteralValue(record.sName);
+    cR.SectionKey(FilterKey(n));
+    cR.ValueKey("Weight");
     cR.ValueType(kRegDword);
-    cR.Value(n);
-  }
-  cR.ValueKey("Filter" + std::to_string(n));
-  cR.ValueType(kRegSz);
-  cR.Value(record.sName);
-  cR.SectionKey(FilterKey(n));
-  cR.ValueKey("Weight");
-  cR.ValueType(kRegDword);
-  cR.Value(record.lWeight ? Variant(*record.lWeight) : Variant());
-  cR.ValueKey("Values");
-  cR.ValueType(kRegBinary);
-  cR.Value(values);
+    cR.Value(record.lWeight ? Variant(*record.lWeight) : Variant());
+    cR.ValueKey("Values");
+    cR.ValueType(kRegBinary);
+    cR.Value(values);
+  });
+  return n;
 }
 
 }  // namespace brennic

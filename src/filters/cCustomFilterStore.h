@@ -31,18 +31,24 @@ struct CustomFilterRecord {
   std::array<int32_t, kFilterCells> aCells{};
 };
 
-// The stored filters, (number, name) in ascending number. A name value that is missing lists
-// as "0".
+// The store lists no more filters than this, whatever its count says.
+inline constexpr int32_t kMaxCustomFilters = 10000;
+
+// The stored filters, (number, name) in ascending number, names exactly as stored. The list ends
+// at the count or at the first filter without a name, and never holds more than
+// kMaxCustomFilters.
 std::vector<std::pair<int32_t, std::string>> ListFilters();
 
 // Weight and cells of filter n (the name is left empty); nothing when the filter has no key.
 // A "Values" shorter than 99 bytes, or a missing one, gives 0 for the cells it does not reach.
 std::optional<CustomFilterRecord> LoadFilter(int32_t n);
 
-// Stores the record as filter n; a new filter (n is one more than the count) also sets the
-// count to n. Every cell must lie in -255..255 (std::out_of_range otherwise, before anything is
+// Stores the record as filter n, all of it or nothing, and returns its number. A new filter
+// takes the number after the listed ones as they stand when it is stored (another running copy
+// may have added one since n was chosen) and sets the count to it. The name is stored as plain
+// text. Every cell must lie in -255..255 (std::out_of_range otherwise, before anything is
 // written). Failed writes raise the settings store's cError. An absent weight writes no
 // "Weight".
-void SaveFilter(const CustomFilterRecord& record, int32_t n, bool bNew);
+int32_t SaveFilter(const CustomFilterRecord& record, int32_t n, bool bNew);
 
 }  // namespace brennic

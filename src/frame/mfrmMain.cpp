@@ -40,6 +40,17 @@
 
 namespace brennic {
 
+namespace {
+
+// What the settings store has to tell the user, if anything; each thing is told once.
+void TellSettingsNotice() {
+  if (const std::string sNotice = RegistryStore().TakeNotice(); !sNotice.empty()) {
+    MsgBox(sNotice, eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
+}
+
+}  // namespace
+
 mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrmMain") {
   setObjectName("mfrmMain");
   setWindowTitle(kMainCaption);
@@ -102,6 +113,8 @@ void mfrmMain::Load() {
        TwipsToPixelsY(ScreenHeightTwips() / 2 - kPlacementOffsetTwips));
   LoadRecentFiles();
   show();
+  // The settings store opens without a word; what it found is told once the window is up.
+  TellSettingsNotice();
   if (DisplayBitsPerPixel() <= 8) MsgBox(kDepthWarning, eMsgButtons::OK, eMsgIcon::Exclamation);
 }
 
@@ -120,6 +133,9 @@ void mfrmMain::QueryUnload(bool& bCancel, int16_t iUnloadMode) {
     }
   }
   SaveRecentFiles();
+  // A list that could not be stored is told when the user closed the window, not when the
+  // desktop or another program ends it.
+  if (iUnloadMode == vbFormControlMenu || iUnloadMode == vbFormCode) TellSettingsNotice();
   EndProcess();
 }
 

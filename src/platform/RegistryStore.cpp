@@ -63,15 +63,23 @@ std::string DefaultRegistryPath() {
 namespace {
 
 IRegistryStore* g_pInstalled = nullptr;
+// A plain pointer, not a function-local static: a guarded initialisation re-entered from a
+// modal loop (a close request arriving while something is shown) would wait on itself.
+std::unique_ptr<cSqliteRegistryStore> g_pUserStore;
 
 }  // namespace
 
 IRegistryStore& RegistryStore() {
   if (g_pInstalled != nullptr) return *g_pInstalled;
   // Opened on first use so that a program that never reads a setting never creates the file.
-  static const std::unique_ptr<cSqliteRegistryStore> pUserStore =
-      std::make_unique<cSqliteRegistryStore>(DefaultRegistryPath());
-  return *pUserStore;
+  if (g_pUserStore == nullptr) {
+    g_pUserStore = std::make_unique<cSqliteRegistryStore>(DefaultRegistryPath());
+  }
+  return *g_pUserStore;
+}
+
+void CloseRegistryStore() {
+  g_pUserStore.reset();
 }
 
 IRegistryStore* SetRegistryStore(IRegistryStore* pStore) {

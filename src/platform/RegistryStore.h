@@ -13,6 +13,7 @@
 // Every function returns 0 or a Windows error code.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -111,6 +112,18 @@ class IRegistryStore {
   // stay as written. Returns the size the result needs, terminator included, and writes the
   // result when nSize is at least that.
   virtual uint32_t ExpandEnvironment(std::string_view sSource, char* pDest, uint32_t nSize);
+
+  // Runs fnBody as one change of the store: what it writes through this store is kept whole or
+  // not at all, and no other process writes in between, so what it reads stays true until it
+  // ends. A non-zero result or an exception of fnBody undoes everything it wrote. Returns
+  // fnBody's result, or the code of a transaction that could not start or be kept. A body run
+  // inside another's joins it. A store without transactions just runs fnBody.
+  virtual int32_t Transaction(const std::function<int32_t()>& fnBody) { return fnBody(); }
+
+  // What the user should be told about the store (a damaged file moved aside, a file that
+  // cannot be written or is in use, settings kept in memory only, writes that failed), once:
+  // empty afterwards. The store itself never shows anything.
+  virtual std::string TakeNotice() { return {}; }
 };
 
 // The expansion ExpandEnvironment performs, as a string. A "%" without a closing one is kept.
@@ -121,8 +134,12 @@ std::string ExpandEnvironmentText(std::string_view sSource);
 std::string DefaultRegistryPath();
 
 // The store every registry access of the process goes through: the installed one, or else the
-// user's store, opened on first use.
+// user's store, opened on first use. Opening shows nothing and waits for no other process, so
+// calling it again from inside a modal loop of any kind is safe.
 IRegistryStore& RegistryStore();
+// Closes the user's store if it is open, so that its journal files go (the process is about to
+// end); a later RegistryStore() opens it again.
+void CloseRegistryStore();
 // Installs a store (nullptr: back to the user's store) and returns the one installed before.
 // The caller keeps it alive while installed.
 IRegistryStore* SetRegistryStore(IRegistryStore* pStore);

@@ -117,6 +117,34 @@ std::string cRegistry::ExpandEnvStr(const std::string& sText) const {
 }
 
 Variant cRegistry::Value() {
+  return Read(true);
+}
+
+Variant cRegistry::LiteralValue() {
+  return Read(false);
+}
+
+void cRegistry::Value(const Variant& v) {
+  Write(v, false);
+}
+
+void cRegistry::LiteralValue(const Variant& v) {
+  Write(v, true);
+}
+
+void cRegistry::Transaction(const std::function<void()>& fnBody) {
+  const int32_t r = Store().Transaction([&] {
+    fnBody();
+    return kErrorSuccess;
+  });
+  if (r != kErrorSuccess) {
+    throw cError(kErrRegistryWrite, Source(),
+                 "Failed to store registry values under Section: '" + m_sSectionKey + "' (error " +
+                     std::to_string(r) + ")");
+  }
+}
+
+Variant cRegistry::Read(bool bExpand) {
   IRegistryStore& store = Store();
   cRegKeyGuard key(store);
   if (store.OpenKey(m_hClassKey, m_sSectionKey, kKeyQueryValue, key.Handle()) != kErrorSuccess) {
@@ -142,7 +170,7 @@ Variant cRegistry::Value() {
         return m_vDefault;
       }
       std::string sText(reinterpret_cast<const char*>(data.data()), lSize - 1);
-      if (lType == kRegExpandSz) return ExpandEnvStr(sText);
+      if (lType == kRegExpandSz && bExpand) return ExpandEnvStr(sText);
       return sText;
     }
     case kRegDword:
@@ -164,7 +192,7 @@ Variant cRegistry::Value() {
   }
 }
 
-void cRegistry::Value(const Variant& v) {
+void cRegistry::Write(const Variant& v, bool bLiteral) {
   IRegistryStore& store = Store();
   cRegKeyGuard key(store);
   if (store.CreateKey(m_hClassKey, m_sSectionKey, kKeyAllAccessOwn, key.Handle()) !=
@@ -172,11 +200,11 @@ void cRegistry::Value(const Variant& v) {
     throw cError(kErrRegistryAccess, Source(), WriteFailure(v));
   }
   int32_t lResult = kErrorSuccess;
-  switch (m_lValueType) {
+  switch (bLiteral && std::holds_alternative<std::string>(v) ? kRegSz : m_lValueType) {
     case kRegSz:
     case kRegExpandSz: {
       const std::string t = VariantToText(v);
-      lResult = store.SetValue(key.Handle(), m_sValueKey, TextType(t),
+      lResult = store.SetValue(key.Handle(), m_sValueKey, bLiteral ? kRegSz : TextType(t),
                                reinterpret_cast<const uint8_t*>(t.c_str()),
                                static_cast<uint32_t>(t.size() + 1));
       break;

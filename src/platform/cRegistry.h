@@ -7,6 +7,7 @@
 // "<executable>.cRegistry"; reading never raises (a value that cannot be read gives Default).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -62,6 +63,16 @@ class cRegistry {
   // REG_DWORD_BIG_ENDIAN store an integer as REG_DWORD and silently skip anything else. Other
   // types, and failed writes, raise 0x800469A9.
   void Value(const Variant& v);
+  // Value for data such as paths and names, whose text must come back byte for byte: text is
+  // written as REG_SZ whatever it holds and read as stored, never expanded (also a REG_EXPAND_SZ
+  // an earlier version wrote). Everything else as Value.
+  Variant LiteralValue();
+  void LiteralValue(const Variant& v);
+
+  // Runs fnBody as one change of the store (IRegistryStore::Transaction): every value it writes
+  // is kept, or none. An exception of fnBody undoes its writes and passes on; a change that
+  // cannot be started or kept raises 0x800469A9.
+  void Transaction(const std::function<void()>& fnBody);
 
   bool KeyExists() const;
 
@@ -83,6 +94,8 @@ class cRegistry {
   std::string ClassKeyText() const;
   std::string WriteFailure(const Variant& v) const;
   std::string ExpandEnvStr(const std::string& sText) const;
+  Variant Read(bool bExpand);
+  void Write(const Variant& v, bool bLiteral);
 
   IRegistryStore* m_pStore = nullptr;
   HKey m_hClassKey = 0;

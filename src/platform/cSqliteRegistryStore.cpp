@@ -2,22 +2,32 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <thread>
+#include <utility>
 #include <vector>
 
-#include "platform/MessageBox.h"
 #include "platform/mText.h"
 
 namespace brennic {
 
 namespace {
 
-// Long enough that another copy of the program finishing a write never surfaces as a failure.
-constexpr int kBusyTimeoutMs = 10000;
+using namespace std::chrono_literals;
+
+// Another copy of the program finishing a write takes milliseconds: a write that waits longer
+// than this is up against a program that holds the file, and gives up.
+constexpr auto kWriteWait = 2000ms;
+// Reading never waits long: start-up must not stall on a file another program holds.
+constexpr auto kReadWait = 100ms;
+// After a read gave up, further reads fail at once for this long instead of waiting each.
+constexpr auto kReadsBlockedFor = 2000ms;
 
 // Keys form a tree below seven root rows whose ids 1..7 stand for the root handles. Names are
 // stored as created; "fold" holds the upper-cased name every lookup compares. AUTOINCREMENT keeps
@@ -160,30 +170,39 @@ class cQuery {
 };
 
 // A transaction that rolls back unless committed. Writers take the write lock at the start
-// (BEGIN IMMEDIATE), so they wait in the busy handler instead of failing on an upgrade.
+// (BEGIN IMMEDIATE), so they wait in the busy handler instead of failing on an upgrade. Inside a
+// transaction already open, a write is a savepoint, so that a failed one undoes only itself.
 class cTransaction {
  public:
-  cTransaction(sqlite3* pDb, bool bWrite) : m_pDb(pDb) {
-    m_rc = pDb == nullptr
-               ? SQLITE_CANTOPEN
-               : sqlite3_exec(pDb, bWrite ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
-    m_bOpen = m_rc == SQLITE_OK;
+  cTransaction(sqlite3* pDb, bool bWrite, bool bNested) : m_pDb(pDb), m_bNested(bNested) {
+    const char* sBegin =
+        bNested ? (bWrite ? "SAVEPOINT op" : nullptr) : (bWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+    m_rc = pDb == nullptr      ? SQLITE_CANTOPEN
+           : sBegin == nullptr ? SQLITE_OK
+                               : sqlite3_exec(pDb, sBegin, nullptr, nullptr, nullptr);
+    m_bOpen = m_rc == SQLITE_OK && sBegin != nullptr;
   }
   ~cTransaction() {
-    if (m_bOpen) sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_bOpen) {
+      sqlite3_exec(m_pDb, m_bNested ? "ROLLBACK TO op; RELEASE op" : "ROLLBACK", nullptr, nullptr,
+                   nullptr);
+    }
   }
   cTransaction(const cTransaction&) = delete;
   cTransaction& operator=(const cTransaction&) = delete;
 
   int32_t Started() const { return FromSqlite(m_rc); }
   int32_t Commit() {
-    const int rc = sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr);
+    if (!m_bOpen) return kErrorSuccess;
+    const int rc =
+        sqlite3_exec(m_pDb, m_bNested ? "RELEASE op" : "COMMIT", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) m_bOpen = false;
     return FromSqlite(rc);
   }
 
  private:
   sqlite3* m_pDb;
+  bool m_bNested;
   int m_rc;
   bool m_bOpen;
 };
@@ -226,6 +245,32 @@ int32_t CopyName(std::string_view sName, char* pName, uint32_t cchName) {
   return kErrorSuccess;
 }
 
+// Why the file at sFile, which exists, cannot be written; empty when it can. A folder that
+// cannot be written counts too: the journal files beside the file could not be made.
+std::string WhyNotWritable(const std::string& sFile) {
+  if (access(sFile.c_str(), W_OK) != 0) return std::strerror(errno);
+  std::string sFolder = std::filesystem::path(sFile).parent_path().string();
+  if (sFolder.empty()) sFolder = ".";
+  if (access(sFolder.c_str(), W_OK) != 0) return std::string("its folder: ") + std::strerror(errno);
+  return {};
+}
+
+// sFile as a file: URI, with the characters a URI gives a meaning escaped.
+std::string FileUri(const std::string& sFile) {
+  std::string sUri = "file:";
+  for (const char c : sFile) {
+    if (c == '%' || c == '?' || c == '#') {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      sUri += '%';
+      sUri += kHex[static_cast<unsigned char>(c) >> 4];
+      sUri += kHex[static_cast<unsigned char>(c) & 15];
+    } else {
+      sUri += c;
+    }
+  }
+  return sUri;
+}
+
 std::string Timestamp() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -238,7 +283,6 @@ std::string Timestamp() {
 }  // namespace
 
 cSqliteRegistryStore::cSqliteRegistryStore(std::string sPath) : m_sPath(std::move(sPath)) {
-  std::string sMessage;
   std::string sWhy;
   // A second round opens the fresh file that replaces a damaged one; a third covers another
   // copy of the program having moved the damaged file away in between.
@@ -248,24 +292,32 @@ cSqliteRegistryStore::cSqliteRegistryStore(std::string sPath) : m_sPath(std::mov
       m_bPersistent = true;
     } else if (eResult == eOpenResult::Damaged) {
       if (!MoveAside(sWhy)) {
-        sMessage = "The settings file " + m_sPath + " could not be read, and moving it aside " +
-                   "failed: " + sWhy + ".\n\nBrennic continues with empty settings, which are " +
-                   "not kept after it closes.";
+        m_sNotice = "The settings file " + m_sPath + " could not be read, and moving it aside " +
+                    "failed: " + sWhy + ".\n\nBrennic continues with empty settings, which are " +
+                    "not kept after it closes.";
         break;
       }
       if (!m_sDamagedCopy.empty()) {
-        sMessage = "The settings file " + m_sPath + " could not be read. It has been moved to " +
-                   m_sDamagedCopy + ".\n\nBrennic continues with empty settings.";
+        m_sNotice = "The settings file " + m_sPath + " could not be read. It has been moved to " +
+                    m_sDamagedCopy + ".\n\nBrennic continues with empty settings.";
       }
     } else {
-      sMessage = "The settings file " + m_sPath + " could not be opened: " + sWhy +
-                 ".\n\nBrennic continues with empty settings, which are not kept after it " +
-                 "closes.";
+      m_sNotice = "The settings file " + m_sPath + " could not be opened: " + sWhy +
+                  ".\n\nBrennic continues with empty settings, which are not kept after it " +
+                  "closes.";
       break;
     }
   }
-  if (!m_bPersistent) TryOpen(":memory:", sWhy);
-  if (!sMessage.empty()) MsgBox(sMessage, eMsgButtons::OK, eMsgIcon::Exclamation);
+  if (!m_bPersistent) {
+    TryOpen(":memory:", sWhy);
+  } else if (m_bReadOnly) {
+    m_sNotice = "The settings file " + m_sPath + " cannot be written (" + m_sReadOnlyWhy +
+                ").\n\nBrennic shows the recent files and custom filters it holds, but changes " +
+                "to them will not be kept.";
+  } else if (m_bUnreadAtOpen) {
+    m_sNotice = "The settings file " + m_sPath + " is in use by another program, so the recent " +
+                "files and custom filters could not be read.";
+  }
 }
 
 cSqliteRegistryStore::~cSqliteRegistryStore() {
@@ -283,7 +335,11 @@ void cSqliteRegistryStore::CloseDatabase() {
 cSqliteRegistryStore::eOpenResult cSqliteRegistryStore::TryOpen(const std::string& sFile,
                                                                 std::string& sWhy) {
   CloseDatabase();
+  m_bReadOnly = false;
+  m_bUnreadAtOpen = false;
   const bool bMemory = sFile == ":memory:";
+  std::string sOpen = sFile;
+  int iFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (!bMemory) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(sFile).parent_path(), ec);
@@ -291,16 +347,29 @@ cSqliteRegistryStore::eOpenResult cSqliteRegistryStore::TryOpen(const std::strin
     if (stat(sFile.c_str(), &st) == 0) {
       m_examinedDevice = st.st_dev;
       m_examinedInode = st.st_ino;
+      m_sReadOnlyWhy = WhyNotWritable(sFile);
+      m_bReadOnly = !m_sReadOnlyWhy.empty();
     }
   }
-  int rc =
-      sqlite3_open_v2(sFile.c_str(), &m_pDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (m_bReadOnly) {
+    iFlags = SQLITE_OPEN_READONLY;
+    // With no journal to read, or none that could be read beside a folder we cannot write, the
+    // file is read as it is: no locks, and nothing created beside it.
+    struct stat wal {};
+    const bool bJournal = stat((sFile + "-wal").c_str(), &wal) == 0 && wal.st_size > 0;
+    if (!bJournal || m_sReadOnlyWhy.rfind("its folder", 0) == 0) {
+      sOpen = FileUri(sFile) + "?immutable=1";
+      iFlags |= SQLITE_OPEN_URI;
+    }
+  }
+  int rc = sqlite3_open_v2(sOpen.c_str(), &m_pDb, iFlags, nullptr);
   if (rc != SQLITE_OK) {
     sWhy = m_pDb != nullptr ? sqlite3_errmsg(m_pDb) : sqlite3_errstr(rc);
     CloseDatabase();
     return eOpenResult::Failed;
   }
-  sqlite3_busy_timeout(m_pDb, kBusyTimeoutMs);
+  sqlite3_busy_handler(m_pDb, &cSqliteRegistryStore::OnBusy, this);
+  ArmBusyWait(false);
   // Until the file has proven to be a healthy store nothing may write to it, not even the
   // checkpoint SQLite runs when the connection closes.
   sqlite3_db_config(m_pDb, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -311,21 +380,32 @@ cSqliteRegistryStore::eOpenResult cSqliteRegistryStore::TryOpen(const std::strin
     return MeansDamaged(rcFailed) || (rcFailed & 0xFF) == SQLITE_ERROR ? eOpenResult::Damaged
                                                                        : eOpenResult::Failed;
   };
+  // Another program holding the file: it is used as it is, unexamined; every operation tries
+  // again, and the user is told that nothing could be read now.
+  const auto busy = [&](int rcStep) {
+    if ((rcStep & 0xFF) != SQLITE_BUSY && (rcStep & 0xFF) != SQLITE_LOCKED) return false;
+    m_bUnreadAtOpen = true;
+    sqlite3_db_config(m_pDb, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    return true;
+  };
   {
     sqlite3_stmt* pCheck = nullptr;
     rc = sqlite3_prepare_v2(m_pDb, "PRAGMA quick_check", -1, &pCheck, nullptr);
+    if (busy(rc)) return eOpenResult::Ok;
     if (rc != SQLITE_OK) return fail(rc);
     rc = sqlite3_step(pCheck);
     const auto* pResult = reinterpret_cast<const char*>(sqlite3_column_text(pCheck, 0));
     const bool bOk = rc == SQLITE_ROW && pResult != nullptr && std::strcmp(pResult, "ok") == 0;
     if (rc == SQLITE_ROW && !bOk) sWhy = pResult != nullptr ? pResult : "failed integrity check";
     sqlite3_finalize(pCheck);
+    if (busy(rc)) return eOpenResult::Ok;
     if (rc != SQLITE_ROW) return fail(rc);
     if (!bOk) {
       CloseDatabase();
       return eOpenResult::Damaged;
     }
   }
+  bool bOurs = false;
   {
     // Tables, but none of ours: a database of some other program.
     sqlite3_stmt* pTables = nullptr;
@@ -334,11 +414,14 @@ cSqliteRegistryStore::eOpenResult cSqliteRegistryStore::TryOpen(const std::strin
                             "'reg_values') THEN 1 END) FROM sqlite_master WHERE type = "
                             "'table' AND name NOT LIKE 'sqlite%'",
                             -1, &pTables, nullptr);
+    if (busy(rc)) return eOpenResult::Ok;
     if (rc != SQLITE_OK) return fail(rc);
     rc = sqlite3_step(pTables);
     const bool bForeign = rc == SQLITE_ROW && sqlite3_column_int(pTables, 0) > 0 &&
                           sqlite3_column_int(pTables, 1) == 0;
+    bOurs = rc == SQLITE_ROW && sqlite3_column_int(pTables, 1) == 2;
     sqlite3_finalize(pTables);
+    if (busy(rc)) return eOpenResult::Ok;
     if (rc != SQLITE_ROW) return fail(rc);
     if (bForeign) {
       sWhy = "it holds another program's tables";
@@ -346,26 +429,34 @@ cSqliteRegistryStore::eOpenResult cSqliteRegistryStore::TryOpen(const std::strin
       return eOpenResult::Damaged;
     }
   }
-  // Tables and root keys, in one transaction so that a failure leaves the file as it was.
-  rc = sqlite3_exec(m_pDb, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) return fail(rc);
-  rc = sqlite3_exec(m_pDb, kSchema, nullptr, nullptr, nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::string sError = sqlite3_errmsg(m_pDb);
-    sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
-    CloseDatabase();
-    sWhy = sError;
-    return MeansDamaged(rc) || (rc & 0xFF) == SQLITE_ERROR ? eOpenResult::Damaged
-                                                           : eOpenResult::Failed;
+  if (!bOurs && !m_bReadOnly) {
+    // Tables and root keys, in one transaction so that a failure leaves the file as it was.
+    ArmBusyWait(true);
+    rc = sqlite3_exec(m_pDb, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (busy(rc)) return eOpenResult::Ok;  // created by the first write
+    if (rc != SQLITE_OK) return fail(rc);
+    rc = sqlite3_exec(m_pDb, kSchema, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+      const std::string sError = sqlite3_errmsg(m_pDb);
+      sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+      CloseDatabase();
+      sWhy = sError;
+      return MeansDamaged(rc) || (rc & 0xFF) == SQLITE_ERROR ? eOpenResult::Damaged
+                                                             : eOpenResult::Failed;
+    }
+    bOurs = true;
   }
-  for (const char* sSql : kAllStatements) {
-    sqlite3_stmt* pStatement = nullptr;
-    if (rc = Prepare(sSql, pStatement); rc != SQLITE_OK) return fail(rc);
+  if (bOurs) {
+    if (const int32_t r = PrepareStatements(false); r != kErrorSuccess && r != kErrorBusy) {
+      return fail(SQLITE_ERROR);
+    }
   }
+  if (m_bReadOnly) return eOpenResult::Ok;
   // WAL lets readers and one writer work at once; FULL makes each commit reach the disk before
   // the write returns. A file system without WAL support keeps the rollback journal, which is
   // just as safe, only slower when several copies share the file.
+  ArmBusyWait(false);
   sqlite3_exec(m_pDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
                nullptr);
   sqlite3_db_config(m_pDb, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
@@ -400,39 +491,122 @@ bool cSqliteRegistryStore::MoveAside(std::string& sWhy) {
   return true;
 }
 
-int cSqliteRegistryStore::Prepare(const char* sSql, sqlite3_stmt*& pStatement) {
-  const int rc =
-      sqlite3_prepare_v3(m_pDb, sSql, -1, SQLITE_PREPARE_PERSISTENT, &pStatement, nullptr);
-  if (rc == SQLITE_OK) m_statements.emplace(sSql, pStatement);
-  return rc;
+int32_t cSqliteRegistryStore::PrepareStatements(bool bWrite) {
+  if (!m_statements.empty()) return kErrorSuccess;
+  for (int iAttempt = 0; iAttempt < 2; ++iAttempt) {
+    int rc = SQLITE_OK;
+    for (const char* sSql : kAllStatements) {
+      sqlite3_stmt* pStatement = nullptr;
+      rc = sqlite3_prepare_v3(m_pDb, sSql, -1, SQLITE_PREPARE_PERSISTENT, &pStatement, nullptr);
+      if (rc != SQLITE_OK) break;
+      m_statements.emplace(sSql, pStatement);
+    }
+    if (rc == SQLITE_OK) return kErrorSuccess;
+    for (auto& [sql, pStatement] : m_statements)
+      sqlite3_finalize(pStatement);
+    m_statements.clear();
+    // No tables yet (the file was held by another program when it was opened).
+    if ((rc & 0xFF) != SQLITE_ERROR || iAttempt > 0) return FromSqlite(rc);
+    if (!bWrite) return kErrorFileNotFound;
+    if (rc = sqlite3_exec(m_pDb, kSchema, nullptr, nullptr, nullptr); rc != SQLITE_OK) {
+      return FromSqlite(rc);
+    }
+  }
+  return kErrorRegistryIoFailed;
 }
 
 sqlite3_stmt* cSqliteRegistryStore::Statement(const char* sSql) const {
-  // Every statement was prepared when the file was opened.
+  // Every statement was prepared before the operation began.
   return m_statements.at(sSql);
+}
+
+void cSqliteRegistryStore::ArmBusyWait(bool bWrite) {
+  const auto tNow = std::chrono::steady_clock::now();
+  if (bWrite) {
+    m_tBusyDeadline = tNow + kWriteWait;
+  } else {
+    m_tBusyDeadline = tNow < m_tReadsBlockedUntil ? tNow : tNow + kReadWait;
+  }
+}
+
+void cSqliteRegistryStore::NoteBusy(bool bWrite) {
+  if (!bWrite) {
+    m_tReadsBlockedUntil = std::chrono::steady_clock::now() + kReadsBlockedFor;
+  } else if (!m_bWriteFailureTold) {
+    m_bWriteFailureTold = true;
+    m_sNotice = "The settings could not be stored: the settings file " + m_sPath +
+                " is in use by another program.";
+  }
+}
+
+int cSqliteRegistryStore::OnBusy(void* pStore, int) {
+  const auto* pSelf = static_cast<const cSqliteRegistryStore*>(pStore);
+  const auto tNow = std::chrono::steady_clock::now();
+  if (tNow >= pSelf->m_tBusyDeadline) return 0;
+  std::this_thread::sleep_for(
+      std::min<std::chrono::steady_clock::duration>(5ms, pSelf->m_tBusyDeadline - tNow));
+  return 1;
+}
+
+std::string cSqliteRegistryStore::TakeNotice() {
+  std::lock_guard lock(m_mutex);
+  return std::exchange(m_sNotice, std::string());
+}
+
+int32_t cSqliteRegistryStore::Transaction(const std::function<int32_t()>& fnBody) {
+  std::lock_guard lock(m_mutex);
+  if (m_iDepth > 0) return fnBody();
+  if (m_bReadOnly) return kErrorAccessDenied;
+  ArmBusyWait(true);
+  int32_t r = kErrorSuccess;
+  {
+    cTransaction txn(m_pDb, true, false);
+    r = txn.Started();
+    if (r == kErrorSuccess) {
+      ++m_iDepth;
+      // Left before the transaction rolls back on an exception.
+      struct cLeave {
+        int& iDepth;
+        ~cLeave() { --iDepth; }
+      } leave{m_iDepth};
+      r = fnBody();
+      if (r == kErrorSuccess) r = txn.Commit();
+    }
+  }
+  if (r == kErrorBusy) NoteBusy(true);
+  return r;
 }
 
 template <class F>
 int32_t cSqliteRegistryStore::OnKey(HKey hKey, uint32_t lNeeded, bool bWrite, F&& body) {
   std::lock_guard lock(m_mutex);
-  cTransaction txn(m_pDb, bWrite);
-  if (const int32_t r = txn.Started(); r != kErrorSuccess) return r;
-  int64_t lKeyId = 0;
-  if (IsRoot(hKey)) {
-    lKeyId = static_cast<int64_t>(hKey - kHKeyClassesRoot) + 1;
-  } else {
-    const auto it = m_handles.find(hKey);
-    if (it == m_handles.end()) return kErrorInvalidHandle;
-    if ((it->second.lAccess & lNeeded) != lNeeded) return kErrorAccessDenied;
-    lKeyId = it->second.lKeyId;
-    // Another copy of the program may have deleted the key since it was opened.
-    cQuery alive(Statement(kKeyAlive));
-    const int rc = alive.Int(1, lKeyId).Step();
-    if (rc == SQLITE_DONE) return kErrorKeyDeleted;
-    if (rc != SQLITE_ROW) return FromSqlite(rc);
-  }
-  if (const int32_t r = body(lKeyId); r != kErrorSuccess) return r;
-  return txn.Commit();
+  if (bWrite && m_bReadOnly) return kErrorAccessDenied;
+  if (m_iDepth == 0) ArmBusyWait(bWrite);
+  const int32_t r = [&]() -> int32_t {
+    cTransaction txn(m_pDb, bWrite, m_iDepth > 0);
+    if (const int32_t s = txn.Started(); s != kErrorSuccess) return s;
+    int64_t lKeyId = 0;
+    if (IsRoot(hKey)) {
+      lKeyId = static_cast<int64_t>(hKey - kHKeyClassesRoot) + 1;
+    } else {
+      const auto it = m_handles.find(hKey);
+      if (it == m_handles.end()) return kErrorInvalidHandle;
+      if ((it->second.lAccess & lNeeded) != lNeeded) return kErrorAccessDenied;
+      lKeyId = it->second.lKeyId;
+    }
+    if (const int32_t s = PrepareStatements(bWrite); s != kErrorSuccess) return s;
+    if (!IsRoot(hKey)) {
+      // Another copy of the program may have deleted the key since it was opened.
+      cQuery alive(Statement(kKeyAlive));
+      const int rc = alive.Int(1, lKeyId).Step();
+      if (rc == SQLITE_DONE) return kErrorKeyDeleted;
+      if (rc != SQLITE_ROW) return FromSqlite(rc);
+    }
+    if (const int32_t s = body(lKeyId); s != kErrorSuccess) return s;
+    return txn.Commit();
+  }();
+  if (r == kErrorBusy && m_iDepth == 0) NoteBusy(bWrite);
+  return r;
 }
 
 int32_t cSqliteRegistryStore::WalkPath(int64_t lBase, std::string_view sSubKey, bool bCreate,

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "image/mConventions.h"
+#include "platform/RegistryStore.h"
 
 namespace brennic {
 
@@ -119,6 +120,8 @@ QString ShownTitle(const QWidget& window) {
 }
 
 void EndProcessNow(int iExitCode) {
+  // Closed, the settings file takes its journal files back into itself.
+  CloseRegistryStore();
   std::fflush(nullptr);
   ::_exit(iExitCode);
 }

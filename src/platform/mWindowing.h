@@ -78,7 +78,7 @@ void BringToFront(QWidget& window);
 QString ShownTitle(const QWidget& window);
 
 // Ends the process at once with the exit code: no window event, destructor or exit handler runs
-// after it. Buffered standard output is written first.
+// after it. Buffered standard output is written and the settings store closed first.
 [[noreturn]] void EndProcessNow(int iExitCode = 0);
 
 }  // namespace brennic

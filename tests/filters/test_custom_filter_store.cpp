@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "filters/cCustomFilterStore.h"
+#include "image/cError.h"
 #include "platform/cRegistry.h"
 #include "support/RegistryTestUtil.h"
 
@@ -131,25 +133,57 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
   EXPECT_EQ(LoadFilter(3), std::nullopt);
 }
 
-TEST_F(FilterStore, NamesWithPercentPairsAreExpandableAndReadBackUnchanged) {
-  SaveFilter(Record("50% to 75%", 1), 1, true);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "Filter1").first, 2u);
-  SaveFilter(Record("100%", 1), 2, true);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "Filter2").first, 1u);
-  EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "100%"}}));
+// Names are data: stored as plain text whatever they contain, and read back as written, also
+// when an earlier version stored one as expandable text.
+TEST_F(FilterStore, NamesComeBackExactlyAsTyped) {
+  ASSERT_NE(std::getenv("HOME"), nullptr);
+  SaveNamed({"50% to 75%", "%HOME%", "100%"});
+  for (const char* sName : {"Filter1", "Filter2", "Filter3"})
+    EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", sName).first, 1u) << sName;
+  PutRaw("Software\\Ostrel\\Halvine", "Filter3", kRegExpandSz, {'%', 'H', 'O', 'M', 'E', '%', 0});
+  EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "%HOME%"}, {3, "%HOME%"}}));
 }
 
-TEST_F(FilterStore, ListingFollowsTheStoredCount) {
+// The listing follows the stored count, but ends at the first filter without a name: a damaged
+// count lists what is there, at once.
+TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
   PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {3, 0, 0, 0});
   PutRaw("Software\\Ostrel\\Halvine", "Filter1", kRegSz, {'A', 0});
   PutRaw("Software\\Ostrel\\Halvine", "Filter3", kRegSz, {'C', 0});
-  EXPECT_EQ(ListFilters(), (Listing{{1, "A"}, {2, "0"}, {3, "C"}}));  // a missing name lists "0"
+  EXPECT_EQ(ListFilters(), (Listing{{1, "A"}}));
+  PutRaw("Software\\Ostrel\\Halvine", "Filter2", kRegSz, {0});
+  EXPECT_EQ(ListFilters(), (Listing{{1, "A"}, {2, ""}, {3, "C"}}));
+  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0x7F});
+  EXPECT_EQ(ListFilters().size(), 3u);
+  // A new filter takes the number after the listed ones and repairs the count.
+  EXPECT_EQ(SaveFilter(Record("D", 1), 4, true), 4);
+  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").second, (Bytes{4, 0, 0, 0}));
   PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
   EXPECT_TRUE(ListFilters().empty());
   PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'2', 0});
   EXPECT_EQ(ListFilters().size(), 2u);
   PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'x', 0});
   EXPECT_TRUE(ListFilters().empty());
+}
+
+// A filter is stored whole, under a number of its own: a write failing midway stores nothing,
+// and two copies of the program adding a filter from the same listing get two numbers.
+TEST_F(FilterStore, AFilterIsStoredWholeUnderItsOwnNumber) {
+  SaveNamed({"One"});
+  for (int iAllowed = 0; iAllowed < 3; ++iAllowed) {
+    test::cFailingWrites full(m_registry.Store(), iAllowed);
+    IRegistryStore* pPrevious = SetRegistryStore(&full);
+    EXPECT_THROW(SaveFilter(Record("Lost", 2), 2, true), cError) << iAllowed;
+    SetRegistryStore(pPrevious);
+    EXPECT_EQ(ListFilters(), (Listing{{1, "One"}})) << iAllowed;
+    EXPECT_EQ(LoadFilter(2), std::nullopt) << iAllowed;
+  }
+  // Both copies listed one filter and chose number 2.
+  EXPECT_EQ(SaveFilter(Record("From A", 2), 2, true), 2);
+  EXPECT_EQ(SaveFilter(Record("From B", 3), 2, true), 3);
+  EXPECT_EQ(ListFilters(), (Listing{{1, "One"}, {2, "From A"}, {3, "From B"}}));
+  EXPECT_EQ(LoadFilter(2)->lWeight, 2);
+  EXPECT_EQ(LoadFilter(3)->lWeight, 3);
 }
 
 TEST_F(FilterStore, CellsOutsideTheByteRangeAreRefusedBeforeAnyWrite) {

@@ -533,47 +533,8 @@ TEST_F(CustomFilterDialog, PickingAFilterWithoutAKeyChangesNothing) {
   EXPECT_EQ(Weight(), "1");
 }
 
-// A store whose writes fail, over the test's own store.
-class cReadOnlyStore final : public IRegistryStore {
- public:
-  explicit cReadOnlyStore(IRegistryStore& inner) : m_inner(inner) {}
-  int32_t OpenKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
-    return m_inner.OpenKey(hKey, sSubKey, lAccess, hResult);
-  }
-  int32_t CreateKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
-    return m_inner.CreateKey(hKey, sSubKey, lAccess, hResult);
-  }
-  int32_t CloseKey(HKey hKey) override { return m_inner.CloseKey(hKey); }
-  int32_t QueryValue(HKey hKey, std::string_view sName, uint32_t* pType, uint8_t* pData,
-                     uint32_t* pcbData) override {
-    return m_inner.QueryValue(hKey, sName, pType, pData, pcbData);
-  }
-  int32_t SetValue(HKey, std::string_view, uint32_t, const uint8_t*, uint32_t) override {
-    return 5;  // access denied
-  }
-  int32_t DeleteKey(HKey hKey, std::string_view sSubKey) override {
-    return m_inner.DeleteKey(hKey, sSubKey);
-  }
-  int32_t DeleteValue(HKey hKey, std::string_view sName) override {
-    return m_inner.DeleteValue(hKey, sName);
-  }
-  int32_t QueryInfoKey(HKey hKey, RegKeyInfo& info) override {
-    return m_inner.QueryInfoKey(hKey, info);
-  }
-  int32_t EnumValue(HKey hKey, uint32_t lIndex, char* pName, uint32_t* pcchName, uint32_t* pType,
-                    uint8_t* pData, uint32_t* pcbData) override {
-    return m_inner.EnumValue(hKey, lIndex, pName, pcchName, pType, pData, pcbData);
-  }
-  int32_t EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) override {
-    return m_inner.EnumKey(hKey, lIndex, pName, cchName);
-  }
-
- private:
-  IRegistryStore& m_inner;
-};
-
 TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
-  cReadOnlyStore readOnly(m_registry.Store());
+  test::cFailingWrites readOnly(m_registry.Store(), 0, kErrorAccessDenied);
   IRegistryStore* pPrevious = SetRegistryStore(&readOnly);
   Type(Box(3, 2), "2");
   ClickOK();

@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <csignal>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "platform/cLoadedWindows.h"
 #include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
+#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -167,6 +169,52 @@ TEST_F(MainWindowTest, LowColourDepthIsWarnedOnceAfterTheWindowIsVisible) {
   EXPECT_EQ(shown.sTitle, "Brennic");
   EXPECT_TRUE(bVisibleWhenShown);
   EXPECT_TRUE(m_pMain->isVisible());  // start-up goes on
+}
+
+// The settings store opens without showing anything (it may be opened inside a modal loop);
+// what it found is told once, with the window up.
+TEST_F(MainWindowTest, WhatTheSettingsStoreFoundIsToldOnceWithTheWindowUp) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  std::ofstream(sFile) << "not a settings file";
+  cSqliteRegistryStore store(sFile);
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  IRegistryStore* pPrevious = SetRegistryStore(&store);
+  bool bVisibleWhenShown = false;
+  m_boxes.OnShow = [&](const test::sShownMessage&) { bVisibleWhenShown = m_pMain->isVisible(); };
+  m_pMain->Load();
+  cTestMain second(m_log);
+  second.Load();
+  SetRegistryStore(pPrevious);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_NE(m_boxes.Shown()[0].sText.find(store.DamagedCopy()), std::string::npos);
+  EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
+  EXPECT_TRUE(bVisibleWhenShown);
+}
+
+// Another program holding the settings file: the list that cannot be stored is told when the
+// user closes the window, and not when the process is ended from outside.
+TEST_F(MainWindowTest, AListThatCannotBeStoredIsToldWhenTheUserCloses) {
+  class cStoringMain final : public mfrmMain {
+    void EndProcess() override {}
+  };
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  { cSqliteRegistryStore create(sFile); }
+  test::cLockHolder holder(sFile, test::kWriteUnderWay);
+  ASSERT_TRUE(holder.Holding());
+  cSqliteRegistryStore store(sFile);
+  IRegistryStore* pPrevious = SetRegistryStore(&store);
+  cStoringMain main;
+  main.Load();
+  bool bCancel = false;
+  main.QueryUnload(bCancel, vbAppTaskManager);
+  const size_t lAfterSigterm = m_boxes.Shown().size();
+  main.QueryUnload(bCancel, vbFormCode);
+  SetRegistryStore(pPrevious);
+  EXPECT_EQ(lAfterSigterm, 0u);
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_NE(m_boxes.Shown()[0].sText.find("could not be stored"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SixteenBitsOrMoreShowNoWarning) {

@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "frame/cMRUFileList.h"
 #include "platform/cRegistry.h"
@@ -114,6 +120,13 @@ TEST(MRUFileList, MenuCaptionsShortenLongPathsAtAFolder) {
     sUmlauts += "\xC3\xA4";  // 31 characters, 61 bytes
   EXPECT_EQ(caption(sUmlauts), "&1)  " + sUmlauts);
 
+  // An "&" is doubled, so that the menu shows it rather than underlining the next character;
+  // a shortened path is escaped after shortening.
+  EXPECT_EQ(caption("/pics/R&D/a&&b.bmp"), "&1)  /pics/R&&D/a&&&&b.bmp");
+  EXPECT_EQ(caption("/" + std::string(30, 'x') + "/&" + std::string(30, 'y')),
+            "&1)  .../&&" + std::string(30, 'y'));
+
+  list.AddFile(sUmlauts);
   list.AddFile("b.bmp");
   EXPECT_EQ(list.MenuCaption(2), "&2)  " + sUmlauts);
   EXPECT_EQ(list.MenuCaption(4).substr(0, 5), "&4)  ");
@@ -165,17 +178,52 @@ TEST_F(MRUStorage, SaveWritesCapacityCountAndEntries) {
   EXPECT_EQ(Get("File3"), Variant());
 
   // A shorter list leaves the former entries beyond its count where they were.
+  Put("Count", kRegDword, 0);
   Put("File3", kRegSz, std::string("old.bmp"));
   list = ListOf(4, {"z.bmp"});
   ASSERT_TRUE(list.Save(m_cR));
   EXPECT_EQ(Get("Count"), Variant(1));
   EXPECT_EQ(Get("File3"), Variant(std::string("old.bmp")));
   EXPECT_EQ(Entries(Loaded()), std::vector<std::string>{"z.bmp"});
+}
 
-  // A path with "%" pairs is stored as expandable text and still reads back as written.
-  list = ListOf(4, {"/tmp/50% to 75%.bmp"});
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Entries(Loaded()), std::vector<std::string>{"/tmp/50% to 75%.bmp"});
+// Paths are data: whatever they contain, they are stored as plain text and come back as written,
+// also when an earlier version stored them as expandable text.
+TEST_F(MRUStorage, PathsComeBackByteForByte) {
+  ASSERT_NE(std::getenv("HOME"), nullptr);
+  const std::vector<std::string> paths = {"/data/%HOME%/a.bmp", "/tmp/50% to 75%.bmp",
+                                          "/tmp/caf\xE9.bmp", "%HOME%"};
+  ASSERT_TRUE(ListOf(4, paths).Save(m_cR));
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_EQ(test::RawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Ostrel\\Halvine",
+                             "File" + std::to_string(i))
+                  .first,
+              static_cast<uint32_t>(kRegSz));
+  }
+  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>(paths.rbegin(), paths.rend())));
+  const std::string sOld = "/old/%HOME%/b.bmp";
+  ASSERT_TRUE(test::PutRawValue(
+      m_registry.Store(), kHKeyCurrentUser, "Software\\Ostrel\\Halvine", "File1", kRegExpandSz,
+      std::vector<uint8_t>(sOld.c_str(), sOld.c_str() + sOld.size() + 1)));
+  EXPECT_EQ(Loaded().File(1), sOld);
+}
+
+// Two copies of the program running at once: what one stored is not lost when the other
+// closes after it.
+TEST_F(MRUStorage, ACopyClosingLaterKeepsTheOtherCopysFiles) {
+  ASSERT_TRUE(ListOf(4, {"o1", "o2", "o3", "o4"}).Save(m_cR));
+  cMRUFileList a = Loaded();
+  cMRUFileList b = Loaded();
+  a.AddFile("a.bmp");
+  b.AddFile("b.bmp");
+  b.AddFile("o2");  // reopened: it counts as this copy's now
+  ASSERT_TRUE(a.Save(m_cR));
+  ASSERT_TRUE(b.Save(m_cR));
+  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"o2", "b.bmp", "a.bmp", "o4"}));
+
+  // Lists that never loaded keep their own files first, then the stored ones that fit.
+  ASSERT_TRUE(ListOf(4, {"x", "y"}).Save(m_cR));
+  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"y", "x", "o2", "b.bmp"}));
 }
 
 TEST_F(MRUStorage, EmptyStoreLoadsNothingAndFirstCloseWritesTheDefaults) {
@@ -272,6 +320,62 @@ TEST_F(MRUStorage, FailingAccessorStopsSaveAndLoad) {
   loaded.MaxFileCount(4);
   EXPECT_TRUE(loaded.Load(cR));  // no key: nothing to read
   EXPECT_EQ(loaded.FileCount(), 0);
+}
+
+// The list is stored whole or not at all: a process killed while it stores the list on its way
+// out leaves the old list or the new one, never a mixture.
+TEST(MRUFileListKilled, SaveKilledMidwayLeavesTheOldListOrTheNew) {
+  test::cTempDir dir;
+  const std::string sFile = dir.File("registry.sqlite");
+  const cMRUFileList lists[2] = {ListOf(4, {"p", "q", "r", "s"}), ListOf(4, {"s", "r", "q", "p"})};
+  const auto key = [](cRegistry& cR) {
+    cR.ClassKey(kHKeyCurrentUser);
+    cR.SectionKey("Software\\Ostrel\\Halvine");
+  };
+  {
+    cSqliteRegistryStore store(sFile);
+    cRegistry cR(store);
+    key(cR);
+    ASSERT_TRUE(lists[0].Save(cR));
+  }
+  constexpr int kKills = 64;
+  int iTorn = 0;
+  for (int iKill = 0; iKill < kKills; ++iKill) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      cSqliteRegistryStore store(sFile);
+      cRegistry cR(store);
+      key(cR);
+      for (int i = 1;; ++i) {
+        if (!lists[i % 2].Save(cR) || write(fds[1], "+", 1) != 1) _exit(2);
+      }
+    }
+    close(fds[1]);
+    // Two saves done give the time one takes; the kill lands at a moment that moves through
+    // the next save from one round to the next.
+    char c = 0;
+    ASSERT_EQ(read(fds[0], &c, 1), 1);
+    const auto tFirst = std::chrono::steady_clock::now();
+    ASSERT_EQ(read(fds[0], &c, 1), 1);
+    const auto tSave = std::chrono::steady_clock::now() - tFirst;
+    std::this_thread::sleep_for(tSave * ((iKill * 37) % 64) / 64);
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    close(fds[0]);
+    cSqliteRegistryStore store(sFile);
+    cRegistry cR(store);
+    key(cR);
+    cMRUFileList loaded;
+    loaded.MaxFileCount(4);
+    loaded.Load(cR);
+    if (Entries(loaded) != Entries(lists[0]) && Entries(loaded) != Entries(lists[1])) ++iTorn;
+  }
+  EXPECT_EQ(iTorn, 0) << iTorn << " of " << kKills << " kills left a torn list";
 }
 
 }  // namespace

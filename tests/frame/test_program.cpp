@@ -3,15 +3,20 @@
 // the result; a second run finds the files in its recent-files list.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/cImageDocumentCore.h"
@@ -19,6 +24,7 @@
 #include "platform/PictureIO.h"
 #include "support/DocumentTestUtil.h"
 #include "support/ImageTestUtil.h"
+#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -140,6 +146,154 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   EXPECT_TRUE(line("mnuFile_6 1 &2)  ").ends_with("in.bmp")) << second.sOutput;
   EXPECT_EQ(line("mnuFile_9 "), "mnuFile_9 1 ");
   EXPECT_EQ(second.sOutput.find("message:"), std::string::npos) << second.sOutput;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// The real program on a display of its own, with real message boxes, watched from outside with
+// xdotool; killed if a test leaves it running.
+class cProgramOnX {
+ public:
+  explicit cProgramOnX(const QString& sRegistry, const QString& sRuntimeDir) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.remove("BRENNIC_SCRIPT");
+    environment.insert("BRENNIC_REGISTRY", sRegistry);
+    environment.insert("XDG_RUNTIME_DIR", sRuntimeDir);
+    m_xvfb.setProcessEnvironment(environment);
+    // The shell says who and where the program will be, then becomes it.
+    // The search for a free display starts at a number of this start's own, away from other
+    // tests starting theirs at the same moment and from the display of the start before, which
+    // may still be going away.
+    static int iStarts = 0;
+    const QString sFirst = QString::number(200 + (getpid() * 8 + iStarts++) % 4000);
+    m_xvfb.start("xvfb-run", {"-a", "-n", sFirst, "-s", "-screen 0 1024x768x24", "sh", "-c",
+                              "echo \"$$ $DISPLAY $XAUTHORITY\"; exec \"$0\"", BRENNIC_APP});
+    QByteArray line;
+    while (!line.contains('\n') && m_xvfb.waitForReadyRead(30000))
+      line += m_xvfb.readAllStandardOutput();
+    m_tStarted = Clock::now();
+    const QList<QByteArray> parts = line.trimmed().split(' ');
+    if (parts.size() < 2) return;
+    m_pid = parts[0].toInt();
+    m_display.insert("DISPLAY", QString::fromUtf8(parts[1]));
+    if (parts.size() > 2) m_display.insert("XAUTHORITY", QString::fromUtf8(parts[2]));
+  }
+  ~cProgramOnX() {
+    if (Running()) kill(m_pid, SIGKILL);
+    m_xvfb.waitForFinished(30000);
+  }
+  cProgramOnX(const cProgramOnX&) = delete;
+  cProgramOnX& operator=(const cProgramOnX&) = delete;
+
+  bool Started() const { return m_pid > 0; }
+  // What the program and xvfb-run have written so far.
+  std::string Output() {
+    m_xvfb.waitForReadyRead(1000);
+    m_sOutput += m_xvfb.readAllStandardOutput().toStdString();
+    m_sOutput += m_xvfb.readAllStandardError().toStdString();
+    return m_sOutput;
+  }
+  // How long after the start a window whose title matches sTitle (a regular expression) was
+  // visible; nothing when none was before the deadline.
+  std::optional<Clock::duration> WaitForWindow(const QString& sTitle, Clock::duration timeout) {
+    const Clock::time_point tDeadline = Clock::now() + timeout;
+    while (Clock::now() < tDeadline && Running()) {
+      QProcess search;
+      search.setProcessEnvironment(m_display);
+      search.start("xdotool", {"search", "--onlyvisible", "--name", sTitle});
+      if (search.waitForFinished(10000) && search.exitCode() == 0) {
+        return Clock::now() - m_tStarted;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+  }
+  // Sends SIGTERM and gives how long the program took to end; nothing when it did not end
+  // within the timeout.
+  std::optional<Clock::duration> Terminate(Clock::duration timeout) {
+    const Clock::time_point tSent = Clock::now();
+    kill(m_pid, SIGTERM);
+    while (Clock::now() - tSent < timeout) {
+      if (!Running()) return Clock::now() - tSent;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // Gone, or ended and waiting for xvfb-run to collect it.
+  bool Running() const {
+    if (m_pid <= 0 || kill(m_pid, 0) != 0) return false;
+    std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
+    std::string sPid;
+    std::string sName;
+    std::string sState;
+    stat >> sPid >> sName >> sState;
+    return sState != "Z";
+  }
+
+  QProcess m_xvfb;
+  QProcessEnvironment m_display;
+  pid_t m_pid = -1;
+  Clock::time_point m_tStarted;
+  std::string m_sOutput;
+};
+
+long long Ms(Clock::duration d) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
+
+// Whatever another program holds of the settings file, the main window comes up as fast as it
+// does when nothing is held; a SIGTERM (a desktop logging out) while a start-up message box is
+// shown ends the program; and a program that has ended leaves no journal files beside the file.
+TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
+  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+      QStandardPaths::findExecutable("xdotool").isEmpty()) {
+    GTEST_SKIP() << "xvfb-run and xdotool (Debian packages xvfb, xdotool) are needed";
+  }
+  struct sCase {
+    const char* sHeld;  // nullptr: nothing
+    bool bNotice;       // the start-up message box says the file is in use
+  };
+  const sCase cases[] = {
+      {nullptr, false}, {test::kWriteUnderWay, false}, {test::kExclusiveLock, true}};
+  Clock::duration tNormal{};
+  for (const sCase& c : cases) {
+    SCOPED_TRACE(c.sHeld != nullptr ? c.sHeld : "nothing held");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string sFile = dir.filePath("registry.sqlite").toStdString();
+    { cSqliteRegistryStore create(sFile); }
+    std::optional<test::cLockHolder> holder;
+    if (c.sHeld != nullptr) {
+      holder.emplace(sFile, c.sHeld);
+      ASSERT_TRUE(holder->Holding());
+    }
+    cProgramOnX program(QString::fromStdString(sFile), dir.path());
+    ASSERT_TRUE(program.Started());
+    const std::optional<Clock::duration> tWindow =
+        program.WaitForWindow("^Brennic V\\.2\\.10$", std::chrono::seconds(12));
+    EXPECT_TRUE(tWindow) << "no main window; the program wrote: " << program.Output();
+    if (tWindow) {
+      std::printf("[ figure   ] main window after %lld ms\n", Ms(*tWindow));
+      if (c.sHeld == nullptr) {
+        tNormal = *tWindow;
+      } else {
+        EXPECT_LT(*tWindow, tNormal + std::chrono::seconds(1));
+      }
+    }
+    if (c.bNotice || !tWindow) {
+      ASSERT_TRUE(program.WaitForWindow("^Brennic$", std::chrono::seconds(5))) << "no message";
+    }
+    const std::optional<Clock::duration> tEnd = program.Terminate(std::chrono::seconds(5));
+    ASSERT_TRUE(tEnd) << "still running 5 s after SIGTERM";
+    std::printf("[ figure   ] ended %lld ms after SIGTERM\n", Ms(*tEnd));
+    if (c.sHeld == nullptr) {
+      EXPECT_FALSE(std::filesystem::exists(sFile + "-wal"));
+      EXPECT_FALSE(std::filesystem::exists(sFile + "-shm"));
+    }
+  }
 }
 
 }  // namespace

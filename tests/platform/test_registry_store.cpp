@@ -1,6 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -371,16 +375,15 @@ TEST(SqliteRegistryStore, NotADatabaseIsMovedAsideAndReportedOnce) {
   const std::string sGarbage =
       "These are not the settings you are looking for.\n" + std::string(5000, '\x5A');
   WriteFile(sFile, sGarbage);
+  // The store shows nothing itself: it is opened where no window may be shown yet.
   test::cMessageBoxRecorder boxes;
   {
     cSqliteRegistryStore store(sFile);
     EXPECT_TRUE(store.Persistent());
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    const test::ShownMessage& shown = boxes.Shown()[0];
-    EXPECT_EQ(shown.eIcon, eMsgIcon::Exclamation);
-    EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
-    EXPECT_NE(shown.sText.find(sFile), std::string::npos);
-    EXPECT_NE(shown.sText.find(store.DamagedCopy()), std::string::npos);
+    const std::string sNotice = store.TakeNotice();
+    EXPECT_NE(sNotice.find(sFile), std::string::npos);
+    EXPECT_NE(sNotice.find(store.DamagedCopy()), std::string::npos);
+    EXPECT_EQ(store.TakeNotice(), "");  // told once
     // Same folder, ".damaged" at the end, the bytes untouched.
     const std::filesystem::path copy(store.DamagedCopy());
     EXPECT_EQ(copy.parent_path(), dir.Path());
@@ -395,7 +398,8 @@ TEST(SqliteRegistryStore, NotADatabaseIsMovedAsideAndReportedOnce) {
     ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
   }
   cSqliteRegistryStore again(sFile);
-  EXPECT_EQ(boxes.Shown().size(), 1u);  // nothing more to report
+  EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
+  EXPECT_TRUE(boxes.Shown().empty());
   HKey h = 0;
   EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
   EXPECT_EQ(DamagedCopies(dir).size(), 1u);
@@ -425,10 +429,9 @@ TEST(SqliteRegistryStore, DamagedPagesAndForeignDatabasesAreMovedAside) {
     sBytes[i] = static_cast<char>(i * 31);
   WriteFile(sFile, sBytes);
 
-  test::cMessageBoxRecorder boxes;
   {
     cSqliteRegistryStore store(sFile);
-    EXPECT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_NE(store.TakeNotice(), "");
     EXPECT_FALSE(store.DamagedCopy().empty());
     EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
   }
@@ -441,7 +444,7 @@ TEST(SqliteRegistryStore, DamagedPagesAndForeignDatabasesAreMovedAside) {
             SQLITE_OK);
   sqlite3_close(pDb);
   cSqliteRegistryStore foreign(sForeign);
-  EXPECT_EQ(boxes.Shown().size(), 2u);
+  EXPECT_NE(foreign.TakeNotice(), "");
   EXPECT_FALSE(foreign.DamagedCopy().empty());
   HKey h = 0;
   EXPECT_EQ(foreign.CreateKey(kHKeyCurrentUser, "Works", kKeyAllAccessOwn, h), 0);
@@ -451,17 +454,203 @@ TEST(SqliteRegistryStore, DamagedPagesAndForeignDatabasesAreMovedAside) {
 TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
   test::cTempDir dir;
   WriteFile(dir.File("plain-file"), "x");
-  test::cMessageBoxRecorder boxes;
   // A path below an ordinary file can never be created.
   cSqliteRegistryStore store(dir.File("plain-file/registry.sqlite"));
   EXPECT_FALSE(store.Persistent());
-  ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_NE(boxes.Shown()[0].sText.find("not kept"), std::string::npos);
+  EXPECT_NE(store.TakeNotice().find("not kept"), std::string::npos);
   HKey h = 0;
   ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Mem", kKeyAllAccessOwn, h), 0);
   const uint8_t one[4] = {1, 0, 0, 0};
   EXPECT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
   EXPECT_EQ(ReadFile(dir.File("plain-file")), "x");
+}
+
+std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A file or folder that cannot be written while the object lives: read-only, and immutable as
+// well where that can be set (it holds even for root, whom permissions do not stop).
+class cWriteProtected {
+ public:
+  explicit cWriteProtected(std::filesystem::path path) : m_path(std::move(path)) {
+    m_bFolder = std::filesystem::is_directory(m_path);
+    chmod(m_path.c_str(), m_bFolder ? 0555 : 0444);
+    SetImmutable(true);
+  }
+  ~cWriteProtected() {
+    SetImmutable(false);
+    chmod(m_path.c_str(), m_bFolder ? 0755 : 0644);
+  }
+  cWriteProtected(const cWriteProtected&) = delete;
+  cWriteProtected& operator=(const cWriteProtected&) = delete;
+
+  bool Effective() const {
+    if (!m_bFolder) return access(m_path.c_str(), W_OK) != 0;
+    const std::string sProbe = (m_path / "probe").string();
+    const int fd = open(sProbe.c_str(), O_CREAT | O_WRONLY, 0644);
+    if (fd < 0) return true;
+    close(fd);
+    unlink(sProbe.c_str());
+    return false;
+  }
+
+ private:
+  void SetImmutable(bool bOn) {
+    const int fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return;
+    int iFlags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &iFlags) == 0) {
+      iFlags = bOn ? (iFlags | FS_IMMUTABLE_FL) : (iFlags & ~FS_IMMUTABLE_FL);
+      ioctl(fd, FS_IOC_SETFLAGS, &iFlags);
+    }
+    close(fd);
+  }
+
+  std::filesystem::path m_path;
+  bool m_bFolder = false;
+};
+
+TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
+  for (const bool bFolder : {false, true}) {
+    SCOPED_TRACE(bFolder ? "read-only folder" : "read-only file");
+    test::cTempDir dir;
+    const std::filesystem::path folder = dir.Path() / "settings";
+    std::filesystem::create_directory(folder);
+    const std::string sFile = (folder / "registry.sqlite").string();
+    {
+      cSqliteRegistryStore store(sFile);
+      HKey h = 0;
+      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
+      const uint8_t seven[4] = {7, 0, 0, 0};
+      ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
+    }
+    // Closed, the store has taken its journal files back.
+    ASSERT_EQ(FolderListing(folder), std::vector<std::string>{"registry.sqlite"});
+    const std::string sBefore = ReadFile(sFile);
+
+    cWriteProtected locked(bFolder ? folder : std::filesystem::path(sFile));
+    if (!locked.Effective()) GTEST_SKIP() << "cannot make a file read-only here";
+    {
+      cSqliteRegistryStore store(sFile);
+      EXPECT_TRUE(store.Persistent());
+      EXPECT_TRUE(store.ReadOnly());
+      const std::string sNotice = store.TakeNotice();
+      EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
+      EXPECT_NE(sNotice.find("will not be kept"), std::string::npos) << sNotice;
+      EXPECT_EQ(store.TakeNotice(), "");
+      HKey h = 0;
+      ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "software\\kept", kKeyRead, h), 0);
+      uint8_t data[4] = {};
+      uint32_t lSize = 4;
+      EXPECT_EQ(store.QueryValue(h, "Count", nullptr, data, &lSize), 0);
+      EXPECT_EQ(data[0], 7);
+      EXPECT_EQ(store.SetValue(h, "Count", kRegDword, data, 4), kErrorAccessDenied);
+      HKey hNew = 0;
+      EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, hNew),
+                kErrorAccessDenied);
+      EXPECT_EQ(store.Transaction([] { return 0; }), kErrorAccessDenied);
+    }
+    EXPECT_EQ(FolderListing(folder), std::vector<std::string>{"registry.sqlite"});
+    EXPECT_EQ(ReadFile(sFile), sBefore);
+  }
+}
+
+// Another program holding the file stalls nothing: reading takes a moment at most, a write
+// that cannot be made gives up after a short wait and is told once.
+TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
+  struct sCase {
+    const char* sHeld;
+    bool bReadable;
+  };
+  for (const sCase& c : {sCase{test::kWriteUnderWay, true}, sCase{test::kExclusiveLock, false}}) {
+    SCOPED_TRACE(c.sHeld);
+    test::cTempDir dir;
+    const std::string sFile = dir.File("registry.sqlite");
+    {
+      cSqliteRegistryStore store(sFile);
+      HKey h = 0;
+      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
+      const uint8_t seven[4] = {7, 0, 0, 0};
+      ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
+    }
+    test::cLockHolder holder(sFile, c.sHeld);
+    ASSERT_TRUE(holder.Holding());
+    const auto tStart = std::chrono::steady_clock::now();
+    cSqliteRegistryStore store(sFile);
+    HKey h = 0;
+    const int32_t lOpened = store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyRead, h);
+    uint8_t data[4] = {};
+    uint32_t lSize = 4;
+    const int32_t lRead = store.QueryValue(h, "Count", nullptr, data, &lSize);
+    const auto tRead = std::chrono::steady_clock::now() - tStart;
+    EXPECT_LT(tRead, std::chrono::milliseconds(500));
+    EXPECT_TRUE(store.Persistent());
+    if (c.bReadable) {
+      EXPECT_EQ(lOpened, 0);
+      EXPECT_EQ(lRead, 0);
+      EXPECT_EQ(data[0], 7);
+      EXPECT_EQ(store.TakeNotice(), "");
+    } else {
+      EXPECT_EQ(lOpened, kErrorBusy);
+      EXPECT_NE(store.TakeNotice().find("in use"), std::string::npos);
+    }
+    if (!c.bReadable) continue;
+    // A write waits briefly, then says so; the failure is told once.
+    const auto tWrite = std::chrono::steady_clock::now();
+    EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
+    EXPECT_LT(std::chrono::steady_clock::now() - tWrite, std::chrono::seconds(4));
+    EXPECT_NE(store.TakeNotice().find("could not be stored"), std::string::npos);
+    EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
+    EXPECT_EQ(store.TakeNotice(), "");
+  }
+}
+
+// Several writes in one transaction are kept together or not at all: a failure inside undoes
+// them, and a failed operation inside undoes only itself.
+TEST(SqliteRegistryStore, TransactionKeepsItsWritesTogether) {
+  test::cTempDir dir;
+  cSqliteRegistryStore store(dir.File("registry.sqlite"));
+  const uint8_t one[4] = {1, 0, 0, 0};
+  const auto write = [&](const std::string& sKey, const std::string& sName) {
+    HKey h = 0;
+    int32_t r = store.CreateKey(kHKeyCurrentUser, sKey, kKeyAllAccessOwn, h);
+    if (r == 0) r = store.SetValue(h, sName, kRegDword, one, 4);
+    store.CloseKey(h);
+    return r;
+  };
+  const auto exists = [&](const std::string& sKey) {
+    HKey h = 0;
+    return store.OpenKey(kHKeyCurrentUser, sKey, kKeyRead, h) == 0;
+  };
+  EXPECT_EQ(store.Transaction([&] {
+    EXPECT_EQ(write("A\\1", "x"), 0);
+    return 99;
+  }),
+            99);
+  EXPECT_EQ(store.Transaction([&] {
+    EXPECT_EQ(write("A\\Bad\\\\Path", "x"), kErrorBadPathname);
+    EXPECT_EQ(write("A\\2", "x"), 0);
+    return 7;
+  }),
+            7);
+  EXPECT_FALSE(exists("A"));
+  EXPECT_THROW(store.Transaction([&]() -> int32_t {
+    write("B", "x");
+    throw std::runtime_error("midway");
+  }),
+               std::runtime_error);
+  EXPECT_FALSE(exists("B"));
+  EXPECT_EQ(store.Transaction([&] {
+    return store.Transaction([&] { return write("C\\1", "x"); }) + write("C\\2", "y");
+  }),
+            0);
+  EXPECT_TRUE(exists("C\\1"));
+  EXPECT_TRUE(exists("C\\2"));
 }
 
 // --- Several processes on one file ------------------------------------------------------------
@@ -523,9 +712,8 @@ TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
     close(fds[0]);
   }
 
-  test::cMessageBoxRecorder boxes;
   cSqliteRegistryStore store(sFile);
-  EXPECT_TRUE(boxes.Shown().empty()) << "the store reads as damaged";
+  EXPECT_EQ(store.TakeNotice(), "") << "the store reads as damaged";
   for (int iRound = 0; iRound < kRounds; ++iRound) {
     HKey hRoot = 0;
     ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Burst" + std::to_string(iRound), kKeyRead, hRoot),

@@ -3,7 +3,10 @@
 // installed for the process while the helper lives, and a message-box service that records what
 // would have been shown. Tests never reach the user's own settings file.
 
+#include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -82,6 +85,106 @@ inline bool PutRawValue(IRegistryStore& store, HKey hRoot, const std::string& sK
          store.SetValue(key.Handle(), sName, lType, data.data(),
                         static_cast<uint32_t>(data.size())) == 0;
 }
+
+// Passes everything on to another store, except that writes of values fail with lError once
+// lAllowed of them have been made (0: every write fails, as on a full disk).
+class cFailingWrites final : public IRegistryStore {
+ public:
+  cFailingWrites(IRegistryStore& inner, int iAllowed, int32_t lError = kErrorDiskFull)
+      : m_inner(inner), m_iAllowed(iAllowed), m_lError(lError) {}
+
+  int32_t OpenKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
+    return m_inner.OpenKey(hKey, sSubKey, lAccess, hResult);
+  }
+  int32_t CreateKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
+    return m_inner.CreateKey(hKey, sSubKey, lAccess, hResult);
+  }
+  int32_t CloseKey(HKey hKey) override { return m_inner.CloseKey(hKey); }
+  int32_t QueryValue(HKey hKey, std::string_view sName, uint32_t* pType, uint8_t* pData,
+                     uint32_t* pcbData) override {
+    return m_inner.QueryValue(hKey, sName, pType, pData, pcbData);
+  }
+  int32_t SetValue(HKey hKey, std::string_view sName, uint32_t lType, const uint8_t* pData,
+                   uint32_t cbData) override {
+    if (m_iAllowed <= 0) return m_lError;
+    --m_iAllowed;
+    return m_inner.SetValue(hKey, sName, lType, pData, cbData);
+  }
+  int32_t DeleteKey(HKey hKey, std::string_view sSubKey) override {
+    return m_inner.DeleteKey(hKey, sSubKey);
+  }
+  int32_t DeleteValue(HKey hKey, std::string_view sName) override {
+    return m_inner.DeleteValue(hKey, sName);
+  }
+  int32_t QueryInfoKey(HKey hKey, RegKeyInfo& info) override {
+    return m_inner.QueryInfoKey(hKey, info);
+  }
+  int32_t EnumValue(HKey hKey, uint32_t lIndex, char* pName, uint32_t* pcchName, uint32_t* pType,
+                    uint8_t* pData, uint32_t* pcbData) override {
+    return m_inner.EnumValue(hKey, lIndex, pName, pcchName, pType, pData, pcbData);
+  }
+  int32_t EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) override {
+    return m_inner.EnumKey(hKey, lIndex, pName, cchName);
+  }
+  int32_t Transaction(const std::function<int32_t()>& fnBody) override {
+    return m_inner.Transaction(fnBody);
+  }
+
+ private:
+  IRegistryStore& m_inner;
+  int m_iAllowed;
+  int32_t m_lError;
+};
+
+// Another process that holds the store's file with sSql run on a connection of its own (for
+// example "BEGIN IMMEDIATE", a write under way), until the object goes. No connection of the
+// calling process may be open while it is made (fork).
+class cLockHolder {
+ public:
+  cLockHolder(const std::string& sFile, const std::string& sSql) {
+    int ready[2];
+    int release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) return;
+    m_pid = fork();
+    if (m_pid == 0) {
+      close(ready[0]);
+      close(release[1]);
+      sqlite3* pDb = nullptr;
+      if (sqlite3_open(sFile.c_str(), &pDb) != SQLITE_OK ||
+          sqlite3_exec(pDb, sSql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        _exit(1);
+      }
+      char c = 'r';
+      if (write(ready[1], &c, 1) != 1) _exit(2);
+      [[maybe_unused]] const ssize_t n = read(release[0], &c, 1);  // until the parent lets go
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    m_iRelease = release[1];
+    char c = 0;
+    m_bHolding = m_pid > 0 && read(ready[0], &c, 1) == 1;
+    close(ready[0]);
+  }
+  ~cLockHolder() {
+    close(m_iRelease);
+    if (m_pid > 0) waitpid(m_pid, nullptr, 0);
+  }
+  cLockHolder(const cLockHolder&) = delete;
+  cLockHolder& operator=(const cLockHolder&) = delete;
+
+  bool Holding() const { return m_bHolding; }
+
+ private:
+  pid_t m_pid = -1;
+  int m_iRelease = -1;
+  bool m_bHolding = false;
+};
+
+// What another program may hold: a write under way, or an exclusive lock that shuts readers out.
+inline constexpr const char* kWriteUnderWay = "BEGIN IMMEDIATE";
+inline constexpr const char* kExclusiveLock =
+    "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT";
 
 struct ShownMessage {
   std::string sText;
