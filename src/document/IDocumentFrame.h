@@ -21,6 +21,8 @@ class IDocumentFrame {
   // The document is busy outside the engine's progress (keeping the undo step of a very large
   // picture): the windows may paint, nothing else may run.
   virtual void KeepAlive() {}
+  // The person asked to stop the running operation (Escape, the Cancel button).
+  virtual bool CancelRequested() { return false; }
   // 1 on the first call of a run, then 2, 3...; numbers are never reused.
   virtual int32_t NewImageIndex() = 0;
   // Puts a path at the top of the recent-files list and shows the list.

@@ -426,6 +426,10 @@ void frmImage::Progress(int32_t lPosition) {
   m_frame.ProgressValue(lPosition);
 }
 
+bool frmImage::CancelRequested() {
+  return m_frame.CancelRequested();
+}
+
 void frmImage::Complete(int32_t lTimeMs) {
   m_frame.ShowProgress(false);
   m_frame.SetStatus("Complete.  Time = " + std::to_string(lTimeMs), kKeep, kKeep);

@@ -181,6 +181,7 @@ class frmImage final : public QWidget,
   void InitProgress(int32_t lMax) override;
   void Progress(int32_t lPosition) override;
   void Complete(int32_t lTimeMs) override;
+  bool CancelRequested() override;
 
   IDocumentFrame& m_frame;
   std::string m_sFIleName;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
 
 namespace brennic {
 
@@ -45,8 +47,13 @@ cOperationGuard::~cOperationGuard() {
 void cOperationGuard::Begin() {
   if (m_bRunning || QCoreApplication::instance() == nullptr) return;
   m_bRunning = true;
+  m_bCancel = false;
   QCoreApplication::instance()->installEventFilter(this);
   RunWindowEvents();
+}
+
+void cOperationGuard::RequestCancel() {
+  if (m_bRunning) m_bCancel = true;
 }
 
 void cOperationGuard::KeepAlive() {
@@ -100,11 +107,20 @@ void cOperationGuard::RunWindowEvents() {
 }
 
 bool cOperationGuard::eventFilter(QObject* pWatched, QEvent* pEvent) {
-  if (m_bRunning && IsUserRequest(pEvent->type())) {
-    pEvent->ignore();
-    return true;
+  if (!m_bRunning || !IsUserRequest(pEvent->type())) return QObject::eventFilter(pWatched, pEvent);
+  const QEvent::Type eType = pEvent->type();
+  if (eType == QEvent::KeyPress && static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Escape) {
+    RequestCancel();
+  } else if (eType == QEvent::MouseButtonPress || eType == QEvent::MouseButtonRelease ||
+             eType == QEvent::MouseButtonDblClick) {
+    // A click reaches a window first, which hands it to the widget under the pointer: only the
+    // Cancel button may have it.
+    if (pWatched->isWindowType()) return false;
+    if (m_pCancelButton != nullptr && pWatched == m_pCancelButton && m_pCancelButton->isVisible())
+      return false;
   }
-  return QObject::eventFilter(pWatched, pEvent);
+  pEvent->ignore();
+  return true;
 }
 
 }  // namespace brennic

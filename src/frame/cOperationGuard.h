@@ -8,10 +8,16 @@
 // The frame calls Begin when the progress bar shows, KeepAlive at each progress step and End
 // when the bar goes (also after a failure). The engine's events themselves are not touched:
 // their order, values and thread stay as they are.
+//
+// Two things do get through while an operation runs: Escape, and the clicks of the status
+// strip's Cancel button. Both ask to stop it; the engine looks at CancelRequested between
+// columns.
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <cstdint>
+
+class QWidget;
 
 namespace brennic {
 
@@ -36,6 +42,11 @@ class cOperationGuard final : public QObject {
   // The command ended: when it pulsed, input that arrived since the last round is dropped.
   void Finish();
   bool Running() const { return m_bRunning; }
+  // The button whose clicks reach it while an operation runs.
+  void CancelButton(QWidget* pButton) { m_pCancelButton = pButton; }
+  // Asks to stop the running operation; nothing while none runs.
+  void RequestCancel();
+  bool CancelRequested() const { return m_bRunning && m_bCancel; }
   // Rounds of window events run during operations (for measuring).
   int64_t Rounds() const { return m_lRounds; }
 
@@ -50,6 +61,8 @@ class cOperationGuard final : public QObject {
   bool m_bRunning = false;
   bool m_bInRound = false;
   bool m_bPulsed = false;
+  bool m_bCancel = false;
+  QWidget* m_pCancelButton = nullptr;
   int64_t m_lRounds = 0;
   QElapsedTimer m_lastRound;
 };

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 
 #include "image/mConventions.h"
@@ -46,11 +47,26 @@ cStatusStrip::cStatusStrip(QWidget* pParent) : QWidget(pParent) {
   PlaceTwips(*m_pLblImage, 2520, 45, 1515, 255);
   m_pLblSize = MakeLabel(this, "lblSize");
   PlaceTwips(*m_pLblSize, 4080, 45, 1515, 255);
+  m_pLblMain = MakeLabel(this, "lblMain");
+  PlaceTwips(*m_pLblMain, 0, 45, 2445, 255);
+  // Beside the bar, over the labels while it shows: an operation is the one thing to see then.
+  m_pCmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  m_pCmdCancel->setObjectName("cmdCancel");
+  m_pCmdCancel->setFont(QFont("Tahoma", 8));
+  m_pCmdCancel->setFocusPolicy(Qt::NoFocus);
+  PlaceTwips(*m_pCmdCancel, 2490, 15, 900, 285);
+  m_pCmdCancel->hide();
 }
 
 void cStatusStrip::SetStatus(const std::string& sMain, const std::string& sImage,
                              const std::string& sSize) {
-  if (sMain != kKeep) m_sMain = sMain;
+  if (sMain != kKeep) {
+    m_sMain = sMain;
+    const QString sText = QString::fromStdString(sMain);
+    m_pLblMain->setText(
+        m_pLblMain->fontMetrics().elidedText(sText, Qt::ElideMiddle, m_pLblMain->width()));
+    m_pLblMain->setToolTip(sText);
+  }
   if (sImage != kKeep) m_pLblImage->setText(QString::fromStdString(sImage + " "));
   if (sSize != kKeep) m_pLblSize->setText(QString::fromStdString(sSize + " "));
 }
@@ -66,6 +82,9 @@ void cStatusStrip::ProgressValue(int32_t lValue) {
 
 void cStatusStrip::ShowProgress(bool bShow) {
   m_pPrgMain->setVisible(bShow);
+  m_pLblMain->setVisible(!bShow);
+  m_pCmdCancel->setVisible(bShow);
+  if (bShow) m_pCmdCancel->raise();
   if (bShow) RepaintProgress(true);
 }
 

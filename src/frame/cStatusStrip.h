@@ -2,7 +2,9 @@
 // picStatus: the status strip along the bottom of the main window. It shows the progress of the
 // running operation (prgMain), the title of the active image (lblImage) and its size (lblSize).
 // Documents write to it through the main window's SetStatus, ProgressMax, ProgressValue and
-// ShowProgress. The main message (sMain) has no field here: it is kept, not shown.
+// ShowProgress. The main message (sMain: "Complete.  Time = 12", "Cancelled") shows in lblMain
+// where the progress bar is while no operation runs; while one runs, the bar shows with the
+// Cancel button (cmdCancel) beside it.
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include <string>
 
 class QLabel;
+class QPushButton;
 
 namespace brennic {
 
@@ -32,8 +35,10 @@ class cStatusStrip final : public QWidget {
   void ProgressValue(int32_t lValue);
   void ShowProgress(bool bShow);
 
-  // The last main message (shown nowhere).
+  // The last main message.
   const std::string& MainText() const { return m_sMain; }
+  QLabel* MainLabel() const { return m_pLblMain; }
+  QPushButton* CancelButton() const { return m_pCmdCancel; }
   ProgressBar* Progress() const { return m_pPrgMain; }
   QLabel* ImageLabel() const { return m_pLblImage; }
   QLabel* SizeLabel() const { return m_pLblSize; }
@@ -54,6 +59,8 @@ class cStatusStrip final : public QWidget {
   ProgressBar* m_pPrgMain;
   QLabel* m_pLblImage;
   QLabel* m_pLblSize;
+  QLabel* m_pLblMain;
+  QPushButton* m_pCmdCancel;
   std::string m_sMain;
   int32_t m_lPaintedLength = -1;
   QElapsedTimer m_lastRepaint;

@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -65,6 +66,10 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
   pLayout->addWidget(m_pMdi, 1);
   m_pStatus = new cStatusStrip(pClient);
   pLayout->addWidget(m_pStatus);
+  // Escape and the strip's Cancel button stop a running operation.
+  m_cOperation.CancelButton(m_pStatus->CancelButton());
+  connect(m_pStatus->CancelButton(), &QPushButton::clicked, &m_cOperation,
+          &cOperationGuard::RequestCancel);
   setCentralWidget(pClient);
 
 #if QT_CONFIG(sessionmanager)
@@ -175,6 +180,10 @@ void mfrmMain::ProgressMax(int32_t lMax) {
 
 void mfrmMain::KeepAlive() {
   m_cOperation.Pulse();
+}
+
+bool mfrmMain::CancelRequested() {
+  return m_cOperation.CancelRequested();
 }
 
 void mfrmMain::ProgressValue(int32_t lValue) {
@@ -370,6 +379,14 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
     UpdateEditHistory();
     return;
   } catch (const cError& e) {
+    if (e.Number() == kErrCancelled) {
+      // Stopped on request: the picture is as it was before; nothing to report but that.
+      m_cOperation.Finish();
+      UpdateEditHistory();
+      ShowProgress(false);
+      SetStatus("Cancelled", "#", "#");
+      return;
+    }
     sDescription = e.Description();
   } catch (const std::bad_alloc&) {
     sDescription = "Out of memory";

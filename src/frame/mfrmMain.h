@@ -85,6 +85,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void ProgressValue(int32_t lValue) override;
   void ShowProgress(bool bShow) override;
   void KeepAlive() override;
+  bool CancelRequested() override;
   // Numbers the documents without a file of their own: 1 on the first call of a run, then 2...
   int32_t NewImageIndex() override;
   // Puts a path at the top of the recent-files list and shows the list in the File menu.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "cError.h"
 #include "cImageProcessDIB.h"
 
 namespace brennic {
@@ -32,6 +33,11 @@ class cColumnProgress {
     for (; m_lRaised < lDue; ++m_lRaised) {
       if (m_pListener != nullptr) {
         m_pListener->Progress(static_cast<int32_t>(m_xFirst + 3 * m_lRaised));
+        // Between columns only: the arithmetic never looks at it.
+        if (m_pListener->CancelRequested()) {
+          ++m_lRaised;
+          RaiseCancelled();
+        }
       }
     }
   }

@@ -44,4 +44,8 @@ std::string ErrorSource(const char* sSuffix) {
   return ExeBaseName() + sSuffix;
 }
 
+void RaiseCancelled() {
+  throw cError(kErrCancelled, ErrorSource(".cImageProcess"), "Cancelled");
+}
+
 }  // namespace brennic

@@ -36,5 +36,8 @@ inline constexpr int32_t kErrInvalidSize = static_cast<int32_t>(0x8004051A);
 inline constexpr int32_t kErrEvenSize = static_cast<int32_t>(0x80040519);
 inline constexpr int32_t kErrSizesDoNotMatch = static_cast<int32_t>(0x8004051B);
 inline constexpr int32_t kErrInvalidFilterIndex = static_cast<int32_t>(0x8004051C);
+// The person stopped a running operation ("User interrupt occurred" of the original runtime).
+inline constexpr int32_t kErrCancelled = 18;
+[[noreturn]] void RaiseCancelled();
 
 }  // namespace brennic

@@ -40,6 +40,9 @@ class IImageProcessEvents {
   virtual void InitProgress(int32_t lMax) = 0;
   virtual void Progress(int32_t lPosition) = 0;
   virtual void Complete(int32_t lTimeMs) = 0;
+  // Asked after each Progress: true stops the operation there, raising kErrCancelled (the
+  // picture is then partly processed; the caller puts it back).
+  virtual bool CancelRequested() { return false; }
 };
 
 // What follows a convolution's quotient; defined with the filter arithmetic (FilterKernels.h).

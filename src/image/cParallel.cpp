@@ -86,11 +86,19 @@ class WorkerPool {
     }
     m_wake.notify_all();
     int64_t lReported = -1;
+    // onDone may throw (a listener that cancels the operation): no further chunk starts, the
+    // started ones end, and only then the exception leaves, so no worker outlives the job.
+    std::exception_ptr stopped;
     auto report = [&] {
       const int64_t lDone = job.lDoneItems.load(std::memory_order_acquire);
-      if (onDone && lDone != lReported) {
+      if (onDone && !stopped && lDone != lReported) {
         lReported = lDone;
-        onDone(lDone);
+        try {
+          onDone(lDone);
+        } catch (...) {
+          stopped = std::current_exception();
+          job.bFailed = true;
+        }
       }
     };
     while (job.RunOne())
@@ -110,6 +118,7 @@ class WorkerPool {
       m_done.wait(lock, [&] { return m_lActive == 0; });
     }
     report();
+    if (stopped) std::rethrow_exception(stopped);
   }
 
  private:

@@ -19,7 +19,8 @@ void SetWorkerCount(int32_t lCount);
 // except perhaps the last, on up to WorkerCount() threads. onDone(completed), when given, runs on
 // the calling thread only, with the number of items whose chunks have finished: non-decreasing,
 // called repeatedly while the work runs, and last with lCount. The first exception thrown by a
-// chunk is rethrown here after every started chunk has ended. Called from inside a chunk, it runs
+// chunk is rethrown here after every started chunk has ended; so is an exception thrown by
+// onDone, after which no further chunk starts. Called from inside a chunk, it runs
 // the whole range on the current thread.
 void ParallelFor(int64_t lCount, int64_t lGrain, const std::function<void(int64_t, int64_t)>& body,
                  const std::function<void(int64_t)>& onDone = nullptr);

@@ -12,9 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <memory>
+#include <random>
 
 #include "FrameTestUtil.h"
 #include "frame/cOperationGuard.h"
@@ -317,6 +320,47 @@ TEST_F(cFrameTest, DuringAnOperationTheWindowsPaintAndInputIsRefused) {
   press();
   QCoreApplication::processEvents();
   EXPECT_EQ(probe.text(), "x");
+}
+
+// Escape or the strip's Cancel button stops a running operation: the picture is exactly as before,
+// no step is added, the changed state stays, and the strip says so. Uncancelled, the same
+// command runs to its end.
+TEST_F(cFrameTest, EscapeOrTheCancelButtonStopsAnOperationAndPutsThePictureBack) {
+  std::mt19937 rng(7);
+  const std::string sPath = m_dir.File("noise.bmp");
+  test::WriteBitmap(sPath, *test::MakeRandomImage(64, 48, rng));
+  frmImage* pDocument = Open(sPath);
+  ASSERT_NE(pDocument, nullptr);
+  const std::vector<uint8_t> before = test::PixelBytes(pDocument->Document().Picture());
+  cStatusStrip& strip = *m_pMain->StatusStrip();
+  QPushButton* pCancel = strip.CancelButton();
+  for (const bool bButton : {false, true}) {
+    SCOPED_TRACE(bButton ? "Cancel button" : "Escape");
+    // Queued now, taken while the operation runs.
+    if (bButton) {
+      const QPointF at = QRectF(pCancel->rect()).center();
+      for (const QEvent::Type eType : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            pCancel, new QMouseEvent(eType, at, pCancel->mapToGlobal(at), Qt::LeftButton,
+                                     Qt::LeftButton, Qt::NoModifier));
+      }
+    } else {
+      QCoreApplication::postEvent(m_pMain.get(),
+                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    }
+    Click("mnuLowPass_2");
+    EXPECT_EQ(test::PixelBytes(pDocument->Document().Picture()), before);
+    EXPECT_FALSE(pDocument->Dirty());
+    EXPECT_FALSE(pDocument->History().CanUndo());
+    EXPECT_EQ(strip.MainText(), "Cancelled");
+    EXPECT_TRUE(strip.Progress()->isHidden());
+    EXPECT_TRUE(pCancel->isHidden());
+    EXPECT_TRUE(m_boxes.Shown().empty());
+  }
+  Click("mnuLowPass_2");
+  EXPECT_NE(test::PixelBytes(pDocument->Document().Picture()), before);
+  EXPECT_TRUE(pDocument->History().CanUndo());
+  EXPECT_TRUE(strip.MainText().starts_with("Complete."));
 }
 
 // The status strip shows the active picture's title and size after every command that changes

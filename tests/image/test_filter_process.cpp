@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <thread>
 
@@ -336,6 +337,48 @@ TEST(FilterProcess, ProgressStaysOnTheCallingThreadWithWorkers) {
   SetWorkerCount(0);
   EXPECT_TRUE(listener.bAllOnCaller);
   EXPECT_EQ(listener.events, test::ExpectedColumnEvents(891, 6, 891));
+}
+
+// Asks to stop after a number of Progress events.
+class cCancellingListener final : public test::cEventRecorder {
+ public:
+  explicit cCancellingListener(int iAfter) : m_iAfter(iAfter) {}
+  bool CancelRequested() override { return --m_iAfter < 0; }
+
+ private:
+  int m_iAfter;
+};
+
+// A cancelled operation stops between columns on the calling thread, with workers or without:
+// the events so far are the plain ones, no Complete follows, and error 18 says why. The workers
+// have ended when it returns (the sanitizer build would see them touch the freed job).
+TEST(FilterProcess, ACancelStopsBetweenColumnsWithAndWithoutWorkers) {
+  auto img = test::MakeImage(300, 200, Grey(10));
+  const std::vector<std::string> full = test::ExpectedColumnEvents(891, 6, 891);
+  for (const int32_t lThreads : {1, 3}) {
+    for (const int iAfter : {0, 5, 200}) {
+      SCOPED_TRACE(std::to_string(lThreads) + " threads, after " + std::to_string(iAfter));
+      SetWorkerCount(lThreads);
+      auto picture = test::Clone(*img);
+      auto buffer = test::MakeImage(300, 200);
+      cImageProcessDIB e;
+      e.FilterType(eSoftenMore);
+      cCancellingListener listener(iAfter);
+      e.SetListener(&listener);
+      try {
+        e.ProcessImage(*picture, *buffer);
+        ADD_FAILURE() << "not cancelled";
+      } catch (const cError& error) {
+        EXPECT_EQ(error.Number(), kErrCancelled);
+      }
+      e.SetListener(nullptr);
+      ASSERT_EQ(listener.events.size(), static_cast<size_t>(iAfter) + 2);
+      EXPECT_TRUE(std::equal(listener.events.begin(), listener.events.end(), full.begin()));
+      // The engine is fit for the next operation.
+      EXPECT_TRUE(e.ProcessImage(*picture, *buffer));
+    }
+  }
+  SetWorkerCount(0);
 }
 
 }  // namespace
