@@ -36,6 +36,7 @@ class cImageDocumentCore {
   // Copies the filter definition of cI into the document's engine (type 13, weight, size, values).
   void LoadCustomFilter(const cImageProcessDIB& cI);
   void ApplyPalette(const std::string& sPalFile);
+  void ApplyPalette(const cPalette& palette);
   void Colourise(float fHue);
   void Lighten();
   void Fade();
