@@ -29,6 +29,13 @@ void CheckBufferSize(int32_t w, int32_t h) {
 cImageDocumentCore::cImageDocumentCore()
     : m_cDib(std::make_unique<cDIBSection>()), m_cDibWork(std::make_unique<cDIBSection>()) {}
 
+cImageDocumentCore::~cImageDocumentCore() {
+  // Other documents may still be open: the kept blocks go now, not when the last one closes.
+  m_cDib.reset();
+  m_cDibWork.reset();
+  DropCachedPixelBlocks();
+}
+
 void cImageDocumentCore::CreateBuffers(int32_t lWidth, int32_t lHeight) {
   CheckBufferSize(lWidth, lHeight);
   if (!m_cDib->Create(lWidth, lHeight)) {

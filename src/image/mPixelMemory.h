@@ -1,10 +1,9 @@
 #pragma once
 // Pixel memory for image buffers: zero-filled, aligned to 64 bytes for vector loads. Large blocks
-// ask the kernel for transparent huge pages. While an operation runs (a cPixelCacheScope lives),
-// a few freed large blocks are kept for reuse, because first-touch page faults of a fresh
-// multi-megabyte block cost more than most filters do; outside operations, and when the last
-// scope ends, freed memory goes back to the system at once, so that closing a document gives its
-// memory back.
+// ask the kernel for transparent huge pages. While a cPixelCacheScope lives (an operation runs,
+// a document is open), a few freed large blocks are kept for reuse, because first-touch page
+// faults of a fresh multi-megabyte block cost more than most filters do; without one, and when
+// the last scope ends, freed memory goes back to the system at once.
 
 #include <cstddef>
 #include <cstdint>
