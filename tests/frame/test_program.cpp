@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -30,7 +31,7 @@ struct sRun {
 
 // Runs the program on a display of its own with the script and the given arguments.
 sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
-               const QStringList& arguments) {
+               const QStringList& arguments, const QStringList& command = {BRENNIC_APP}) {
   const QString sScript = dir.filePath("script.txt");
   {
     std::ofstream file(sScript.toStdString());
@@ -45,8 +46,7 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   environment.insert("XDG_RUNTIME_DIR", dir.path());
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::SeparateChannels);
-  program.start("xvfb-run",
-                QStringList{"-a", "-s", "-screen 0 1024x768x24", BRENNIC_APP} + arguments);
+  program.start("xvfb-run", QStringList{"-a", "-s", "-screen 0 1024x768x24"} + command + arguments);
   sRun run;
   if (!program.waitForStarted(30000) || !program.waitForFinished(120000)) {
     program.kill();
@@ -137,6 +137,25 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   EXPECT_TRUE(line("mnuFile_6 1 &2)  ").ends_with("in.bmp")) << second.sOutput;
   EXPECT_EQ(line("mnuFile_9 "), "mnuFile_9 1 ");
   EXPECT_EQ(second.sOutput.find("message:"), std::string::npos) << second.sOutput;
+}
+
+// A name on the command line is bytes: a Latin-1 one opens and is listed with a replacement
+// character. (QProcess passes only UTF-8, so the shell's printf makes the byte.)
+TEST(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
+  if (QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
+    GTEST_SKIP() << "xvfb-run is not installed (Debian package xvfb): no real display to use";
+  }
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string sFile = dir.path().toStdString() + "/caf\xe9.bmp";
+  test::WriteBitmap(sFile, *test::MakeImage(5, 4, {1, 2, 3}));
+  const sRun run = RunUnderX(dir, {"entries mnuFile", "close"}, {dir.filePath("caf\\0351.bmp")},
+                             {"sh", "-c", "exec \"$0\" \"$(printf '%b' \"$1\")\"", BRENNIC_APP});
+  std::filesystem::remove(sFile);  // by its bytes: Qt cannot
+  ASSERT_EQ(run.iExitCode, 0) << run.sOutput;
+  EXPECT_EQ(run.sOutput.find("message:"), std::string::npos) << run.sOutput;
+  EXPECT_NE(run.sOutput.find("mnuFile_5 1 &1)  "), std::string::npos) << run.sOutput;
+  EXPECT_NE(run.sOutput.find("caf\uFFFD.bmp\n"), std::string::npos) << run.sOutput;
 }
 
 }  // namespace
