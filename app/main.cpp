@@ -26,10 +26,8 @@ int main(int argc, char* argv[]) {
   // A test may drive the program; its stand-ins for the dialogs are in place before any shows.
   brennic::cScriptedSession::FromEnvironment(window);
   window.Load();
-  // The toolkit has taken its own options out of argv.
-  std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i)
-    files.push_back(QString::fromLocal8Bit(argv[i]).toStdString());
+  // The toolkit has taken its own options out of argv. Names are bytes, passed on as given.
+  std::vector<std::string> files(argv + 1, argv + argc);
   window.OpenFiles(files);
   return QApplication::exec();
 }

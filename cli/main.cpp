@@ -62,9 +62,11 @@ int Usage(const std::string& sMessage) {
 int Help() {
   std::string s = kUsage;
   s += "\n"
-       "Loads INPUT (BMP, DIB, GIF, ICO and other pictures), runs each OPERATION in order as the\n"
-       "program's menu command of the same name does, and writes OUTPUT as a 24-bit Windows\n"
-       "bitmap whatever its extension. Without an operation the picture is converted.\n"
+       "Loads INPUT (BMP, DIB, GIF, ICO, PNG, JPEG, TIFF or WebP), runs each OPERATION in order\n"
+       "as the program's menu command of the same name does, and writes OUTPUT as a 24-bit\n"
+       "Windows bitmap whatever its extension. Without an operation the picture is converted.\n"
+       "A palette file has one entry per line, three numbers (red green blue), and its lines\n"
+       "end in CR LF.\n"
        "\n"
        "Options:\n"
        "  --seed N    seed the random generator (noise) so that runs repeat\n"

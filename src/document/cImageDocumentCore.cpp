@@ -2,6 +2,7 @@
 
 #include "image/cError.h"
 #include "image/cPalette.h"
+#include "image/mConventions.h"
 
 namespace brennic {
 
@@ -13,12 +14,30 @@ namespace {
 std::string SizeText(int32_t w, int32_t h) {
   return " (" + std::to_string(w) + " x " + std::to_string(h) + " pixels).";
 }
+
+// The buffer's own limit is no lack of memory and is named as what it is.
+void CheckBufferSize(int32_t w, int32_t h) {
+  if (w < 1 || h < 1) return;
+  if (BytesPerScanLineFor(w) * int64_t{h} > cDIBSection::kMaxImageBytes) {
+    throw cError(7, ErrorSource(".frmImage"),
+                 "The picture would be too large (" + std::to_string(w) + " x " +
+                     std::to_string(h) + " pixels; at most 2 GiB of pixel data).");
+  }
+}
 }  // namespace
 
 cImageDocumentCore::cImageDocumentCore()
     : m_cDib(std::make_unique<cDIBSection>()), m_cDibWork(std::make_unique<cDIBSection>()) {}
 
+cImageDocumentCore::~cImageDocumentCore() {
+  // Other documents may still be open: the kept blocks go now, not when the last one closes.
+  m_cDib.reset();
+  m_cDibWork.reset();
+  DropCachedPixelBlocks();
+}
+
 void cImageDocumentCore::CreateBuffers(int32_t lWidth, int32_t lHeight) {
+  CheckBufferSize(lWidth, lHeight);
   if (!m_cDib->Create(lWidth, lHeight)) {
     RaiseOutOfMemory(".frmImage", SizeText(lWidth, lHeight));
   }
@@ -72,6 +91,10 @@ void cImageDocumentCore::LoadCustomFilter(const cImageProcessDIB& cI) {
 void cImageDocumentCore::ApplyPalette(const std::string& sPalFile) {
   cPalette palette;
   palette.LoadFromFile(sPalFile);  // raises when the file cannot be read; the result is not used
+  ApplyPalette(palette);
+}
+
+void cImageDocumentCore::ApplyPalette(const cPalette& palette) {
   m_cImage.ApplyPalette(*m_cDib, *m_cDibWork, palette);
 }
 
@@ -102,6 +125,7 @@ void cImageDocumentCore::AddNoise(bool bRandom, int32_t lAmount) {
 
 void cImageDocumentCore::Resample(int32_t lW, int32_t lH) {
   if (lW == m_cDib->Width() && lH == m_cDib->Height()) return;
+  CheckBufferSize(lW, lH);
   std::unique_ptr<cDIBSection> cNew = m_cDib->Resample(lH, lW);
   if (!cNew) RaiseOutOfMemory(".frmImage", SizeText(lW, lH));
   auto cNewWork = std::make_unique<cDIBSection>();

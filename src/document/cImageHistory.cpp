@@ -267,6 +267,8 @@ cImageHistory::~cImageHistory() {
 
 void cImageHistory::Record(cImageDocumentCore& cDocument, const std::string& sName,
                            const std::function<void()>& fnOperation) {
+  // Buffers the operation frees are reused while it runs, and given back when it ends.
+  const cPixelCacheScope cache;
   auto step = std::make_unique<sStep>();
   step->sName = sName;
   {
@@ -351,6 +353,7 @@ void cImageHistory::Redo(cImageDocumentCore& cDocument) {
 }
 
 void cImageHistory::Apply(cImageDocumentCore& cDocument, const sStep& step, bool bForward) {
+  const cPixelCacheScope cache;
   cDIBSection& cNow = cDocument.Picture();
   if (step.bDelta) {
     if (PictureBytes(cNow) != step.before.lSize || cNow.Width() != step.lAfterWidth ||

@@ -11,12 +11,16 @@
 #include <filesystem>
 
 #include "image/cError.h"
+#include "image/cPalette.h"
 #include "image/mConventions.h"
 #include "image/mRandom.h"
 
 namespace brennic {
 
 namespace {
+
+// The runtime's "Invalid procedure call or argument".
+constexpr int32_t kErrPaletteEmpty = 5;
 
 [[noreturn]] void Bad(const std::string& sName, const std::string& sWhy) {
   throw cUsageError(sName + ": " + sWhy);
@@ -210,7 +214,19 @@ std::vector<cOperation> BuildTable() {
     cOperation op = Op("palette", "FILE", false, "Reduce to the colours of a palette file");
     op.Bind = [](const std::string& sArg, IOperationContext&) -> cOperationStep {
       if (sArg.empty()) Bad("palette", "expected palette=FILE");
-      return [sArg](cImageDocumentCore& d) { d.ApplyPalette(sArg); };
+      return [sArg](cImageDocumentCore& d) {
+        cPalette palette;
+        palette.LoadFromFile(sArg);
+        // A file of LF lines is one long line and yields nothing: say so rather than change
+        // nothing in silence.
+        if (palette.Count() == 0) {
+          throw cError(kErrPaletteEmpty, ErrorSource(".cPalette"),
+                       "The palette '" + sArg +
+                           "' has no entries: an entry is a line of three numbers (red green "
+                           "blue), and lines must end in CR LF.");
+        }
+        d.ApplyPalette(palette);
+      };
     };
     op.sProbeFileText = "0 0 0\r\n255 255 255\r\n";
     t.push_back(std::move(op));

@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "platform/mFileName.h"
+
 namespace brennic {
 
 bool CarriesPictures(const QMimeData* pData) {
@@ -20,13 +22,15 @@ cDropContents DropContents(const QMimeData* pData) {
   if (pData == nullptr) return contents;
   if (pData->hasUrls()) {
     for (const QUrl& url : pData->urls()) {
-      if (url.isLocalFile()) contents.files.push_back(url.toLocalFile().toStdString());
+      // The address's own bytes: a name need not be UTF-8.
+      const std::string sFile = LocalFileOfUrl(url);
+      if (!sFile.empty()) contents.files.push_back(sFile);
     }
   }
   // A browser's image comes with its web address: the data, not the address, is opened.
   if (contents.files.empty() && pData->hasImage()) {
     contents.bImage = true;
-    contents.image = qvariant_cast<QImage>(pData->imageData());
+    contents.data = PictureDataOf(pData);
   }
   return contents;
 }

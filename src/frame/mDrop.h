@@ -4,19 +4,20 @@
 // picture data the way of Edit > Paste. Addresses of other machines (http and the like) are
 // ignored: a drag that carries nothing else is refused while it is dragged, so nothing drops.
 
-#include <QImage>
 #include <string>
 #include <vector>
 
 class QDropEvent;
 class QMimeData;
 
+#include "platform/Clipboard.h"
+
 namespace brennic {
 
 struct cDropContents {
   std::vector<std::string> files;  // local files, in the order of the drag; first choice
   bool bImage = false;             // picture data, used only when there are no local files
-  QImage image;                    // the data decoded; null when it cannot be
+  cPictureData data;               // the picture data, decoded when it is opened
 
   bool IsEmpty() const { return files.empty() && !bImage; }
 };

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
@@ -33,6 +32,7 @@
 #include "platform/PictureIO.h"
 #include "platform/cRegistry.h"
 #include "platform/cTermSignalWatcher.h"
+#include "platform/mFileName.h"
 #include "platform/mWindowing.h"
 
 #if QT_CONFIG(sessionmanager)
@@ -665,8 +665,7 @@ void mfrmMain::OpenFiles(const std::vector<std::string>& files) {
   for (const std::string& sFile : files) {
     if (sFile.empty()) continue;
     // The open dialog gives full paths; so does this, for the title and the recent files.
-    const std::string sPath =
-        QFileInfo(QString::fromStdString(sFile)).absoluteFilePath().toStdString();
+    const std::string sPath = AbsoluteFileName(sFile);
     RunCommand([this, sPath] { OpenImageFile(sPath); });
   }
 }
@@ -691,7 +690,7 @@ void mfrmMain::OpenDropped(const cDropContents& contents) {
     OpenFiles(contents.files);
   } else if (contents.bImage) {
     // Picture data that cannot be decoded fails as a paste, with its message.
-    PasteImage([&contents] { return PictureFromImage(contents.image); });
+    PasteImage([&contents] { return PictureOfData(contents.data); });
   }
 }
 

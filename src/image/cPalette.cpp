@@ -1,12 +1,13 @@
 #include "cPalette.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "cError.h"
+#include "mFileAccess.h"
 
 namespace brennic {
 
@@ -79,28 +80,39 @@ uint8_t FieldValue(const std::string& sField, size_t lLine) {
 }
 
 std::string ReadWholeFile(const std::string& sFileName) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(sFileName, ec);
-  if (status.type() == std::filesystem::file_type::not_found) {
-    Fail(kErrFileNotFound, "File not found: " + sFileName);
-  }
-  if (status.type() == std::filesystem::file_type::directory) {
-    Fail(kErrFileAccess, "Path/File access error: " + sFileName + " is a folder.");
-  }
-  std::FILE* pFile = std::fopen(sFileName.c_str(), "rb");
-  if (pFile == nullptr) {
+  std::string sKind;
+  const int fd = OpenRegularFile(sFileName, sKind);
+  if (fd < 0) {
     const int lErrno = errno;
+    if (sKind == "a folder") {
+      Fail(kErrFileAccess, "Path/File access error: " + sFileName + " is a folder.");
+    }
+    if (!sKind.empty()) {
+      Fail(kErrFileAccess,
+           "Path/File access error: " + sFileName + " is " + sKind + ", not a palette file.");
+    }
+    if (lErrno == ENOENT) Fail(kErrFileNotFound, "File not found: " + sFileName);
     Fail(kErrFileAccess,
          "Path/File access error: " + sFileName + " (" + std::strerror(lErrno) + ")");
   }
   std::string sText;
   char buffer[1 << 16];
-  size_t lRead = 0;
-  while ((lRead = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
-    sText.append(buffer, lRead);
-  const bool bFailed = std::ferror(pFile) != 0;
-  std::fclose(pFile);
-  if (bFailed) Fail(kErrFileAccess, "Path/File access error: " + sFileName);
+  ssize_t lRead = 0;
+  // One byte past the limit tells a file that is too large, even one that grows as it is read.
+  while (sText.size() <= cPalette::kMaxFileBytes &&
+         (lRead = ::read(fd, buffer, sizeof buffer)) != 0) {
+    if (lRead < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    sText.append(buffer, static_cast<size_t>(lRead));
+  }
+  ::close(fd);
+  if (lRead < 0) Fail(kErrFileAccess, "Path/File access error: " + sFileName);
+  if (sText.size() > cPalette::kMaxFileBytes) {
+    Fail(kErrFileAccess, "Path/File access error: " + sFileName +
+                             " is larger than any palette file can be (at most 1 MB).");
+  }
   return sText;
 }
 

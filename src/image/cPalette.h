@@ -5,9 +5,11 @@
 // is a number: an optional sign, then digits with an optional fraction ("12", "+7", "12.5",
 // "12.", ".5"), nothing else; it is rounded half to even on its exact decimal value ("12.5" is
 // 12, "12.6" is 13) and must lie within 0..255. Errors are cError with source "<exe>.cPalette":
-// 53 "File not found", 75 "Path/File access error", 13 "Type mismatch" for a field that is not a
+// 53 "File not found", 75 "Path/File access error" (also for a name that is no regular file and
+// a file over kMaxFileBytes), 13 "Type mismatch" for a field that is not a
 // number (an empty one included), 6 "Overflow" for one outside 0..255.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +24,10 @@ struct PaletteEntry {
 
 class cPalette {
  public:
+  // No palette file is larger: 256 entries of three numbers take a few kilobytes, and a longer
+  // file is not read (a device or a runaway file would otherwise be read without end).
+  static constexpr size_t kMaxFileBytes = size_t{1} << 20;
+
   // Replaces the entries by those of the file. A failure empties the palette and raises.
   bool LoadFromFile(const std::string& sFileName);
   int32_t Count() const { return static_cast<int32_t>(m_tEntries.size()); }

@@ -37,6 +37,7 @@ struct CachedBlock {
 };
 std::mutex g_cacheMutex;
 std::vector<CachedBlock> g_cache;
+int g_lScopes = 0;  // guarded by g_cacheMutex
 
 uint8_t* MapBlock(size_t lMapped) {
   // Over-map by one huge page so the block can start on a huge-page boundary.
@@ -126,7 +127,7 @@ void cPixelBlock::Release() {
     size_t lKept = 0;
     for (const auto& c : g_cache)
       lKept += c.lMapped;
-    if (g_cache.size() < kCacheBlocks && lKept + lMapped <= kCacheBytes) {
+    if (g_lScopes > 0 && g_cache.size() < kCacheBlocks && lKept + lMapped <= kCacheBytes) {
       g_cache.push_back({m_pBytes, lMapped});
     } else {
       lock.unlock();
@@ -137,6 +138,23 @@ void cPixelBlock::Release() {
   m_pBytes = nullptr;
   m_lSize = 0;
   m_lKind = kNone;
+}
+
+cPixelCacheScope::cPixelCacheScope() {
+#ifdef BRENNIC_USE_MMAP
+  const std::lock_guard lock(g_cacheMutex);
+  ++g_lScopes;
+#endif
+}
+
+cPixelCacheScope::~cPixelCacheScope() {
+#ifdef BRENNIC_USE_MMAP
+  {
+    const std::lock_guard lock(g_cacheMutex);
+    if (--g_lScopes > 0) return;
+  }
+  DropCachedPixelBlocks();
+#endif
 }
 
 void DropCachedPixelBlocks() {

@@ -1,8 +1,9 @@
 #pragma once
 // Pixel memory for image buffers: zero-filled, aligned to 64 bytes for vector loads. Large blocks
-// ask the kernel for transparent huge pages, and a few recently freed large blocks are kept for
-// reuse, because first-touch page faults of a fresh multi-megabyte block cost more than most
-// filters do.
+// ask the kernel for transparent huge pages. While a cPixelCacheScope lives (an operation runs,
+// a document is open), a few freed large blocks are kept for reuse, because first-touch page
+// faults of a fresh multi-megabyte block cost more than most filters do; without one, and when
+// the last scope ends, freed memory goes back to the system at once.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,5 +40,15 @@ class cPixelBlock {
 
 // Frees the kept blocks (for tests and for low-memory situations).
 void DropCachedPixelBlocks();
+
+// Keeps freed large blocks for reuse while it lives; scopes nest, and the last one to end frees
+// whatever is kept.
+class cPixelCacheScope {
+ public:
+  cPixelCacheScope();
+  ~cPixelCacheScope();
+  cPixelCacheScope(const cPixelCacheScope&) = delete;
+  cPixelCacheScope& operator=(const cPixelCacheScope&) = delete;
+};
 
 }  // namespace brennic

@@ -23,13 +23,53 @@ IClipboardService& ClipboardService() {
   return qtService;
 }
 
-std::unique_ptr<cPicture> ClipboardPicture() {
-  QImage image = ClipboardService().GetImage();
-  if (image.isNull()) {
-    throw cError(kErrNoClipboardPicture, ErrorSource(".Clipboard"),
-                 "The clipboard holds no picture. Copy a picture first, then paste again.");
+namespace {
+
+// The picture file types the loader reads, in the order they are preferred: lossless first.
+constexpr const char* kReadTypes[] = {
+    "image/png",  "image/bmp",  "image/x-bmp", "image/x-ms-bmp", "image/gif",
+    "image/tiff", "image/webp", "image/jpeg",  "image/x-icon",   "image/vnd.microsoft.icon"};
+
+[[noreturn]] void RaiseNoPicture(const std::string& sDescription) {
+  throw cError(kErrNoClipboardPicture, ErrorSource(".Clipboard"), sDescription);
+}
+
+}  // namespace
+
+cPictureData PictureDataOf(const QMimeData* pData) {
+  cPictureData data;
+  if (pData == nullptr) return data;
+  const QStringList formats = pData->formats();
+  for (const char* sType : kReadTypes) {
+    for (const QString& sFormat : formats) {
+      if (sFormat.compare(QLatin1String(sType), Qt::CaseInsensitive) != 0) continue;
+      data.file = pData->data(sFormat);
+      if (!data.file.isEmpty()) return data;
+    }
   }
-  return PictureFromImage(std::move(image));
+  // Picture files of other kinds are not decoded: the toolkit would use any plugin it has.
+  for (const QString& sFormat : formats) {
+    if (sFormat.startsWith(QLatin1String("image/"), Qt::CaseInsensitive)) {
+      data.sOtherKind = sFormat;
+      return data;
+    }
+  }
+  // No picture file at all: an image this program put there, held as it is.
+  if (pData->hasImage()) data.image = qvariant_cast<QImage>(pData->imageData());
+  return data;
+}
+
+std::unique_ptr<cPicture> PictureOfData(const cPictureData& data) {
+  if (!data.file.isEmpty()) return LoadPictureFromMemory(data.file);
+  if (!data.image.isNull()) return PictureFromImage(data.image);
+  if (!data.sOtherKind.isEmpty()) {
+    RaiseNoPicture("This kind of picture cannot be read (" + data.sOtherKind.toStdString() + ").");
+  }
+  RaiseNoPicture("The clipboard holds no picture. Copy a picture first, then paste again.");
+}
+
+std::unique_ptr<cPicture> ClipboardPicture() {
+  return PictureOfData(ClipboardService().GetPicture());
 }
 
 bool cQtClipboardService::PutImage(const QImage& image) {
@@ -45,11 +85,9 @@ bool cQtClipboardService::PutImage(const QImage& image) {
   return pClipboard->mimeData() != nullptr && pClipboard->mimeData()->hasImage();
 }
 
-QImage cQtClipboardService::GetImage() {
+cPictureData cQtClipboardService::GetPicture() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return {};
-  const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
-  if (pData == nullptr || !pData->hasImage()) return {};
-  return qvariant_cast<QImage>(pData->imageData());
+  return PictureDataOf(QGuiApplication::clipboard()->mimeData());
 }
 
 }  // namespace brennic

@@ -14,6 +14,7 @@
 #include <cctype>
 
 #include "image/mConventions.h"
+#include "platform/mFileName.h"
 #include "platform/mSysColor.h"
 #include "platform/mWindowing.h"
 
@@ -27,18 +28,6 @@ ICommonDialogService* g_pService = nullptr;
 int32_t CharCount(const std::string& s) {
   return static_cast<int32_t>(std::count_if(
       s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-// The first lChars characters of a UTF-8 text.
-std::string LeftChars(const std::string& s, int32_t lChars) {
-  int32_t lSeen = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (lSeen == lChars) return s.substr(0, i);
-      ++lSeen;
-    }
-  }
-  return s;
 }
 
 // The text up to its first zero character.
@@ -145,8 +134,7 @@ bool GCommonDialog::FileDialog(bool bSave, std::string& Filename, std::string& F
   request.pOwner = Owner;
   request.filters = ParseConvertedFilter(sConverted);
   request.lFilterIndex = FilterIndex;
-  // The buffer holds the initial name padded with zeros; a longer one is cut to fit.
-  request.sFileName = LeftChars(UpToZero(Filename), kMaxPath - 1);
+  request.sFileName = UpToZero(Filename);
   request.sInitialDir = InitDir;
   request.sTitle = DlgTitle;
   request.sDefaultExt = DefaultExt;
@@ -157,9 +145,10 @@ bool GCommonDialog::FileDialog(bool bSave, std::string& Filename, std::string& F
   choice.lFlags = request.lFlags;
   std::string sBuffer;
   if (CommonDialogService().ChooseFile(request, choice) && !choice.files.empty()) {
+    // Any length the file system takes: a path it cannot use fails when it is opened or saved,
+    // saying why.
     sBuffer = FileBuffer(choice.files);
-    // The chosen path and its terminating zero must fit the buffer.
-    if (CharCount(sBuffer) < kMaxPath) m_lApiReturn = 1;
+    m_lApiReturn = 1;
   }
 
   if (m_lApiReturn != 1) {
@@ -382,8 +371,13 @@ bool cQtCommonDialogService::ChooseFile(const sFileDialogRequest& request,
   QTimer::singleShot(0, &dialog, [&dialog] { BringToFront(dialog); });
   if (dialog.exec() != QDialog::Accepted) return false;
   choice.files.clear();
-  for (const QString& sFile : dialog.selectedFiles())
-    choice.files.push_back(sFile.toStdString());
+  // The dialog works with names as shown; the proposed name, taken as it was, keeps its bytes.
+  const QString sProposed = QFileInfo(FromUtf8(request.sFileName)).absoluteFilePath();
+  for (const QString& sFile : dialog.selectedFiles()) {
+    const bool bProposed =
+        !request.sFileName.empty() && QFileInfo(sFile).absoluteFilePath() == sProposed;
+    choice.files.push_back(bProposed ? AbsoluteFileName(request.sFileName) : LocalFileName(sFile));
+  }
   const auto lIndex = nameFilters.indexOf(dialog.selectedNameFilter());
   choice.lFilterIndex = lIndex >= 0 ? static_cast<int32_t>(lIndex) + 1 : request.lFilterIndex;
   choice.lFlags = request.lFlags;

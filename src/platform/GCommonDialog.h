@@ -5,10 +5,10 @@
 // the Qt dialogs, tests install one that answers without a human.
 //
 // The file dialogs keep the classic record's rules: the filter list "Description|Pattern|..."
-// travels with every "|" and ":" turned into a zero character; the chosen path must fit the
-// 260-character file-name buffer with its terminating zero (a longer one fails as a cancel does);
-// a cancelled or failed dialog clears Filename, FileTitle, Filter and flags and gives FilterIndex
-// -1 (open) or 0 (save).
+// travels with every "|" and ":" turned into a zero character; a cancelled or failed dialog
+// clears Filename, FileTitle, Filter and flags and gives FilterIndex -1 (open) or 0 (save). Paths
+// are not held to the classic 260-character buffer: Linux paths run to 4,096 bytes, and a path
+// the file system cannot use fails where it is used, saying why. Paths are bytes (mFileName.h).
 
 #include <QFont>
 #include <array>
@@ -71,7 +71,7 @@ inline constexpr uint32_t PSD_ENABLEPAGESETUPHOOK = 0x2000;
 inline constexpr uint32_t PSD_ENABLEPAGESETUPTEMPLATE = 0x8000;
 inline constexpr uint32_t PSD_ENABLEPAGEPAINTHOOK = 0x40000;
 
-// Size of the file-name and file-title buffers, terminating zero included.
+// Size of the classic file-title buffer, terminating zero included.
 inline constexpr int32_t kMaxPath = 260;
 
 // "|" and ":" become zero characters and two zero characters end the list.

@@ -14,6 +14,8 @@ inline constexpr const char* kNotAPicture = "The file is not a picture this prog
 inline constexpr const char* kDamaged = "The picture is damaged and cannot be read.";
 inline constexpr const char* kNoPicture = "The file is damaged: it holds no picture.";
 inline constexpr const char* kEmpty = "The file is empty.";
+// A picture of a kind the program does not read (followed by the kind in parentheses).
+inline constexpr const char* kOtherKind = "This kind of picture cannot be read";
 
 [[noreturn]] void RaiseLoad(int32_t lNumber, const std::string& sDescription);
 // "The picture is too large (W x H pixels)."

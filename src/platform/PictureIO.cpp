@@ -1,17 +1,25 @@
 #include "platform/PictureIO.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
+#include <random>
 
 #include "image/cError.h"
 #include "image/mConventions.h"
+#include "image/mFileAccess.h"
 #include "platform/PictureBmp.h"
 #include "platform/PictureDecode.h"
 #include "platform/PictureGif.h"
@@ -74,12 +82,27 @@ class cAllocationLimit {
   int m_lPrevious;
 };
 
-// Formats other than bitmaps and GIF, by content: icons, cursors, PNG, JPEG...
+// The kinds of picture the program reads through Qt's plugins, as Qt names them. Every other
+// installed plugin (XPM, PPM, ICNS, TGA...) stays out of reach: those decoders are not among the
+// ones the loader is hardened against.
+bool IsReadKind(const QByteArray& sFormat) {
+  static const char* const kKinds[] = {"png", "jpeg", "jpg", "tiff", "tif", "webp", "ico", "cur"};
+  const QByteArray sLower = sFormat.toLower();
+  return std::any_of(std::begin(kKinds), std::end(kKinds),
+                     [&](const char* s) { return sLower == s; });
+}
+
+// Formats other than bitmaps and GIF, by content: icons, cursors, PNG, JPEG, TIFF, WebP.
 QImage DecodeWithQt(QIODevice& device, int64_t lFileBytes, const QByteArray& head) {
   if (LooksLikeIcon(head)) CheckIconClaim(device, lFileBytes);
   QImageReader reader(&device);
   reader.setDecideFormatFromContent(true);
-  if (!reader.canRead()) {
+  const bool bReadable = reader.canRead();
+  if (bReadable && !IsReadKind(reader.format())) {
+    RaiseLoad(kErrInvalidPicture,
+              std::string(kOtherKind) + " (" + reader.format().toUpper().toStdString() + ").");
+  }
+  if (!bReadable) {
     if (LooksLikeHeaderlessDib(head)) return DecodeBmp(device, lFileBytes, false);
     if (head.startsWith("BA")) {
       RaiseLoad(kErrInvalidPicture, "This kind of bitmap cannot be read (an OS/2 bitmap array).");
@@ -196,9 +219,11 @@ int64_t BitmapPixelBytes(hDC hSurface) {
   return lBytes;
 }
 
-// Streams the bitmap file to out: the 14-byte file header, the 40-byte info header (positive
+// Streams the bitmap file to put: the 14-byte file header, the 40-byte info header (positive
 // height, 24 bits, no compression), then the rows from the bottom one up, each padded with zeros.
-bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, QIODevice& out) {
+// put takes a block of bytes and returns false when it could not take it.
+template <typename Put>
+bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, Put&& put) {
   const int32_t w = hSurface->SurfaceWidth();
   const int32_t h = hSurface->SurfaceHeight();
   const int64_t lStride = BytesPerScanLineFor(w);
@@ -213,7 +238,7 @@ bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, QIODevice& out) {
   Put16(header + 26, 1);
   Put16(header + 28, 24);
   Put32(header + 34, static_cast<uint32_t>(lPixelBytes));
-  if (out.write(reinterpret_cast<const char*>(header), kHeaderBytes) != kHeaderBytes) return false;
+  if (!put(header, kHeaderBytes)) return false;
 
   // Whole rows in chunks of about a megabyte.
   const int64_t lRowsPerChunk = std::max<int64_t>(1, (int64_t{1} << 20) / lStride);
@@ -225,32 +250,96 @@ bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, QIODevice& out) {
     std::memset(pRow + 3 * int64_t{w}, 0, static_cast<size_t>(lStride - 3 * int64_t{w}));
     lFilled += lStride;
     if (lFilled == static_cast<int64_t>(chunk.size()) || y == 0) {
-      if (out.write(reinterpret_cast<const char*>(chunk.data()), lFilled) != lFilled) return false;
+      if (!put(chunk.data(), lFilled)) return false;
       lFilled = 0;
     }
   }
   return true;
 }
 
-std::string Native(const QString& sPath) {
-  return QDir::toNativeSeparators(sPath).toStdString();
+cPictureFileOps g_fileOps;
+
+bool IsDiskFull(int lErrno) {
+  return lErrno == ENOSPC || lErrno == EDQUOT;
 }
 
-int32_t WriteErrorNumber(const QFileDevice& file) {
-  return file.error() == QFileDevice::ResourceError ? kErrDiskFull : kErrFileAccess;
+std::string SystemText(int lErrno) {
+  return lErrno != 0 ? std::strerror(lErrno) : "Unknown error";
+}
+
+// A write that failed: the real cause, and the existing file only when there is one.
+[[noreturn]] void RaiseNotWritten(int lErrno, bool bExisting) {
+  std::string s = IsDiskFull(lErrno)
+                      ? std::string("There is not enough space on the disk.")
+                      : "The picture could not be written (" + SystemText(lErrno) + ").";
+  if (bExisting) s += " The existing file of that name was left as it was.";
+  RaiseSave(IsDiskFull(lErrno) ? kErrDiskFull : kErrFileAccess, s);
+}
+
+std::string FolderOf(const std::string& sPath) {
+  const size_t p = sPath.find_last_of('/');
+  if (p == std::string::npos) return ".";
+  return p == 0 ? "/" : sPath.substr(0, p);
+}
+
+std::string AbsoluteText(const std::string& sPath) {
+  std::error_code ec;
+  const std::filesystem::path abs = std::filesystem::absolute(sPath, ec);
+  return ec ? sPath : abs.lexically_normal().string();
+}
+
+// Writes all of the bytes, through partial writes and interruptions; false with errno set.
+bool WriteAll(int fd, const uint8_t* p, int64_t lBytes) {
+  while (lBytes > 0) {
+    const ssize_t n = g_fileOps.pfnWrite(fd, p, static_cast<size_t>(lBytes));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    p += n;
+    lBytes -= n;
+  }
+  return true;
+}
+
+// A new, empty file of a name no one else uses, beside the target.
+int CreateTempFile(const std::string& sFolder, std::string& sTemp) {
+  static std::atomic<uint32_t> lCounter{0};
+  std::random_device seed;
+  std::mt19937 rng(seed() ^ (static_cast<uint32_t>(getpid()) << 8) ^ lCounter++);
+  for (int i = 0; i < 100; ++i) {
+    char sName[32];
+    std::snprintf(sName, sizeof sName, "/.brennic-%08x.tmp", static_cast<unsigned>(rng()));
+    sTemp = sFolder + sName;
+    // 0666 less the user's umask, as any new file gets.
+    const int fd = ::open(sTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 }  // namespace
 
+void SetPictureFileOps(const cPictureFileOps& ops) {
+  g_fileOps = ops;
+}
+
 std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
-  const QString sPath = QFile::decodeName(QByteArray::fromStdString(sFileName));
-  const QFileInfo info(sPath);
-  if (sFileName.empty() || !info.exists()) {
-    RaiseLoad(kErrFileNotFound, "The file does not exist.");
+  if (sFileName.empty()) RaiseLoad(kErrFileNotFound, "The file does not exist.");
+  // The name's bytes as they are: a name need not be valid UTF-8.
+  std::string sKind;
+  const int fd = OpenRegularFile(sFileName, sKind);
+  if (fd < 0) {
+    const int lErrno = errno;
+    if (!sKind.empty()) RaiseLoad(kErrFileAccess, "This is " + sKind + ", not a picture file.");
+    if (lErrno == ENOENT) RaiseLoad(kErrFileNotFound, "The file does not exist.");
+    RaiseLoad(kErrFileAccess, "The file cannot be read (" + SystemText(lErrno) + ").");
   }
-  if (info.isDir()) RaiseLoad(kErrFileAccess, "This is a folder, not a picture file.");
-  QFile file(sPath);
-  if (!file.open(QIODevice::ReadOnly)) {
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     RaiseLoad(kErrFileAccess,
               "The file cannot be read (" + file.errorString().toStdString() + ").");
   }
@@ -280,36 +369,74 @@ QByteArray BitmapFileBytes(hDC hSurface) {
   const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
   QByteArray bytes;
   bytes.reserve(static_cast<qsizetype>(kHeaderBytes + lPixelBytes));
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  WriteBitmap(hSurface, lPixelBytes, buffer);
+  WriteBitmap(hSurface, lPixelBytes, [&](const uint8_t* p, int64_t n) {
+    bytes.append(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n));
+    return true;
+  });
   return bytes;
 }
 
 void SavePicture(hDC hSurface, const std::string& sFileName) {
   const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
   if (sFileName.empty()) RaiseSave(kErrFileAccess, "No file name was given.");
-  const QString sPath = QFile::decodeName(QByteArray::fromStdString(sFileName));
-  const QFileInfo info(sPath);
-  if (info.isDir()) RaiseSave(kErrFileAccess, "'" + Native(sPath) + "' is a folder.");
-  const QString sFolder = info.absolutePath();
-  if (!QFileInfo(sFolder).isDir()) {
-    RaiseSave(kErrPathNotFound, "The folder '" + Native(sFolder) + "' does not exist.");
+  // The name's bytes as they are; a link is followed, so that the file it points to is replaced
+  // and the link stays.
+  std::string sTarget = sFileName;
+  struct stat info {};
+  if (::lstat(sTarget.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char* pReal = ::realpath(sTarget.c_str(), nullptr)) {
+      sTarget = pReal;
+      std::free(pReal);
+    }
   }
-  // QSaveFile writes a temporary file beside the target and renames it over the target only on
-  // commit (after flushing it to disk); without a commit the temporary file is removed.
-  QSaveFile file(sPath);
-  if (!file.open(QIODevice::WriteOnly)) {
-    RaiseSave(kErrFileAccess, "The file cannot be written in the folder '" + Native(sFolder) +
-                                  "' (" + file.errorString().toStdString() + ").");
+  bool bExisting = false;
+  if (::stat(sTarget.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) RaiseSave(kErrFileAccess, "'" + sFileName + "' is a folder.");
+    if (!S_ISREG(info.st_mode)) {
+      RaiseSave(kErrFileAccess, "'" + sFileName + "' is " + NonRegularKind(info.st_mode) +
+                                    ", not a file a picture can be saved in.");
+    }
+    bExisting = true;
+  } else if (errno != ENOENT) {
+    RaiseSave(kErrFileAccess, "The file cannot be written (" + SystemText(errno) + ").");
   }
-  const bool bWritten = WriteBitmap(hSurface, lPixelBytes, file);
-  if (!bWritten || !file.commit()) {
-    const int32_t lNumber = WriteErrorNumber(file);
-    const std::string sWhy = file.errorString().toStdString();
-    file.cancelWriting();
-    RaiseSave(lNumber, "The picture could not be written (" + sWhy +
-                           "); an existing file of that name was left as it was.");
+  const std::string sFolder = FolderOf(sTarget);
+  struct stat folderInfo {};
+  if (::stat(sFolder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
+    RaiseSave(kErrPathNotFound, "The folder '" + AbsoluteText(sFolder) + "' does not exist.");
+  }
+
+  // Written beside the target, flushed to disk, then renamed over it: a reader sees the old file
+  // or the new one, never a part. Without the rename the temporary file goes again.
+  std::string sTemp;
+  const int fd = CreateTempFile(sFolder, sTemp);
+  if (fd < 0) {
+    const int lErrno = errno;
+    if (IsDiskFull(lErrno)) RaiseNotWritten(lErrno, bExisting);
+    RaiseSave(kErrFileAccess, "The file cannot be written in the folder '" + AbsoluteText(sFolder) +
+                                  "' (" + SystemText(lErrno) + ").");
+  }
+  int lErrno = 0;
+  const bool bWritten = WriteBitmap(hSurface, lPixelBytes, [&](const uint8_t* p, int64_t n) {
+    if (WriteAll(fd, p, n)) return true;
+    lErrno = errno;
+    return false;
+  });
+  // The new file keeps the permissions of the one it replaces.
+  if (bWritten && bExisting) ::fchmod(fd, info.st_mode & 07777);
+  if (bWritten && g_fileOps.pfnSync(fd) != 0) lErrno = errno;
+  if (::close(fd) != 0 && bWritten && lErrno == 0) lErrno = errno;
+  if (!bWritten || lErrno != 0 || ::rename(sTemp.c_str(), sTarget.c_str()) != 0) {
+    if (lErrno == 0) lErrno = errno;
+    ::unlink(sTemp.c_str());
+    RaiseNotWritten(lErrno, bExisting);
+  }
+  // The rename is an entry of the folder: syncing the folder keeps the new name through a power
+  // cut. A folder that cannot be synced (some file systems refuse) leaves the save as done.
+  const int lFolder = ::open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lFolder >= 0) {
+    g_fileOps.pfnSync(lFolder);
+    ::close(lFolder);
   }
 }
 

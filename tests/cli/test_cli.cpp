@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -373,6 +374,45 @@ TEST_F(BrennicCli, PicturesThatCannotBeReadExitOne) {
                 "The file is not a picture this program can read.");
   ExpectRefused({m_sInput, m_sOutput, "darkest=" + sText}, 1,
                 "darkest: cannot read '" + sText + "': The file is not a picture");
+}
+
+// What is no picture file, no palette or too large is refused at once, naming why; a FIFO would
+// block and /dev/zero would read without end.
+TEST_F(BrennicCli, HostileFilesAndSizesAreRefusedAtOnce) {
+  const std::string sFifo = m_dir.Path("pipe.bmp");
+  ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
+  const std::string sLf = m_dir.Write("lf.pal", "0 0 0\n255 255 255\n");
+  // A one-pixel XPM under a bitmap's name: Qt could decode it, the program does not.
+  const std::string sXpm = m_dir.Write(
+      "x.bmp", "/* XPM */\nstatic char *x[] = {\n\"1 1 1 1\",\n\"a c #FF0000\",\n\"a\"};\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string sWhy;
+  } cases[] = {
+      {{sFifo, m_sOutput},
+       "cannot read '" + sFifo + "': This is a named pipe (FIFO), not a picture"},
+      {{m_sInput, m_sOutput, "darkest=/dev/zero"},
+       "darkest: cannot read '/dev/zero': This is a device, not a picture file."},
+      {{m_sInput, m_sOutput, "palette=/dev/zero"}, "/dev/zero is a device, not a palette file."},
+      {{m_sInput, m_sOutput, "palette=" + sLf}, "has no entries"},
+      {{m_sInput, m_sOutput, "palette=" + sLf}, "lines must end in CR LF"},
+      {{sXpm, m_sOutput}, "This kind of picture cannot be read (XPM)."},
+      {{m_sInput, m_sOutput, "resample=30000x30000"},
+       "The picture would be too large (30000 x 30000 pixels; at most 2 GiB of pixel data)."},
+  };
+  for (const auto& c : cases)
+    ExpectRefused(c.args, 1, c.sWhy);
+}
+
+// A name is bytes: a Latin-1 name, not valid UTF-8, is read and written as it is.
+TEST_F(BrennicCli, NamesThatAreNotUtf8AreUsedByteForByte) {
+  const std::string sIn = m_dir.Path("caf\xe9.bmp");
+  const std::string sOut = m_dir.Path("caf\xe9-out.bmp");
+  std::filesystem::copy_file(m_sInput, sIn);
+  const cToolRun run = RunCli({sIn, sOut, "negative"});
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp",
+                                                     "colours.pal", "in.bmp", "second.bmp"}));
 }
 
 TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {

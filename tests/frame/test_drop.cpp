@@ -141,10 +141,12 @@ TEST(DropContents, LocalFilesComeFirstThenPictureData) {
   EXPECT_TRUE(CarriesPictures(&data));
   cDropContents contents = DropContents(&data);
   EXPECT_TRUE(contents.bImage);
-  EXPECT_EQ(contents.image.size(), QSize(3, 2));
-  data.setUrls({QUrl("https://example.com/x.gif"), QUrl::fromLocalFile("/tmp/x.gif")});
+  EXPECT_EQ(contents.data.image.size(), QSize(3, 2));
+  // A Latin-1 name arrives as its bytes, not as what UTF-8 decoding makes of them.
+  data.setUrls({QUrl("https://example.com/x.gif"), QUrl::fromLocalFile("/tmp/x.gif"),
+                QUrl::fromEncoded("file:///tmp/caf%E9.gif")});
   contents = DropContents(&data);
-  EXPECT_EQ(contents.files, (std::vector<std::string>{"/tmp/x.gif"}));
+  EXPECT_EQ(contents.files, (std::vector<std::string>{"/tmp/x.gif", "/tmp/caf\xe9.gif"}));
   EXPECT_FALSE(contents.bImage);
 }
 

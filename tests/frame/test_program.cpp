@@ -36,7 +36,7 @@ struct sRun {
 
 // Runs the program on a display of its own with the script and the given arguments.
 sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
-               const QStringList& arguments) {
+               const QStringList& arguments, const QStringList& command = {BRENNIC_APP}) {
   const QString sScript = dir.filePath("script.txt");
   {
     std::ofstream file(sScript.toStdString());
@@ -53,9 +53,8 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   program.setProcessChannelMode(QProcess::SeparateChannels);
   // Display numbers from 150 up: the clipboard test's xvfb-run starts at 99, and two of them
   // picking the same free number at once would make one fail.
-  program.start(
-      "xvfb-run",
-      QStringList{"-a", "-n", "150", "-s", "-screen 0 1024x768x24", BRENNIC_APP} + arguments);
+  program.start("xvfb-run", QStringList{"-a", "-n", "150", "-s", "-screen 0 1024x768x24"} +
+                                command + arguments);
   sRun run;
   if (!program.waitForStarted(30000) || !program.waitForFinished(120000)) {
     program.kill();
@@ -294,6 +293,25 @@ TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
       EXPECT_FALSE(std::filesystem::exists(sFile + "-shm"));
     }
   }
+}
+
+// A name on the command line is bytes: a Latin-1 one opens and is listed with a replacement
+// character. (QProcess passes only UTF-8, so the shell's printf makes the byte.)
+TEST(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
+  if (QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
+    GTEST_SKIP() << "xvfb-run is not installed (Debian package xvfb): no real display to use";
+  }
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string sFile = dir.path().toStdString() + "/caf\xe9.bmp";
+  test::WriteBitmap(sFile, *test::MakeImage(5, 4, {1, 2, 3}));
+  const sRun run = RunUnderX(dir, {"entries mnuFile", "close"}, {dir.filePath("caf\\0351.bmp")},
+                             {"sh", "-c", "exec \"$0\" \"$(printf '%b' \"$1\")\"", BRENNIC_APP});
+  std::filesystem::remove(sFile);  // by its bytes: Qt cannot
+  ASSERT_EQ(run.iExitCode, 0) << run.sOutput;
+  EXPECT_EQ(run.sOutput.find("message:"), std::string::npos) << run.sOutput;
+  EXPECT_NE(run.sOutput.find("mnuFile_5 1 &1)  "), std::string::npos) << run.sOutput;
+  EXPECT_NE(run.sOutput.find("caf\uFFFD.bmp\n"), std::string::npos) << run.sOutput;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // reference.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -126,6 +127,36 @@ TEST_F(PaletteFiles, MissingFilesAndFoldersRaise) {
   }
   EXPECT_EQ(pal.Count(), 0);
   EXPECT_THROW(pal.LoadFromFile(m_dir.string()), cError);
+}
+
+// What no palette file can be is refused at once, named: a pipe would block, /dev/zero would
+// read without end, and no palette is over a megabyte.
+TEST_F(PaletteFiles, PipesDevicesAndHugeFilesAreRefusedAtOnce) {
+  const std::string sFifo = (m_dir / "pipe.pal").string();
+  ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
+  std::string sHuge;
+  while (sHuge.size() <= cPalette::kMaxFileBytes)
+    sHuge += "255 255 255\r\n";
+  const struct {
+    std::string sPath;
+    std::string sWhy;
+  } cases[] = {
+      {sFifo, sFifo + " is a named pipe (FIFO), not a palette file."},
+      {"/dev/zero", "/dev/zero is a device, not a palette file."},
+      {Write(sHuge), "is larger than any palette file can be (at most 1 MB)."},
+  };
+  for (const auto& c : cases) {
+    cPalette pal;
+    try {
+      pal.LoadFromFile(c.sPath);
+      ADD_FAILURE() << "no error for " << c.sPath;
+    } catch (const cError& e) {
+      EXPECT_EQ(e.Number(), 75);
+      EXPECT_NE(e.Description().find(c.sWhy), std::string::npos) << e.Description();
+    }
+  }
+  // The largest palette a file can hold, 256 entries, is far within the limit.
+  EXPECT_EQ(Load(sHuge.substr(0, 256 * 13)).size(), 256u);
 }
 
 TEST_F(PaletteFiles, ClosestIndex) {

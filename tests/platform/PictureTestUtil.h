@@ -98,6 +98,13 @@ class cScratch {
   explicit cScratch(bool bInMemory = false) : m_dir(Template(bInMemory)) {
     EXPECT_TRUE(m_dir.isValid());
   }
+  // By the names' bytes: Qt cannot remove a name that is not UTF-8.
+  ~cScratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_dir.path().toStdString(), ec);
+  }
+  cScratch(const cScratch&) = delete;
+  cScratch& operator=(const cScratch&) = delete;
   std::string Path(const std::string& sName) const {
     return m_dir.path().toStdString() + "/" + sName;
   }

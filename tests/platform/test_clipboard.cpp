@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 
 #include "image/cDIBSection.h"
@@ -116,12 +120,57 @@ TEST_F(QtClipboard, AnotherProgramsTransparentPictureComesOverBlack) {
   EXPECT_EQ(test::PixelAt(back, 1, 0), (Bgr{30, 20, 10}));
 }
 
+// Another program's picture arrives as a picture file: read by the program's own loader, up to
+// the program's own size limit (not the toolkit's allocation limit, which turned a 48-megapixel
+// PNG away), and only of the kinds the program reads. A refusal says why.
+TEST_F(QtClipboard, PictureFilesPasteUpToTheProgramsLimitAndRefusalsSayWhy) {
+  QImage picture(1000, 600, QImage::Format_RGB32);
+  picture.fill(qRgb(30, 20, 10));
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  QByteArray hugeBmp(54, '\0');  // a header claiming 100000 x 100000 pixels
+  const uint32_t header[] = {0, 0, 54, 40, 100000, 100000, 0x180001};
+  std::memcpy(hugeBmp.data() + 2, header, sizeof header);
+  hugeBmp[0] = 'B';
+  hugeBmp[1] = 'M';
+  const struct {
+    const char* sType;
+    QByteArray bytes;
+    std::string sWhy;  // empty: pastes
+  } cases[] = {
+      {"image/png", png, ""},
+      {"image/x-xpixmap", "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n",
+       "This kind of picture cannot be read (image/x-xpixmap)."},
+      {"image/bmp", hugeBmp, "The picture is too large (100000 x 100000 pixels)."},
+  };
+  const int lLimit = QImageReader::allocationLimit();
+  QImageReader::setAllocationLimit(1);  // 1 MB: the PNG needs more, as the 48 megapixels did
+  for (const auto& c : cases) {
+    auto* pData = new QMimeData;
+    pData->setData(c.sType, c.bytes);
+    QGuiApplication::clipboard()->setMimeData(pData);
+    try {
+      cDIBSection got;
+      got.CreateFromPicture(*ClipboardPicture());
+      EXPECT_EQ(c.sWhy, "") << c.sType;
+      EXPECT_EQ(got.Width(), 1000);
+      EXPECT_EQ(got.Height(), 600);
+      EXPECT_EQ(test::PixelAt(got, 0, 0), (Bgr{10, 20, 30}));
+    } catch (const cError& e) {
+      EXPECT_EQ(e.Description(), c.sWhy) << c.sType;
+    }
+  }
+  QImageReader::setAllocationLimit(lLimit);
+}
+
 TEST_F(QtClipboard, ANullImageIsNotPut) {
   cQtClipboardService service;
   QGuiApplication::clipboard()->setText("kept");
   EXPECT_FALSE(service.PutImage(QImage()));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
-  EXPECT_TRUE(service.GetImage().isNull());
+  EXPECT_TRUE(service.GetPicture().IsEmpty());
 }
 
 TEST_F(QtClipboard, AnInstalledServiceReplacesTheDesktopClipboard) {

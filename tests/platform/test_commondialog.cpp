@@ -1,5 +1,5 @@
 // GCommonDialog over a scripted dialog service: what the dialogs are asked and what the caller
-// gets back, for a choice, a cancel and a path too long for the classic buffer.
+// gets back, for a choice, a cancel, a long path and names that are not UTF-8.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,14 @@
 #include <QPrinter>
 #include <string>
 
+#include <sys/stat.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+
 #include "platform/GCommonDialog.h"
+#include "platform/mFileName.h"
 #include "platform/mSysColor.h"
 #include "support/GuiTestUtil.h"
 
@@ -182,37 +189,40 @@ TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
   EXPECT_EQ(again.lFlags, OFN_HIDEREADONLY);  // ".ico" is the default extension
 }
 
-TEST(FileDialogs, APathOf260CharactersOrMoreIsRefused) {
+// Linux paths run to 4,096 bytes and need not be UTF-8: the chosen path and the proposed name
+// pass whole, byte for byte.
+TEST(FileDialogs, LongPathsAndNamesThatAreNotUtf8PassWhole) {
   cScriptedCommonDialogs dialogs;
   GCommonDialog dialog;
-  const std::string s259 = "/" + std::string(254, 'a') + ".bmp";
-  ASSERT_EQ(s259.size(), 259u);
-  sOpenArgs fits;
-  dialogs.ChooseFiles({s259});
-  EXPECT_TRUE(fits.Run(dialog));
-  EXPECT_EQ(fits.sFilename, s259);
+  const std::string sLong = "/" + std::string(200, 'a') + "/" + std::string(60, 'b') + ".bmp";
+  ASSERT_EQ(sLong.size(), 266u);
+  for (const std::string& sPath : {sLong, "/pics/caf\xe9.bmp"s}) {
+    sOpenArgs open;
+    dialogs.ChooseFiles({sPath});
+    ASSERT_TRUE(open.Run(dialog)) << sPath;
+    EXPECT_EQ(open.sFilename, sPath);
+    sSaveArgs save;
+    save.sFilename = sPath;
+    dialogs.ChooseFiles({sPath});
+    ASSERT_TRUE(save.Run(dialog)) << sPath;
+    EXPECT_EQ(save.sFilename, sPath);
+    EXPECT_EQ(dialogs.FileRequests().back().sFileName, sPath);
+  }
+}
 
-  sOpenArgs tooLong;
-  dialogs.ChooseFiles({s259 + "p"});
-  EXPECT_FALSE(tooLong.Run(dialog));
-  EXPECT_EQ(dialog.APIReturn(), 0);
-  EXPECT_EQ(tooLong.sFilename, "");
-  EXPECT_EQ(tooLong.lFilterIndex, -1);
-
-  sSaveArgs saveTooLong;
-  dialogs.ChooseFiles({s259 + "p"});
-  EXPECT_FALSE(saveTooLong.Run(dialog));
-  EXPECT_EQ(saveTooLong.lFilterIndex, 0);
-
-  // Characters count, not bytes: 259 two-byte characters still fit.
-  std::string sWide = "/";
-  for (int i = 0; i < 254; ++i)
-    sWide += "\xC3\xA9";  // é
-  sWide += ".bmp";
-  sOpenArgs wide;
-  dialogs.ChooseFiles({sWide});
-  EXPECT_TRUE(wide.Run(dialog));
-  EXPECT_EQ(wide.sFilename, sWide);
+// What Qt's own dialog hands back is a decoded name; it is turned back into the bytes on disk.
+TEST(FileDialogs, ShownNamesLeadBackToTheFilesBytes) {
+  QTemporaryDir dir;
+  const std::string sRoot = dir.path().toStdString();
+  const std::string sFolder = sRoot + "/d\xe9j\xe0";
+  ASSERT_EQ(mkdir(sFolder.c_str(), 0700), 0);
+  const std::string sFile = sFolder + "/caf\xe9.bmp";
+  { std::ofstream(sFile) << "x"; }
+  const auto shown = [](const std::string& s) { return QString::fromStdString(s); };
+  EXPECT_EQ(LocalFileName(shown(sFile)), sFile);
+  EXPECT_EQ(LocalFileName(shown(sFolder + "/new.bmp")), sFolder + "/new.bmp");
+  EXPECT_EQ(LocalFileName(shown(sRoot + "/plain.bmp")), sRoot + "/plain.bmp");
+  std::filesystem::remove_all(sFolder);  // by its bytes: Qt cannot
 }
 
 TEST(FileDialogs, SeveralFilesGiveTheFolderUpToTheFirstZero) {

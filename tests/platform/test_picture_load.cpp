@@ -2,6 +2,7 @@
 // decides the format; damaged and hostile files are refused with descriptions a user can act on.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 #include <QBuffer>
@@ -385,6 +386,31 @@ TEST(LoadRefusal, MissingEmptyFolderAndNotAPicture) {
             "The file is not a picture this program can read.");
   EXPECT_EQ(test::LoadBytesError(QByteArray(300, '\0')),
             "The file is not a picture this program can read.");
+}
+
+// Only regular files, and only the kinds of picture the program names, are read: a pipe would
+// block, a device read without end, and other Qt plugins are outside what the loader is hardened
+// against. Each is refused at once, named.
+TEST(LoadRefusal, OnlyRegularFilesOfTheNamedKindsAreRead) {
+  test::cScratch dir;
+  const std::string sFifo = dir.Path("pipe.bmp");
+  ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
+  const struct {
+    std::string sPath;
+    std::string sWhy;
+  } cases[] = {
+      {sFifo, "This is a named pipe (FIFO), not a picture file."},
+      {"/dev/zero", "This is a device, not a picture file."},
+      {dir.Write("xpm.bmp",
+                 "/* XPM */\nstatic char *x[] = {\n\"1 1 1 1\",\n\"a c #FF0000\",\n"
+                 "\"a\"};\n"),
+       "This kind of picture cannot be read (XPM)."},
+      {dir.Write("ppm.bmp", QByteArray("P6\n1 1\n255\n\x01\x02\x03", 14)),
+       "This kind of picture cannot be read (PPM)."},
+      {"/" + std::string(5000, 'a') + ".bmp", "The file cannot be read (File name too long)."},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(test::LoadError(c.sPath), c.sWhy) << c.sPath.substr(0, 60);
 }
 
 TEST(LoadRefusal, AFileWithoutReadPermission) {

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -157,10 +159,9 @@ TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
     try {
       SavePicture(*img, sPath);
     } catch (const cError& e) {
-      const bool bText =
-          e.Description().rfind("The picture could not be written (", 0) == 0 &&
-          e.Description().find("an existing file of that name was left as it was.") !=
-              std::string::npos;
+      const bool bText = e.Description() ==
+                         "The picture could not be written (File too large). The existing file "
+                         "of that name was left as it was.";
       return bText ? 0 : 2;
     }
     return 1;
@@ -168,6 +169,30 @@ TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
   EXPECT_EQ(lStatus, 0) << "1: the save succeeded; 2: another description";
   EXPECT_EQ(test::ReadAll(sPath), old);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"keep.bmp"});
+}
+
+ssize_t FullDisk(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+// A full disk is named as such, and the existing file is mentioned only when there is one.
+TEST(SaveFailure, AFullDiskSaysSo) {
+  test::cScratch dir;
+  const auto img = test::MakeImage(3, 3);
+  dir.Write("old.bmp", "old");
+  cPictureFileOps ops;
+  ops.pfnWrite = FullDisk;
+  SetPictureFileOps(ops);
+  const std::string sNew = SaveError(*img, dir.Path("new.bmp"));
+  const std::string sOld = SaveError(*img, dir.Path("old.bmp"));
+  SetPictureFileOps({});
+  EXPECT_EQ(sNew, "There is not enough space on the disk.");
+  EXPECT_EQ(sOld,
+            "There is not enough space on the disk. The existing file of that name was left as "
+            "it was.");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.bmp"});
+  EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
 }
 
 TEST(SaveFailure, AFolderWithoutWritePermission) {
@@ -196,6 +221,37 @@ TEST(SaveFailure, AFolderWithoutWritePermission) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sFolder),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+// What was flushed, in order: "file", or "folder" with whether the new name was in place then.
+std::vector<std::string> g_synced;
+std::string g_sSyncTarget;
+int RecordSync(int fd) {
+  struct stat info {};
+  fstat(fd, &info);
+  g_synced.push_back(!S_ISDIR(info.st_mode)                   ? "file"
+                     : std::filesystem::exists(g_sSyncTarget) ? "folder after the rename"
+                                                              : "folder before the rename");
+  return fsync(fd);
+}
+
+// The file is flushed before the rename and its folder after it, so that the new name survives
+// a power cut; names are bytes, used as they are.
+TEST(SaveAtomic, TheFileThenItsFolderAreFlushedAndTheNameIsKept) {
+  test::cScratch dir;
+  g_sSyncTarget = dir.Path("caf\xe9.bmp");
+  g_synced.clear();
+  cPictureFileOps ops;
+  ops.pfnSync = RecordSync;
+  SetPictureFileOps(ops);
+  const auto img = test::MakeImage(2, 2, {1, 2, 3});
+  SavePicture(*img, g_sSyncTarget);
+  SetPictureFileOps({});
+  EXPECT_EQ(g_synced, (std::vector<std::string>{"file", "folder after the rename"}));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"caf\xe9.bmp"});
+  cDIBSection back;
+  back.CreateFromPicture(*LoadPicture(g_sSyncTarget));
+  EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
 }
 
 // A large picture whose every byte depends on a seed.

@@ -14,7 +14,11 @@ class cMemoryClipboard final : public IClipboardService {
     m_image = image;
     return bAccept;
   }
-  QImage GetImage() override { return m_image; }
+  cPictureData GetPicture() override {
+    cPictureData data;
+    data.image = m_image;
+    return data;
+  }
   bool bAccept = true;
   QImage m_image;
 };
