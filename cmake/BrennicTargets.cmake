@@ -64,3 +64,19 @@ function(brennic_add_library target)
     target_link_libraries(${target} INTERFACE ${ARG_LIBS})
   endif()
 endfunction()
+
+# The manual page of a program, made from its --help text when the program is built, and
+# installed to man1.
+function(brennic_add_man_page target summary)
+  set(page "${CMAKE_CURRENT_BINARY_DIR}/${target}.1.gz")
+  add_custom_command(OUTPUT "${page}"
+    COMMAND ${CMAKE_COMMAND} "-DPROGRAM=$<TARGET_FILE:${target}>" "-DNAME=${target}"
+            "-DSUMMARY=${summary}" "-DVERSION=${PROJECT_VERSION}" "-DOUTPUT=${page}"
+            -P "${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
+    DEPENDS ${target} "${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
+    COMMENT "Writing the manual page of ${target}"
+    VERBATIM)
+  add_custom_target(${target}-man ALL DEPENDS "${page}")
+  include(GNUInstallDirs)
+  install(FILES "${page}" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()

@@ -45,6 +45,7 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   environment.insert("XDG_RUNTIME_DIR", dir.path());
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::SeparateChannels);
+  program.setWorkingDirectory(dir.path());
   program.start("xvfb-run",
                 QStringList{"-a", "-s", "-screen 0 1024x768x24", BRENNIC_APP} + arguments);
   sRun run;
@@ -87,7 +88,8 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   ASSERT_TRUE(dir.isValid());
   std::mt19937 rng(11);
   const auto cInput = test::MakeRandomImage(60, 40, rng);
-  const std::string sInput = dir.filePath("in.bmp").toStdString();
+  // A name that starts with "-" opens after "--".
+  const std::string sInput = dir.filePath("-in.bmp").toStdString();
   const std::string sOutput = dir.filePath("out.bmp").toStdString();
   const std::string sShot = dir.filePath("shot.png").toStdString();
   test::WriteBitmap(sInput, *cInput);
@@ -98,7 +100,7 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   if (bBlur) script.push_back("trigger mnuLowPass_2");
   script.insert(script.end(), {"trigger mnuColors_5", "choose " + sOutput, "trigger mnuFile_1",
                                "wait 300", "grab " + sShot, "entries mnuFile", "close"});
-  const sRun first = RunUnderX(dir, script, {QString::fromStdString(sInput)});
+  const sRun first = RunUnderX(dir, script, {"--", "-in.bmp"});
   ASSERT_EQ(first.iExitCode, 0) << first.sOutput;
   EXPECT_EQ(first.sOutput.find("message:"), std::string::npos) << first.sOutput;
 
@@ -137,6 +139,27 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   EXPECT_TRUE(line("mnuFile_6 1 &2)  ").ends_with("in.bmp")) << second.sOutput;
   EXPECT_EQ(line("mnuFile_9 "), "mnuFile_9 1 ");
   EXPECT_EQ(second.sOutput.find("message:"), std::string::npos) << second.sOutput;
+}
+
+TEST(Program, AnswersHelpAndVersionWithoutADisplay) {
+  const auto run = [](const QStringList& arguments) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    program.setProcessEnvironment(environment);
+    program.start(BRENNIC_APP, arguments);
+    EXPECT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    return program.readAllStandardOutput().toStdString();
+  };
+  EXPECT_EQ(run({"--version"}), "Brennic 2.10\n");
+  const std::string sHelp = run({"--help", "picture.bmp"});
+  EXPECT_EQ(sHelp.rfind("Usage: ", 0), 0u) << sHelp;
+  for (const char* sPart : {"[FILE...]", "--version", "BRENNIC_REGISTRY", "XDG_CONFIG_HOME"})
+    EXPECT_NE(sHelp.find(sPart), std::string::npos) << sPart << " in\n" << sHelp;
 }
 
 }  // namespace
