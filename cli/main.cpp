@@ -226,7 +226,7 @@ std::unique_ptr<cPicture> LoadInput(const std::string& sInput) {
   } while (lRead == sizeof buffer);
   if (std::ferror(stdin)) {
     throw cError(kErrFileAccess, ErrorSource(".LoadPicture"),
-                 std::string("It cannot be read (") + std::strerror(errno) + ").");
+                 std::string("The picture could not be read (") + std::strerror(errno) + ").");
   }
   return LoadPictureFromMemory(bytes);
 }
