@@ -1,5 +1,5 @@
-# Two entry points for a fresh Debian 12 machine: `make run` and `make test`.
-.PHONY: run test build deps clean format
+# Entry points for a fresh Debian 12 machine: `make run`, `make test` and `make package`.
+.PHONY: run test build deps package clean format
 
 JOBS ?= $(shell nproc)
 
@@ -20,6 +20,18 @@ test: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan
+
+# A Release build of the programs alone (no tests, no benchmark), packed by CPack into
+# build/brennic_<version>_<arch>.deb.
+package:
+	@./scripts/install-deps.sh package
+	@cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DBRENNIC_BUILD_TESTS=OFF -DBRENNIC_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build/package -j $(JOBS)
+	@rm -f build/brennic_*.deb build/package/brennic_*.deb
+	@cd build/package && cpack -G DEB >/dev/null
+	@mv build/package/brennic_*.deb build/
+	@ls build/brennic_*.deb
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

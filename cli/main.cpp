@@ -3,16 +3,21 @@
 //   brennic-cli [--seed N] [--verbose] INPUT OUTPUT [OPERATION ...]
 //
 // INPUT is loaded as the program opens pictures, each OPERATION runs as the document command of
-// the same name, and OUTPUT is written as the program saves (a 24-bit bitmap, atomically).
+// the same name, and OUTPUT is written as the program saves (a 24-bit bitmap, atomically). "-" as
+// INPUT reads standard input, as OUTPUT writes standard output, so that the tool fits a pipeline.
 // Exit status: 0 done; 1 a picture could not be read or written, or an operation failed; 2 a
 // usage error or an operation this build cannot run. OUTPUT is written only after everything else
 // succeeded, so on any failure an existing OUTPUT stays as it was.
 
+#include <unistd.h>
+#include <QByteArray>
 #include <QtGlobal>
+
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -31,6 +36,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: brennic-cli [--seed N] [--verbose] INPUT OUTPUT [OPERATION ...]\n";
+// INPUT and OUTPUT that stand for standard input and output.
+constexpr const char* kStandardStream = "-";
 
 // Exit statuses.
 constexpr int kExitOk = 0;
@@ -65,13 +72,15 @@ int Help() {
        "Loads INPUT (BMP, DIB, GIF, ICO, PNG, JPEG, TIFF or WebP), runs each OPERATION in order\n"
        "as the program's menu command of the same name does, and writes OUTPUT as a 24-bit\n"
        "Windows bitmap whatever its extension. Without an operation the picture is converted.\n"
-       "A palette file has one entry per line, three numbers (red green blue), and its lines\n"
-       "end in CR LF.\n"
+       "\"-\" as INPUT reads the picture from standard input, \"-\" as OUTPUT writes it to\n"
+       "standard output (and nothing else goes there then). A palette file has one entry per\n"
+       "line, three numbers (red green blue), and its lines end in CR LF.\n"
        "\n"
        "Options:\n"
        "  --seed N    seed the random generator (noise) so that runs repeat\n"
        "  --verbose   print the status text of each operation as the program shows it\n"
        "  --help      show this text\n"
+       "  --version   show the version\n"
        "\n"
        "Operations:\n";
   constexpr size_t kIndent = 22;
@@ -105,7 +114,10 @@ int Help() {
   }
   s += "\n"
        "Exit status: 0 done; 1 a picture could not be read or written, or an operation failed;\n"
-       "2 a usage error or an operation not available in this build.\n";
+       "2 a usage error or an operation not available in this build.\n"
+       "\n"
+       "Environment:\n"
+       "  BRENNIC_THREADS  how many threads the filters use (default: one per processor)\n";
   std::fputs(s.c_str(), stdout);
   return kExitOk;
 }
@@ -146,6 +158,7 @@ class cStatusListener final : public IImageProcessEvents {
 
 struct cArguments {
   bool bHelp = false;
+  bool bVersion = false;
   bool bVerbose = false;
   bool bSeed = false;
   uint64_t lSeed = 0;
@@ -165,6 +178,8 @@ std::string ParseArguments(int argc, char* argv[], cArguments& args) {
       bOptions = false;
     } else if (s == "--help") {
       args.bHelp = true;
+    } else if (s == "--version") {
+      args.bVersion = true;
     } else if (s == "--verbose") {
       args.bVerbose = true;
     } else if (s == "--seed" || s.compare(0, 7, "--seed=") == 0) {
@@ -191,6 +206,46 @@ std::string ParseArguments(int argc, char* argv[], cArguments& args) {
   return "";
 }
 
+// What a failure message calls INPUT or OUTPUT.
+std::string Naming(const std::string& sPath, const char* sStream) {
+  return sPath == kStandardStream ? std::string(sStream) : "'" + sPath + "'";
+}
+
+// Standard input is read whole first: the decoders look back and forth, and a pipe cannot.
+std::unique_ptr<cPicture> LoadInput(const std::string& sInput) {
+  if (sInput != kStandardStream) return LoadPicture(sInput);
+  QByteArray bytes;
+  char buffer[1 << 16];
+  size_t lRead = 0;
+  do {
+    lRead = std::fread(buffer, 1, sizeof buffer, stdin);
+    bytes.append(buffer, static_cast<qsizetype>(lRead));
+    if (bytes.size() > cDIBSection::kMaxImageBytes) {
+      throw cError(kErrOutOfMemory, ErrorSource(".LoadPicture"),
+                   "The picture is larger than this program can hold.");
+    }
+  } while (lRead == sizeof buffer);
+  if (std::ferror(stdin)) {
+    throw cError(kErrFileAccess, ErrorSource(".LoadPicture"),
+                 std::string("The picture could not be read (") + std::strerror(errno) + ").");
+  }
+  return LoadPictureFromMemory(bytes);
+}
+
+void SaveOutput(cDIBSection& cImage, const std::string& sOutput) {
+  if (sOutput != kStandardStream) {
+    SavePicture(cImage, sOutput);
+    return;
+  }
+  const QByteArray bytes = BitmapFileBytes(cImage.hdc());
+  if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+          static_cast<size_t>(bytes.size()) ||
+      std::fflush(stdout) != 0) {
+    throw cError(kErrFileAccess, ErrorSource(".SavePicture"),
+                 std::string("The picture could not be written (") + std::strerror(errno) + ").");
+  }
+}
+
 // Qt's decoders report oddities of files they still read ("known incorrect sRGB profile"); they
 // are not the user's concern unless asked for.
 bool g_bQtMessages = false;
@@ -203,11 +258,20 @@ int Run(int argc, char* argv[]) {
   const std::string sBad = ParseArguments(argc, argv, args);
   if (!sBad.empty()) return Usage(sBad);
   if (args.bHelp) return Help();
+  if (args.bVersion) {
+    std::fputs("brennic-cli (Brennic) " BRENNIC_VERSION "\n", stdout);
+    return kExitOk;
+  }
   if (args.positional.size() < 2) return Usage("expected INPUT and OUTPUT");
   g_bQtMessages = args.bVerbose;
   const std::string& sInput = args.positional[0];
   const std::string& sOutput = args.positional[1];
   const std::vector<std::string> opTexts(args.positional.begin() + 2, args.positional.end());
+  if (sOutput == kStandardStream && isatty(STDOUT_FILENO)) {
+    return Usage("standard output is a terminal: redirect it, or name an OUTPUT file");
+  }
+  // With the picture on standard output, the status goes to standard error.
+  FILE* const pStatus = sOutput == kStandardStream ? stderr : stdout;
 
   // Every operation's name and argument are checked before any file is read, and every one
   // must be available in this build.
@@ -237,10 +301,10 @@ int Run(int argc, char* argv[]) {
 
   cImageDocumentCore doc;
   try {
-    const std::unique_ptr<cPicture> picture = LoadPicture(sInput);
+    const std::unique_ptr<cPicture> picture = LoadInput(sInput);
     doc.LoadPicture(*picture);
   } catch (const cError& e) {
-    Say("cannot read '" + sInput + "': " + e.Description());
+    Say("cannot read " + Naming(sInput, "standard input") + ": " + e.Description());
     return kExitFailed;
   }
 
@@ -274,14 +338,14 @@ int Run(int argc, char* argv[]) {
     }
     const std::string sStatus = status.Take();
     if (args.bVerbose) {
-      std::printf("%s: %s\n", sName.c_str(), sStatus.empty() ? "done" : sStatus.c_str());
+      std::fprintf(pStatus, "%s: %s\n", sName.c_str(), sStatus.empty() ? "done" : sStatus.c_str());
     }
   }
 
   try {
-    SavePicture(doc.Picture(), sOutput);
+    SaveOutput(doc.Picture(), sOutput);
   } catch (const cError& e) {
-    Say("cannot write '" + sOutput + "': " + e.Description());
+    Say("cannot write " + Naming(sOutput, "standard output") + ": " + e.Description());
     return kExitFailed;
   }
   return kExitOk;

@@ -1,9 +1,17 @@
 #!/bin/sh
-# Installs the Debian packages Brennic needs to build, run and test; quiet when nothing is missing.
+# Installs the Debian packages Brennic needs; quiet when nothing is missing.
+#   install-deps.sh           to build, run and test
+#   install-deps.sh package   to build the programs alone and make a .deb of them
 set -eu
-packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
-  libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libzstd-dev
-  xvfb xauth openbox xdotool x11-utils"
+build="build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libgif-dev
+  libzstd-dev"
+case "${1:-test}" in
+  test) packages="$build qt6-image-formats-plugins libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth openbox xdotool x11-utils" ;;
+  # dpkg-shlibdeps (dpkg-dev) finds the libraries the programs need; CPack runs file on them.
+  package) packages="$build dpkg-dev file" ;;
+  *) echo "usage: $0 [test|package]" >&2; exit 2 ;;
+esac
 missing=""
 for p in $packages; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -311,6 +311,32 @@ TEST_F(BrennicCli, VerbosePrintsTheStatusOfEachOperation) {
       << run.sOut;
 }
 
+TEST_F(BrennicCli, DashesAreStandardInputAndOutputInAPipeline) {
+  const auto from = [](const std::string& sIn, const char* sOut = nullptr) {
+    return [sIn, sOut] {
+      if (!std::freopen(sIn.c_str(), "r", stdin)) _exit(102);
+      if (sOut != nullptr && !std::freopen(sOut, "w", stdout)) _exit(103);
+    };
+  };
+  // The bitmap on standard output is the file OUTPUT would hold; the status goes to stderr.
+  ASSERT_EQ(RunCli({m_sInput, m_sOutput, "negative"}).lStatus, 0);
+  cToolRun run = RunCli({"--verbose", "-", "-", "negative"}, from(m_sInput));
+  ASSERT_EQ(run.lStatus, 0) << run.sErr;
+  EXPECT_EQ(run.sOut, test::ReadAll(m_sOutput).toStdString());
+  EXPECT_EQ(run.sErr, "negative: done\n");
+  // What is not a picture, and an output that fills up, fail as files do.
+  run = RunCli({"-", m_dir.Path("new.bmp")}, from(m_dir.Write("junk", "no picture")));
+  EXPECT_EQ(run.lStatus, 1);
+  EXPECT_NE(run.sErr.find("cannot read standard input: The file is not a picture"),
+            std::string::npos)
+      << run.sErr;
+  run = RunCli({"-", "-"}, from(m_sInput, "/dev/full"));
+  EXPECT_EQ(run.lStatus, 1);
+  EXPECT_NE(run.sErr.find("cannot write standard output: The picture could not be written"),
+            std::string::npos)
+      << run.sErr;
+}
+
 TEST_F(BrennicCli, TheSeedMakesNoiseRepeat) {
   const std::string sWhy = ProbeOperation(*FindOperation("noise"));
   if (!sWhy.empty()) GTEST_SKIP() << "noise not built yet: " << sWhy;
@@ -321,6 +347,9 @@ TEST_F(BrennicCli, TheSeedMakesNoiseRepeat) {
 }
 
 TEST_F(BrennicCli, HelpListsEveryOperationAndWhatIsNotBuilt) {
+  const cToolRun version = RunCli({"--version"});
+  EXPECT_EQ(version.lStatus, 0);
+  EXPECT_EQ(version.sOut.rfind("brennic-cli (Brennic) 2.", 0), 0u) << version.sOut;
   const cToolRun run = RunCli({"--help"});
   ASSERT_EQ(run.lStatus, 0);
   EXPECT_EQ(run.sOut.rfind("Usage: brennic-cli [--seed N]", 0), 0u);

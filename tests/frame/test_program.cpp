@@ -51,6 +51,7 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   environment.insert("XDG_RUNTIME_DIR", dir.path());
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::SeparateChannels);
+  program.setWorkingDirectory(dir.path());
   // Display numbers from 150 up: the clipboard test's xvfb-run starts at 99, and two of them
   // picking the same free number at once would make one fail.
   program.start("xvfb-run", QStringList{"-a", "-n", "150", "-s", "-screen 0 1024x768x24"} +
@@ -95,7 +96,8 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   ASSERT_TRUE(dir.isValid());
   std::mt19937 rng(11);
   const auto cInput = test::MakeRandomImage(60, 40, rng);
-  const std::string sInput = dir.filePath("in.bmp").toStdString();
+  // A name that starts with "-" opens after "--".
+  const std::string sInput = dir.filePath("-in.bmp").toStdString();
   const std::string sOutput = dir.filePath("out.bmp").toStdString();
   const std::string sShot = dir.filePath("shot.png").toStdString();
   test::WriteBitmap(sInput, *cInput);
@@ -106,7 +108,7 @@ TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   if (bBlur) script.push_back("trigger mnuLowPass_2");
   script.insert(script.end(), {"trigger mnuColors_5", "choose " + sOutput, "trigger mnuFile_1",
                                "wait 300", "grab " + sShot, "entries mnuFile", "close"});
-  const sRun first = RunUnderX(dir, script, {QString::fromStdString(sInput)});
+  const sRun first = RunUnderX(dir, script, {"--", "-in.bmp"});
   ASSERT_EQ(first.iExitCode, 0) << first.sOutput;
   EXPECT_EQ(first.sOutput.find("message:"), std::string::npos) << first.sOutput;
 
@@ -312,6 +314,27 @@ TEST(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
   EXPECT_EQ(run.sOutput.find("message:"), std::string::npos) << run.sOutput;
   EXPECT_NE(run.sOutput.find("mnuFile_5 1 &1)  "), std::string::npos) << run.sOutput;
   EXPECT_NE(run.sOutput.find("caf\uFFFD.bmp\n"), std::string::npos) << run.sOutput;
+}
+
+TEST(Program, AnswersHelpAndVersionWithoutADisplay) {
+  const auto run = [](const QStringList& arguments) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    program.setProcessEnvironment(environment);
+    program.start(BRENNIC_APP, arguments);
+    EXPECT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    return program.readAllStandardOutput().toStdString();
+  };
+  EXPECT_EQ(run({"--version"}), "Brennic 2.10\n");
+  const std::string sHelp = run({"--help", "picture.bmp"});
+  EXPECT_EQ(sHelp.rfind("Usage: ", 0), 0u) << sHelp;
+  for (const char* sPart : {"[FILE...]", "--version", "BRENNIC_REGISTRY", "XDG_CONFIG_HOME"})
+    EXPECT_NE(sHelp.find(sPart), std::string::npos) << sPart << " in\n" << sHelp;
 }
 
 }  // namespace

@@ -88,9 +88,16 @@ std::unique_ptr<cDIBSection> Clone(const cDIBSection& img) {
 }
 
 std::vector<std::string> ExpectedColumnEvents(int32_t lMax, int32_t xFirst, int32_t xLast) {
-  std::vector<std::string> out{"I" + std::to_string(lMax)};
+  // Appending the number to a letter, not a letter before a temporary: GCC 12 at -O3 warns
+  // falsely (-Wrestrict) about "I" + std::to_string(...).
+  const auto event = [](char cKind, int32_t lValue) {
+    std::string s(1, cKind);
+    s += std::to_string(lValue);
+    return s;
+  };
+  std::vector<std::string> out{event('I', lMax)};
   for (int32_t x = xFirst; x <= xLast; x += 3)
-    out.push_back("P" + std::to_string(x));
+    out.push_back(event('P', x));
   out.push_back("C");
   return out;
 }
