@@ -97,12 +97,19 @@ size_t PictureBytes(const cDIBSection& cImage) {
   return static_cast<size_t>(cImage.BytesPerScanLine()) * static_cast<size_t>(cImage.Height());
 }
 
-void CopyBytes(uint8_t* pTo, const uint8_t* pFrom, size_t lSize) {
-  ParallelFor(ChunkCount(lSize), 1, [&](int64_t a, int64_t b) {
-    const size_t lStart = static_cast<size_t>(a) * kHistoryChunkBytes;
-    const size_t lEnd = std::min(lSize, static_cast<size_t>(b) * kHistoryChunkBytes);
-    std::memcpy(pTo + lStart, pFrom + lStart, lEnd - lStart);
-  });
+// fnWhile runs on the calling thread between pieces of a few megabytes: a fresh block of a very
+// large picture costs seconds of page faults.
+void CopyBytes(uint8_t* pTo, const uint8_t* pFrom, size_t lSize, const WhilePacking& fnWhile = {}) {
+  constexpr size_t kPiece = 8 * kHistoryChunkBytes;
+  for (size_t lPiece = 0; lPiece < lSize; lPiece += kPiece) {
+    const size_t lLength = std::min(kPiece, lSize - lPiece);
+    ParallelFor(ChunkCount(lLength), 1, [&](int64_t a, int64_t b) {
+      const size_t lStart = lPiece + static_cast<size_t>(a) * kHistoryChunkBytes;
+      const size_t lEnd = lPiece + std::min(lLength, static_cast<size_t>(b) * kHistoryChunkBytes);
+      std::memcpy(pTo + lStart, pFrom + lStart, lEnd - lStart);
+    });
+    if (fnWhile) fnWhile();
+  }
 }
 
 // A new picture of the given size holding the packed bytes.
@@ -282,7 +289,8 @@ void cImageHistory::Record(cImageDocumentCore& cDocument, const std::string& sNa
     RaiseOutOfMemory(".frmImage", " (the copy of the picture kept for Undo).");
   }
   if (lBeforeSize > 0) {
-    CopyBytes(snapshot.Bytes(), cDocument.Picture().DIBSectionBitsPtr(), lBeforeSize);
+    CopyBytes(snapshot.Bytes(), cDocument.Picture().DIBSectionBitsPtr(), lBeforeSize,
+              m_fnWhileRecording);
   }
 
   try {
