@@ -47,7 +47,6 @@ cOperationGuard::~cOperationGuard() {
 void cOperationGuard::Begin() {
   if (m_bRunning || QCoreApplication::instance() == nullptr) return;
   m_bRunning = true;
-  m_bCancel = false;
   QCoreApplication::instance()->installEventFilter(this);
   RunWindowEvents();
 }
@@ -68,6 +67,7 @@ void cOperationGuard::End() {
   RunWindowEvents();
   QCoreApplication::instance()->removeEventFilter(this);
   m_bRunning = false;
+  m_bCancel = false;
 }
 
 void cOperationGuard::Pulse() {
@@ -81,6 +81,9 @@ void cOperationGuard::Pulse() {
 }
 
 void cOperationGuard::Finish() {
+  // A request given while the command prepared its operation (keeping the copy for Undo) has
+  // stopped it, or there was none to stop: it ends with the command.
+  if (!m_bRunning) m_bCancel = false;
   if (!m_bPulsed || m_bRunning) return;
   m_bPulsed = false;
   RefusedRound();

@@ -44,7 +44,8 @@ class cOperationGuard final : public QObject {
   bool Running() const { return m_bRunning; }
   // The button whose clicks reach it while an operation runs.
   void CancelButton(QWidget* pButton) { m_pCancelButton = pButton; }
-  // Asks to stop the running operation; nothing while none runs.
+  // Asks to stop the running operation (also when asked while the command prepares it, during
+  // a Pulse); nothing while no command is busy.
   void RequestCancel();
   bool CancelRequested() const { return m_bRunning && m_bCancel; }
   // Rounds of window events run during operations (for measuring).
