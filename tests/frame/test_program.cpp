@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -28,6 +29,30 @@
 
 namespace brennic {
 namespace {
+
+// sh -c script, $0 the program and the rest its arguments: an X server on a display number the
+// server picks itself (three tries), waited for until it answers; then the first line of output
+// says "<program pid> <display> <server pid>" and the shell becomes the program. (xvfb-run's
+// own choice of a number, and its wait, left the program without a display now and then.)
+constexpr const char* kStartOnOwnDisplay = R"sh(
+d=$(mktemp -d)
+for try in 1 2 3; do
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$d/n" 2>/dev/null &
+  x=$!
+  i=0
+  while [ ! -s "$d/n" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i + 1)); done
+  DISPLAY=":$(head -n 1 "$d/n")"
+  export DISPLAY
+  i=0
+  while ! xdpyinfo >/dev/null 2>&1 && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done
+  xdpyinfo >/dev/null 2>&1 && break
+  kill $x
+  : >"$d/n"
+done
+rm -rf "$d"
+echo "$$ $DISPLAY $x"
+exec "$0" "$@"
+)sh";
 
 struct sRun {
   int iExitCode = -1;
@@ -52,19 +77,26 @@ sRun RunUnderX(const QTemporaryDir& dir, const std::vector<std::string>& script,
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::SeparateChannels);
   program.setWorkingDirectory(dir.path());
-  // Display numbers from 150 up: the clipboard test's xvfb-run starts at 99, and two of them
-  // picking the same free number at once would make one fail.
-  program.start("xvfb-run", QStringList{"-a", "-n", "150", "-s", "-screen 0 1024x768x24"} +
-                                command + arguments);
+  program.start("sh", QStringList{"-c", kStartOnOwnDisplay} + command + arguments);
   sRun run;
-  if (!program.waitForStarted(30000) || !program.waitForFinished(120000)) {
+  const bool bFinished = program.waitForStarted(30000) && program.waitForFinished(120000);
+  if (!bFinished) {
     program.kill();
     program.waitForFinished();
-    run.sOutput = "(did not finish) " + program.readAllStandardOutput().toStdString();
+  }
+  std::string sOutput = program.readAllStandardOutput().toStdString();
+  // The first line names the X server, which outlives the program: it goes now.
+  const size_t lEnd = sOutput.find('\n');
+  const std::string sFirst = sOutput.substr(0, lEnd);
+  const size_t lLastSpace = sFirst.rfind(' ');
+  if (lLastSpace != std::string::npos) kill(std::atoi(sFirst.c_str() + lLastSpace + 1), SIGTERM);
+  sOutput.erase(0, lEnd == std::string::npos ? sOutput.size() : lEnd + 1);
+  if (!bFinished) {
+    run.sOutput = "(did not finish) " + sOutput;
     return run;
   }
   run.iExitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
-  run.sOutput = program.readAllStandardOutput().toStdString();
+  run.sOutput = sOutput;
   return run;
 }
 
@@ -89,8 +121,9 @@ bool ShowsBlock(const QImage& shot, const cDIBSection& cExpected, int32_t x0, in
 }
 
 TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
-  if (QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
-    GTEST_SKIP() << "xvfb-run is not installed (Debian package xvfb): no real display to use";
+  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
+    GTEST_SKIP() << "Xvfb and xdpyinfo (Debian packages xvfb, x11-utils) are needed";
   }
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -162,14 +195,7 @@ class cProgramOnX {
     environment.insert("BRENNIC_REGISTRY", sRegistry);
     environment.insert("XDG_RUNTIME_DIR", sRuntimeDir);
     m_xvfb.setProcessEnvironment(environment);
-    // The shell says who and where the program will be, then becomes it.
-    // The search for a free display starts at a number of this start's own, away from other
-    // tests starting theirs at the same moment and from the display of the start before, which
-    // may still be going away.
-    static int iStarts = 0;
-    const QString sFirst = QString::number(200 + (getpid() * 8 + iStarts++) % 4000);
-    m_xvfb.start("xvfb-run", {"-a", "-n", sFirst, "-s", "-screen 0 1024x768x24", "sh", "-c",
-                              "echo \"$$ $DISPLAY $XAUTHORITY\"; exec \"$0\"", BRENNIC_APP});
+    m_xvfb.start("sh", {"-c", kStartOnOwnDisplay, BRENNIC_APP});
     QByteArray line;
     while (!line.contains('\n') && m_xvfb.waitForReadyRead(30000))
       line += m_xvfb.readAllStandardOutput();
@@ -178,17 +204,18 @@ class cProgramOnX {
     if (parts.size() < 2) return;
     m_pid = parts[0].toInt();
     m_display.insert("DISPLAY", QString::fromUtf8(parts[1]));
-    if (parts.size() > 2) m_display.insert("XAUTHORITY", QString::fromUtf8(parts[2]));
+    if (parts.size() > 2) m_serverPid = parts[2].toInt();
   }
   ~cProgramOnX() {
     if (Running()) kill(m_pid, SIGKILL);
     m_xvfb.waitForFinished(30000);
+    if (m_serverPid > 0) kill(m_serverPid, SIGTERM);
   }
   cProgramOnX(const cProgramOnX&) = delete;
   cProgramOnX& operator=(const cProgramOnX&) = delete;
 
   bool Started() const { return m_pid > 0; }
-  // What the program and xvfb-run have written so far.
+  // What the program and its shell have written so far.
   std::string Output() {
     m_xvfb.waitForReadyRead(1000);
     m_sOutput += m_xvfb.readAllStandardOutput().toStdString();
@@ -223,7 +250,7 @@ class cProgramOnX {
   }
 
  private:
-  // Gone, or ended and waiting for xvfb-run to collect it.
+  // Gone, or ended and waiting to be collected.
   bool Running() const {
     if (m_pid <= 0 || kill(m_pid, 0) != 0) return false;
     std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
@@ -237,6 +264,7 @@ class cProgramOnX {
   QProcess m_xvfb;
   QProcessEnvironment m_display;
   pid_t m_pid = -1;
+  pid_t m_serverPid = -1;
   Clock::time_point m_tStarted;
   std::string m_sOutput;
 };
@@ -249,9 +277,11 @@ long long Ms(Clock::duration d) {
 // does when nothing is held; a SIGTERM (a desktop logging out) while a start-up message box is
 // shown ends the program; and a program that has ended leaves no journal files beside the file.
 TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
-  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
-      QStandardPaths::findExecutable("xdotool").isEmpty()) {
-    GTEST_SKIP() << "xvfb-run and xdotool (Debian packages xvfb, xdotool) are needed";
+  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+      QStandardPaths::findExecutable("xdotool").isEmpty() ||
+      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
+    GTEST_SKIP() << "Xvfb, xdotool and xdpyinfo (Debian packages xvfb, xdotool, x11-utils) are "
+                    "needed";
   }
   struct sCase {
     const char* sHeld;  // nullptr: nothing
@@ -300,8 +330,9 @@ TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
 // A name on the command line is bytes: a Latin-1 one opens and is listed with a replacement
 // character. (QProcess passes only UTF-8, so the shell's printf makes the byte.)
 TEST(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
-  if (QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
-    GTEST_SKIP() << "xvfb-run is not installed (Debian package xvfb): no real display to use";
+  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
+    GTEST_SKIP() << "Xvfb and xdpyinfo (Debian packages xvfb, x11-utils) are needed";
   }
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
