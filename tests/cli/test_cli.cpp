@@ -586,32 +586,45 @@ TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
   }
 }
 
-// Ctrl+C in the middle of a long run: the run stops between columns, dies of the signal as the
-// shell expects, and leaves neither OUTPUT nor a temporary file.
+// Ctrl+C during a long run, in an operation or while OUTPUT is being encoded and written: the
+// run stops, dies of the signal as the shell expects, and leaves neither OUTPUT nor a temporary
+// file.
 TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
   BRENNIC_SKIP_WITHOUT_ENGINE("soften-more");
-  const std::string sBig = m_dir.Path("big.bmp");
-  SavePicture(*test::MakeImage(1500, 1500, {10, 200, 30}), sBig);
+  std::mt19937 rng(5);
+  const std::string sPlain = m_dir.Path("plain.bmp");
+  SavePicture(*test::MakeImage(1500, 1500, {10, 200, 30}), sPlain);
+  // Noise makes the PNG slow to compress: the signal comes while it is made.
+  const std::string sNoise = m_dir.Path("noise.bmp");
+  SavePicture(*test::MakeRandomImage(2000, 2000, rng), sNoise);
   const auto before = m_dir.Names();
-  std::vector<std::string> args = {"--verbose", sBig, m_dir.Path("out.png")};
-  constexpr size_t kSteps = 200;
-  args.insert(args.end(), kSteps, "soften-more");
-  cStartedTool tool(args, nullptr, BRENNIC_CLI);
-  // Once the first step has reported, the run is at work on the next one.
-  const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (tool.Out().find("soften-more:") == std::string::npos &&
-         std::chrono::steady_clock::now() < tEnd) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const struct {
+    std::string sInput;
+    std::string sStep;
+    size_t lSteps;
+  } cases[] = {{sPlain, "soften-more", 200}, {sNoise, "negative", 1}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--verbose", c.sInput, m_dir.Path("out.png")};
+    args.insert(args.end(), c.lSteps, c.sStep);
+    cStartedTool tool(args, nullptr, BRENNIC_CLI);
+    // Once the first step has reported, the run is at work on what follows.
+    const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (tool.Out().find(c.sStep + ":") == std::string::npos &&
+           std::chrono::steady_clock::now() < tEnd) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_NE(tool.Out().find(c.sStep + ":"), std::string::npos) << "the run never reported";
+    kill(tool.Pid(), SIGINT);
+    const cToolRun run = tool.Wait();
+    EXPECT_EQ(run.lStatus, 128 + SIGINT) << c.sStep << ": " << run.sErr;
+    EXPECT_NE(run.sErr.find("interrupted; '" + m_dir.Path("out.png") + "' was not written"),
+              std::string::npos)
+        << run.sErr;
+    if (c.lSteps > 1) {
+      EXPECT_LT(Split(run.sOut, '\n').size(), c.lSteps) << "it went on to the end";
+    }
+    EXPECT_EQ(m_dir.Names(), before) << c.sStep << ": an output or temporary file was left";
   }
-  ASSERT_NE(tool.Out().find("soften-more:"), std::string::npos) << "the run never reported";
-  kill(tool.Pid(), SIGINT);
-  const cToolRun run = tool.Wait();
-  EXPECT_EQ(run.lStatus, 128 + SIGINT) << run.sErr;
-  EXPECT_NE(run.sErr.find("interrupted; '" + m_dir.Path("out.png") + "' was not written"),
-            std::string::npos)
-      << run.sErr;
-  EXPECT_LT(Split(run.sOut, '\n').size(), kSteps) << "the run went on to the end";
-  EXPECT_EQ(m_dir.Names(), before) << "an output or temporary file was left behind";
 }
 
 }  // namespace
