@@ -9,8 +9,9 @@
 // Exit status: 0 done; 1 a picture could not be read or written, or an operation failed; 2 a
 // usage error, or an operation or format this build cannot handle. OUTPUT is written only after
 // everything else succeeded, so on any failure an existing OUTPUT stays as it was. SIGINT and
-// SIGTERM stop the run between columns of an operation or before OUTPUT takes its place; the
-// program then dies of that signal, leaving no OUTPUT and no temporary file.
+// SIGTERM stop the run between columns of an operation, while OUTPUT is encoded and written, or
+// at the latest before it takes its place; the program then dies of that signal, leaving no
+// OUTPUT and no temporary file.
 
 #include <unistd.h>
 #include <QByteArray>
@@ -343,17 +344,20 @@ bool WriteToStandardOutput(const QByteArray& bytes) {
 // Writes OUTPUT, unless the run is interrupted first (kErrCancelled).
 void SaveOutput(cDIBSection& cImage, const std::string& sOutput, ePictureFormat eFormat,
                 int32_t lQuality) {
+  if (Interrupted()) RaiseCancelled();
+  const sWriteStop stop{Interrupted, CommitOutput};
   if (sOutput != kStandardStream) {
     if (eFormat == ePictureFormat::Bmp) {
-      SavePicture(cImage, sOutput, CommitOutput);
+      SavePicture(cImage, sOutput, stop);
     } else {
-      ExportPicture(ImageOfSurface(cImage.hdc()), sOutput, eFormat, lQuality, CommitOutput);
+      ExportPicture(ImageOfSurface(cImage.hdc()), sOutput, eFormat, lQuality, stop);
     }
     return;
   }
-  const QByteArray bytes = eFormat == ePictureFormat::Bmp
-                               ? BitmapFileBytes(cImage.hdc())
-                               : PictureFileBytes(ImageOfSurface(cImage.hdc()), eFormat, lQuality);
+  const QByteArray bytes =
+      eFormat == ePictureFormat::Bmp
+          ? BitmapFileBytes(cImage.hdc())
+          : PictureFileBytes(ImageOfSurface(cImage.hdc()), eFormat, lQuality, stop);
   if (!CommitOutput()) RaiseCancelled();
   if (!WriteToStandardOutput(bytes)) {
     throw cError(kErrFileAccess, ErrorSource(".SavePicture"),

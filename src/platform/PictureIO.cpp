@@ -381,7 +381,7 @@ QByteArray BitmapFileBytes(hDC hSurface) {
 
 void WriteFileAtomically(const std::string& sFileName,
                          const std::function<bool(const PutBlock&)>& fnWrite,
-                         const CommitCheck& fnCommit) {
+                         const sWriteStop& stop) {
   if (sFileName.empty()) RaiseSave(kErrFileAccess, "No file name was given.");
   // The name's bytes as they are; a link is followed, so that the file it points to is replaced
   // and the link stays.
@@ -422,8 +422,13 @@ void WriteFileAtomically(const std::string& sFileName,
   }
   int lErrno = 0;
   bool bWritten = false;
+  bool bStopped = false;
   try {
     bWritten = fnWrite([&](const uint8_t* p, int64_t n) {
+      if (stop.fnStopped && stop.fnStopped()) {
+        bStopped = true;
+        return false;
+      }
       if (WriteAll(fd, p, n)) return true;
       lErrno = errno;
       return false;
@@ -437,7 +442,7 @@ void WriteFileAtomically(const std::string& sFileName,
   if (bWritten && bExisting) ::fchmod(fd, info.st_mode & 07777);
   if (bWritten && g_fileOps.pfnSync(fd) != 0) lErrno = errno;
   if (::close(fd) != 0 && bWritten && lErrno == 0) lErrno = errno;
-  if (bWritten && lErrno == 0 && fnCommit && !fnCommit()) {
+  if (bStopped || (bWritten && lErrno == 0 && stop.fnCommit && !stop.fnCommit())) {
     ::unlink(sTemp.c_str());
     RaiseCancelled();
   }
@@ -455,15 +460,15 @@ void WriteFileAtomically(const std::string& sFileName,
   }
 }
 
-void SavePicture(hDC hSurface, const std::string& sFileName, const CommitCheck& fnCommit) {
+void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& stop) {
   const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
   WriteFileAtomically(
       sFileName, [&](const PutBlock& put) { return WriteBitmap(hSurface, lPixelBytes, put); },
-      fnCommit);
+      stop);
 }
 
-void SavePicture(cDIBSection& cImage, const std::string& sFileName, const CommitCheck& fnCommit) {
-  SavePicture(cImage.hdc(), sFileName, fnCommit);
+void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop) {
+  SavePicture(cImage.hdc(), sFileName, stop);
 }
 
 // --- Export
@@ -562,7 +567,25 @@ QImage AsBgr24(const QImage& image) {
   return bgr;
 }
 
-QByteArray EncodeWithQt(const QImage& image, ePictureFormat eFormat, int32_t lQuality) {
+// A buffer that refuses further bytes once the write is to stop, so that the encoder gives up
+// there instead of finishing the picture.
+class cStoppableBuffer final : public QBuffer {
+ public:
+  cStoppableBuffer(QByteArray* pBytes, const std::function<bool()>& fnStopped)
+      : QBuffer(pBytes), m_fnStopped(fnStopped) {}
+
+ protected:
+  qint64 writeData(const char* p, qint64 lBytes) override {
+    if (m_fnStopped && m_fnStopped()) return -1;
+    return QBuffer::writeData(p, lBytes);
+  }
+
+ private:
+  const std::function<bool()>& m_fnStopped;
+};
+
+QByteArray EncodeWithQt(const QImage& image, ePictureFormat eFormat, int32_t lQuality,
+                        const sWriteStop& stop) {
   if (image.isNull()) RaiseSave(kErrInvalidPicture, "There is no picture to save.");
   const std::string sWhyNot = CannotWrite(eFormat);
   if (!sWhyNot.empty()) RaiseSave(kErrFileAccess, sWhyNot);
@@ -570,12 +593,14 @@ QByteArray EncodeWithQt(const QImage& image, ePictureFormat eFormat, int32_t lQu
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
   if (rgb.isNull()) RaiseOutOfMemory(image.width(), image.height());
   QByteArray bytes;
-  QBuffer buffer(&bytes);
+  cStoppableBuffer buffer(&bytes, stop.fnStopped);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, Info(eFormat).sQtName);
   if (TakesQuality(eFormat)) writer.setQuality(std::clamp(lQuality, kMinQuality, kMaxQuality));
   if (eFormat == ePictureFormat::Tiff) writer.setCompression(1);  // LZW
-  if (!writer.write(rgb)) {
+  const bool bWritten = writer.write(rgb);
+  if (stop.fnStopped && stop.fnStopped()) RaiseCancelled();
+  if (!bWritten) {
     RaiseSave(kErrInvalidPicture, std::string("The picture could not be written as ") +
                                       FormatTitle(eFormat) + " (" +
                                       writer.errorString().toStdString() + ").");
@@ -585,29 +610,30 @@ QByteArray EncodeWithQt(const QImage& image, ePictureFormat eFormat, int32_t lQu
 
 }  // namespace
 
-QByteArray PictureFileBytes(const QImage& image, ePictureFormat eFormat, int32_t lQuality) {
-  if (eFormat != ePictureFormat::Bmp) return EncodeWithQt(image, eFormat, lQuality);
+QByteArray PictureFileBytes(const QImage& image, ePictureFormat eFormat, int32_t lQuality,
+                            const sWriteStop& stop) {
+  if (eFormat != ePictureFormat::Bmp) return EncodeWithQt(image, eFormat, lQuality, stop);
   QImage bgr = AsBgr24(image);
   cImageSurface surface(bgr);
   return BitmapFileBytes(&surface);
 }
 
 void ExportPicture(const QImage& image, const std::string& sFileName, ePictureFormat eFormat,
-                   int32_t lQuality, const CommitCheck& fnCommit) {
+                   int32_t lQuality, const sWriteStop& stop) {
   if (eFormat == ePictureFormat::Bmp) {
     QImage bgr = AsBgr24(image);
     cImageSurface surface(bgr);
-    SavePicture(&surface, sFileName, fnCommit);
+    SavePicture(&surface, sFileName, stop);
     return;
   }
   // Encoded first: a picture the writer refuses leaves no file behind.
-  const QByteArray bytes = EncodeWithQt(image, eFormat, lQuality);
+  const QByteArray bytes = EncodeWithQt(image, eFormat, lQuality, stop);
   WriteFileAtomically(
       sFileName,
       [&](const PutBlock& put) {
         return put(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
       },
-      fnCommit);
+      stop);
 }
 
 }  // namespace brennic

@@ -68,21 +68,25 @@ void SetPictureFileOps(const cPictureFileOps& ops);
 
 // Takes the next block of a file being written; false when it could not be written.
 using PutBlock = std::function<bool(const uint8_t* p, int64_t lBytes)>;
-// Asked once a new file is complete and flushed, just before it takes the target's place: false
-// drops it, leaving nothing behind, and the write raises kErrCancelled. Once it has answered
-// true the file is put in place (an interrupted command-line run uses this).
-using CommitCheck = std::function<bool()>;
+// Lets a caller stop a write from outside (a command-line run that is interrupted). fnStopped is
+// asked while the picture is encoded and between the blocks written; fnCommit once, when the new
+// file is complete and flushed, just before it takes the target's place. fnStopped answering
+// true or fnCommit false stops the write, leaving nothing behind, with kErrCancelled; once
+// fnCommit has answered true the file is put in place. Unset functions never stop.
+struct sWriteStop {
+  std::function<bool()> fnStopped;
+  std::function<bool()> fnCommit;
+};
 
 // Writes a file atomically, as SavePicture does: fnWrite hands the file's bytes to put block by
 // block and returns false as soon as put does.
 void WriteFileAtomically(const std::string& sFileName,
                          const std::function<bool(const PutBlock& put)>& fnWrite,
-                         const CommitCheck& fnCommit = {});
+                         const sWriteStop& stop = {});
 
 // Writes the whole surface as a bitmap file.
-void SavePicture(hDC hSurface, const std::string& sFileName, const CommitCheck& fnCommit = {});
-void SavePicture(cDIBSection& cImage, const std::string& sFileName,
-                 const CommitCheck& fnCommit = {});
+void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& stop = {});
+void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop = {});
 // The bitmap file's bytes for a surface, exactly as SavePicture writes them.
 QByteArray BitmapFileBytes(hDC hSurface);
 
@@ -116,9 +120,9 @@ QImage ImageOfSurface(hDC hSurface);
 // The file's bytes of image in eFormat: bitmaps as SavePicture writes them, TIFF compressed
 // without loss (LZW), JPEG and WebP at lQuality (kMinQuality to kMaxQuality).
 QByteArray PictureFileBytes(const QImage& image, ePictureFormat eFormat,
-                            int32_t lQuality = kDefaultQuality);
+                            int32_t lQuality = kDefaultQuality, const sWriteStop& stop = {});
 // Writes image to sFileName in eFormat, whatever the name's extension, atomically.
 void ExportPicture(const QImage& image, const std::string& sFileName, ePictureFormat eFormat,
-                   int32_t lQuality = kDefaultQuality, const CommitCheck& fnCommit = {});
+                   int32_t lQuality = kDefaultQuality, const sWriteStop& stop = {});
 
 }  // namespace brennic

@@ -196,19 +196,22 @@ TEST(SaveFailure, AFullDiskSaysSo) {
   EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
 }
 
-// A write stopped at the last moment (an interrupted command-line run) leaves everything as it
-// was, whatever the format.
+// A write stopped while it runs or at the last moment (an interrupted command-line run) leaves
+// everything as it was, whatever the format.
 TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
   test::cScratch dir;
   dir.Write("old.bmp", "old");
   const auto img = test::MakeImage(3, 3, {1, 2, 3});
   const QImage image = ImageOfSurface(img->hdc());
-  const auto refuse = [] { return false; };
+  const sWriteStop refuse{{}, [] { return false; }};
+  const sWriteStop stopped{[] { return true; }, [] { return true; }};
   const std::vector<std::function<void()>> writes = {
       [&] { SavePicture(*img, dir.Path("old.bmp"), refuse); },
-      [&] { SavePicture(*img, dir.Path("new.bmp"), refuse); },
+      [&] { SavePicture(*img, dir.Path("new.bmp"), stopped); },
       [&] { ExportPicture(image, dir.Path("old.bmp"), ePictureFormat::Png, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.jpg"), ePictureFormat::Jpeg, 90, refuse); },
+      [&] { ExportPicture(image, dir.Path("new.png"), ePictureFormat::Png, 90, stopped); },
+      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); },
   };
   for (const auto& write : writes) {
     try {
