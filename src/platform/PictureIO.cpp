@@ -479,7 +479,7 @@ struct sFormatInfo {
   ePictureFormat eFormat;
   const char* sQtName;  // the writer Qt knows it by
   const char* sTitle;
-  const char* sExtension;
+  const char* sExtension;  // its short name, the usual extension
 };
 
 constexpr sFormatInfo kFormats[] = {
@@ -526,10 +526,6 @@ std::optional<ePictureFormat> FormatOfExtension(const std::string& sFileName) {
 
 const char* FormatTitle(ePictureFormat eFormat) {
   return Info(eFormat).sTitle;
-}
-
-const char* FormatExtension(ePictureFormat eFormat) {
-  return Info(eFormat).sExtension;
 }
 
 bool TakesQuality(ePictureFormat eFormat) {

@@ -107,9 +107,6 @@ std::optional<ePictureFormat> FormatOfName(const std::string& sName);
 std::optional<ePictureFormat> FormatOfExtension(const std::string& sFileName);
 // "BMP", "PNG", "JPEG", "WebP", "TIFF".
 const char* FormatTitle(ePictureFormat eFormat);
-// The extension a new file of the format gets, without the dot: "bmp", "png", "jpg", "webp",
-// "tif".
-const char* FormatExtension(ePictureFormat eFormat);
 // JPEG and WebP are written at a quality; the others are lossless.
 bool TakesQuality(ePictureFormat eFormat);
 // Why this installation cannot write the format (Qt's plugin for it is missing), or "".
