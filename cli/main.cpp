@@ -1,26 +1,34 @@
 // brennic-cli: runs the document commands on picture files without a window.
 //
-//   brennic-cli [--seed N] [--verbose] INPUT OUTPUT [OPERATION ...]
+//   brennic-cli [--seed N] [--verbose] [--format F] [--quality N] INPUT OUTPUT [OPERATION ...]
 //
 // INPUT is loaded as the program opens pictures, each OPERATION runs as the document command of
-// the same name, and OUTPUT is written as the program saves (a 24-bit bitmap, atomically). "-" as
-// INPUT reads standard input, as OUTPUT writes standard output, so that the tool fits a pipeline.
+// the same name, and OUTPUT is written atomically in the format its extension (or --format)
+// names, a 24-bit bitmap as the program saves for every other extension. "-" as INPUT reads
+// standard input, as OUTPUT writes standard output, so that the tool fits a pipeline.
 // Exit status: 0 done; 1 a picture could not be read or written, or an operation failed; 2 a
-// usage error or an operation this build cannot run. OUTPUT is written only after everything else
-// succeeded, so on any failure an existing OUTPUT stays as it was.
+// usage error, or an operation or format this build cannot handle. OUTPUT is written only after
+// everything else succeeded, so on any failure an existing OUTPUT stays as it was. SIGINT and
+// SIGTERM stop the run between columns of an operation, while OUTPUT is encoded and written, or
+// at the latest before it takes its place; the program then dies of that signal, leaving no
+// OUTPUT and no temporary file.
 
 #include <unistd.h>
 #include <QByteArray>
+#include <QImage>
 #include <QtGlobal>
 
+#include <atomic>
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +43,8 @@ namespace brennic {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: brennic-cli [--seed N] [--verbose] INPUT OUTPUT [OPERATION ...]\n";
+    "Usage: brennic-cli [--seed N] [--verbose] [--format F] [--quality N] INPUT OUTPUT "
+    "[OPERATION ...]\n";
 // INPUT and OUTPUT that stand for standard input and output.
 constexpr const char* kStandardStream = "-";
 
@@ -43,6 +52,38 @@ constexpr const char* kStandardStream = "-";
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// --- Interruption
+// What SIGINT or SIGTERM has done: nothing yet; stopped the run; or nothing, because OUTPUT was
+// already taking its place. The handler and the commit race for the one change from kRunning.
+enum : int { kRunning = 0, kInterrupted = 1, kCommitted = 2 };
+std::atomic<int> g_lRunState{kRunning};
+std::atomic<int> g_lSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
+
+void OnStopSignal(int lSignal) {
+  int lExpected = kRunning;
+  if (g_lRunState.compare_exchange_strong(lExpected, kInterrupted)) g_lSignal.store(lSignal);
+}
+
+// Without SA_RESTART: a read from a terminal or pipe that waits returns, so the run can stop.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Interrupted() {
+  return g_lRunState.load() == kInterrupted;
+}
+
+// OUTPUT may take its place unless the run was interrupted; from now on a signal is too late.
+bool CommitOutput() {
+  int lExpected = kRunning;
+  return g_lRunState.compare_exchange_strong(lExpected, kCommitted) || !Interrupted();
+}
 
 void Say(const std::string& sText) {
   std::fputs(("brennic-cli: " + sText + "\n").c_str(), stderr);
@@ -58,6 +99,16 @@ std::string Describe(const cError& e) {
   return e.Description() + " (" + e.Source() + ", error " + sNumber + ")";
 }
 
+// Ends the run after an interruption: says so, then dies of the signal, as the shell expects of a
+// program the user interrupted.
+int StopInterrupted(const std::string& sOutputName) {
+  Say("interrupted; " + sOutputName + " was not written");
+  const int lSignal = g_lSignal.load();
+  std::signal(lSignal, SIG_DFL);
+  std::raise(lSignal);
+  return 128 + lSignal;
+}
+
 // A usage error: the message, the usage line, exit status 2.
 int Usage(const std::string& sMessage) {
   Say(sMessage);
@@ -70,17 +121,23 @@ int Help() {
   std::string s = kUsage;
   s += "\n"
        "Loads INPUT (BMP, DIB, GIF, ICO, PNG, JPEG, TIFF or WebP), runs each OPERATION in order\n"
-       "as the program's menu command of the same name does, and writes OUTPUT as a 24-bit\n"
-       "Windows bitmap whatever its extension. Without an operation the picture is converted.\n"
-       "\"-\" as INPUT reads the picture from standard input, \"-\" as OUTPUT writes it to\n"
-       "standard output (and nothing else goes there then). A palette file has one entry per\n"
-       "line, three numbers (red green blue), and its lines end in CR LF.\n"
+       "as the program's menu command of the same name does, and writes OUTPUT in the format\n"
+       "its extension names: .png, .jpg or .jpeg, .webp, .tif or .tiff; every other extension\n"
+       "(.bmp, .dib, .ico...) gets a 24-bit Windows bitmap. Without an operation the picture\n"
+       "is converted. \"-\" as INPUT reads the picture from standard input, \"-\" as OUTPUT\n"
+       "writes it to standard output, as a bitmap unless --format names another (and nothing\n"
+       "else goes there then). OUTPUT is written only when everything succeeded; Ctrl+C\n"
+       "(SIGINT) or SIGTERM stops the run and leaves no OUTPUT and no temporary file. A palette\n"
+       "file has one entry per line, three numbers (red green blue), and its lines end in CR LF.\n"
        "\n"
        "Options:\n"
-       "  --seed N    seed the random generator (noise) so that runs repeat\n"
-       "  --verbose   print the status text of each operation as the program shows it\n"
-       "  --help      show this text\n"
-       "  --version   show the version\n"
+       "  --seed N     seed the random generator (noise) so that runs repeat\n"
+       "  --verbose    print the status text of each operation as the program shows it\n"
+       "  --format F   write OUTPUT as F whatever its name: bmp, png, jpg, webp or tif\n"
+       "  --quality N  the quality of JPEG and WebP pictures, 1 to 100 (default 90); the other\n"
+       "               formats are written without loss\n"
+       "  --help       show this text\n"
+       "  --version    show the version\n"
        "\n"
        "Operations:\n";
   constexpr size_t kIndent = 22;
@@ -114,7 +171,7 @@ int Help() {
   }
   s += "\n"
        "Exit status: 0 done; 1 a picture could not be read or written, or an operation failed;\n"
-       "2 a usage error or an operation not available in this build.\n"
+       "2 a usage error, or an operation or output format not available in this build.\n"
        "\n"
        "Environment:\n"
        "  BRENNIC_THREADS  how many threads the filters use (default: one per processor)\n";
@@ -150,6 +207,7 @@ class cStatusListener final : public IImageProcessEvents {
   void Complete(int32_t lTimeMs) override {
     m_sStatus = "Complete.  Time = " + std::to_string(lTimeMs);
   }
+  bool CancelRequested() override { return Interrupted(); }
   std::string Take() { return std::exchange(m_sStatus, std::string()); }
 
  private:
@@ -162,8 +220,26 @@ struct cArguments {
   bool bVerbose = false;
   bool bSeed = false;
   uint64_t lSeed = 0;
+  std::optional<ePictureFormat> format;
+  int32_t lQuality = kDefaultQuality;
   std::vector<std::string> positional;
 };
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false when it is missing.
+bool OptionValue(int argc, char* argv[], int& i, const std::string& sName, std::string& sValue) {
+  const std::string s = argv[i];
+  if (s != sName) {
+    sValue = s.substr(sName.size() + 1);
+    return true;
+  }
+  if (i + 1 >= argc) return false;
+  sValue = argv[++i];
+  return true;
+}
+
+bool IsOption(const std::string& s, const std::string& sName) {
+  return s == sName || s.compare(0, sName.size() + 1, sName + "=") == 0;
+}
 
 // Returns "" or the usage error.
 std::string ParseArguments(int argc, char* argv[], cArguments& args) {
@@ -182,13 +258,32 @@ std::string ParseArguments(int argc, char* argv[], cArguments& args) {
       args.bVersion = true;
     } else if (s == "--verbose") {
       args.bVerbose = true;
-    } else if (s == "--seed" || s.compare(0, 7, "--seed=") == 0) {
+    } else if (IsOption(s, "--format")) {
       std::string sValue;
-      if (s == "--seed") {
-        if (i + 1 >= argc) return "--seed: expected a number after --seed";
-        sValue = argv[++i];
-      } else {
-        sValue = s.substr(7);
+      if (!OptionValue(argc, argv, i, "--format", sValue)) {
+        return "--format: expected a format after --format";
+      }
+      args.format = FormatOfName(sValue);
+      if (!args.format) {
+        return "--format: F must be bmp, png, jpg, webp or tif, not '" + sValue + "'";
+      }
+    } else if (IsOption(s, "--quality")) {
+      std::string sValue;
+      if (!OptionValue(argc, argv, i, "--quality", sValue)) {
+        return "--quality: expected a number after --quality";
+      }
+      char* pEnd = nullptr;
+      errno = 0;
+      const long v = std::strtol(sValue.c_str(), &pEnd, 10);
+      if (sValue.empty() || *pEnd != '\0' || errno == ERANGE || v < kMinQuality ||
+          v > kMaxQuality) {
+        return "--quality: N must be a whole number from 1 to 100, not '" + sValue + "'";
+      }
+      args.lQuality = static_cast<int32_t>(v);
+    } else if (IsOption(s, "--seed")) {
+      std::string sValue;
+      if (!OptionValue(argc, argv, i, "--seed", sValue)) {
+        return "--seed: expected a number after --seed";
       }
       char* pEnd = nullptr;
       errno = 0;
@@ -232,15 +327,39 @@ std::unique_ptr<cPicture> LoadInput(const std::string& sInput) {
   return LoadPictureFromMemory(bytes);
 }
 
-void SaveOutput(cDIBSection& cImage, const std::string& sOutput) {
+// Writes the whole of bytes to standard output, through partial writes and interruptions.
+bool WriteToStandardOutput(const QByteArray& bytes) {
+  const char* p = bytes.constData();
+  qsizetype lLeft = bytes.size();
+  while (lLeft > 0) {
+    const ssize_t n = ::write(STDOUT_FILENO, p, static_cast<size_t>(lLeft));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    lLeft -= n;
+  }
+  return true;
+}
+
+// Writes OUTPUT, unless the run is interrupted first (kErrCancelled).
+void SaveOutput(cDIBSection& cImage, const std::string& sOutput, ePictureFormat eFormat,
+                int32_t lQuality) {
+  if (Interrupted()) RaiseCancelled();
+  const sWriteStop stop{Interrupted, CommitOutput};
   if (sOutput != kStandardStream) {
-    SavePicture(cImage, sOutput);
+    if (eFormat == ePictureFormat::Bmp) {
+      SavePicture(cImage, sOutput, stop);
+    } else {
+      ExportPicture(ImageOfSurface(cImage.hdc()), sOutput, eFormat, lQuality, stop);
+    }
     return;
   }
-  const QByteArray bytes = BitmapFileBytes(cImage.hdc());
-  if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
-          static_cast<size_t>(bytes.size()) ||
-      std::fflush(stdout) != 0) {
+  const QByteArray bytes =
+      eFormat == ePictureFormat::Bmp
+          ? BitmapFileBytes(cImage.hdc())
+          : PictureFileBytes(ImageOfSurface(cImage.hdc()), eFormat, lQuality, stop);
+  if (!CommitOutput()) RaiseCancelled();
+  if (!WriteToStandardOutput(bytes)) {
     throw cError(kErrFileAccess, ErrorSource(".SavePicture"),
                  std::string("The picture could not be written (") + std::strerror(errno) + ").");
   }
@@ -272,6 +391,14 @@ int Run(int argc, char* argv[]) {
   }
   // With the picture on standard output, the status goes to standard error.
   FILE* const pStatus = sOutput == kStandardStream ? stderr : stdout;
+  const std::string sOutputName = Naming(sOutput, "standard output");
+
+  // --format, else OUTPUT's extension; standard output gets a bitmap unless told otherwise.
+  const ePictureFormat eFormat = args.format.value_or(
+      sOutput == kStandardStream ? ePictureFormat::Bmp
+                                 : FormatOfExtension(sOutput).value_or(ePictureFormat::Bmp));
+  const std::string sCannot = CannotWrite(eFormat);
+  if (!sCannot.empty()) return Usage("cannot write " + sOutputName + ": " + sCannot);
 
   // Every operation's name and argument are checked before any file is read, and every one
   // must be available in this build.
@@ -304,6 +431,8 @@ int Run(int argc, char* argv[]) {
     const std::unique_ptr<cPicture> picture = LoadInput(sInput);
     doc.LoadPicture(*picture);
   } catch (const cError& e) {
+    // A read from a pipe that the signal broke off is no damaged input.
+    if (Interrupted()) return StopInterrupted(sOutputName);
     Say("cannot read " + Naming(sInput, "standard input") + ": " + e.Description());
     return kExitFailed;
   }
@@ -327,9 +456,11 @@ int Run(int argc, char* argv[]) {
   doc.Engine().SetListener(&status);
   for (size_t i = 0; i < steps.size(); ++i) {
     const std::string sName = opTexts[i].substr(0, opTexts[i].find('='));
+    if (Interrupted()) return StopInterrupted(sOutputName);
     try {
       steps[i](doc);
     } catch (const cError& e) {
+      if (Interrupted()) return StopInterrupted(sOutputName);
       Say(sName + ": " + Describe(e));
       return kExitFailed;
     } catch (const std::bad_alloc&) {
@@ -339,13 +470,16 @@ int Run(int argc, char* argv[]) {
     const std::string sStatus = status.Take();
     if (args.bVerbose) {
       std::fprintf(pStatus, "%s: %s\n", sName.c_str(), sStatus.empty() ? "done" : sStatus.c_str());
+      // Each line as it happens: whoever watches the run sees how far it got.
+      std::fflush(pStatus);
     }
   }
 
   try {
-    SaveOutput(doc.Picture(), sOutput);
+    SaveOutput(doc.Picture(), sOutput, eFormat, args.lQuality);
   } catch (const cError& e) {
-    Say("cannot write " + Naming(sOutput, "standard output") + ": " + e.Description());
+    if (Interrupted()) return StopInterrupted(sOutputName);
+    Say("cannot write " + sOutputName + ": " + e.Description());
     return kExitFailed;
   }
   return kExitOk;
@@ -358,5 +492,6 @@ int main(int argc, char* argv[]) {
   // Error sources read "brennic-cli.cImageProcess" whatever the file is called.
   brennic::SetExeBaseName("brennic-cli");
   qInstallMessageHandler(brennic::QtMessage);
+  brennic::CatchStopSignals();
   return brennic::Run(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <iterator>
 #include <new>
 
 #include "image/cError.h"
@@ -17,6 +18,7 @@
 #include "platform/GCommonDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureIO.h"
+#include "platform/QualityDialog.h"
 #include "platform/cPictureBox.h"
 #include "platform/mWindowing.h"
 
@@ -27,6 +29,15 @@ namespace {
 constexpr const char* kKeep = "#";
 constexpr const char* kOpenFailed = "An error occured trying to open this file: ";
 constexpr const char* kSaveFailed = "An error occured trying to save this file: ";
+constexpr const char* kExportFailed = "An error occurred trying to export this file: ";
+
+// The export dialog's types, in the order of its list.
+constexpr const char* kExportFilter =
+    "PNG Files (*.png)|*.png|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|WebP Files (*.webp)|*.webp|"
+    "TIFF Files (*.tif;*.tiff)|*.tif;*.tiff|BMP Files (*.bmp)|*.bmp";
+constexpr ePictureFormat kExportTypes[] = {ePictureFormat::Png, ePictureFormat::Jpeg,
+                                           ePictureFormat::WebP, ePictureFormat::Tiff,
+                                           ePictureFormat::Bmp};
 
 std::string Description(const std::exception& e) {
   if (const auto* pError = dynamic_cast<const cError*>(&e)) return pError->Description();
@@ -122,6 +133,15 @@ std::string frmImage::SaveNameProposal(const std::string& sName) {
   return sName + ".ico";
 }
 
+std::string frmImage::ExportNameProposal(const std::string& sName) {
+  const std::string sTitle = TitleOf(sName);
+  const size_t p = sTitle.rfind('.');
+  // A dot that starts the title (".hidden") starts no extension.
+  const std::string sBase =
+      p != std::string::npos && p > 0 ? sName.substr(0, sName.size() - sTitle.size() + p) : sName;
+  return sBase + ".png";
+}
+
 void frmImage::Caption(const std::string& sName) {
   m_sCaption = sName;
   UpdateCaption();
@@ -210,6 +230,39 @@ bool frmImage::SaveFile() {
     return true;
   } catch (const std::exception& e) {
     MsgBox(kSaveFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
+    return false;
+  }
+}
+
+bool frmImage::ExportFile() {
+  try {
+    std::string sFilename = ExportNameProposal(m_sFIleName);
+    std::string sFileTitle;
+    bool bOverWritePrompt = true;
+    std::string sFilter = kExportFilter;
+    int32_t lFilterIndex = 1;
+    std::string sInitDir;
+    std::string sDlgTitle = "Export";
+    std::string sDefaultExt = "png";
+    QWidget* pOwner = this;
+    uint32_t lFlags = 0;
+    GCommonDialog cD;
+    if (!cD.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
+                              sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags)) {
+      return false;
+    }
+    // The name's extension decides; a name without a known one takes the type chosen in the list.
+    const int32_t lTypes = static_cast<int32_t>(std::size(kExportTypes));
+    const ePictureFormat eFormat = FormatOfExtension(sFilename).value_or(
+        kExportTypes[static_cast<size_t>(std::clamp(lFilterIndex, 1, lTypes) - 1)]);
+    int32_t lQuality = kDefaultQuality;
+    if (TakesQuality(eFormat) && !AskQuality(FormatTitle(eFormat), lQuality)) return false;
+    // The shown copy, as Save writes it; the document keeps its name and changed state.
+    ExportPicture(m_pPicImage->Image(), sFilename, eFormat, lQuality);
+    m_frame.SetStatus("Exported " + TitleOf(sFilename), kKeep, kKeep);
+    return true;
+  } catch (const std::exception& e) {
+    MsgBox(kExportFailed + Description(e), eMsgButtons::OK, eMsgIcon::Exclamation);
     return false;
   }
 }

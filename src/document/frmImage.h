@@ -110,6 +110,11 @@ class frmImage final : public QWidget,
   // Asks for a file name and saves the displayed picture there as a bitmap file. False when the
   // dialog is cancelled, or, after a message box, when saving fails.
   bool SaveFile();
+  // Asks for a file name and type (PNG, JPEG, WebP, TIFF or BMP; a known extension of the name
+  // decides), for JPEG and WebP the quality, and writes the displayed picture there. The
+  // document's name and changed flag stay as they are. False when a dialog is cancelled, or,
+  // after a message box, when exporting fails.
+  bool ExportFile();
   void Filename(const std::string& sName);
   const std::string& Filename() const { return m_sFIleName; }
   std::string FileTitle() const override { return m_sFIleTitle; }
@@ -120,6 +125,9 @@ class frmImage final : public QWidget,
 
   // The file name the save dialog proposes for a document named sName.
   static std::string SaveNameProposal(const std::string& sName);
+  // The file name the export dialog proposes: the name with the extension of its title (if any)
+  // replaced by ".png".
+  static std::string ExportNameProposal(const std::string& sName);
   // The part of sName after its last folder separator; all of it when there is none.
   static std::string TitleOf(const std::string& sName);
 

@@ -309,6 +309,7 @@ void mfrmMain::CreateMenus() {
   QMenu* pFile = AddTopMenu("mnuFileTop", "&File");
   AddEntry(pFile, "mnuFile", 0, "&Open...", &mfrmMain::mnuFile_Click, "Ctrl+O");
   AddEntry(pFile, "mnuFile", 1, "&Save...", &mfrmMain::mnuFile_Click, "Ctrl+S");
+  AddEntry(pFile, "mnuFile", 3, "&Export...", &mfrmMain::mnuFile_Click, "Ctrl+Shift+E");
   AddEntry(pFile, "mnuFile", 2, "-", &mfrmMain::mnuFile_Click);
   // The recent files and the separator below them show once the list holds a file.
   for (int32_t i = 5; i <= 8; ++i)
@@ -408,6 +409,11 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
     case 1:
       SaveImageFile();
       break;
+    case 3: {
+      frmImage* pDocument = nullptr;
+      if (GetActiveImage(pDocument)) pDocument->ExportFile();
+      break;
+    }
     case 5:
     case 6:
     case 7:

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <random>
 
@@ -31,8 +33,22 @@ using namespace picture;
 
 namespace {
 
-// A loaded picture: a top-down Format_BGR888 image (the byte order and row padding of the image
-// buffer) offered to CreateFromPicture as a drawing surface.
+// A top-down Format_BGR888 image (the byte order and row padding of the image buffer) as a
+// drawing surface.
+class cImageSurface final : public cDrawingSurface {
+ public:
+  explicit cImageSurface(QImage& image) : m_pBits(image.bits()), m_image(image) {}
+  int32_t SurfaceWidth() const override { return m_image.width(); }
+  int32_t SurfaceHeight() const override { return m_image.height(); }
+  uint8_t* DisplayRow(int32_t y) override { return m_pBits + int64_t{y} * DisplayRowStep(); }
+  int64_t DisplayRowStep() const override { return m_image.bytesPerLine(); }
+
+ private:
+  uint8_t* m_pBits;
+  const QImage& m_image;
+};
+
+// A loaded picture offered to CreateFromPicture.
 class cLoadedPicture final : public cPicture {
  public:
   explicit cLoadedPicture(QImage image) : m_image(std::move(image)), m_surface(m_image) {}
@@ -44,19 +60,6 @@ class cLoadedPicture final : public cPicture {
   hDC Surface() const override { return &m_surface; }
 
  private:
-  class cImageSurface final : public cDrawingSurface {
-   public:
-    explicit cImageSurface(QImage& image) : m_pBits(image.bits()), m_image(image) {}
-    int32_t SurfaceWidth() const override { return m_image.width(); }
-    int32_t SurfaceHeight() const override { return m_image.height(); }
-    uint8_t* DisplayRow(int32_t y) override { return m_pBits + int64_t{y} * DisplayRowStep(); }
-    int64_t DisplayRowStep() const override { return m_image.bytesPerLine(); }
-
-   private:
-    uint8_t* m_pBits;
-    const QImage& m_image;
-  };
-
   QImage m_image;
   mutable cImageSurface m_surface;
 };
@@ -376,8 +379,9 @@ QByteArray BitmapFileBytes(hDC hSurface) {
   return bytes;
 }
 
-void SavePicture(hDC hSurface, const std::string& sFileName) {
-  const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
+void WriteFileAtomically(const std::string& sFileName,
+                         const std::function<bool(const PutBlock&)>& fnWrite,
+                         const sWriteStop& stop) {
   if (sFileName.empty()) RaiseSave(kErrFileAccess, "No file name was given.");
   // The name's bytes as they are; a link is followed, so that the file it points to is replaced
   // and the link stays.
@@ -417,15 +421,31 @@ void SavePicture(hDC hSurface, const std::string& sFileName) {
                                   "' (" + SystemText(lErrno) + ").");
   }
   int lErrno = 0;
-  const bool bWritten = WriteBitmap(hSurface, lPixelBytes, [&](const uint8_t* p, int64_t n) {
-    if (WriteAll(fd, p, n)) return true;
-    lErrno = errno;
-    return false;
-  });
+  bool bWritten = false;
+  bool bStopped = false;
+  try {
+    bWritten = fnWrite([&](const uint8_t* p, int64_t n) {
+      if (stop.fnStopped && stop.fnStopped()) {
+        bStopped = true;
+        return false;
+      }
+      if (WriteAll(fd, p, n)) return true;
+      lErrno = errno;
+      return false;
+    });
+  } catch (...) {
+    ::close(fd);
+    ::unlink(sTemp.c_str());
+    throw;
+  }
   // The new file keeps the permissions of the one it replaces.
   if (bWritten && bExisting) ::fchmod(fd, info.st_mode & 07777);
   if (bWritten && g_fileOps.pfnSync(fd) != 0) lErrno = errno;
   if (::close(fd) != 0 && bWritten && lErrno == 0) lErrno = errno;
+  if (bStopped || (bWritten && lErrno == 0 && stop.fnCommit && !stop.fnCommit())) {
+    ::unlink(sTemp.c_str());
+    RaiseCancelled();
+  }
   if (!bWritten || lErrno != 0 || ::rename(sTemp.c_str(), sTarget.c_str()) != 0) {
     if (lErrno == 0) lErrno = errno;
     ::unlink(sTemp.c_str());
@@ -440,8 +460,176 @@ void SavePicture(hDC hSurface, const std::string& sFileName) {
   }
 }
 
-void SavePicture(cDIBSection& cImage, const std::string& sFileName) {
-  SavePicture(cImage.hdc(), sFileName);
+void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& stop) {
+  const int64_t lPixelBytes = BitmapPixelBytes(hSurface);
+  WriteFileAtomically(
+      sFileName, [&](const PutBlock& put) { return WriteBitmap(hSurface, lPixelBytes, put); },
+      stop);
+}
+
+void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop) {
+  SavePicture(cImage.hdc(), sFileName, stop);
+}
+
+// --- Export
+
+namespace {
+
+struct sFormatInfo {
+  ePictureFormat eFormat;
+  const char* sQtName;  // the writer Qt knows it by
+  const char* sTitle;
+  const char* sExtension;  // its short name, the usual extension
+};
+
+constexpr sFormatInfo kFormats[] = {
+    {ePictureFormat::Bmp, "bmp", "BMP", "bmp"},    {ePictureFormat::Png, "png", "PNG", "png"},
+    {ePictureFormat::Jpeg, "jpeg", "JPEG", "jpg"}, {ePictureFormat::WebP, "webp", "WebP", "webp"},
+    {ePictureFormat::Tiff, "tiff", "TIFF", "tif"},
+};
+
+const sFormatInfo& Info(ePictureFormat eFormat) {
+  for (const sFormatInfo& info : kFormats) {
+    if (info.eFormat == eFormat) return info;
+  }
+  return kFormats[0];
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+std::optional<ePictureFormat> FormatOfName(const std::string& sName) {
+  const std::string s = Lower(sName);
+  if (s == "jpeg") return ePictureFormat::Jpeg;
+  if (s == "tiff") return ePictureFormat::Tiff;
+  for (const sFormatInfo& info : kFormats) {
+    if (s == info.sExtension) return info.eFormat;
+  }
+  return std::nullopt;
+}
+
+std::optional<ePictureFormat> FormatOfExtension(const std::string& sFileName) {
+  const size_t lSlash = sFileName.find_last_of('/');
+  const std::string sName = lSlash == std::string::npos ? sFileName : sFileName.substr(lSlash + 1);
+  const size_t lDot = sName.rfind('.');
+  // ".png" alone is a hidden file's name, not an extension.
+  if (lDot == std::string::npos || lDot == 0) return std::nullopt;
+  const std::string sExtension = Lower(sName.substr(lDot + 1));
+  if (sExtension == "dib") return ePictureFormat::Bmp;
+  return FormatOfName(sExtension);
+}
+
+const char* FormatTitle(ePictureFormat eFormat) {
+  return Info(eFormat).sTitle;
+}
+
+bool TakesQuality(ePictureFormat eFormat) {
+  return eFormat == ePictureFormat::Jpeg || eFormat == ePictureFormat::WebP;
+}
+
+std::string CannotWrite(ePictureFormat eFormat) {
+  // Bitmaps are written by the program itself.
+  if (eFormat == ePictureFormat::Bmp) return "";
+  if (QImageWriter::supportedImageFormats().contains(Info(eFormat).sQtName)) return "";
+  return std::string("This installation cannot write ") + FormatTitle(eFormat) +
+         " pictures (Qt's image format plugin for them is missing).";
+}
+
+QImage ImageOfSurface(hDC hSurface) {
+  if (hSurface == nullptr || hSurface->SurfaceWidth() < 1 || hSurface->SurfaceHeight() < 1) {
+    return {};
+  }
+  const int32_t w = hSurface->SurfaceWidth();
+  const int32_t h = hSurface->SurfaceHeight();
+  QImage image(w, h, QImage::Format_BGR888);
+  if (image.isNull()) RaiseOutOfMemory(w, h);
+  for (int32_t y = 0; y < h; ++y)
+    std::memcpy(image.scanLine(y), hSurface->DisplayRow(y), static_cast<size_t>(3 * int64_t{w}));
+  return image;
+}
+
+namespace {
+
+// The image in the buffer's layout, as a bitmap is written from it.
+QImage AsBgr24(const QImage& image) {
+  if (image.isNull()) RaiseSave(kErrInvalidPicture, "There is no picture to save.");
+  QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+  if (bgr.isNull()) RaiseOutOfMemory(image.width(), image.height());
+  return bgr;
+}
+
+// A buffer that refuses further bytes once the write is to stop, so that the encoder gives up
+// there instead of finishing the picture.
+class cStoppableBuffer final : public QBuffer {
+ public:
+  cStoppableBuffer(QByteArray* pBytes, const std::function<bool()>& fnStopped)
+      : QBuffer(pBytes), m_fnStopped(fnStopped) {}
+
+ protected:
+  qint64 writeData(const char* p, qint64 lBytes) override {
+    if (m_fnStopped && m_fnStopped()) return -1;
+    return QBuffer::writeData(p, lBytes);
+  }
+
+ private:
+  const std::function<bool()>& m_fnStopped;
+};
+
+QByteArray EncodeWithQt(const QImage& image, ePictureFormat eFormat, int32_t lQuality,
+                        const sWriteStop& stop) {
+  if (image.isNull()) RaiseSave(kErrInvalidPicture, "There is no picture to save.");
+  const std::string sWhyNot = CannotWrite(eFormat);
+  if (!sWhyNot.empty()) RaiseSave(kErrFileAccess, sWhyNot);
+  // Plain RGB: every writer takes it as three channels, without an alpha channel to add.
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  if (rgb.isNull()) RaiseOutOfMemory(image.width(), image.height());
+  QByteArray bytes;
+  cStoppableBuffer buffer(&bytes, stop.fnStopped);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, Info(eFormat).sQtName);
+  if (TakesQuality(eFormat)) writer.setQuality(std::clamp(lQuality, kMinQuality, kMaxQuality));
+  if (eFormat == ePictureFormat::Tiff) writer.setCompression(1);  // LZW
+  const bool bWritten = writer.write(rgb);
+  if (stop.fnStopped && stop.fnStopped()) RaiseCancelled();
+  if (!bWritten) {
+    RaiseSave(kErrInvalidPicture, std::string("The picture could not be written as ") +
+                                      FormatTitle(eFormat) + " (" +
+                                      writer.errorString().toStdString() + ").");
+  }
+  return bytes;
+}
+
+}  // namespace
+
+QByteArray PictureFileBytes(const QImage& image, ePictureFormat eFormat, int32_t lQuality,
+                            const sWriteStop& stop) {
+  if (eFormat != ePictureFormat::Bmp) return EncodeWithQt(image, eFormat, lQuality, stop);
+  QImage bgr = AsBgr24(image);
+  cImageSurface surface(bgr);
+  return BitmapFileBytes(&surface);
+}
+
+void ExportPicture(const QImage& image, const std::string& sFileName, ePictureFormat eFormat,
+                   int32_t lQuality, const sWriteStop& stop) {
+  if (eFormat == ePictureFormat::Bmp) {
+    QImage bgr = AsBgr24(image);
+    cImageSurface surface(bgr);
+    SavePicture(&surface, sFileName, stop);
+    return;
+  }
+  // Encoded first: a picture the writer refuses leaves no file behind.
+  const QByteArray bytes = EncodeWithQt(image, eFormat, lQuality, stop);
+  WriteFileAtomically(
+      sFileName,
+      [&](const PutBlock& put) {
+        return put(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+      },
+      stop);
 }
 
 }  // namespace brennic

@@ -20,6 +20,9 @@
 // fails leaves an existing file as it was and nothing else behind, and says why (a full disk
 // apart from the system's other reasons).
 //
+// ExportPicture writes the other formats people expect (PNG, JPEG, WebP, TIFF) through Qt's
+// image writers, and bitmaps as SavePicture does, through the same atomic writer.
+//
 // Failures raise cError with source "<exe>.LoadPicture" or "<exe>.SavePicture".
 
 #include <sys/types.h>
@@ -28,7 +31,9 @@
 #include <QByteArray>
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "image/cDIBSection.h"
@@ -61,10 +66,60 @@ struct cPictureFileOps {
 };
 void SetPictureFileOps(const cPictureFileOps& ops);
 
+// Takes the next block of a file being written; false when it could not be written.
+using PutBlock = std::function<bool(const uint8_t* p, int64_t lBytes)>;
+// Lets a caller stop a write from outside (a command-line run that is interrupted). fnStopped is
+// asked while the picture is encoded and between the blocks written; fnCommit once, when the new
+// file is complete and flushed, just before it takes the target's place. fnStopped answering
+// true or fnCommit false stops the write, leaving nothing behind, with kErrCancelled; once
+// fnCommit has answered true the file is put in place. Unset functions never stop.
+struct sWriteStop {
+  std::function<bool()> fnStopped;
+  std::function<bool()> fnCommit;
+};
+
+// Writes a file atomically, as SavePicture does: fnWrite hands the file's bytes to put block by
+// block and returns false as soon as put does.
+void WriteFileAtomically(const std::string& sFileName,
+                         const std::function<bool(const PutBlock& put)>& fnWrite,
+                         const sWriteStop& stop = {});
+
 // Writes the whole surface as a bitmap file.
-void SavePicture(hDC hSurface, const std::string& sFileName);
-void SavePicture(cDIBSection& cImage, const std::string& sFileName);
+void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& stop = {});
+void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop = {});
 // The bitmap file's bytes for a surface, exactly as SavePicture writes them.
 QByteArray BitmapFileBytes(hDC hSurface);
+
+// --- Export
+
+enum class ePictureFormat { Bmp, Png, Jpeg, WebP, Tiff };
+
+// The quality JPEG and WebP are written with unless another is asked for, and its range.
+inline constexpr int32_t kDefaultQuality = 90;
+inline constexpr int32_t kMinQuality = 1;
+inline constexpr int32_t kMaxQuality = 100;
+
+// The format a short name stands for, in any case: "bmp", "png", "jpg" or "jpeg", "webp", "tif"
+// or "tiff"; nothing for another name.
+std::optional<ePictureFormat> FormatOfName(const std::string& sName);
+// The format a file name's extension names (the names above, and ".dib" for a bitmap); nothing
+// for another extension or none.
+std::optional<ePictureFormat> FormatOfExtension(const std::string& sFileName);
+// "BMP", "PNG", "JPEG", "WebP", "TIFF".
+const char* FormatTitle(ePictureFormat eFormat);
+// JPEG and WebP are written at a quality; the others are lossless.
+bool TakesQuality(ePictureFormat eFormat);
+// Why this installation cannot write the format (Qt's plugin for it is missing), or "".
+std::string CannotWrite(ePictureFormat eFormat);
+
+// The pixels of a surface as a top-down Format_BGR888 image.
+QImage ImageOfSurface(hDC hSurface);
+// The file's bytes of image in eFormat: bitmaps as SavePicture writes them, TIFF compressed
+// without loss (LZW), JPEG and WebP at lQuality (kMinQuality to kMaxQuality).
+QByteArray PictureFileBytes(const QImage& image, ePictureFormat eFormat,
+                            int32_t lQuality = kDefaultQuality, const sWriteStop& stop = {});
+// Writes image to sFileName in eFormat, whatever the name's extension, atomically.
+void ExportPicture(const QImage& image, const std::string& sFileName, ePictureFormat eFormat,
+                   int32_t lQuality = kDefaultQuality, const sWriteStop& stop = {});
 
 }  // namespace brennic

@@ -7,17 +7,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "document/cOperations.h"
 #include "image/cImageProcessDIB.h"
 #include "image/cPalette.h"
 #include "image/mRandom.h"
 #include "platform/PictureTestUtil.h"
+#include "support/DocumentTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -28,34 +31,53 @@ struct cToolRun {
   std::string sErr;
 };
 
+// A run of brennic-cli that has started; its standard output and error go to files.
+class cStartedTool {
+ public:
+  // prepare runs in the child before the tool starts.
+  cStartedTool(const std::vector<std::string>& args, const std::function<void()>& prepare,
+               const std::string& sExe) {
+    std::vector<std::string> argv = {sExe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::fflush(nullptr);
+    m_pid = fork();
+    if (m_pid == 0) {
+      if (!freopen(m_sOut.c_str(), "w", stdout) || !freopen(m_sErr.c_str(), "w", stderr)) {
+        _exit(100);
+      }
+      if (prepare) prepare();
+      std::vector<char*> p;
+      for (auto& s : argv)
+        p.push_back(s.data());
+      p.push_back(nullptr);
+      execv(p[0], p.data());
+      _exit(101);
+    }
+  }
+  pid_t Pid() const { return m_pid; }
+  std::string Out() const { return test::ReadAll(m_sOut).toStdString(); }
+  cToolRun Wait() {
+    int lWait = 0;
+    waitpid(m_pid, &lWait, 0);
+    cToolRun run;
+    run.lStatus = WIFEXITED(lWait) ? WEXITSTATUS(lWait) : 128 + WTERMSIG(lWait);
+    run.sOut = Out();
+    run.sErr = test::ReadAll(m_sErr).toStdString();
+    return run;
+  }
+
+ private:
+  QTemporaryDir m_scratch;
+  const std::string m_sOut = m_scratch.path().toStdString() + "/out";
+  const std::string m_sErr = m_scratch.path().toStdString() + "/err";
+  pid_t m_pid = -1;
+};
+
 // Runs brennic-cli (or sExe) with args; prepare runs in the child before the tool starts.
 cToolRun RunCli(const std::vector<std::string>& args,
                 const std::function<void()>& prepare = nullptr,
                 const std::string& sExe = BRENNIC_CLI) {
-  QTemporaryDir scratch;
-  const std::string sOut = scratch.path().toStdString() + "/out";
-  const std::string sErr = scratch.path().toStdString() + "/err";
-  std::vector<std::string> argv = {sExe};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!freopen(sOut.c_str(), "w", stdout) || !freopen(sErr.c_str(), "w", stderr)) _exit(100);
-    if (prepare) prepare();
-    std::vector<char*> p;
-    for (auto& s : argv)
-      p.push_back(s.data());
-    p.push_back(nullptr);
-    execv(p[0], p.data());
-    _exit(101);
-  }
-  int lWait = 0;
-  waitpid(pid, &lWait, 0);
-  cToolRun run;
-  run.lStatus = WIFEXITED(lWait) ? WEXITSTATUS(lWait) : 128 + WTERMSIG(lWait);
-  run.sOut = test::ReadAll(sOut).toStdString();
-  run.sErr = test::ReadAll(sErr).toStdString();
-  return run;
+  return cStartedTool(args, prepare, sExe).Wait();
 }
 
 std::string Name(const std::string& sText) {
@@ -386,6 +408,12 @@ TEST_F(BrennicCli, UsageErrorsExitTwoAndLeaveOutputAlone) {
   ExpectRefused({m_sInput, m_sOutput, "add=" + m_sSecond}, 2, "add: ");
   ExpectRefused({"--bogus", m_sInput, m_sOutput}, 2, "--bogus: unknown option");
   ExpectRefused({"--seed", "x", m_sInput, m_sOutput}, 2, "--seed: ");
+  ExpectRefused({"--format", "gif", m_sInput, m_sOutput}, 2,
+                "--format: F must be bmp, png, jpg, webp or tif, not 'gif'");
+  ExpectRefused({m_sInput, m_sOutput, "--format"}, 2, "--format: expected a format");
+  ExpectRefused({"--quality=0", m_sInput, m_sOutput}, 2, "--quality: N must be a whole number");
+  ExpectRefused({"--quality", "101", m_sInput, m_sOutput}, 2, "--quality: N must be");
+  ExpectRefused({"--quality", "9x", m_sInput, m_sOutput}, 2, "--quality: N must be");
   // A usage error is found before the input is read: a missing input is not the complaint.
   ExpectRefused({m_dir.Path("missing.bmp"), m_sOutput, "blurr"}, 2, "blurr: unknown operation");
   // An existing OUTPUT stays as it was.
@@ -478,6 +506,125 @@ TEST_F(BrennicCli, EngineErrorsCarryTheToolsName) {
   EXPECT_EQ(run.lStatus, 1);
   EXPECT_NE(run.sErr.find("brennic-cli.cPalette"), std::string::npos) << run.sErr;
   EXPECT_FALSE(std::filesystem::exists(m_sOutput));
+}
+
+// A smooth picture, as photographs are: what lossy formats are made for.
+std::unique_ptr<cDIBSection> Gradient(int32_t lWidth, int32_t lHeight) {
+  auto img = test::MakeImage(lWidth, lHeight);
+  for (int32_t y = 0; y < lHeight; ++y) {
+    for (int32_t x = 0; x < lWidth; ++x) {
+      test::SetPixel(*img, x, y,
+                     {static_cast<uint8_t>(4 * x), static_cast<uint8_t>(4 * y),
+                      static_cast<uint8_t>(2 * (x + y))});
+    }
+  }
+  return img;
+}
+
+// The mean difference of the channels of two pictures of the same size.
+double MeanDifference(const cDIBSection& a, const cDIBSection& b) {
+  const std::vector<uint8_t> pa = test::PixelBytes(a), pb = test::PixelBytes(b);
+  EXPECT_EQ(pa.size(), pb.size());
+  double dSum = 0;
+  for (size_t i = 0; i < pa.size() && i < pb.size(); ++i)
+    dSum += std::abs(int{pa[i]} - int{pb[i]});
+  return pa.empty() ? 0 : dSum / static_cast<double>(pa.size());
+}
+
+TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
+  const std::string sIn = m_dir.Path("smooth.bmp");
+  SavePicture(*Gradient(40, 30), sIn);
+  const auto input = test::LoadAsImage(sIn);
+  const struct {
+    std::vector<std::string> options;
+    std::string sOutput;
+    QByteArray magic;
+    bool bLossless;
+  } cases[] = {
+      {{}, "a.png", "\x89PNG", true},
+      {{}, "a.TIFF", QByteArray("II*\0", 4), true},
+      {{}, "a.tif", QByteArray("II*\0", 4), true},
+      {{}, "a.dib", "BM", true},
+      {{}, "a.jpeg", "\xFF\xD8\xFF", false},
+      {{}, "a.jpg", "\xFF\xD8\xFF", false},
+      {{}, "a.webp", "RIFF", false},
+      {{"--format", "bmp"}, "b.png", "BM", true},
+      {{"--format=jpg", "--quality", "100"}, "b.bmp", "\xFF\xD8\xFF", false},
+      {{"--format", "webp"}, "b.tif", "RIFF", false},
+      {{"--format", "png"}, "-", "\x89PNG", true},
+      {{}, "-", "BM", true},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.options;
+    const std::string sOut = c.sOutput == "-" ? c.sOutput : m_dir.Path(c.sOutput);
+    args.insert(args.end(), {sIn, sOut});
+    const cToolRun run = RunCli(args);
+    ASSERT_EQ(run.lStatus, 0) << c.sOutput << ": " << run.sErr;
+    const QByteArray bytes =
+        c.sOutput == "-" ? QByteArray::fromStdString(run.sOut) : test::ReadAll(sOut);
+    EXPECT_TRUE(bytes.startsWith(c.magic))
+        << c.sOutput << ": " << bytes.left(8).toHex().toStdString();
+    const auto back = test::LoadBytesAsImage(bytes);
+    ASSERT_EQ(back->Width(), 40);
+    ASSERT_EQ(back->Height(), 30);
+    if (c.bLossless) {
+      EXPECT_EQ(test::PixelBytes(*back), test::PixelBytes(*input)) << c.sOutput;
+    } else {
+      EXPECT_LT(MeanDifference(*back, *input), 3.0) << c.sOutput;
+    }
+  }
+  // The quality is honoured: a lower one gives a smaller file, and a worse likeness.
+  for (const char* sExtension : {".jpg", ".webp"}) {
+    const std::string sLow = m_dir.Path(std::string("low") + sExtension);
+    const std::string sHigh = m_dir.Path(std::string("high") + sExtension);
+    ASSERT_EQ(RunCli({"--quality", "5", sIn, sLow}).lStatus, 0);
+    ASSERT_EQ(RunCli({"--quality=95", sIn, sHigh}).lStatus, 0);
+    EXPECT_LT(std::filesystem::file_size(sLow), std::filesystem::file_size(sHigh)) << sExtension;
+    EXPECT_GT(MeanDifference(*test::LoadAsImage(sLow), *input),
+              MeanDifference(*test::LoadAsImage(sHigh), *input))
+        << sExtension;
+  }
+}
+
+// Ctrl+C during a long run, in an operation or while OUTPUT is being encoded and written: the
+// run stops, dies of the signal as the shell expects, and leaves neither OUTPUT nor a temporary
+// file.
+TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("soften-more");
+  std::mt19937 rng(5);
+  const std::string sPlain = m_dir.Path("plain.bmp");
+  SavePicture(*test::MakeImage(1500, 1500, {10, 200, 30}), sPlain);
+  // Noise makes the PNG slow to compress: the signal comes while it is made.
+  const std::string sNoise = m_dir.Path("noise.bmp");
+  SavePicture(*test::MakeRandomImage(2000, 2000, rng), sNoise);
+  const auto before = m_dir.Names();
+  const struct {
+    std::string sInput;
+    std::string sStep;
+    size_t lSteps;
+  } cases[] = {{sPlain, "soften-more", 200}, {sNoise, "negative", 1}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--verbose", c.sInput, m_dir.Path("out.png")};
+    args.insert(args.end(), c.lSteps, c.sStep);
+    cStartedTool tool(args, nullptr, BRENNIC_CLI);
+    // Once the first step has reported, the run is at work on what follows.
+    const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (tool.Out().find(c.sStep + ":") == std::string::npos &&
+           std::chrono::steady_clock::now() < tEnd) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_NE(tool.Out().find(c.sStep + ":"), std::string::npos) << "the run never reported";
+    kill(tool.Pid(), SIGINT);
+    const cToolRun run = tool.Wait();
+    EXPECT_EQ(run.lStatus, 128 + SIGINT) << c.sStep << ": " << run.sErr;
+    EXPECT_NE(run.sErr.find("interrupted; '" + m_dir.Path("out.png") + "' was not written"),
+              std::string::npos)
+        << run.sErr;
+    if (c.lSteps > 1) {
+      EXPECT_LT(Split(run.sOut, '\n').size(), c.lSteps) << "it went on to the end";
+    }
+    EXPECT_EQ(m_dir.Names(), before) << c.sStep << ": an output or temporary file was left";
+  }
 }
 
 }  // namespace

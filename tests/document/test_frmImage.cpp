@@ -277,6 +277,110 @@ TEST_F(DocumentTest, AFailedSaveIsReportedAndTheImageStaysChanged) {
   EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
 }
 
+TEST(DocumentNaming, ExportProposalReplacesTheExtensionOfTheTitle) {
+  EXPECT_EQ(frmImage::ExportNameProposal("/pics/cat.bmp"), "/pics/cat.png");
+  EXPECT_EQ(frmImage::ExportNameProposal("Image 3"), "Image 3.png");
+  EXPECT_EQ(frmImage::ExportNameProposal("/my.dir/file"), "/my.dir/file.png");
+  EXPECT_EQ(frmImage::ExportNameProposal("/pics/.hidden"), "/pics/.hidden.png");
+}
+
+// Each format through the dialogs as a person chooses it: the name's extension decides, a name
+// without a known one takes the type chosen in the list; JPEG and WebP ask for the quality. The
+// file holds the shown picture (exactly, for the lossless formats); the document keeps its name,
+// its changed state and the recent-files list.
+TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
+  std::vector<std::vector<Bgr>> rows(30, std::vector<Bgr>(40));
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 40; ++x) {
+      rows[y][x] = {static_cast<uint8_t>(4 * x), static_cast<uint8_t>(5 * y),
+                    static_cast<uint8_t>(2 * (x + y))};
+    }
+  }
+  const std::string sPath = Picture("cat.bmp", rows);
+  auto pDocument = Opened(sPath);
+  pDocument->NegativeImage();
+  m_frame.log.clear();
+  const std::vector<uint8_t> shown = DisplayBytes(pDocument->picImage()->Image());
+  test::cScriptedQualityDialogs quality;
+  const struct {
+    std::string sName;
+    int32_t lFilterIndex;
+    QByteArray magic;
+    std::string sAsked;  // the quality dialog, when one is shown
+    bool bLossless;
+  } cases[] = {
+      {"a.png", 4, "\x89PNG", "", true},  {"a.TIF", 1, QByteArray("II*\0", 4), "", true},
+      {"a.bmp", 1, "BM", "", true},       {"a.jpeg", 1, "\xFF\xD8\xFF", "JPEG 90", false},
+      {"a", 3, "RIFF", "WebP 90", false}, {"a.xyz", 5, "BM", "", true},
+  };
+  for (const auto& c : cases) {
+    const std::string sTarget = m_dir.File(c.sName);
+    m_dialogs.ChooseFiles({sTarget}, c.lFilterIndex);
+    const size_t lAsked = quality.Asked().size();
+    ASSERT_TRUE(pDocument->ExportFile()) << c.sName;
+    EXPECT_EQ(quality.Asked().size() > lAsked ? quality.Asked().back() : "", c.sAsked) << c.sName;
+    QFile file(QString::fromStdString(sTarget));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.sName;
+    EXPECT_TRUE(file.read(4).startsWith(c.magic)) << c.sName;
+    cDIBSection cLoaded;
+    cLoaded.CreateFromPicture(*LoadPicture(sTarget));
+    const std::vector<uint8_t> back = DisplayBytes(cLoaded);
+    ASSERT_EQ(back.size(), shown.size()) << c.sName;
+    if (c.bLossless) {
+      EXPECT_EQ(back, shown) << c.sName;
+    } else {
+      double dSum = 0;
+      for (size_t i = 0; i < back.size(); ++i)
+        dSum += std::abs(int{back[i]} - int{shown[i]});
+      EXPECT_LT(dSum / static_cast<double>(back.size()), 3.0) << c.sName;
+    }
+    EXPECT_EQ(m_frame.log, (Log{"SetStatus(Exported " + c.sName + "|#|#)"})) << c.sName;
+    m_frame.log.clear();
+  }
+  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
+  EXPECT_EQ(request.sFileName, m_dir.File("cat.png"));
+  EXPECT_EQ(request.sTitle, "Export");
+  EXPECT_EQ(request.filters.size(), 5u);
+  EXPECT_EQ(request.filters[1], (sFileFilter{"JPEG Files (*.jpg;*.jpeg)", "*.jpg;*.jpeg"}));
+  EXPECT_EQ(request.pOwner, pDocument.get());
+
+  // The quality chosen is the one written: a lower one makes a smaller file.
+  quality.Answer(5);
+  m_dialogs.ChooseFiles({m_dir.File("low.jpg")});
+  ASSERT_TRUE(pDocument->ExportFile());
+  quality.Answer(95);
+  m_dialogs.ChooseFiles({m_dir.File("high.jpg")});
+  ASSERT_TRUE(pDocument->ExportFile());
+  EXPECT_LT(std::filesystem::file_size(m_dir.File("low.jpg")),
+            std::filesystem::file_size(m_dir.File("high.jpg")));
+  // Cancelling the file or the quality dialog writes nothing.
+  m_dialogs.CancelFile();
+  EXPECT_FALSE(pDocument->ExportFile());
+  quality.Answer(std::nullopt);
+  m_dialogs.ChooseFiles({m_dir.File("never.webp")});
+  EXPECT_FALSE(pDocument->ExportFile());
+  EXPECT_FALSE(std::filesystem::exists(m_dir.File("never.webp")));
+
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(pDocument->Filename(), sPath);
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sPath + "*");
+  EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(DocumentTest, AFailedExportIsReportedAndLeavesNoFile) {
+  auto pDocument = Opened(SmallPicture());
+  pDocument->NegativeImage();
+  m_dialogs.ChooseFiles({m_dir.File("no such folder/out.png")});
+  EXPECT_FALSE(pDocument->ExportFile());
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(m_boxes.Shown()[0].sText, "An error occurred trying to export this file: The folder '" +
+                                          m_dir.File("no such folder") + "' does not exist.");
+  EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
+  EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 1)
+      << "only the picture opened";
+}
+
 TEST_F(DocumentTest, QuerySaveAsksAndFollowsTheAnswer) {
   auto pDocument = Opened(SmallPicture("photo.bmp"));
   pDocument->NegativeImage();

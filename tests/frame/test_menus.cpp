@@ -74,6 +74,7 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
   };
   ExpectMenu(menu("mnuFileTop"), {{"mnuFile_0", "&Open...", "Ctrl+O"},
                                   {"mnuFile_1", "&Save...", "Ctrl+S"},
+                                  {"mnuFile_3", "&Export...", "Ctrl+Shift+E"},
                                   {"mnuFile_2", "-"},
                                   {"mnuFile_5", "", "", false},
                                   {"mnuFile_6", "", "", false},
@@ -127,7 +128,7 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
   // The entries are reachable by array and index too.
   EXPECT_EQ(m_pMain->MenuEntry("mnuSpecial", 5), Entry("mnuSpecial_5"));
   EXPECT_EQ(m_pMain->MenuEntry("mnuSpecial", 2), nullptr);
-  EXPECT_EQ(m_pMain->MenuEntry("mnuFile", 3), nullptr);
+  EXPECT_EQ(m_pMain->MenuEntry("mnuFile", 11), nullptr);
 }
 
 // --- Finding the document
@@ -136,7 +137,7 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
 TEST_F(cFrameTest, ImageCommandsWithoutADocumentAskToSelectOneAndDoNothingElse) {
   const char* const kCommands[] = {"mnuLowPass_2", "mnuLowPass_3", "mnuHighPass_0", "mnuSpecial_5",
                                    "mnuEdit_1",    "mnuColors_0",  "mnuColors_8",   "mnuImage_3",
-                                   "mnuImage_5",   "mnuImage_7",   "mnuFile_1"};
+                                   "mnuImage_5",   "mnuImage_7",   "mnuFile_1",     "mnuFile_3"};
   for (const char* sName : kCommands)
     Click(sName);
   ASSERT_EQ(m_boxes.Shown().size(), std::size(kCommands));

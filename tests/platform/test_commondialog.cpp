@@ -12,8 +12,19 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
 
 #include "platform/GCommonDialog.h"
+#include "platform/PictureIO.h"
+#include "platform/QualityDialog.h"
 #include "platform/mFileName.h"
 #include "platform/mSysColor.h"
 #include "support/GuiTestUtil.h"
@@ -353,6 +364,42 @@ TEST(PrintDialog, ChosenSettingsAreWrittenToThePrinterByName) {
   EXPECT_FALSE(dialog.VBPrintDlg(printer, untouched, pOwner, lFlags));
   EXPECT_EQ(untouched.lCopies, 1);
   EXPECT_EQ(printer.copyCount(), 3);
+}
+
+// Runs fn with the modal dialog once its exec() runs.
+void WhenDialogShown(std::function<void(QDialog*)> fn) {
+  QTimer::singleShot(
+      0, [fn = std::move(fn)] { fn(qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
+}
+
+// The quality dialog: it shows the proposal on the slider and in the box, keeps to 1 to 100,
+// moves the slider with the box, gives the box's value on OK and nothing on Cancel.
+TEST(QualityDialog, ShowsTheProposalAndGivesTheChosenValue) {
+  int32_t lQuality = kDefaultQuality;
+  WhenDialogShown([](QDialog* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    auto* pSpin = pDialog->findChild<QSpinBox*>("spnQuality");
+    auto* pSlider = pDialog->findChild<QSlider*>("sldQuality");
+    ASSERT_TRUE(pSpin != nullptr && pSlider != nullptr);
+    EXPECT_EQ(pSpin->value(), 90);
+    EXPECT_EQ(pSlider->value(), 90);
+    EXPECT_EQ(pSpin->minimum(), 1);
+    EXPECT_EQ(pSpin->maximum(), 100);
+    pSpin->setValue(400);
+    EXPECT_EQ(pSlider->value(), 100);
+    pSpin->setValue(40);
+    EXPECT_EQ(pSlider->value(), 40);
+    pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  EXPECT_TRUE(AskQuality("JPEG", lQuality));
+  EXPECT_EQ(lQuality, 40);
+  WhenDialogShown([](QDialog* pDialog) {
+    ASSERT_NE(pDialog, nullptr);
+    pDialog->findChild<QSlider*>("sldQuality")->setValue(7);
+    pDialog->reject();
+  });
+  EXPECT_FALSE(AskQuality("WebP", lQuality));
+  EXPECT_EQ(lQuality, 40);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -191,6 +192,35 @@ TEST(SaveFailure, AFullDiskSaysSo) {
   EXPECT_EQ(sOld,
             "There is not enough space on the disk. The existing file of that name was left as "
             "it was.");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.bmp"});
+  EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
+}
+
+// A write stopped while it runs or at the last moment (an interrupted command-line run) leaves
+// everything as it was, whatever the format.
+TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
+  test::cScratch dir;
+  dir.Write("old.bmp", "old");
+  const auto img = test::MakeImage(3, 3, {1, 2, 3});
+  const QImage image = ImageOfSurface(img->hdc());
+  const sWriteStop refuse{{}, [] { return false; }};
+  const sWriteStop stopped{[] { return true; }, [] { return true; }};
+  const std::vector<std::function<void()>> writes = {
+      [&] { SavePicture(*img, dir.Path("old.bmp"), refuse); },
+      [&] { SavePicture(*img, dir.Path("new.bmp"), stopped); },
+      [&] { ExportPicture(image, dir.Path("old.bmp"), ePictureFormat::Png, 90, refuse); },
+      [&] { ExportPicture(image, dir.Path("new.jpg"), ePictureFormat::Jpeg, 90, refuse); },
+      [&] { ExportPicture(image, dir.Path("new.png"), ePictureFormat::Png, 90, stopped); },
+      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); },
+  };
+  for (const auto& write : writes) {
+    try {
+      write();
+      ADD_FAILURE() << "the write went through";
+    } catch (const cError& e) {
+      EXPECT_EQ(e.Number(), kErrCancelled);
+    }
+  }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.bmp"});
   EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
 }

@@ -5,11 +5,13 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/GCommonDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/QualityDialog.h"
 #include "platform/mWindowing.h"
 
 namespace brennic::test {
@@ -79,6 +81,33 @@ class cScriptedCommonDialogs final : public ICommonDialogService {
   };
   std::deque<sAnswer> m_fileAnswers;
   std::vector<sFileDialogRequest> m_fileRequests;
+};
+
+// Quality dialogs that answer from a script: each queued answer in turn (nothing: cancelled);
+// when none is left, the value proposed is confirmed.
+class cScriptedQualityDialogs final : public IQualityDialogService {
+ public:
+  cScriptedQualityDialogs() { SetQualityDialogService(this); }
+  ~cScriptedQualityDialogs() override { SetQualityDialogService(nullptr); }
+  cScriptedQualityDialogs(const cScriptedQualityDialogs&) = delete;
+  cScriptedQualityDialogs& operator=(const cScriptedQualityDialogs&) = delete;
+
+  void Answer(std::optional<int32_t> lQuality) { m_answers.push_back(lQuality); }
+  // "<format> <proposed quality>" of every dialog shown.
+  const std::vector<std::string>& Asked() const { return m_asked; }
+
+  bool AskQuality(const std::string& sFormat, int32_t& lQuality) override {
+    m_asked.push_back(sFormat + " " + std::to_string(lQuality));
+    if (m_answers.empty()) return true;
+    const std::optional<int32_t> answer = m_answers.front();
+    m_answers.pop_front();
+    if (answer) lQuality = *answer;
+    return answer.has_value();
+  }
+
+ private:
+  std::deque<std::optional<int32_t>> m_answers;
+  std::vector<std::string> m_asked;
 };
 
 // Fixed screen metrics for the lifetime of the object: 15 twips per pixel both ways unless
