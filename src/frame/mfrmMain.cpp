@@ -309,6 +309,7 @@ void mfrmMain::CreateMenus() {
   QMenu* pFile = AddTopMenu("mnuFileTop", "&File");
   AddEntry(pFile, "mnuFile", 0, "&Open...", &mfrmMain::mnuFile_Click, "Ctrl+O");
   AddEntry(pFile, "mnuFile", 1, "&Save...", &mfrmMain::mnuFile_Click, "Ctrl+S");
+  AddEntry(pFile, "mnuFile", 4, "Reopen Closed &Picture", &mfrmMain::mnuFile_Click, "Ctrl+Shift+T");
   AddEntry(pFile, "mnuFile", 2, "-", &mfrmMain::mnuFile_Click);
   // The recent files and the separator below them show once the list holds a file.
   for (int32_t i = 5; i <= 8; ++i)
@@ -369,6 +370,7 @@ void mfrmMain::CreateMenus() {
   connect(m_pWindowMenu, &QMenu::aboutToShow, this, &mfrmMain::FillWindowList);
   UpdateEditHistory();
   UpdateViewMenu();
+  UpdateReopenEntry();
 }
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
@@ -407,6 +409,9 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
       break;
     case 1:
       SaveImageFile();
+      break;
+    case 4:
+      ReopenClosedPicture();
       break;
     case 5:
     case 6:
@@ -697,6 +702,38 @@ void mfrmMain::OpenDropped(const cDropContents& contents) {
 void mfrmMain::SaveImageFile() {
   frmImage* pDocument = nullptr;
   if (GetActiveImage(pDocument)) pDocument->SaveFile();
+}
+
+void mfrmMain::DocumentClosing(frmImage& cDocument) {
+  if (!cDocument.Unsaved()) return;
+  try {
+    m_cClosed.Push(cDocument.TakeClosed());
+  } catch (const std::exception&) {
+    // No memory to keep it: the window closes as it always did.
+  }
+  UpdateReopenEntry();
+}
+
+void mfrmMain::ReopenClosedPicture() {
+  std::unique_ptr<sClosedPicture> pClosed = m_cClosed.Pop();
+  UpdateReopenEntry();
+  if (pClosed == nullptr) return;
+  frmImage* pDocument = nullptr;
+  QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
+  try {
+    pDocument->Reopen(*pClosed);
+  } catch (...) {
+    // Not lost: it stays to be reopened when there is room.
+    RemoveDocumentWindow(pWindow);
+    m_cClosed.Push(std::move(pClosed));
+    UpdateReopenEntry();
+    throw;
+  }
+  ShowDocumentWindow(pWindow);
+}
+
+void mfrmMain::UpdateReopenEntry() {
+  MenuEntry("mnuFile", 4)->setEnabled(!m_cClosed.Empty());
 }
 
 bool mfrmMain::ApplyCustomFilter(frmImage& cDocument) {

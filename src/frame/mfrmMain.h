@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "document/IDocumentFrame.h"
+#include "document/cClosedPictures.h"
 #include "frame/cMRUFileList.h"
 #include "frame/cOperationGuard.h"
 #include "frame/mDrop.h"
@@ -90,6 +91,10 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   int32_t NewImageIndex() override;
   // Puts a path at the top of the recent-files list and shows the list in the File menu.
   void AddMRUFile(const std::string& sFileName) override;
+  // A closing document that is not in any file as it is goes into the closed pictures.
+  void DocumentClosing(frmImage& cDocument) override;
+  // The documents File > Reopen Closed Picture can bring back, the latest last.
+  const cClosedPictures& ClosedPictures() const { return m_cClosed; }
 
   // Opens each file as File > Open opens the file chosen in its dialog (files named on the
   // command line).
@@ -151,6 +156,9 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // sFile empty: asks for the file with the open dialog first.
   void OpenImageFile(std::string sFile);
   void SaveImageFile();
+  // Brings the most recently closed changed document back in a new window.
+  void ReopenClosedPicture();
+  void UpdateReopenEntry();
   // The dialog commands of the Image menu.
   bool ApplyCustomFilter(frmImage& cDocument);
   bool ResampleImage(frmImage& cDocument);
@@ -195,6 +203,7 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   QMenu* m_pWindowMenu = nullptr;
   std::vector<QAction*> m_windowList;
   cOperationGuard m_cOperation;
+  cClosedPictures m_cClosed;
 };
 
 }  // namespace brennic
