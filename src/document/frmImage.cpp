@@ -162,6 +162,7 @@ bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
       m_cDocument.LoadPicture(*pPicture);
     }
     m_cHistory.Clear(true);
+    ++m_lChanges;
     Render();
     if (bIsTemp) sName = "Image " + std::to_string(m_frame.NewImageIndex());
     m_bNoFile = bIsTemp;
@@ -289,6 +290,7 @@ std::string frmImage::StepName(int32_t eType) {
 
 void frmImage::Record(const std::string& sName, const std::function<void()>& fnCommand) {
   m_cHistory.Record(m_cDocument, sName, fnCommand);
+  ++m_lChanges;
 }
 
 void frmImage::Undo() {
@@ -308,6 +310,7 @@ void frmImage::Redo() {
 }
 
 void frmImage::ShowStep(int32_t lOldWidth, int32_t lOldHeight) {
+  ++m_lChanges;
   Dirty(!m_cHistory.AtSaved());
   Render();
   if (lOldWidth != ImageWidth() || lOldHeight != ImageHeight()) {
@@ -405,6 +408,7 @@ void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1,
                       lMultiplier1, lOffset1, lMultiplier2, lOffset2);
   // The new picture is where this document's history starts; it has no file yet.
   m_cHistory.Clear(false);
+  ++m_lChanges;
   const std::string sName = "Image " + std::to_string(m_frame.NewImageIndex());
   Filename(sName);
   m_bDirty = true;
@@ -502,7 +506,12 @@ void frmImage::Reopen(sClosedPicture& cClosed) {
     UnpackBytes(cClosed.picture, cNew->DIBSectionBitsPtr());
   }
   m_cDocument.AdoptPicture(std::move(cNew));
-  if (cClosed.pHistory != nullptr) m_cHistory.TakeFrom(*cClosed.pHistory);
+  if (cClosed.pHistory != nullptr) {
+    m_cHistory.TakeFrom(*cClosed.pHistory);
+  } else {
+    m_cHistory.Clear(false);
+  }
+  ++m_lChanges;
   Filename(cClosed.sName);
   m_bNoFile = cClosed.bNoFile;
   m_bDirty = cClosed.bDirty;

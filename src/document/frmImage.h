@@ -101,6 +101,10 @@ class frmImage final : public QWidget,
   std::unique_ptr<sClosedPicture> TakeClosed();
   // Makes this new document the closed one as it was when its window closed.
   void Reopen(sClosedPicture& cClosed);
+  // Counts the picture's changes (commands, undo, redo, opening): a new count means a new state.
+  uint64_t ChangeCount() const { return m_lChanges; }
+  // The caption's name (the one at the last open, save or combination).
+  const std::string& CaptionName() const { return m_sCaption; }
   // Take back the last step, or take again the step last taken back; nothing when there is none.
   // The picture (and its size) becomes exactly what it was, and the changed flag says whether it
   // is the one last opened or saved.
@@ -197,6 +201,7 @@ class frmImage final : public QWidget,
   bool m_bDirty = false;
   bool m_bNoFile = false;
   bool m_bClosing = false;
+  uint64_t m_lChanges = 0;
   std::string m_sCaption;
   sZoom m_zoom = kZoomActual;
   // Parts of a wheel's turn not yet taken: scroll units across and down, zoom units.

@@ -121,6 +121,12 @@ void mfrmMain::Load() {
   // The settings store opens without a word; what it found is told once the window is up.
   TellSettingsNotice();
   if (DisplayBitsPerPixel() <= 8) MsgBox(kDepthWarning, eMsgButtons::OK, eMsgIcon::Exclamation);
+  m_pRecovery = std::make_unique<cRecoveryStore>(RecoveryRoot());
+  RestoreLeftBehind();
+}
+
+std::string mfrmMain::RecoveryRoot() const {
+  return cRecoveryStore::DefaultRoot();
 }
 
 void mfrmMain::QueryUnload(bool& bCancel, int16_t iUnloadMode) {
@@ -135,6 +141,15 @@ void mfrmMain::QueryUnload(bool& bCancel, int16_t iUnloadMode) {
         bCancel = true;
         return;
       }
+    }
+  }
+  if (m_pRecovery != nullptr) {
+    if (iUnloadMode == vbFormControlMenu || iUnloadMode == vbFormCode) {
+      // Every question is answered: what was to be saved is saved.
+      m_pRecovery->ForgetAll();
+    } else {
+      KeepRecoveryData();
+      m_pRecovery->Flush();
     }
   }
   SaveRecentFiles();
@@ -375,6 +390,11 @@ void mfrmMain::CreateMenus() {
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   std::string sDescription;
+  // Whatever the command did to the pictures, their recovery data follows.
+  struct cAfter {
+    mfrmMain* pMain;
+    ~cAfter() { pMain->KeepRecoveryData(); }
+  } after{this};
   try {
     fnCommand();
     m_cOperation.Finish();
@@ -420,7 +440,10 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
       OpenImageFile(m_cMRU.File(Index - 4));
       break;
     case 10:
-      // Neither asks about changed documents nor stores the recent-files list.
+      // Neither asks about changed documents nor stores the recent-files list; the pictures in
+      // no file stay in the recovery folder.
+      KeepRecoveryData();
+      if (m_pRecovery != nullptr) m_pRecovery->Flush();
       EndProcess();
       break;
     default:
@@ -705,6 +728,10 @@ void mfrmMain::SaveImageFile() {
 }
 
 void mfrmMain::DocumentClosing(frmImage& cDocument) {
+  // A closed picture is kept for reopening in this run; the next start does not offer it.
+  if (m_kept.erase(&cDocument) > 0 && m_pRecovery != nullptr) {
+    m_pRecovery->Forget(reinterpret_cast<uintptr_t>(&cDocument));
+  }
   if (!cDocument.Unsaved()) return;
   try {
     m_cClosed.Push(cDocument.TakeClosed());
@@ -730,6 +757,79 @@ void mfrmMain::ReopenClosedPicture() {
     throw;
   }
   ShowDocumentWindow(pWindow);
+}
+
+void mfrmMain::KeepRecoveryData() {
+  if (m_pRecovery == nullptr || !m_pRecovery->Enabled()) return;
+  for (QMdiSubWindow* pWindow : m_pMdi->subWindowList()) {
+    auto* pDocument = qobject_cast<frmImage*>(pWindow->widget());
+    if (pDocument == nullptr || pDocument->ImageWidth() < 1) continue;
+    const uint64_t lKey = reinterpret_cast<uintptr_t>(pDocument);
+    const auto it = m_kept.find(pDocument);
+    if (!pDocument->Unsaved()) {
+      if (it != m_kept.end()) {
+        m_pRecovery->Forget(lKey);
+        m_kept.erase(it);
+      }
+    } else if (it == m_kept.end() || it->second != pDocument->ChangeCount()) {
+      m_pRecovery->Keep(lKey, pDocument->Filename(), pDocument->CaptionName(),
+                        pDocument->Unsaved() && !pDocument->Dirty(),
+                        pDocument->Document().Picture());
+      m_kept[pDocument] = pDocument->ChangeCount();
+    }
+  }
+}
+
+void mfrmMain::RestoreLeftBehind() {
+  cRecoveryStore::sLeftBehind found = m_pRecovery->FindLeftBehind();
+  if (!found.damaged.empty()) {
+    std::string sText =
+        "These files in the recovery folder could not be read; they were left there:";
+    for (const std::string& sPath : found.damaged)
+      sText += "\r\n" + sPath;
+    MsgBox(sText, eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
+  if (found.pictures.empty()) {
+    m_pRecovery->DiscardLeftBehind(found);
+    return;
+  }
+  std::string sText = "Restore the pictures that were not saved when Brennic last closed?\r\n";
+  for (const sRecoveredPicture& cPicture : found.pictures)
+    sText += "\r\n" + frmImage::TitleOf(cPicture.sName);
+  if (MsgBox(sText, eMsgButtons::YesNo, eMsgIcon::Question) == eMsgResult::Yes) {
+    std::vector<sRecoveredPicture> failed;
+    for (sRecoveredPicture& cPicture : found.pictures) {
+      sClosedPicture cState;
+      cState.sName = cPicture.sName;
+      cState.sCaption = cPicture.sCaption;
+      cState.bDirty = true;
+      cState.bNoFile = cPicture.bNoFile;
+      cState.lWidth = cPicture.lWidth;
+      cState.lHeight = cPicture.lHeight;
+      cState.picture = std::move(cPicture.picture);
+      frmImage* pDocument = nullptr;
+      QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
+      try {
+        pDocument->Reopen(cState);
+        ShowDocumentWindow(pWindow);
+      } catch (const std::exception& e) {
+        RemoveDocumentWindow(pWindow);
+        // Its file stays for the next start.
+        failed.push_back(cPicture);
+        MsgBox("An error occured trying to open this file: '" + cPicture.sPath + "': " + e.what(),
+               eMsgButtons::OK, eMsgIcon::Exclamation);
+      }
+    }
+    std::erase_if(found.pictures, [&](const sRecoveredPicture& c) {
+      return std::any_of(failed.begin(), failed.end(),
+                         [&](const sRecoveredPicture& f) { return f.sPath == c.sPath; });
+    });
+    // Kept under this copy before the old files go.
+    KeepRecoveryData();
+    m_pRecovery->Flush();
+    UpdateEditHistory();
+  }
+  m_pRecovery->DiscardLeftBehind(found);
 }
 
 void mfrmMain::UpdateReopenEntry() {
