@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 
 namespace brennic {
@@ -301,49 +302,86 @@ cRecoveryStore::~cRecoveryStore() {
 void cRecoveryStore::Keep(uint64_t lKey, const std::string& sName, const std::string& sCaption,
                           bool bNoFile, const cDIBSection& cPicture) {
   if (!Enabled()) return;
-  const size_t lSize = cPicture.DIBSectionBitsPtr() == nullptr
-                           ? 0
-                           : static_cast<size_t>(cPicture.BytesPerScanLine()) *
-                                 static_cast<size_t>(cPicture.Height());
   std::unique_lock lock(m_mutex);
-  // A picture still waiting is replaced in place.
-  auto it = std::find_if(m_jobs.begin(), m_jobs.end(), [&](const sJob& job) {
-    return job.lKey == lKey && job.pSnapshot != nullptr;
+  m_idle.wait(lock, [&] {
+    return std::none_of(m_jobs.begin(), m_jobs.end(), [&](const sJob& job) {
+      return job.lKey == lKey && job.pSnapshot != nullptr &&
+             job.pSnapshot->eState == sSnapshot::eCopy::Copying;
+    });
   });
-  std::unique_ptr<sSnapshot> pSnapshot;
-  if (it != m_jobs.end()) {
-    pSnapshot = std::move(it->pSnapshot);
-    m_jobs.erase(it);
-  } else {
-    pSnapshot = std::make_unique<sSnapshot>();
-  }
-  if (pSnapshot->lSize != lSize) {
-    if (m_lSpare == lSize && m_pSpare != nullptr) {
-      pSnapshot->pBytes = std::move(m_pSpare);
-      m_lSpare = 0;
+  // A state of the picture not yet written gives way to this one.
+  for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+    if (it->lKey == lKey && it->pSnapshot != nullptr) {
+      if (it->pSnapshot->pBytes != nullptr) {
+        m_pSpare = std::move(it->pSnapshot->pBytes);
+        m_lSpare = it->pSnapshot->lSize;
+      }
+      it = m_jobs.erase(it);
     } else {
-      pSnapshot->pBytes.reset(lSize > 0 ? new (std::nothrow) uint8_t[lSize] : nullptr);
-      if (lSize > 0 && pSnapshot->pBytes == nullptr) return;  // no memory: the next change tries
+      ++it;
     }
-    pSnapshot->lSize = lSize;
   }
-  lock.unlock();
-  if (lSize > 0) std::memcpy(pSnapshot->pBytes.get(), cPicture.DIBSectionBitsPtr(), lSize);
+  auto pSnapshot = std::make_unique<sSnapshot>();
+  pSnapshot->pSource = &cPicture;
   pSnapshot->sName = sName;
   pSnapshot->sCaption = sCaption;
   pSnapshot->bNoFile = bNoFile;
   pSnapshot->lWidth = cPicture.Width();
   pSnapshot->lHeight = cPicture.Height();
-  lock.lock();
   m_jobs.push_back({lKey, std::move(pSnapshot)});
   lock.unlock();
   m_wake.notify_all();
 }
 
+bool cRecoveryStore::AnyCopying() const {
+  return std::any_of(m_jobs.begin(), m_jobs.end(), [](const sJob& job) {
+    return job.pSnapshot != nullptr && job.pSnapshot->eState == sSnapshot::eCopy::Copying;
+  });
+}
+
+bool cRecoveryStore::CopyWaiting(std::unique_lock<std::mutex>& lock) {
+  const auto it = std::find_if(m_jobs.begin(), m_jobs.end(), [](const sJob& job) {
+    return job.pSnapshot != nullptr && job.pSnapshot->eState == sSnapshot::eCopy::Waiting;
+  });
+  if (it == m_jobs.end()) return false;
+  sSnapshot& snapshot = *it->pSnapshot;
+  snapshot.eState = sSnapshot::eCopy::Copying;
+  const cDIBSection& cPicture = *snapshot.pSource;
+  const size_t lSize = cPicture.DIBSectionBitsPtr() == nullptr
+                           ? 0
+                           : static_cast<size_t>(cPicture.BytesPerScanLine()) *
+                                 static_cast<size_t>(cPicture.Height());
+  if (m_pSpare != nullptr && m_lSpare == lSize) {
+    snapshot.pBytes = std::move(m_pSpare);
+    m_lSpare = 0;
+  }
+  lock.unlock();
+  if (snapshot.pBytes == nullptr && lSize > 0)
+    snapshot.pBytes.reset(new (std::nothrow) uint8_t[lSize]);
+  // No memory for the copy: this state is not kept; the next change tries again.
+  snapshot.lSize = snapshot.pBytes != nullptr ? lSize : 0;
+  if (snapshot.lSize > 0) std::memcpy(snapshot.pBytes.get(), cPicture.DIBSectionBitsPtr(), lSize);
+  lock.lock();
+  snapshot.pSource = nullptr;
+  snapshot.eState = sSnapshot::eCopy::Copied;
+  snapshot.bLost = snapshot.lSize != lSize;
+  m_idle.notify_all();
+  return true;
+}
+
+void cRecoveryStore::Settle() {
+  if (!Enabled()) return;
+  std::unique_lock lock(m_mutex);
+  while (CopyWaiting(lock)) {
+  }
+  m_idle.wait(lock, [this] { return !AnyCopying(); });
+}
+
 void cRecoveryStore::Forget(uint64_t lKey) {
   if (!Enabled()) return;
   {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return !AnyCopying(); });
     std::erase_if(m_jobs, [&](const sJob& job) { return job.lKey == lKey; });
     m_jobs.push_back({lKey, nullptr});
   }
@@ -354,6 +392,7 @@ void cRecoveryStore::ForgetAll() {
   if (!Enabled()) return;
   {
     std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return !AnyCopying(); });
     m_jobs.clear();
     m_idle.wait(lock, [this] { return !m_bBusy; });
     m_files.clear();
@@ -379,14 +418,29 @@ void cRecoveryStore::Run() {
   for (;;) {
     m_wake.wait(lock, [this] { return m_bStop || !m_jobs.empty(); });
     if (m_jobs.empty()) return;  // stopping, and everything is written
-    sJob job = std::move(m_jobs.front());
-    m_jobs.pop_front();
+    // Copies first, so that the pictures are free again as soon as possible.
+    const auto copyStart = std::chrono::steady_clock::now();
+    if (CopyWaiting(lock)) {
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - copyStart;
+      m_stats.dBackgroundSeconds += took.count();
+      continue;
+    }
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(), [](const sJob& job) {
+      return job.pSnapshot == nullptr || job.pSnapshot->eState == sSnapshot::eCopy::Copied;
+    });
+    if (it == m_jobs.end()) {
+      // Being copied on the caller's thread.
+      m_idle.wait(lock, [this] { return !AnyCopying(); });
+      continue;
+    }
+    sJob job = std::move(*it);
+    m_jobs.erase(it);
     m_bBusy = true;
     lock.unlock();
-    if (job.pSnapshot != nullptr) {
-      Write(job.lKey, *job.pSnapshot);
-    } else {
+    if (job.pSnapshot == nullptr) {
       Remove(job.lKey);
+    } else if (!job.pSnapshot->bLost) {
+      Write(job.lKey, *job.pSnapshot);
     }
     lock.lock();
     if (job.pSnapshot != nullptr && job.pSnapshot->pBytes != nullptr) {

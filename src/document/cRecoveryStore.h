@@ -16,10 +16,12 @@
 // moment leaves the previous complete file or the new one. A file that is damaged or not ours
 // is never touched.
 //
-// Writing runs on a thread of the store's own; the caller's thread only copies the picture's
-// bytes (Keep). Changes that come faster than the disk keep only the latest picture of each
-// document. Over its budget (kDefaultBudget, and never more than a tenth of the free space of
-// the disk) the pictures written longest ago are removed first.
+// Writing runs on a thread of the store's own, and so does copying the picture: Keep only
+// queues the picture, and the caller promises not to change or free it before Settle, which
+// it calls before any change (a copy still waiting is then made on the caller's thread).
+// Changes that come faster than the disk keep only the latest picture of each document. Over its
+// budget (kDefaultBudget, and never more than a tenth of the free space of the disk) the pictures
+// written longest ago are removed first.
 
 #include <chrono>
 #include <condition_variable>
@@ -67,9 +69,12 @@ class cRecoveryStore {
   // This copy's own folder.
   const std::string& Folder() const { return m_sFolder; }
 
-  // Copies the picture and queues its writing under lKey (one file per key).
+  // Queues the picture's writing under lKey (one file per key); cPicture must stay unchanged
+  // until Settle.
   void Keep(uint64_t lKey, const std::string& sName, const std::string& sCaption, bool bNoFile,
             const cDIBSection& cPicture);
+  // Every queued picture is copied: the pictures may change again.
+  void Settle();
   // The picture of lKey is in a file or gone: its recovery file goes.
   void Forget(uint64_t lKey);
   // Every picture of this copy goes (the program closed after all its questions).
@@ -102,6 +107,10 @@ class cRecoveryStore {
 
  private:
   struct sSnapshot {
+    enum class eCopy { Waiting, Copying, Copied };
+    eCopy eState = eCopy::Waiting;
+    const cDIBSection* pSource = nullptr;
+    bool bLost = false;  // no memory for the copy: this state is not written
     std::string sName;
     std::string sCaption;
     bool bNoFile = false;
@@ -116,6 +125,10 @@ class cRecoveryStore {
   };
 
   void Run();
+  // Copies the first waiting picture (the lock held on entry and on return); false when none
+  // waits.
+  bool CopyWaiting(std::unique_lock<std::mutex>& lock);
+  bool AnyCopying() const;
   void Write(uint64_t lKey, sSnapshot& snapshot);
   void Remove(uint64_t lKey);
   std::string FileOf(uint64_t lKey);

@@ -100,6 +100,8 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
 }
 
 mfrmMain::~mfrmMain() {
+  // The pictures queued for recovery are copied before their documents go.
+  if (m_pRecovery != nullptr) m_pRecovery->Settle();
   SetDialogOwner(nullptr);
   // The documents go with the base class's children, when this object is a main window no
   // more: the area must not report their going to it.
@@ -395,6 +397,8 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
     mfrmMain* pMain;
     ~cAfter() { pMain->KeepRecoveryData(); }
   } after{this};
+  // A picture still queued for recovery is copied before the command may change it.
+  if (m_pRecovery != nullptr) m_pRecovery->Settle();
   try {
     fnCommand();
     m_cOperation.Finish();
