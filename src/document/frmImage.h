@@ -96,6 +96,8 @@ class frmImage final : public QWidget,
   bool Dirty() const override { return m_bDirty; }
   // The picture is not in any file as it is: changed, or pasted or combined and never saved.
   bool Unsaved() const { return m_bDirty || m_bNoFile; }
+  // Pasted or combined and never saved.
+  bool NoFile() const { return m_bNoFile; }
   // Moves the document's state (names, changed flag, picture packed, history) out, for a window
   // that is going; the document is left with an empty history.
   std::unique_ptr<sClosedPicture> TakeClosed();

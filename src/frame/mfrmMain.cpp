@@ -776,8 +776,7 @@ void mfrmMain::KeepRecoveryData() {
         m_kept.erase(it);
       }
     } else if (it == m_kept.end() || it->second != pDocument->ChangeCount()) {
-      m_pRecovery->Keep(lKey, pDocument->Filename(), pDocument->CaptionName(),
-                        pDocument->Unsaved() && !pDocument->Dirty(),
+      m_pRecovery->Keep(lKey, pDocument->Filename(), pDocument->CaptionName(), pDocument->NoFile(),
                         pDocument->Document().Picture());
       m_kept[pDocument] = pDocument->ChangeCount();
     }
