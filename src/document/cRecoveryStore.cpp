@@ -479,6 +479,11 @@ void cRecoveryStore::Write(uint64_t lKey, sSnapshot& snapshot) {
                                        snapshot.pBytes.get() + lAt, lLength, kLevel);
     bOk = !ZSTD_isError(r);
     if (bOk) cPicture.picture.chunks.emplace_back(scratch.begin(), scratch.begin() + r);
+    // A picture changed meanwhile is copied now, not after this write: its document may want
+    // to change it again soon.
+    std::unique_lock lock(m_mutex);
+    while (CopyWaiting(lock)) {
+    }
   }
   ZSTD_freeCCtx(pContext);
   if (!bOk) return;
