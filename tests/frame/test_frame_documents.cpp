@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QThread>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 
@@ -471,14 +472,25 @@ TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestions
   restart();
   EXPECT_EQ(m_boxes.Shown().size(), 2u);  // the save question only
 
-  // Answered No at the start, the pictures' data is deleted.
+  // Answered No at the start, the pictures' data is deleted; a damaged file is named once and
+  // stays.
   ASSERT_NE(Open(Picture("d.bmp")), nullptr);
   Click("mnuColors_5");
+  const std::filesystem::path damaged = recovery.Path() / "1-gone" / "picture-1.brec";
+  std::filesystem::create_directories(damaged.parent_path());
+  std::ofstream(damaged) << "BRNRECV";
+  m_boxes.Answer(eMsgResult::OK);
   m_boxes.Answer(eMsgResult::No);
   restart();
-  EXPECT_EQ(m_boxes.Shown().size(), 3u);
+  ASSERT_EQ(m_boxes.Shown().size(), 4u);
+  EXPECT_EQ(m_boxes.Shown()[2].sText,
+            "These files in the recovery folder could not be read; they were left there:\r\n" +
+                damaged.string());
+  EXPECT_EQ(m_boxes.Shown()[3].sText,
+            "Restore the pictures that were not saved when Brennic last closed?\r\n\r\nd.bmp");
   EXPECT_TRUE(Windows().empty());
-  EXPECT_EQ(kept(), 0u);
+  EXPECT_EQ(kept(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(damaged));
   qputenv(kRecoveryEnvironment, "off");
 }
 
