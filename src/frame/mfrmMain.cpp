@@ -123,7 +123,14 @@ void mfrmMain::Load() {
   // The settings store opens without a word; what it found is told once the window is up.
   TellSettingsNotice();
   if (DisplayBitsPerPixel() <= 8) MsgBox(kDepthWarning, eMsgButtons::OK, eMsgIcon::Exclamation);
-  m_pRecovery = std::make_unique<cRecoveryStore>(RecoveryRoot());
+  const std::string sRecovery = RecoveryRoot();
+  m_pRecovery = std::make_unique<cRecoveryStore>(sRecovery);
+  if (!sRecovery.empty() && !m_pRecovery->Enabled()) {
+    // The safety net is off: the person should know before relying on it.
+    MsgBox("Pictures that are not saved cannot be kept for recovery: the folder '" + sRecovery +
+               "' cannot be used.",
+           eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
   RestoreLeftBehind();
 }
 

@@ -491,6 +491,15 @@ TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestions
   EXPECT_TRUE(Windows().empty());
   EXPECT_EQ(kept(), 1u);
   EXPECT_TRUE(std::filesystem::exists(damaged));
+
+  // A folder that cannot be made is told at start.
+  const std::string sBad = Picture("plain.bmp") + "/recovery";
+  qputenv(kRecoveryEnvironment, QByteArray::fromStdString(sBad));
+  restart();
+  ASSERT_EQ(m_boxes.Shown().size(), 5u);
+  EXPECT_EQ(m_boxes.Shown()[4].sText,
+            "Pictures that are not saved cannot be kept for recovery: the folder '" + sBad +
+                "' cannot be used.");
   qputenv(kRecoveryEnvironment, "off");
 }
 
