@@ -27,7 +27,9 @@ function(brennic_add_test target)
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     "BRENNIC_SHARED=${PROJECT_SOURCE_DIR}/../shared"
     # Settings a test reaches without installing a store of its own never land in the user's.
-    "BRENNIC_REGISTRY=${PROJECT_BINARY_DIR}/Testing/registry.sqlite")
+    "BRENNIC_REGISTRY=${PROJECT_BINARY_DIR}/Testing/registry.sqlite"
+    # Nor recovery data; a test that wants it names a folder of its own.
+    "BRENNIC_RECOVERY_DIR=off")
   if(ARG_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()

@@ -9,6 +9,8 @@
 
 namespace brennic {
 
+class frmImage;
+
 class IDocumentFrame {
  public:
   virtual ~IDocumentFrame() = default;
@@ -27,6 +29,8 @@ class IDocumentFrame {
   virtual int32_t NewImageIndex() = 0;
   // Puts a path at the top of the recent-files list and shows the list.
   virtual void AddMRUFile(const std::string& sFileName) = 0;
+  // The document's window is closing: it is discarded once this returns.
+  virtual void DocumentClosing(frmImage& /*cDocument*/) {}
 };
 
 }  // namespace brennic

@@ -384,6 +384,21 @@ void cImageHistory::Clear(bool bSaved) {
   m_lSaved = bSaved ? 0 : -1;
 }
 
+void cImageHistory::TakeFrom(cImageHistory& other) {
+  if (&other == this) return;
+  if (&other.m_budget != &m_budget) throw std::logic_error("Histories of different budgets.");
+  Clear(false);
+  m_steps = std::move(other.m_steps);
+  other.m_steps.clear();
+  m_lPosition = other.m_lPosition;
+  m_lSaved = other.m_lSaved;
+  // The bytes stay counted in the budget once; they only change hands.
+  m_lBytes = other.m_lBytes;
+  other.m_lBytes = 0;
+  other.m_lPosition = 0;
+  other.m_lSaved = 0;
+}
+
 bool cImageHistory::OldestDroppable(uint64_t& lSequence) const {
   // Dropping a redo step would cut the steps after it off; the latest step always stays.
   if (m_lPosition < 1 || m_steps.size() < 2) return false;

@@ -49,15 +49,17 @@ class cHistoryBudget {
   int64_t Limit() const { return m_lLimit; }
   // A new limit applies at once: steps over it are dropped.
   void Limit(int64_t lLimit);
-  // Bytes held by all histories of this budget.
+  // Bytes held by all histories of this budget, and by what holds pictures under it.
   int64_t Bytes() const { return m_lBytes; }
+  // Bytes held outside any history (a closed picture kept for reopening) come and go.
+  void Hold(int64_t lBytes) { m_lBytes += lBytes; }
+  // Drops the oldest droppable steps until the histories fit into the limit or none is left.
+  void Enforce();
 
  private:
   friend class cImageHistory;
   void Attach(cImageHistory* pHistory);
   void Detach(cImageHistory* pHistory);
-  // Drops the oldest droppable steps until the histories fit into the limit or none is left.
-  void Enforce();
   uint64_t NextSequence() { return ++m_lSequence; }
 
   int64_t m_lLimit;
@@ -124,6 +126,9 @@ class cImageHistory {
   bool AtSaved() const { return m_lSaved == m_lPosition; }
   // Forgets every step. bSaved: the present picture is the one in the file.
   void Clear(bool bSaved);
+  // Takes over all steps, the position and the saved mark of other (of the same budget), which
+  // is left empty: a closed document's history moves into a holder and back, uncopied.
+  void TakeFrom(cImageHistory& other);
 
   int64_t StepCount() const { return static_cast<int64_t>(m_steps.size()); }
   int64_t Position() const { return m_lPosition; }

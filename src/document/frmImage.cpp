@@ -182,8 +182,10 @@ bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
       m_cDocument.LoadPicture(*pPicture);
     }
     m_cHistory.Clear(true);
+    ++m_lChanges;
     Render();
     if (bIsTemp) sName = "Image " + std::to_string(m_frame.NewImageIndex());
+    m_bNoFile = bIsTemp;
     Caption(sName);
     Filename(sName);
     if (!bIsTemp) {
@@ -223,6 +225,7 @@ bool frmImage::SaveFile() {
     Filename(sFilename);
     m_frame.AddMRUFile(sFilename);
     m_cHistory.MarkSaved();
+    m_bNoFile = false;
     Dirty(false);
     Caption(sFilename);
     // The status strip shows the new title at once.
@@ -340,6 +343,7 @@ std::string frmImage::StepName(int32_t eType) {
 
 void frmImage::Record(const std::string& sName, const std::function<void()>& fnCommand) {
   m_cHistory.Record(m_cDocument, sName, fnCommand);
+  ++m_lChanges;
 }
 
 void frmImage::Undo() {
@@ -359,6 +363,7 @@ void frmImage::Redo() {
 }
 
 void frmImage::ShowStep(int32_t lOldWidth, int32_t lOldHeight) {
+  ++m_lChanges;
   Dirty(!m_cHistory.AtSaved());
   Render();
   if (lOldWidth != ImageWidth() || lOldHeight != ImageHeight()) {
@@ -456,9 +461,11 @@ void frmImage::CombineSources(int32_t lWidth, int32_t lHeight, int32_t lSource1,
                       lMultiplier1, lOffset1, lMultiplier2, lOffset2);
   // The new picture is where this document's history starts; it has no file yet.
   m_cHistory.Clear(false);
+  ++m_lChanges;
   const std::string sName = "Image " + std::to_string(m_frame.NewImageIndex());
   Filename(sName);
   m_bDirty = true;
+  m_bNoFile = true;
   Caption(sName);
   Render();
   // The bars follow the new picture at once; the window reported itself before it had one.
@@ -513,9 +520,58 @@ void frmImage::resizeEvent(QResizeEvent* pEvent) {
 }
 
 void frmImage::closeEvent(QCloseEvent* pEvent) {
-  // Unloading discards the document without asking; it leaves the collection at once.
+  // Unloading discards the document without asking (the frame may keep it for reopening); it
+  // leaves the collection at once.
   pEvent->accept();
+  if (!m_bClosing) {
+    m_bClosing = true;
+    m_frame.DocumentClosing(*this);
+  }
   Unloaded();
+}
+
+std::unique_ptr<sClosedPicture> frmImage::TakeClosed() {
+  auto pClosed = std::make_unique<sClosedPicture>();
+  pClosed->sName = m_sFIleName;
+  pClosed->sCaption = m_sCaption;
+  pClosed->bDirty = m_bDirty;
+  pClosed->bNoFile = m_bNoFile;
+  const cDIBSection& cPicture = m_cDocument.Picture();
+  pClosed->lWidth = cPicture.Width();
+  pClosed->lHeight = cPicture.Height();
+  if (cPicture.DIBSectionBitsPtr() != nullptr) {
+    pClosed->picture =
+        PackBytes(cPicture.DIBSectionBitsPtr(), static_cast<size_t>(cPicture.BytesPerScanLine()) *
+                                                    static_cast<size_t>(cPicture.Height()));
+  }
+  pClosed->pHistory = std::make_unique<cImageHistory>();
+  pClosed->pHistory->TakeFrom(m_cHistory);
+  return pClosed;
+}
+
+void frmImage::Reopen(sClosedPicture& cClosed) {
+  auto cNew = std::make_unique<cDIBSection>();
+  if (cClosed.picture.lSize > 0) {
+    if (!cNew->Create(cClosed.lWidth, cClosed.lHeight)) {
+      RaiseOutOfMemory(".frmImage", " (" + std::to_string(cClosed.lWidth) + " x " +
+                                        std::to_string(cClosed.lHeight) + " pixels).");
+    }
+    UnpackBytes(cClosed.picture, cNew->DIBSectionBitsPtr());
+  }
+  m_cDocument.AdoptPicture(std::move(cNew));
+  if (cClosed.pHistory != nullptr) {
+    m_cHistory.TakeFrom(*cClosed.pHistory);
+  } else {
+    m_cHistory.Clear(false);
+  }
+  ++m_lChanges;
+  Filename(cClosed.sName);
+  m_bNoFile = cClosed.bNoFile;
+  m_bDirty = cClosed.bDirty;
+  Caption(cClosed.sCaption);
+  Render();
+  LayoutScrollBars();
+  Activate();
 }
 
 bool frmImage::eventFilter(QObject* pWatched, QEvent* pEvent) {

@@ -33,6 +33,7 @@
 
 #include "document/IDocumentFrame.h"
 #include "document/IImageDocument.h"
+#include "document/cClosedPictures.h"
 #include "document/cImageDocumentCore.h"
 #include "document/cImageHistory.h"
 #include "image/cImageProcessDIB.h"
@@ -93,6 +94,19 @@ class frmImage final : public QWidget,
   // Copies the filter definition of cI into this document's engine; nothing is processed.
   void LoadCustomFilter(const cImageProcessDIB& cI);
   bool Dirty() const override { return m_bDirty; }
+  // The picture is not in any file as it is: changed, or pasted or combined and never saved.
+  bool Unsaved() const { return m_bDirty || m_bNoFile; }
+  // Pasted or combined and never saved.
+  bool NoFile() const { return m_bNoFile; }
+  // Moves the document's state (names, changed flag, picture packed, history) out, for a window
+  // that is going; the document is left with an empty history.
+  std::unique_ptr<sClosedPicture> TakeClosed();
+  // Makes this new document the closed one as it was when its window closed.
+  void Reopen(sClosedPicture& cClosed);
+  // Counts the picture's changes (commands, undo, redo, opening): a new count means a new state.
+  uint64_t ChangeCount() const { return m_lChanges; }
+  // The caption's name (the one at the last open, save or combination).
+  const std::string& CaptionName() const { return m_sCaption; }
   // Take back the last step, or take again the step last taken back; nothing when there is none.
   // The picture (and its size) becomes exactly what it was, and the changed flag says whether it
   // is the one last opened or saved.
@@ -195,6 +209,9 @@ class frmImage final : public QWidget,
   std::string m_sFIleName;
   std::string m_sFIleTitle;
   bool m_bDirty = false;
+  bool m_bNoFile = false;
+  bool m_bClosing = false;
+  uint64_t m_lChanges = 0;
   std::string m_sCaption;
   sZoom m_zoom = kZoomActual;
   // Parts of a wheel's turn not yet taken: scroll units across and down, zoom units.

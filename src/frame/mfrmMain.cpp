@@ -100,6 +100,8 @@ mfrmMain::mfrmMain(QWidget* pParent) : QMainWindow(pParent), cLoadedWindow("mfrm
 }
 
 mfrmMain::~mfrmMain() {
+  // The pictures queued for recovery are copied before their documents go.
+  if (m_pRecovery != nullptr) m_pRecovery->Settle();
   SetDialogOwner(nullptr);
   // The documents go with the base class's children, when this object is a main window no
   // more: the area must not report their going to it.
@@ -121,6 +123,19 @@ void mfrmMain::Load() {
   // The settings store opens without a word; what it found is told once the window is up.
   TellSettingsNotice();
   if (DisplayBitsPerPixel() <= 8) MsgBox(kDepthWarning, eMsgButtons::OK, eMsgIcon::Exclamation);
+  const std::string sRecovery = RecoveryRoot();
+  m_pRecovery = std::make_unique<cRecoveryStore>(sRecovery);
+  if (!sRecovery.empty() && !m_pRecovery->Enabled()) {
+    // The safety net is off: the person should know before relying on it.
+    MsgBox("Pictures that are not saved cannot be kept for recovery: the folder '" + sRecovery +
+               "' cannot be used.",
+           eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
+  RestoreLeftBehind();
+}
+
+std::string mfrmMain::RecoveryRoot() const {
+  return cRecoveryStore::DefaultRoot();
 }
 
 void mfrmMain::QueryUnload(bool& bCancel, int16_t iUnloadMode) {
@@ -135,6 +150,15 @@ void mfrmMain::QueryUnload(bool& bCancel, int16_t iUnloadMode) {
         bCancel = true;
         return;
       }
+    }
+  }
+  if (m_pRecovery != nullptr) {
+    if (iUnloadMode == vbFormControlMenu || iUnloadMode == vbFormCode) {
+      // Every question is answered: what was to be saved is saved.
+      m_pRecovery->ForgetAll();
+    } else {
+      KeepRecoveryData();
+      m_pRecovery->Flush();
     }
   }
   SaveRecentFiles();
@@ -310,6 +334,7 @@ void mfrmMain::CreateMenus() {
   AddEntry(pFile, "mnuFile", 0, "&Open...", &mfrmMain::mnuFile_Click, "Ctrl+O");
   AddEntry(pFile, "mnuFile", 1, "&Save...", &mfrmMain::mnuFile_Click, "Ctrl+S");
   AddEntry(pFile, "mnuFile", 3, "&Export...", &mfrmMain::mnuFile_Click, "Ctrl+Shift+E");
+  AddEntry(pFile, "mnuFile", 4, "Reopen Closed &Picture", &mfrmMain::mnuFile_Click, "Ctrl+Shift+T");
   AddEntry(pFile, "mnuFile", 2, "-", &mfrmMain::mnuFile_Click);
   // The recent files and the separator below them show once the list holds a file.
   for (int32_t i = 5; i <= 8; ++i)
@@ -370,10 +395,18 @@ void mfrmMain::CreateMenus() {
   connect(m_pWindowMenu, &QMenu::aboutToShow, this, &mfrmMain::FillWindowList);
   UpdateEditHistory();
   UpdateViewMenu();
+  UpdateReopenEntry();
 }
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   std::string sDescription;
+  // Whatever the command did to the pictures, their recovery data follows.
+  struct cAfter {
+    mfrmMain* pMain;
+    ~cAfter() { pMain->KeepRecoveryData(); }
+  } after{this};
+  // A picture still queued for recovery is copied before the command may change it.
+  if (m_pRecovery != nullptr) m_pRecovery->Settle();
   try {
     fnCommand();
     m_cOperation.Finish();
@@ -414,6 +447,9 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
       if (GetActiveImage(pDocument)) pDocument->ExportFile();
       break;
     }
+    case 4:
+      ReopenClosedPicture();
+      break;
     case 5:
     case 6:
     case 7:
@@ -421,7 +457,10 @@ void mfrmMain::mnuFile_Click(int32_t Index) {
       OpenImageFile(m_cMRU.File(Index - 4));
       break;
     case 10:
-      // Neither asks about changed documents nor stores the recent-files list.
+      // Neither asks about changed documents nor stores the recent-files list; the pictures in
+      // no file stay in the recovery folder.
+      KeepRecoveryData();
+      if (m_pRecovery != nullptr) m_pRecovery->Flush();
       EndProcess();
       break;
     default:
@@ -703,6 +742,114 @@ void mfrmMain::OpenDropped(const cDropContents& contents) {
 void mfrmMain::SaveImageFile() {
   frmImage* pDocument = nullptr;
   if (GetActiveImage(pDocument)) pDocument->SaveFile();
+}
+
+void mfrmMain::DocumentClosing(frmImage& cDocument) {
+  // A closed picture is kept for reopening in this run; the next start does not offer it.
+  if (m_kept.erase(&cDocument) > 0 && m_pRecovery != nullptr) {
+    m_pRecovery->Forget(reinterpret_cast<uintptr_t>(&cDocument));
+  }
+  if (!cDocument.Unsaved()) return;
+  try {
+    m_cClosed.Push(cDocument.TakeClosed());
+  } catch (const std::exception&) {
+    // No memory to keep it: the window closes as it always did.
+  }
+  UpdateReopenEntry();
+}
+
+void mfrmMain::ReopenClosedPicture() {
+  std::unique_ptr<sClosedPicture> pClosed = m_cClosed.Pop();
+  UpdateReopenEntry();
+  if (pClosed == nullptr) return;
+  frmImage* pDocument = nullptr;
+  QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
+  try {
+    pDocument->Reopen(*pClosed);
+  } catch (...) {
+    // Not lost: it stays to be reopened when there is room.
+    RemoveDocumentWindow(pWindow);
+    m_cClosed.Push(std::move(pClosed));
+    UpdateReopenEntry();
+    throw;
+  }
+  ShowDocumentWindow(pWindow);
+}
+
+void mfrmMain::KeepRecoveryData() {
+  if (m_pRecovery == nullptr || !m_pRecovery->Enabled()) return;
+  for (QMdiSubWindow* pWindow : m_pMdi->subWindowList()) {
+    auto* pDocument = qobject_cast<frmImage*>(pWindow->widget());
+    if (pDocument == nullptr || pDocument->ImageWidth() < 1) continue;
+    const uint64_t lKey = reinterpret_cast<uintptr_t>(pDocument);
+    const auto it = m_kept.find(pDocument);
+    if (!pDocument->Unsaved()) {
+      if (it != m_kept.end()) {
+        m_pRecovery->Forget(lKey);
+        m_kept.erase(it);
+      }
+    } else if (it == m_kept.end() || it->second != pDocument->ChangeCount()) {
+      m_pRecovery->Keep(lKey, pDocument->Filename(), pDocument->CaptionName(), pDocument->NoFile(),
+                        pDocument->Document().Picture());
+      m_kept[pDocument] = pDocument->ChangeCount();
+    }
+  }
+}
+
+void mfrmMain::RestoreLeftBehind() {
+  cRecoveryStore::sLeftBehind found = m_pRecovery->FindLeftBehind();
+  if (!found.damaged.empty()) {
+    std::string sText =
+        "These files in the recovery folder could not be read; they were left there:";
+    for (const std::string& sPath : found.damaged)
+      sText += "\r\n" + sPath;
+    MsgBox(sText, eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
+  if (found.pictures.empty()) {
+    m_pRecovery->DiscardLeftBehind(found);
+    return;
+  }
+  std::string sText = "Restore the pictures that were not saved when Brennic last closed?\r\n";
+  for (const sRecoveredPicture& cPicture : found.pictures)
+    sText += "\r\n" + frmImage::TitleOf(cPicture.sName);
+  if (MsgBox(sText, eMsgButtons::YesNo, eMsgIcon::Question) == eMsgResult::Yes) {
+    std::vector<sRecoveredPicture> failed;
+    for (sRecoveredPicture& cPicture : found.pictures) {
+      sClosedPicture cState;
+      cState.sName = cPicture.sName;
+      cState.sCaption = cPicture.sCaption;
+      cState.bDirty = true;
+      cState.bNoFile = cPicture.bNoFile;
+      cState.lWidth = cPicture.lWidth;
+      cState.lHeight = cPicture.lHeight;
+      cState.picture = std::move(cPicture.picture);
+      frmImage* pDocument = nullptr;
+      QMdiSubWindow* pWindow = AddDocumentWindow(pDocument);
+      try {
+        pDocument->Reopen(cState);
+        ShowDocumentWindow(pWindow);
+      } catch (const std::exception& e) {
+        RemoveDocumentWindow(pWindow);
+        // Its file stays for the next start.
+        failed.push_back(cPicture);
+        MsgBox("An error occured trying to open this file: '" + cPicture.sPath + "': " + e.what(),
+               eMsgButtons::OK, eMsgIcon::Exclamation);
+      }
+    }
+    std::erase_if(found.pictures, [&](const sRecoveredPicture& c) {
+      return std::any_of(failed.begin(), failed.end(),
+                         [&](const sRecoveredPicture& f) { return f.sPath == c.sPath; });
+    });
+    // Kept under this copy before the old files go.
+    KeepRecoveryData();
+    m_pRecovery->Flush();
+    UpdateEditHistory();
+  }
+  m_pRecovery->DiscardLeftBehind(found);
+}
+
+void mfrmMain::UpdateReopenEntry() {
+  MenuEntry("mnuFile", 4)->setEnabled(!m_cClosed.Empty());
 }
 
 bool mfrmMain::ApplyCustomFilter(frmImage& cDocument) {

@@ -19,10 +19,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "document/IDocumentFrame.h"
+#include "document/cClosedPictures.h"
+#include "document/cRecoveryStore.h"
 #include "frame/cMRUFileList.h"
 #include "frame/cOperationGuard.h"
 #include "frame/mDrop.h"
@@ -90,6 +93,12 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   int32_t NewImageIndex() override;
   // Puts a path at the top of the recent-files list and shows the list in the File menu.
   void AddMRUFile(const std::string& sFileName) override;
+  // A closing document that is not in any file as it is goes into the closed pictures.
+  void DocumentClosing(frmImage& cDocument) override;
+  // The documents File > Reopen Closed Picture can bring back, the latest last.
+  const cClosedPictures& ClosedPictures() const { return m_cClosed; }
+  // Where the pictures in no file are kept against a kill or a crash; null before Load.
+  cRecoveryStore* Recovery() const { return m_pRecovery.get(); }
 
   // Opens each file as File > Open opens the file chosen in its dialog (files named on the
   // command line).
@@ -110,6 +119,8 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   virtual void LoadRecentFiles();
   // Close step: store the recent-files list.
   virtual void SaveRecentFiles();
+  // Start-up step: the recovery folder (empty: recovery is off).
+  virtual std::string RecoveryRoot() const;
   // Ends the process at once (EndProcessNow). Tests replace it to stay alive.
   virtual void EndProcess();
 
@@ -151,6 +162,14 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   // sFile empty: asks for the file with the open dialog first.
   void OpenImageFile(std::string sFile);
   void SaveImageFile();
+  // Brings the most recently closed changed document back in a new window.
+  void ReopenClosedPicture();
+  void UpdateReopenEntry();
+  // Recovery data follows the documents: the state of each one in no file is kept after every
+  // change, and goes once it is in a file.
+  void KeepRecoveryData();
+  // Offers the pictures that copies no longer running left behind.
+  void RestoreLeftBehind();
   // The dialog commands of the Image menu.
   bool ApplyCustomFilter(frmImage& cDocument);
   bool ResampleImage(frmImage& cDocument);
@@ -195,6 +214,10 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   QMenu* m_pWindowMenu = nullptr;
   std::vector<QAction*> m_windowList;
   cOperationGuard m_cOperation;
+  cClosedPictures m_cClosed;
+  std::unique_ptr<cRecoveryStore> m_pRecovery;
+  // The change count of each document whose state is kept.
+  std::map<const frmImage*, uint64_t> m_kept;
 };
 
 }  // namespace brennic

@@ -48,6 +48,10 @@ eMsgResult cQtMessageBoxService::Show(const std::string& sText, eMsgButtons eBut
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+  } else if (eButtons == eMsgButtons::YesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
@@ -61,6 +65,7 @@ eMsgResult cQtMessageBoxService::Show(const std::string& sText, eMsgButtons eBut
     case QMessageBox::Cancel:
       return eMsgResult::Cancel;
     default:
+      if (eButtons == eMsgButtons::YesNo) return eMsgResult::No;
       return eButtons == eMsgButtons::YesNoCancel ? eMsgResult::Cancel : eMsgResult::OK;
   }
 }

@@ -7,7 +7,7 @@
 
 namespace brennic {
 
-enum class eMsgButtons { OK, YesNoCancel };
+enum class eMsgButtons { OK, YesNoCancel, YesNo };
 enum class eMsgIcon { None, Information, Exclamation, Question };
 enum class eMsgResult { OK, Yes, No, Cancel };
 

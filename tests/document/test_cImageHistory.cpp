@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "document/cClosedPictures.h"
 #include "document/cImageHistory.h"
 #include "document/cOperations.h"
 #include "image/cError.h"
@@ -390,6 +391,48 @@ TEST_F(HistoryBudget, RecordingPushesOutTheOldestAndAGoneDocumentGivesItsBytesBa
     EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes() + m_history2.Bytes() + history3.Bytes());
   }
   EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes() + m_history2.Bytes());
+}
+
+TEST_F(HistoryBudget, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsSteps) {
+  cClosedPictures closed(m_budget);
+  const auto close = [&](const std::string& sName, cImageHistory& history) {
+    auto pClosed = std::make_unique<sClosedPicture>();
+    pClosed->sName = sName;
+    pClosed->picture.chunks.push_back(std::vector<uint8_t>(1000));
+    pClosed->pHistory = std::make_unique<cImageHistory>(m_budget);
+    pClosed->pHistory->TakeFrom(history);
+    closed.Push(std::move(pClosed));
+  };
+  Step(m_history1, m_doc1, "a1");
+  const int64_t lOpen = Step(m_history1, m_doc1, "a2");
+  const int64_t lBefore = m_budget.Bytes();
+  // The steps change hands uncounted; the held picture counts.
+  close("a", m_history1);
+  EXPECT_EQ(m_history1.StepCount(), 0);
+  EXPECT_GT(m_budget.Bytes(), lBefore);
+  Step(m_history2, m_doc2, "b1");
+  Step(m_history2, m_doc2, "b2");
+  cImageHistory empty(m_budget);
+  close("c", empty);
+  ASSERT_EQ(closed.Count(), 2u);
+  // Over the limit: the oldest closed picture goes, the open document keeps its steps.
+  m_budget.Limit(m_budget.Bytes());
+  close("d", empty);
+  ASSERT_EQ(closed.Count(), 2u);
+  EXPECT_EQ(m_history2.StepCount(), 2);
+  EXPECT_EQ(closed.Pop()->sName, "d");
+  std::unique_ptr<sClosedPicture> pC = closed.Pop();
+  EXPECT_EQ(pC->sName, "c");
+  EXPECT_TRUE(closed.Empty());
+  EXPECT_EQ(closed.Pop(), nullptr);
+  EXPECT_EQ(m_budget.Bytes(), m_history2.Bytes() + pC->pHistory->Bytes());
+  // Back in a document, a moved history works on as before.
+  close("e", m_history2);
+  cImageHistory back(m_budget);
+  back.TakeFrom(*closed.Pop()->pHistory);
+  EXPECT_EQ(Names(back, m_doc2), (std::vector<std::string>{"b2", "b1"}));
+  EXPECT_EQ(m_budget.Bytes(), back.Bytes());
+  EXPECT_GT(lOpen, 0);
 }
 
 TEST_F(HistoryBudget, RedoStepsWhoseFirstIsStillNeededStay) {

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 
@@ -411,6 +413,94 @@ TEST_F(cFrameTest, CtrlWAndCtrlF4CloseTheActiveDocumentWithoutAsking) {
   ASSERT_EQ(Windows().size(), 1u);
   EXPECT_EQ(LoadedWindows().Count(), 2);  // the main window and one document
   EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+// --- Recovery -----------------------------------------------------------------------------------
+
+TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestionsAreAnswered) {
+  const test::cTempDir recovery;
+  qputenv(kRecoveryEnvironment, QByteArray::fromStdString(recovery.Path().string()));
+  const auto restart = [this] {
+    m_pMain.reset();  // as a kill leaves it: no window closes, nothing is asked
+    m_pMain = std::make_unique<cTestMain>();
+    m_pMain->Load();
+  };
+  const auto kept = [&recovery] {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(recovery.Path()))
+      n += entry.path().extension() == ".brec" ? 1 : 0;
+    return n;
+  };
+  restart();
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  ASSERT_NE(Open(Picture("a.bmp")), nullptr);
+  Click("mnuColors_5");
+  const std::vector<uint8_t> changed =
+      test::DisplayBytes(m_pMain->ActiveDocument()->Document().Picture());
+  ASSERT_NE(Open(Picture("b.bmp")), nullptr);  // as in its file: nothing to keep
+  ASSERT_NE(Open(Picture("c.bmp")), nullptr);
+  Click("mnuColors_5");
+  m_pMain->Recovery()->Flush();
+  EXPECT_EQ(kept(), 2u);
+  m_dialogs.ChooseFiles({m_dir.File("c2.bmp")});
+  Click("mnuFile_1");
+  Click("mnuFile_10");  // Exit: nothing asked, the data stays
+  EXPECT_EQ(m_pMain->iEnded, 1);
+  EXPECT_EQ(kept(), 1u);
+
+  m_boxes.Answer(eMsgResult::Yes);
+  restart();
+  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(m_boxes.Shown()[0].sText,
+            "Restore the pictures that were not saved when Brennic last closed?\r\n\r\na.bmp");
+  ASSERT_EQ(Windows().size(), 1u);
+  frmImage* pBack = m_pMain->ActiveDocument();
+  ASSERT_NE(pBack, nullptr);
+  EXPECT_EQ(pBack->Filename(), m_dir.File("a.bmp"));
+  EXPECT_EQ(pBack->FileTitle(), "a.bmp");
+  EXPECT_TRUE(pBack->Dirty());
+  EXPECT_EQ(test::DisplayBytes(pBack->Document().Picture()), changed);
+  m_pMain->Recovery()->Flush();
+  EXPECT_EQ(kept(), 1u);  // now under this copy
+
+  // Every question answered (No): the data goes with the program.
+  m_boxes.Answer(eMsgResult::No);
+  bool bCancel = false;
+  m_pMain->QueryUnload(bCancel, vbFormCode);
+  EXPECT_FALSE(bCancel);
+  EXPECT_EQ(kept(), 0u);
+  restart();
+  EXPECT_EQ(m_boxes.Shown().size(), 2u);  // the save question only
+
+  // Answered No at the start, the pictures' data is deleted; a damaged file is named once and
+  // stays.
+  ASSERT_NE(Open(Picture("d.bmp")), nullptr);
+  Click("mnuColors_5");
+  const std::filesystem::path damaged = recovery.Path() / "1-gone" / "picture-1.brec";
+  std::filesystem::create_directories(damaged.parent_path());
+  std::ofstream(damaged) << "BRNRECV";
+  m_boxes.Answer(eMsgResult::OK);
+  m_boxes.Answer(eMsgResult::No);
+  restart();
+  ASSERT_EQ(m_boxes.Shown().size(), 4u);
+  EXPECT_EQ(m_boxes.Shown()[2].sText,
+            "These files in the recovery folder could not be read; they were left there:\r\n" +
+                damaged.string());
+  EXPECT_EQ(m_boxes.Shown()[3].sText,
+            "Restore the pictures that were not saved when Brennic last closed?\r\n\r\nd.bmp");
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_EQ(kept(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(damaged));
+
+  // A folder that cannot be made is told at start.
+  const std::string sBad = Picture("plain.bmp") + "/recovery";
+  qputenv(kRecoveryEnvironment, QByteArray::fromStdString(sBad));
+  restart();
+  ASSERT_EQ(m_boxes.Shown().size(), 5u);
+  EXPECT_EQ(m_boxes.Shown()[4].sText,
+            "Pictures that are not saved cannot be kept for recovery: the folder '" + sBad +
+                "' cannot be used.");
+  qputenv(kRecoveryEnvironment, "off");
 }
 
 // --- The command line ----------------------------------------------------------------------------

@@ -72,16 +72,18 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
   const auto menu = [this](const char* sName) {
     return m_pMain->findChild<QMenu*>(QString::fromUtf8(sName));
   };
-  ExpectMenu(menu("mnuFileTop"), {{"mnuFile_0", "&Open...", "Ctrl+O"},
-                                  {"mnuFile_1", "&Save...", "Ctrl+S"},
-                                  {"mnuFile_3", "&Export...", "Ctrl+Shift+E"},
-                                  {"mnuFile_2", "-"},
-                                  {"mnuFile_5", "", "", false},
-                                  {"mnuFile_6", "", "", false},
-                                  {"mnuFile_7", "", "", false},
-                                  {"mnuFile_8", "", "", false},
-                                  {"mnuFile_9", "-", "", false},
-                                  {"mnuFile_10", "&Exit"}});
+  ExpectMenu(menu("mnuFileTop"),
+             {{"mnuFile_0", "&Open...", "Ctrl+O"},
+              {"mnuFile_1", "&Save...", "Ctrl+S"},
+              {"mnuFile_3", "&Export...", "Ctrl+Shift+E"},
+              {"mnuFile_4", "Reopen Closed &Picture", "Ctrl+Shift+T", true, false},
+              {"mnuFile_2", "-"},
+              {"mnuFile_5", "", "", false},
+              {"mnuFile_6", "", "", false},
+              {"mnuFile_7", "", "", false},
+              {"mnuFile_8", "", "", false},
+              {"mnuFile_9", "-", "", false},
+              {"mnuFile_10", "&Exit"}});
   ExpectMenu(menu("mnuEditTOP"), {{"mnuEditHistory_0", "&Undo", "Ctrl+Z", true, false},
                                   {"mnuEditHistory_1", "&Redo", "Ctrl+Y", true, false},
                                   {"mnuEditHistory_2", "-"},

@@ -10,7 +10,9 @@
 #include <random>
 
 #include "FrameTestUtil.h"
+#include "platform/Clipboard.h"
 #include "platform/cPictureBox.h"
+#include "support/ClipboardTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -159,6 +161,80 @@ TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_EQ(m_boxes.Shown()[0].sText,
             "The image 'saved.ico' has been changed.\r\n\r\nDo you want to save it?");
+}
+
+TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithTheirHistory) {
+  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
+  const auto close = [this](frmImage* pDocument) {
+    for (QMdiSubWindow* pWindow : Windows())
+      if (pWindow->widget() == pDocument) pWindow->close();
+    QCoreApplication::processEvents();
+  };
+  EXPECT_FALSE(Entry("mnuFile_4")->isEnabled());
+  frmImage* pKept = OpenRandom("kept.bmp");
+  ASSERT_NE(pKept, nullptr);
+  const std::vector<uint8_t> original = Held(pKept);
+  Click("mnuColors_0");
+  const std::vector<uint8_t> darkened = Held(pKept);
+  close(pKept);
+  // Pictures that are the ones in their files are not kept.
+  close(OpenRandom("plain.bmp"));
+  frmImage* pUndone = OpenRandom("undone.bmp");
+  Click("mnuColors_0");
+  Click("mnuEditHistory_0");
+  close(pUndone);
+  ASSERT_TRUE(Entry("mnuFile_4")->isEnabled());
+  EXPECT_EQ(m_pMain->ClosedPictures().Count(), 1u);
+
+  QTest::keyClick(m_pMain.get(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+  frmImage* pBack = m_pMain->ActiveDocument();
+  ASSERT_NE(pBack, nullptr);
+  EXPECT_EQ(pBack->Filename(), m_dir.File("kept.bmp"));
+  EXPECT_EQ(pBack->FileTitle(), "kept.bmp");
+  EXPECT_EQ(pBack->windowTitle().toStdString(), "Image: " + m_dir.File("kept.bmp") + "[*]");
+  EXPECT_TRUE(pBack->Dirty());
+  EXPECT_EQ(Held(pBack), darkened);
+  EXPECT_EQ(Shown(pBack), darkened);
+  EXPECT_FALSE(Entry("mnuFile_4")->isEnabled());
+  EXPECT_EQ(Captions(), "&Undo Darken|-&Redo");
+  Click("mnuEditHistory_0");
+  EXPECT_EQ(Held(pBack), original);
+  EXPECT_FALSE(pBack->Dirty());
+  close(pBack);  // the file's picture again: not kept
+  EXPECT_FALSE(Entry("mnuFile_4")->isEnabled());
+
+  // A pasted picture is in no file: kept from the start, and it comes back unchanged as it was.
+  test::cMemoryClipboard clipboard;
+  clipboard.m_image = QImage(3, 2, QImage::Format_RGB888);
+  clipboard.m_image.fill(Qt::red);
+  SetClipboardService(&clipboard);
+  Click("mnuEdit_2");
+  SetClipboardService(nullptr);
+  ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
+  const std::string sPasted = m_pMain->ActiveDocument()->Filename();
+  close(m_pMain->ActiveDocument());
+  Click("mnuFile_4");
+  ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), sPasted);
+  EXPECT_FALSE(m_pMain->ActiveDocument()->Dirty());
+  EXPECT_TRUE(m_pMain->ActiveDocument()->Unsaved());
+
+  // Repeated use walks back through at least the last ten.
+  for (int i = 0; i < 12; ++i) {
+    ASSERT_NE(OpenRandom("n" + std::to_string(i) + ".bmp", 3, 2), nullptr);
+    Click("mnuColors_0");
+  }
+  for (QMdiSubWindow* pWindow : Windows())
+    close(qobject_cast<frmImage*>(pWindow->widget()));
+  for (int i = 11; i >= 0; --i) {
+    Click("mnuFile_4");
+    ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
+    EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "n" + std::to_string(i) + ".bmp");
+  }
+  Click("mnuFile_4");  // the pasted one, closed first
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), sPasted);
+  EXPECT_FALSE(Entry("mnuFile_4")->isEnabled());
+  EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferAndTheView) {

@@ -16,6 +16,8 @@ class cQtEnvironment final : public ::testing::Environment {
     // Offscreen unless the caller chose a display (a test run under Xvfb sets "xcb").
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
+    // No test keeps recovery data in the user's own folder; tests that need it name a folder.
+    qputenv("BRENNIC_RECOVERY_DIR", "off");
     m_pApp = std::make_unique<QApplication>(m_argc, m_argv);
     QApplication::setApplicationName("Brennic");
   }
