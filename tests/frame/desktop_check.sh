@@ -65,11 +65,22 @@ bmp >"$dir/photo.bmp"
 printf 'BM this is no picture' >"$dir/damaged.bmp"
 for n in a b c; do cp "$dir/photo.bmp" "$dir/$n.bmp"; done
 
-# An X server of our own on a display number it picks itself (no race with other tests).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for "the X server" test -s "$dir/display"
-export DISPLAY=":$(head -n 1 "$dir/display")"
+# An X server of our own, on a number drawn from a wide range so that servers other tests start
+# at the same moment do not meet it; another number when it does not answer.
+for try in 1 2 3 4 5; do
+  n=$(( (RANDOM * 32768 + RANDOM) % 30000 + 1000 ))
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  server=$!
+  for _ in $(seq 200); do
+    kill -0 "$server" 2>/dev/null || break
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  kill -0 "$server" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+  kill "$server" 2>/dev/null
+done
+pids+=($server)
+export DISPLAY=":$n"
 wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 openbox >"$dir/openbox.log" 2>&1 &
 wm=$!

@@ -30,26 +30,26 @@
 namespace brennic {
 namespace {
 
-// sh -c script, $0 the program and the rest its arguments: an X server on a display number the
-// server picks itself (three tries), waited for until it answers; then the first line of output
-// says "<program pid> <display> <server pid>" and the shell becomes the program. (xvfb-run's
-// own choice of a number, and its wait, left the program without a display now and then.)
+// sh -c script, $0 the program and the rest its arguments: an X server on a display number of
+// its own, drawn from a wide range so that servers started at the same moment (by other test
+// suites too) do not meet, waited for until it answers, again on another number when it does
+// not; then the first line of output says "<program pid> <display> <server pid>" and the shell
+// becomes the program. (xvfb-run's and -displayfd's lowest free numbers clashed now and then.)
 constexpr const char* kStartOnOwnDisplay = R"sh(
-d=$(mktemp -d)
-for try in 1 2 3; do
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$d/n" 2>/dev/null &
+for try in 1 2 3 4 5; do
+  n=$(( ($$ * 7 + try * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/') % 997) % 30000 + 1000 ))
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   x=$!
   i=0
-  while [ ! -s "$d/n" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i + 1)); done
-  DISPLAY=":$(head -n 1 "$d/n")"
-  export DISPLAY
-  i=0
-  while ! xdpyinfo >/dev/null 2>&1 && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done
-  xdpyinfo >/dev/null 2>&1 && break
-  kill $x
-  : >"$d/n"
+  while kill -0 $x 2>/dev/null && ! xdpyinfo -display ":$n" >/dev/null 2>&1 && [ $i -lt 200 ]; do
+    sleep 0.05
+    i=$((i + 1))
+  done
+  kill -0 $x 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+  kill $x 2>/dev/null
 done
-rm -rf "$d"
+DISPLAY=":$n"
+export DISPLAY
 echo "$$ $DISPLAY $x"
 exec "$0" "$@"
 )sh";
