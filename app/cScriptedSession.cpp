@@ -151,8 +151,6 @@ void cScriptedSession::RunNext() {
     if (sArg != "real") Fail("boxes " + sArg);
     // From here on a person (or the desktop test) answers the program's own message boxes.
     SetMessageBoxService(nullptr);
-  } else if (sCommand == "rounds") {
-    Say("rounds " + std::to_string(m_main.Operation().Rounds()));
   } else if (sCommand == "close") {
     m_main.close();
   } else {

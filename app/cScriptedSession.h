@@ -15,7 +15,6 @@
 //   entries <array>    prints "<objectName> <visible 0/1> <caption>" for every entry of an array
 //   activate <n>       activates the n-th document window (1 = the first opened)
 //   boxes real         from here on message boxes are the program's own, for a person to answer
-//   rounds             prints "rounds <n>": the rounds of window events run during operations
 //   close              closes the main window as program code does
 //
 // Every message box is printed as "message: <text>". A line that cannot be run ends the

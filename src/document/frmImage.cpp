@@ -203,21 +203,24 @@ bool frmImage::OpenFile(const std::string& sFIle, bool bIsTemp) {
   }
 }
 
+bool frmImage::AskSaveName(std::string& sFilename, std::string sFilter, int32_t& lFilterIndex,
+                           std::string sDlgTitle, std::string sDefaultExt) {
+  std::string sFileTitle;
+  bool bOverWritePrompt = true;
+  std::string sInitDir;
+  QWidget* pOwner = this;
+  uint32_t lFlags = 0;
+  GCommonDialog cD;
+  return cD.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
+                              sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags);
+}
+
 bool frmImage::SaveFile() {
   try {
     std::string sFilename = SaveNameProposal(m_sFIleName);
-    std::string sFileTitle;
-    bool bOverWritePrompt = true;
-    std::string sFilter = "ICON Files (*.ICO)|*.ICO|BMP Files (*.BMP)|*.BMP";
     int32_t lFilterIndex = 1;
-    std::string sInitDir;
-    std::string sDlgTitle;
-    std::string sDefaultExt = "ICO";
-    QWidget* pOwner = this;
-    uint32_t lFlags = 0;
-    GCommonDialog cD;
-    if (!cD.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
-                              sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags)) {
+    if (!AskSaveName(sFilename, "ICON Files (*.ICO)|*.ICO|BMP Files (*.BMP)|*.BMP", lFilterIndex,
+                     "", "ICO")) {
       return false;
     }
     // Always a bitmap file, whatever the chosen name ends in.
@@ -240,20 +243,8 @@ bool frmImage::SaveFile() {
 bool frmImage::ExportFile() {
   try {
     std::string sFilename = ExportNameProposal(m_sFIleName);
-    std::string sFileTitle;
-    bool bOverWritePrompt = true;
-    std::string sFilter = kExportFilter;
     int32_t lFilterIndex = 1;
-    std::string sInitDir;
-    std::string sDlgTitle = "Export";
-    std::string sDefaultExt = "png";
-    QWidget* pOwner = this;
-    uint32_t lFlags = 0;
-    GCommonDialog cD;
-    if (!cD.VBGetSaveFileName(sFilename, sFileTitle, bOverWritePrompt, sFilter, lFilterIndex,
-                              sInitDir, sDlgTitle, sDefaultExt, pOwner, lFlags)) {
-      return false;
-    }
+    if (!AskSaveName(sFilename, kExportFilter, lFilterIndex, "Export", "png")) return false;
     // The name's extension decides; a name without a known one takes the type chosen in the list.
     const int32_t lTypes = static_cast<int32_t>(std::size(kExportTypes));
     const ePictureFormat eFormat = FormatOfExtension(sFilename).value_or(

@@ -179,6 +179,10 @@ class frmImage final : public QWidget,
                       int32_t lOffset2);
   // The caption shows sName; UpdateCaption builds the window's title from it.
   void Caption(const std::string& sName);
+  // The save dialog for Save and Export: sFilename proposes and returns the name; false when
+  // the person cancels.
+  bool AskSaveName(std::string& sFilename, std::string sFilter, int32_t& lFilterIndex,
+                   std::string sDlgTitle, std::string sDefaultExt);
   // The title: the caption, the changed marker and the zoom when it is not 100 %.
   void UpdateCaption();
   // Sets the changed flag and the title's marker with it.

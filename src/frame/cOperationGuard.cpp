@@ -105,7 +105,6 @@ void cOperationGuard::RunWindowEvents() {
   m_bInRound = true;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   m_bInRound = false;
-  ++m_lRounds;
   m_lastRound.start();
 }
 

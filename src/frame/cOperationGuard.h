@@ -48,8 +48,6 @@ class cOperationGuard final : public QObject {
   // a Pulse); nothing while no command is busy.
   void RequestCancel();
   bool CancelRequested() const { return m_bRunning && m_bCancel; }
-  // Rounds of window events run during operations (for measuring).
-  int64_t Rounds() const { return m_lRounds; }
 
  protected:
   bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
@@ -64,7 +62,6 @@ class cOperationGuard final : public QObject {
   bool m_bPulsed = false;
   bool m_bCancel = false;
   QWidget* m_pCancelButton = nullptr;
-  int64_t m_lRounds = 0;
   QElapsedTimer m_lastRound;
 };
 

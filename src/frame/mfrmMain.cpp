@@ -400,6 +400,7 @@ void mfrmMain::CreateMenus() {
 
 void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   std::string sDescription;
+  bool bCancelled = false;
   // Whatever the command did to the pictures, their recovery data follows.
   struct cAfter {
     mfrmMain* pMain;
@@ -413,14 +414,7 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
     UpdateEditHistory();
     return;
   } catch (const cError& e) {
-    if (e.Number() == kErrCancelled) {
-      // Stopped on request: the picture is as it was before; nothing to report but that.
-      m_cOperation.Finish();
-      UpdateEditHistory();
-      ShowProgress(false);
-      SetStatus("Cancelled", "#", "#");
-      return;
-    }
+    bCancelled = e.Number() == kErrCancelled;
     sDescription = e.Description();
   } catch (const std::bad_alloc&) {
     sDescription = "Out of memory";
@@ -431,7 +425,12 @@ void mfrmMain::RunCommand(const std::function<void()>& fnCommand) {
   UpdateEditHistory();
   // An operation that failed half-way never completes: its progress goes away.
   ShowProgress(false);
-  MsgBox(sDescription, eMsgButtons::OK, eMsgIcon::Exclamation);
+  if (bCancelled) {
+    // Stopped on request: the picture is as it was before; nothing to report but that.
+    SetStatus("Cancelled", "#", "#");
+  } else {
+    MsgBox(sDescription, eMsgButtons::OK, eMsgIcon::Exclamation);
+  }
 }
 
 void mfrmMain::mnuFile_Click(int32_t Index) {

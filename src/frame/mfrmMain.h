@@ -105,8 +105,6 @@ class mfrmMain : public QMainWindow, public cLoadedWindow, public IDocumentFrame
   void OpenFiles(const std::vector<std::string>& files);
 
   const cMRUFileList& RecentFiles() const { return m_cMRU; }
-  // What keeps the windows alive while an operation runs.
-  const cOperationGuard& Operation() const { return m_cOperation; }
   // The entry sArray, lIndex of the menus; nullptr when there is none.
   QAction* MenuEntry(const std::string& sArray, int32_t lIndex) const;
   // The active image document, or nullptr; asks nothing.
