@@ -69,7 +69,7 @@ for n in a b c; do cp "$dir/photo.bmp" "$dir/$n.bmp"; done
 # at the same moment do not meet it; another number when it does not answer.
 for try in 1 2 3 4 5; do
   n=$(( (RANDOM * 32768 + RANDOM) % 30000 + 1000 ))
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
   server=$!
   for _ in $(seq 200); do
     kill -0 "$server" 2>/dev/null || break

@@ -33,12 +33,14 @@ namespace {
 // sh -c script, $0 the program and the rest its arguments: an X server on a display number of
 // its own, drawn from a wide range so that servers started at the same moment (by other test
 // suites too) do not meet, waited for until it answers, again on another number when it does
-// not; then the first line of output says "<program pid> <display> <server pid>" and the shell
-// becomes the program. (xvfb-run's and -displayfd's lowest free numbers clashed now and then.)
+// not (-noreset: the probe's leaving would otherwise reset the server just as the program
+// connects); then the first line of output says "<program pid> <display> <server pid>" and the
+// shell becomes the program. (xvfb-run's and -displayfd's lowest free numbers clashed now and
+// then.)
 constexpr const char* kStartOnOwnDisplay = R"sh(
 for try in 1 2 3 4 5; do
   n=$(( ($$ * 7 + try * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/') % 997) % 30000 + 1000 ))
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   x=$!
   i=0
   while kill -0 $x 2>/dev/null && ! xdpyinfo -display ":$n" >/dev/null 2>&1 && [ $i -lt 200 ]; do
