@@ -243,16 +243,38 @@ bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, Put&& put) {
   Put32(header + 34, static_cast<uint32_t>(lPixelBytes));
   if (!put(header, kHeaderBytes)) return false;
 
-  // Whole rows in chunks of about a megabyte.
+  // Rows that lie in memory bottom-up, padded with zeros, are already the file's bytes (the image
+  // buffer's own layout): they go to put where they are, in blocks of about 8 MB so that a stop
+  // is still noticed soon. Other rows are copied into chunks of about a megabyte first.
+  const int64_t lUsed = 3 * int64_t{w};
+  const bool bFileOrder = hSurface->DisplayRowStep() == -lStride;
+  const auto PaddedWithZeros = [&](int32_t y) {
+    const uint8_t* p = hSurface->DisplayRow(y);
+    return std::all_of(p + lUsed, p + lStride, [](uint8_t b) { return b == 0; });
+  };
+  const int64_t lRowsPerBlock = std::max<int64_t>(1, (int64_t{8} << 20) / lStride);
   const int64_t lRowsPerChunk = std::max<int64_t>(1, (int64_t{1} << 20) / lStride);
-  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(lRowsPerChunk, h) * lStride));
+  std::vector<uint8_t> chunk;
   int64_t lFilled = 0;
-  for (int32_t y = h - 1; y >= 0; --y) {
+  for (int32_t y = h - 1; y >= 0;) {
+    int32_t lRows = 0;
+    while (bFileOrder && lRows < lRowsPerBlock && y - lRows >= 0 && PaddedWithZeros(y - lRows))
+      ++lRows;
+    if (lRows > 0) {
+      if (lFilled > 0 && !put(chunk.data(), lFilled)) return false;
+      lFilled = 0;
+      if (!put(hSurface->DisplayRow(y), lRows * lStride)) return false;
+      y -= lRows;
+      continue;
+    }
+    if (chunk.empty())
+      chunk.resize(static_cast<size_t>(std::min<int64_t>(lRowsPerChunk, h) * lStride));
     uint8_t* pRow = chunk.data() + lFilled;
-    std::memcpy(pRow, hSurface->DisplayRow(y), static_cast<size_t>(3 * int64_t{w}));
-    std::memset(pRow + 3 * int64_t{w}, 0, static_cast<size_t>(lStride - 3 * int64_t{w}));
+    std::memcpy(pRow, hSurface->DisplayRow(y), static_cast<size_t>(lUsed));
+    std::memset(pRow + lUsed, 0, static_cast<size_t>(lStride - lUsed));
     lFilled += lStride;
-    if (lFilled == static_cast<int64_t>(chunk.size()) || y == 0) {
+    --y;
+    if (lFilled == static_cast<int64_t>(chunk.size()) || y < 0) {
       if (!put(chunk.data(), lFilled)) return false;
       lFilled = 0;
     }
