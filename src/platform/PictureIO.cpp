@@ -534,6 +534,10 @@ QByteArray BitmapFileBytes(hDC hSurface) {
   return bytes;
 }
 
+bool PutBitmapFile(hDC hSurface, const PutBlock& put) {
+  return WriteBitmap(hSurface, BitmapPixelBytes(hSurface), put);
+}
+
 void WriteFileAtomically(const std::string& sFileName,
                          const std::function<bool(const PutBlock&)>& fnWrite,
                          const sWriteStop& stop) {

@@ -94,6 +94,9 @@ void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& s
 void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop = {});
 // The bitmap file's bytes for a surface, exactly as SavePicture writes them.
 QByteArray BitmapFileBytes(hDC hSurface);
+// The same bytes handed to put block by block, without a copy of the whole file; false as soon as
+// put returns false. Raises as SavePicture does for a surface it cannot write.
+bool PutBitmapFile(hDC hSurface, const PutBlock& put);
 
 // --- Export
 
