@@ -183,19 +183,11 @@ int Help() {
 class cFileContext final : public IOperationContext {
  public:
   std::unique_ptr<cDIBSection> LoadImageFile(const std::string& sPath) override {
-    std::unique_ptr<cPicture> picture;
     try {
-      picture = LoadPicture(sPath);
+      return LoadPictureImage(sPath);
     } catch (const cError& e) {
       throw cError(e.Number(), e.Source(), "'" + sPath + "': " + e.Description());
     }
-    auto image = std::make_unique<cDIBSection>();
-    image->CreateFromPicture(*picture);
-    if (image->DIBSectionBitsPtr() == nullptr) {
-      RaiseOutOfMemory(".frmImage", " (" + std::to_string(picture->PixelWidth()) + " x " +
-                                        std::to_string(picture->PixelHeight()) + " pixels).");
-    }
-    return image;
   }
 };
 
@@ -307,8 +299,8 @@ std::string Naming(const std::string& sPath, const char* sStream) {
 }
 
 // Standard input is read whole first: the decoders look back and forth, and a pipe cannot.
-std::unique_ptr<cPicture> LoadInput(const std::string& sInput) {
-  if (sInput != kStandardStream) return LoadPicture(sInput);
+std::unique_ptr<cDIBSection> LoadInput(const std::string& sInput) {
+  if (sInput != kStandardStream) return LoadPictureImage(sInput);
   QByteArray bytes;
   char buffer[1 << 16];
   size_t lRead = 0;
@@ -324,13 +316,11 @@ std::unique_ptr<cPicture> LoadInput(const std::string& sInput) {
     throw cError(kErrFileAccess, ErrorSource(".LoadPicture"),
                  std::string("The picture could not be read (") + std::strerror(errno) + ").");
   }
-  return LoadPictureFromMemory(bytes);
+  return LoadPictureImageFromMemory(bytes);
 }
 
-// Writes the whole of bytes to standard output, through partial writes and interruptions.
-bool WriteToStandardOutput(const QByteArray& bytes) {
-  const char* p = bytes.constData();
-  qsizetype lLeft = bytes.size();
+// Writes the whole of the bytes to standard output, through partial writes and interruptions.
+bool WriteToStandardOutput(const uint8_t* p, int64_t lLeft) {
   while (lLeft > 0) {
     const ssize_t n = ::write(STDOUT_FILENO, p, static_cast<size_t>(lLeft));
     if (n < 0 && errno == EINTR) continue;
@@ -354,12 +344,19 @@ void SaveOutput(cDIBSection& cImage, const std::string& sOutput, ePictureFormat 
     }
     return;
   }
-  const QByteArray bytes =
-      eFormat == ePictureFormat::Bmp
-          ? BitmapFileBytes(cImage.hdc())
-          : PictureFileBytes(ImageOfSurface(cImage.hdc()), eFormat, lQuality, stop);
-  if (!CommitOutput()) RaiseCancelled();
-  if (!WriteToStandardOutput(bytes)) {
+  bool bWritten = false;
+  if (eFormat == ePictureFormat::Bmp) {
+    // A bitmap goes out as it is made, block by block, without a copy of the whole file.
+    if (!CommitOutput()) RaiseCancelled();
+    bWritten = PutBitmapFile(cImage.hdc(), WriteToStandardOutput);
+  } else {
+    const QByteArray bytes =
+        PictureFileBytes(ImageOfSurface(cImage.hdc()), eFormat, lQuality, stop);
+    if (!CommitOutput()) RaiseCancelled();
+    bWritten =
+        WriteToStandardOutput(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+  }
+  if (!bWritten) {
     throw cError(kErrFileAccess, ErrorSource(".SavePicture"),
                  std::string("The picture could not be written (") + std::strerror(errno) + ").");
   }
@@ -428,8 +425,7 @@ int Run(int argc, char* argv[]) {
 
   cImageDocumentCore doc;
   try {
-    const std::unique_ptr<cPicture> picture = LoadInput(sInput);
-    doc.LoadPicture(*picture);
+    doc.AdoptPicture(LoadInput(sInput));
   } catch (const cError& e) {
     // A read from a pipe that the signal broke off is no damaged input.
     if (Interrupted()) return StopInterrupted(sOutputName);

@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 #include <QImageReader>
+#include <climits>
 #include <cstdlib>
 
 #include "platform/PictureDecode.h"
@@ -126,6 +127,28 @@ QImage DecodeBmp(QIODevice& device, int64_t lFileBytes, bool bFileHeader) {
   // Pixels in an image the reader made itself may be left unset: refuse rather than show memory
   // nobody wrote.
   RaiseLoad(kErrInvalidPicture, kDamaged);
+}
+
+std::optional<PlainBmpRows> FindPlainBmpRows(const QByteArray& head, int64_t lFileBytes) {
+  if (head.size() < kFileHeaderBytes + 40 || !head.startsWith("BM")) return std::nullopt;
+  const uint32_t lHeaderSize = U32(head, kFileHeaderBytes);
+  if (lHeaderSize != 40 && lHeaderSize != 108 && lHeaderSize != 124) return std::nullopt;
+  const int64_t lHeaderEnd = kFileHeaderBytes + lHeaderSize;
+  if (head.size() < lHeaderEnd) return std::nullopt;
+  const auto lWidth = static_cast<int32_t>(U32(head, 18));
+  const auto lHeight = static_cast<int32_t>(U32(head, 22));
+  // Planes, bits per pixel, compression (none: the masks of a larger header do not apply).
+  if (U16(head, 26) != 1 || U16(head, 28) != 24 || U32(head, 30) != 0) return std::nullopt;
+  // Sizes Qt's reader refuses stay with it, so that they are refused as they always were.
+  if (lWidth <= 0 || lHeight == 0 || lHeight == INT_MIN) return std::nullopt;
+  const int64_t lRows = lHeight < 0 ? -int64_t{lHeight} : lHeight;
+  if (lWidth * lRows > int64_t{16384} * 16384) return std::nullopt;
+  // Qt's reader starts at the offset the file header gives unless it points into the headers;
+  // such odd offsets stay with it as well, and so does a file cut short.
+  const int64_t lAt = U32(head, 10);
+  const int64_t lStride = (int64_t{lWidth} * 3 + 3) & ~int64_t{3};
+  if (lAt < lHeaderEnd || lAt > INT_MAX || lAt + lStride * lRows > lFileBytes) return std::nullopt;
+  return PlainBmpRows{lWidth, static_cast<int32_t>(lRows), lHeight < 0, lAt};
 }
 
 }  // namespace brennic::picture

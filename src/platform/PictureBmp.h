@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QIODevice;
@@ -35,5 +36,24 @@ bool LooksLikeHeaderlessDib(const QByteArray& head);
 
 // Decodes the bitmap at the device's position; bFileHeader false for a headerless DIB.
 QImage DecodeBmp(QIODevice& device, int64_t lFileBytes, bool bFileHeader);
+
+// Where the pixel rows of a bitmap file lie when the file stores them exactly as the image buffer
+// keeps them (3 bytes per pixel in the order blue, green, red, rows padded to 4 bytes) and holds
+// every one of them. Such rows are read straight into the buffer; Qt's reader would decode them
+// to the same pixels.
+struct PlainBmpRows {
+  int32_t lWidth = 0;
+  int32_t lHeight = 0;
+  bool bTopDown = false;
+  int64_t lAt = 0;  // the offset of the first row in the file
+};
+
+// How many of a file's first bytes FindPlainBmpRows looks at.
+inline constexpr int64_t kPlainBmpHead = 14 + 124;
+
+// The rows of a bitmap file whose first bytes are head (kPlainBmpHead of them, or the whole file
+// when it is shorter), for an uncompressed 24-bit bitmap with a Windows header that the file
+// holds whole; nothing for every other file, which goes to DecodeBmp.
+std::optional<PlainBmpRows> FindPlainBmpRows(const QByteArray& head, int64_t lFileBytes);
 
 }  // namespace brennic::picture

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -243,16 +245,38 @@ bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, Put&& put) {
   Put32(header + 34, static_cast<uint32_t>(lPixelBytes));
   if (!put(header, kHeaderBytes)) return false;
 
-  // Whole rows in chunks of about a megabyte.
+  // Rows that lie in memory bottom-up, padded with zeros, are already the file's bytes (the image
+  // buffer's own layout): they go to put where they are, in blocks of about 8 MB so that a stop
+  // is still noticed soon. Other rows are copied into chunks of about a megabyte first.
+  const int64_t lUsed = 3 * int64_t{w};
+  const bool bFileOrder = hSurface->DisplayRowStep() == -lStride;
+  const auto PaddedWithZeros = [&](int32_t y) {
+    const uint8_t* p = hSurface->DisplayRow(y);
+    return std::all_of(p + lUsed, p + lStride, [](uint8_t b) { return b == 0; });
+  };
+  const int64_t lRowsPerBlock = std::max<int64_t>(1, (int64_t{8} << 20) / lStride);
   const int64_t lRowsPerChunk = std::max<int64_t>(1, (int64_t{1} << 20) / lStride);
-  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(lRowsPerChunk, h) * lStride));
+  std::vector<uint8_t> chunk;
   int64_t lFilled = 0;
-  for (int32_t y = h - 1; y >= 0; --y) {
+  for (int32_t y = h - 1; y >= 0;) {
+    int32_t lRows = 0;
+    while (bFileOrder && lRows < lRowsPerBlock && y - lRows >= 0 && PaddedWithZeros(y - lRows))
+      ++lRows;
+    if (lRows > 0) {
+      if (lFilled > 0 && !put(chunk.data(), lFilled)) return false;
+      lFilled = 0;
+      if (!put(hSurface->DisplayRow(y), lRows * lStride)) return false;
+      y -= lRows;
+      continue;
+    }
+    if (chunk.empty())
+      chunk.resize(static_cast<size_t>(std::min<int64_t>(lRowsPerChunk, h) * lStride));
     uint8_t* pRow = chunk.data() + lFilled;
-    std::memcpy(pRow, hSurface->DisplayRow(y), static_cast<size_t>(3 * int64_t{w}));
-    std::memset(pRow + 3 * int64_t{w}, 0, static_cast<size_t>(lStride - 3 * int64_t{w}));
+    std::memcpy(pRow, hSurface->DisplayRow(y), static_cast<size_t>(lUsed));
+    std::memset(pRow + lUsed, 0, static_cast<size_t>(lStride - lUsed));
     lFilled += lStride;
-    if (lFilled == static_cast<int64_t>(chunk.size()) || y == 0) {
+    --y;
+    if (lFilled == static_cast<int64_t>(chunk.size()) || y < 0) {
       if (!put(chunk.data(), lFilled)) return false;
       lFilled = 0;
     }
@@ -261,6 +285,8 @@ bool WriteBitmap(hDC hSurface, int64_t lPixelBytes, Put&& put) {
 }
 
 cPictureFileOps g_fileOps;
+// Large writes are handed to the disk in steps of this many bytes (a multiple of the page size).
+constexpr int64_t kSyncUnit = int64_t{1} << 20;
 
 bool IsDiskFull(int lErrno) {
   return lErrno == ENOSPC || lErrno == EDQUOT;
@@ -323,13 +349,8 @@ int CreateTempFile(const std::string& sFolder, std::string& sTemp) {
   return -1;
 }
 
-}  // namespace
-
-void SetPictureFileOps(const cPictureFileOps& ops) {
-  g_fileOps = ops;
-}
-
-std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
+// Opens a picture file by its exact name; raises what a load says of a file it cannot read.
+int OpenPictureFile(const std::string& sFileName) {
   if (sFileName.empty()) RaiseLoad(kErrFileNotFound, "The file does not exist.");
   // The name's bytes as they are: a name need not be valid UTF-8.
   std::string sKind;
@@ -340,6 +361,11 @@ std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
     if (lErrno == ENOENT) RaiseLoad(kErrFileNotFound, "The file does not exist.");
     RaiseLoad(kErrFileAccess, "The file cannot be read (" + SystemText(lErrno) + ").");
   }
+  return fd;
+}
+
+// Decodes the open file fd, which it closes.
+std::unique_ptr<cPicture> LoadFromFile(int fd) {
   QFile file;
   if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
@@ -349,11 +375,142 @@ std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
   return LoadFromDevice(file, file.size());
 }
 
+// Reads up to lBytes at offset lAt into p, through short reads and interruptions; returns how
+// many bytes it read, fewer at the file's end or on an error.
+int64_t ReadAt(int fd, uint8_t* p, int64_t lBytes, int64_t lAt) {
+  int64_t lDone = 0;
+  while (lDone < lBytes) {
+    const ssize_t n = ::pread(fd, p + lDone, static_cast<size_t>(lBytes - lDone),
+                              static_cast<off_t>(lAt + lDone));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    lDone += n;
+  }
+  return lDone;
+}
+
+// An image buffer for a plain bitmap's rows; raises when the memory cannot be had.
+std::unique_ptr<cDIBSection> PlainImage(const PlainBmpRows& rows) {
+  auto image = std::make_unique<cDIBSection>();
+  if (!image->Create(rows.lWidth, rows.lHeight)) RaiseOutOfMemory(rows.lWidth, rows.lHeight);
+  return image;
+}
+
+// Where row i of the file (counted from the file's first row) goes in the buffer.
+uint8_t* FileRowMemory(cDIBSection& image, const PlainBmpRows& rows, int32_t i) {
+  return rows.bTopDown ? image.hdc()->DisplayRow(i)
+                       : image.DIBSectionBitsPtr() + int64_t{i} * image.BytesPerScanLine();
+}
+
+// Reads a plain bitmap's rows from fd into the buffer: bottom-up rows are the buffer's memory as
+// it stands, one read; top-down rows are scattered to their places many rows to a call.
+bool ReadPlainRows(int fd, const PlainBmpRows& rows, cDIBSection& image) {
+  const int64_t lStride = image.BytesPerScanLine();
+  if (!rows.bTopDown) {
+    const int64_t lBytes = lStride * rows.lHeight;
+    return ReadAt(fd, image.DIBSectionBitsPtr(), lBytes, rows.lAt) == lBytes;
+  }
+  std::vector<iovec> parts;
+  int64_t lAt = rows.lAt;
+  for (int32_t i = 0; i < rows.lHeight;) {
+    const int32_t n = std::min(IOV_MAX, rows.lHeight - i);
+    parts.clear();
+    for (int32_t k = 0; k < n; ++k)
+      parts.push_back({FileRowMemory(image, rows, i + k), static_cast<size_t>(lStride)});
+    const ssize_t lGot = ::preadv(fd, parts.data(), n, static_cast<off_t>(lAt));
+    if (lGot < 0 && errno == EINTR) continue;
+    if (lGot <= 0) return false;
+    // A row the call cut short is finished on its own.
+    int32_t lDone = static_cast<int32_t>(lGot / lStride);
+    if (const int64_t lPart = lGot % lStride; lPart > 0) {
+      if (ReadAt(fd, FileRowMemory(image, rows, i + lDone) + lPart, lStride - lPart, lAt + lGot) !=
+          lStride - lPart) {
+        return false;
+      }
+      ++lDone;
+    }
+    i += lDone;
+    lAt += lDone * lStride;
+  }
+  return true;
+}
+
+// Row padding ends as zeros, as the decoders leave it, whatever the file held there.
+void ClearRowPadding(cDIBSection& image) {
+  const int64_t lUsed = 3 * int64_t{image.Width()};
+  const int64_t lStride = image.BytesPerScanLine();
+  if (lStride == lUsed) return;
+  for (int32_t y = 0; y < image.Height(); ++y) {
+    std::memset(image.DIBSectionBitsPtr() + y * lStride + lUsed, 0,
+                static_cast<size_t>(lStride - lUsed));
+  }
+}
+
+std::unique_ptr<cDIBSection> ImageOfPicture(const cPicture& picture) {
+  auto image = std::make_unique<cDIBSection>();
+  image->CreateFromPicture(picture);
+  if (image->DIBSectionBitsPtr() == nullptr) {
+    RaiseOutOfMemory(picture.PixelWidth(), picture.PixelHeight());
+  }
+  return image;
+}
+
+}  // namespace
+
+void SetPictureFileOps(const cPictureFileOps& ops) {
+  g_fileOps = ops;
+}
+
+std::unique_ptr<cPicture> LoadPicture(const std::string& sFileName) {
+  return LoadFromFile(OpenPictureFile(sFileName));
+}
+
 std::unique_ptr<cPicture> LoadPictureFromMemory(const QByteArray& bytes) {
   QBuffer buffer;
   buffer.setData(bytes);
   buffer.open(QIODevice::ReadOnly);
   return LoadFromDevice(buffer, bytes.size());
+}
+
+std::unique_ptr<cDIBSection> LoadPictureImage(const std::string& sFileName) {
+  const int fd = OpenPictureFile(sFileName);
+  struct stat info {};
+  QByteArray head(kPlainBmpHead, '\0');
+  if (::fstat(fd, &info) == 0) {
+    head.truncate(ReadAt(fd, reinterpret_cast<uint8_t*>(head.data()), head.size(), 0));
+    if (const auto rows = FindPlainBmpRows(head, info.st_size)) {
+      std::unique_ptr<cDIBSection> image;
+      try {
+        image = PlainImage(*rows);
+      } catch (...) {
+        ::close(fd);
+        throw;
+      }
+      if (ReadPlainRows(fd, *rows, *image)) {
+        ::close(fd);
+        ClearRowPadding(*image);
+        return image;
+      }
+      // The file shrank since it was measured, or a read failed: the decoder's way keeps what
+      // can be read, or says what went wrong.
+    }
+  }
+  return ImageOfPicture(*LoadFromFile(fd));
+}
+
+std::unique_ptr<cDIBSection> LoadPictureImageFromMemory(const QByteArray& bytes) {
+  if (const auto rows = FindPlainBmpRows(bytes.left(kPlainBmpHead), bytes.size())) {
+    auto image = PlainImage(*rows);
+    const int64_t lStride = image->BytesPerScanLine();
+    const auto* pFile = reinterpret_cast<const uint8_t*>(bytes.constData()) + rows->lAt;
+    for (int32_t i = 0; i < rows->lHeight; ++i) {
+      std::memcpy(FileRowMemory(*image, *rows, i), pFile + i * lStride,
+                  static_cast<size_t>(lStride));
+    }
+    ClearRowPadding(*image);
+    return image;
+  }
+  return ImageOfPicture(*LoadPictureFromMemory(bytes));
 }
 
 std::unique_ptr<cPicture> PictureFromImage(QImage image) {
@@ -377,6 +534,10 @@ QByteArray BitmapFileBytes(hDC hSurface) {
     return true;
   });
   return bytes;
+}
+
+bool PutBitmapFile(hDC hSurface, const PutBlock& put) {
+  return WriteBitmap(hSurface, BitmapPixelBytes(hSurface), put);
 }
 
 void WriteFileAtomically(const std::string& sFileName,
@@ -423,15 +584,27 @@ void WriteFileAtomically(const std::string& sFileName,
   int lErrno = 0;
   bool bWritten = false;
   bool bStopped = false;
+  int64_t lWritten = 0;
+  int64_t lQueued = 0;  // bytes whose write to disk has been started
   try {
     bWritten = fnWrite([&](const uint8_t* p, int64_t n) {
       if (stop.fnStopped && stop.fnStopped()) {
         bStopped = true;
         return false;
       }
-      if (WriteAll(fd, p, n)) return true;
-      lErrno = errno;
-      return false;
+      if (!WriteAll(fd, p, n)) {
+        lErrno = errno;
+        return false;
+      }
+      lWritten += n;
+      // Each whole megabyte written goes to the disk now rather than all at the flush, so that
+      // the disk's work overlaps the rest of the file. The flush below still decides.
+      const int64_t lPages = lWritten & ~int64_t{kSyncUnit - 1};
+      if (lPages - lQueued >= kSyncUnit) {
+        ::sync_file_range(fd, lQueued, lPages - lQueued, SYNC_FILE_RANGE_WRITE);
+        lQueued = lPages;
+      }
+      return true;
     });
   } catch (...) {
     ::close(fd);

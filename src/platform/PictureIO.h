@@ -57,6 +57,11 @@ std::unique_ptr<cPicture> LoadPictureFromMemory(const QByteArray& bytes);
 // A picture of a decoded image: 24-bit, transparency composited over black. Raises when the
 // image is null or too large.
 std::unique_ptr<cPicture> PictureFromImage(QImage image);
+// The picture file as an image buffer: the pixels LoadPicture and CreateFromPicture give, and the
+// same refusals, with error 7 when the buffer cannot be had. An uncompressed 24-bit bitmap's rows
+// are read straight into the buffer's memory, the other pictures are decoded and then copied.
+std::unique_ptr<cDIBSection> LoadPictureImage(const std::string& sFileName);
+std::unique_ptr<cDIBSection> LoadPictureImageFromMemory(const QByteArray& bytes);
 
 // The system calls a save writes and flushes with; tests put others in to play a full disk or to
 // watch what is flushed.
@@ -89,6 +94,9 @@ void SavePicture(hDC hSurface, const std::string& sFileName, const sWriteStop& s
 void SavePicture(cDIBSection& cImage, const std::string& sFileName, const sWriteStop& stop = {});
 // The bitmap file's bytes for a surface, exactly as SavePicture writes them.
 QByteArray BitmapFileBytes(hDC hSurface);
+// The same bytes handed to put block by block, without a copy of the whole file; false as soon as
+// put returns false. Raises as SavePicture does for a surface it cannot write.
+bool PutBitmapFile(hDC hSurface, const PutBlock& put);
 
 // --- Export
 

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,28 +39,41 @@ int64_t AddressSpaceBytes() {
   return 0;
 }
 
+// "OK <size> %ms% <digest>" or "REFUSED <number> %ms% <description>", tab-separated.
+template <typename Load>
+std::string Outcome(Load load) {
+  try {
+    const std::unique_ptr<brennic::cDIBSection> dib = load();
+    if (dib->DIBSectionBitsPtr() == nullptr) throw std::runtime_error("no image buffer");
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(dib->DIBSectionBitsPtr()),
+                                static_cast<qsizetype>(dib->BytesPerScanLine() * dib->Height()));
+    return "OK\t" + std::to_string(dib->Width()) + "x" + std::to_string(dib->Height()) +
+           "\t%ms%\t" +
+           QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toStdString();
+  } catch (const brennic::cError& e) {
+    return "REFUSED\t" + std::to_string(e.Number()) + "\t%ms%\t" + e.Description();
+  } catch (const std::exception& e) {
+    return "FAILED\t0\t%ms%\t" + std::string(e.what());
+  }
+}
+
 std::string LoadOne(const std::string& sPath) {
   const auto tStart = std::chrono::steady_clock::now();
-  std::string sResult;
-  try {
+  std::string sResult = Outcome([&] {
     const auto picture = brennic::LoadPicture(sPath);
-    brennic::cDIBSection dib;
-    dib.CreateFromPicture(*picture);
-    if (dib.DIBSectionBitsPtr() == nullptr) throw std::runtime_error("no image buffer");
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(dib.DIBSectionBitsPtr()),
-                                static_cast<qsizetype>(dib.BytesPerScanLine() * dib.Height()));
-    sResult = "OK\t" + std::to_string(dib.Width()) + "x" + std::to_string(dib.Height()) + "\t";
-    sResult +=
-        "%ms%\t" + QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toStdString();
-  } catch (const brennic::cError& e) {
-    sResult = "REFUSED\t" + std::to_string(e.Number()) + "\t%ms%\t" + e.Description();
-  } catch (const std::exception& e) {
-    sResult = "FAILED\t0\t%ms%\t" + std::string(e.what());
-  }
+    auto dib = std::make_unique<brennic::cDIBSection>();
+    dib->CreateFromPicture(*picture);
+    return dib;
+  });
   const auto lMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                        std::chrono::steady_clock::now() - tStart)
                        .count();
+  // The straight load into an image buffer must end the same way.
+  const std::string sStraight = Outcome([&] { return brennic::LoadPictureImage(sPath); });
+  if (sStraight != sResult) {
+    std::fprintf(stderr, "%s: the straight load differs: %s\n", sPath.c_str(), sStraight.c_str());
+  }
   const size_t at = sResult.find("%ms%");
   return sResult.replace(at, 4, std::to_string(lMs));
 }

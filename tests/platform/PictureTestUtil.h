@@ -145,12 +145,21 @@ inline QByteArray ReadAll(const std::string& sPath) {
   return file.readAll();
 }
 
-// Loads a file as the document does: LoadPicture, then CreateFromPicture.
+// Whether two loads of the same file gave the same buffer, padding included.
+inline void ExpectSameImage(const cDIBSection& a, const cDIBSection& b) {
+  EXPECT_EQ(a.Width(), b.Width());
+  EXPECT_EQ(a.Height(), b.Height());
+  EXPECT_EQ(Bytes(a), Bytes(b));
+}
+
+// Loads a file as the document does: LoadPicture, then CreateFromPicture; the straight load into
+// a buffer (LoadPictureImage) must give the same.
 inline std::unique_ptr<cDIBSection> LoadAsImage(const std::string& sPath) {
   const auto picture = LoadPicture(sPath);
   auto image = std::make_unique<cDIBSection>();
   image->CreateFromPicture(*picture);
   EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  ExpectSameImage(*LoadPictureImage(sPath), *image);
   return image;
 }
 
@@ -159,26 +168,32 @@ inline std::unique_ptr<cDIBSection> LoadBytesAsImage(const QByteArray& bytes) {
   auto image = std::make_unique<cDIBSection>();
   image->CreateFromPicture(*picture);
   EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  ExpectSameImage(*LoadPictureImageFromMemory(bytes), *image);
   return image;
 }
 
-// The description of the error a load raises ("" when it loads).
-inline std::string LoadError(const std::string& sPath) {
+// The description of the error a load raises, "" when it loads.
+template <typename Load>
+std::string ErrorOf(Load load) {
   try {
-    LoadPicture(sPath);
+    load();
   } catch (const cError& e) {
     return e.Description();
   }
   return "";
 }
 
+// The error of LoadPicture; the straight load into a buffer must raise the same.
+inline std::string LoadError(const std::string& sPath) {
+  const std::string sError = ErrorOf([&] { LoadPicture(sPath); });
+  EXPECT_EQ(ErrorOf([&] { LoadPictureImage(sPath); }), sError) << sPath;
+  return sError;
+}
+
 inline std::string LoadBytesError(const QByteArray& bytes) {
-  try {
-    LoadPictureFromMemory(bytes);
-  } catch (const cError& e) {
-    return e.Description();
-  }
-  return "";
+  const std::string sError = ErrorOf([&] { LoadPictureFromMemory(bytes); });
+  EXPECT_EQ(ErrorOf([&] { LoadPictureImageFromMemory(bytes); }), sError);
+  return sError;
 }
 
 struct cGifFrame {

@@ -197,6 +197,7 @@ TEST_F(PictureCorpus, EveryFileLoadsOrIsRefusedTheSameWayEveryTime) {
   // A sanitizer that does not stop the process still writes its report to stderr.
   EXPECT_EQ(first.sErrors.find("Sanitizer"), std::string::npos) << first.sErrors;
   EXPECT_EQ(first.sErrors.find("runtime error"), std::string::npos) << first.sErrors;
+  EXPECT_EQ(first.sErrors.find("straight load differs"), std::string::npos) << first.sErrors;
 
   int lSame = 0, lDecoded = 0;
   int64_t lSlowest = 0;

@@ -53,6 +53,23 @@ TEST(LoadBitmap, TwentyFourBitBottomUpAndTopDownGiveTheSameBuffer) {
   const auto topDown = test::LoadBytesAsImage(test::BmpFile(3, -2, 24, {}, Rgb24Rows(true)));
   ExpectReference(*topDown);
   EXPECT_EQ(test::Bytes(*bottomUp), test::Bytes(*topDown));
+  // Rows after a gap, padded with bytes that are not zero: the same buffer, padding cleared; from
+  // memory and from a file (the loaders compare the straight load into the buffer as well).
+  test::cScratch dir;
+  for (const bool bTopDown : {false, true}) {
+    QByteArray rows = Rgb24Rows(bTopDown);
+    rows[9] = rows[10] = rows[11] = rows[21] = rows[22] = rows[23] = '\x55';
+    QByteArray file = test::BmpFile(3, bTopDown ? -2 : 2, 24, {}, QByteArray(6, '\x77') + rows);
+    file[10] = 54 + 6;  // where the rows start
+    EXPECT_EQ(test::Bytes(*test::LoadBytesAsImage(file)), test::Bytes(*bottomUp));
+    EXPECT_EQ(test::Bytes(*test::LoadAsImage(dir.Write("gap.bmp", file))), test::Bytes(*bottomUp));
+  }
+  // More top-down rows than one scattered read takes.
+  QByteArray tall;
+  for (int y = 0; y < 2500; ++y)
+    tall += QByteArray::number(y % 1000).leftJustified(4, ' ');
+  const auto img = test::LoadAsImage(dir.Write("tall.bmp", test::BmpFile(1, -2500, 24, {}, tall)));
+  EXPECT_EQ(Shown(*img, 0, 1234), (Bgr{'2', '3', '4'}));
 }
 
 TEST(LoadBitmap, PaletteBitmapsOfOneFourAndEightBits) {

@@ -73,6 +73,17 @@ TEST(SaveBitmap, PaddingIsWrittenAsZerosWhateverTheBufferHolds) {
   const QByteArray bytes = BitmapFileBytes(img->hdc());
   ASSERT_EQ(bytes.size(), 54 + 4 * 2);
   EXPECT_EQ(bytes.mid(54).toHex(), QByteArray("0102030001020300"));
+  // Rows already padded with zeros are written where they lie, the others through a copy; a mix
+  // keeps the order, and so do blocks of several megabytes.
+  const auto mixed = test::MakeImage(1, 3, {1, 2, 3});
+  std::memcpy(mixed->DIBSectionBitsPtr() + 4, "\x07\x08\x09\x00", 4);
+  EXPECT_EQ(BitmapFileBytes(mixed->hdc()).mid(54).toHex(), QByteArray("010203000708090001020300"));
+  std::mt19937 rng(7);
+  const auto large = test::MakeRandomImage(2048, 1500, rng);
+  const auto memory = test::Bytes(*large);
+  EXPECT_TRUE(BitmapFileBytes(large->hdc()).mid(54) ==
+              QByteArray(reinterpret_cast<const char*>(memory.data()),
+                         static_cast<qsizetype>(memory.size())));
 }
 
 // Saves and reloads; checks the file size and every pixel byte.
