@@ -46,19 +46,25 @@ std::vector<uint8_t> Dword(uint32_t l) {
 
 // --- Start-up -----------------------------------------------------------------------------------
 
+// Text values that read as numbers are applied, anything else is passed over without a word.
 TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
-  const auto text = [](const std::string& s) {
+  const auto put = [this](const char* sName, uint32_t lType, const std::string& s) {
     std::vector<uint8_t> bytes(s.begin(), s.end());
-    bytes.push_back(0);
-    return bytes;
+    if (lType == kRegSz) bytes.push_back(0);
+    ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
+                                  sName, lType, bytes));
   };
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
-                                "Left", kRegSz, text("1500")));
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
-                                "Top", kRegSz, text("not a number")));
   m_pMain->move(7, 9);
+  m_pMain->ApplyStoredWindowPosition();  // nothing stored
+  EXPECT_EQ(m_pMain->pos(), QPoint(7, 9));
+  put("Left", kRegSz, "1500");
+  put("Top", kRegSz, "not a number");
   m_pMain->ApplyStoredWindowPosition();
   EXPECT_EQ(m_pMain->pos(), QPoint(100, 9));
+  put("Left", kRegDword, std::string("\xD0\x07\0\0", 4));  // 2000 as a number: no text
+  put("Top", kRegSz, " -300 ");
+  m_pMain->ApplyStoredWindowPosition();
+  EXPECT_EQ(m_pMain->pos(), QPoint(100, -20));
   EXPECT_TRUE(m_boxes.Shown().empty());
   // Start-up places the window at the middle of the screen all the same.
   m_pMain->Load();
@@ -175,47 +181,35 @@ class WindowMenuTest : public cFrameTest {
   QRect m_area;
 };
 
-TEST_F(WindowMenuTest, TileHorizontallyPutsTheDocumentsOneAboveAnother) {
-  Click("mnuWindow_0");
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  const int h = m_area.height();
-  EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, m_area.width(), h / 3));
-  EXPECT_EQ(windows[1]->geometry(), QRect(0, h / 3, m_area.width(), 2 * h / 3 - h / 3));
-  EXPECT_EQ(windows[2]->geometry(), QRect(0, 2 * h / 3, m_area.width(), h - 2 * h / 3));
-}
-
-TEST_F(WindowMenuTest, TileVerticallyPutsTheDocumentsSideBySide) {
-  Click("mnuWindow_1");
+TEST_F(WindowMenuTest, TilingCascadeAndArrangeIconsPlaceTheDocuments) {
   const std::vector<QMdiSubWindow*> windows = Windows();
   const int w = m_area.width();
-  EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, w / 3, m_area.height()));
-  EXPECT_EQ(windows[1]->geometry(), QRect(w / 3, 0, 2 * w / 3 - w / 3, m_area.height()));
-  EXPECT_EQ(windows[2]->geometry(), QRect(2 * w / 3, 0, w - 2 * w / 3, m_area.height()));
-}
-
-TEST_F(WindowMenuTest, CascadeStepsTheDocumentsDownAndRight) {
-  Click("mnuWindow_0");
+  const int h = m_area.height();
+  // Tiling in thirds, one above another and side by side.
+  for (const bool bVertical : {false, true}) {
+    Click(bVertical ? "mnuWindow_1" : "mnuWindow_0");
+    for (int i = 0; i < 3; ++i) {
+      const QRect expected = bVertical ? QRect(i * w / 3, 0, (i + 1) * w / 3 - i * w / 3, h)
+                                       : QRect(0, i * h / 3, w, (i + 1) * h / 3 - i * h / 3);
+      EXPECT_EQ(windows[i]->geometry(), expected) << bVertical << i;
+    }
+  }
   Click("mnuWindow_2");
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  EXPECT_LT(windows[0]->x(), windows[1]->x());
-  EXPECT_LT(windows[0]->y(), windows[1]->y());
-  EXPECT_LT(windows[1]->x(), windows[2]->x());
-  EXPECT_LT(windows[1]->y(), windows[2]->y());
-}
-
-TEST_F(WindowMenuTest, ArrangeIconsLinesMinimisedDocumentsUpAlongTheBottom) {
-  std::vector<QMdiSubWindow*> windows = Windows();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_LT(windows[i]->x(), windows[i + 1]->x());
+    EXPECT_LT(windows[i]->y(), windows[i + 1]->y());
+  }
+  // Arrange Icons lines minimised documents up along the bottom; tiling leaves that row free.
   windows[0]->showMinimized();
   windows[2]->showMinimized();
   windows[0]->move(300, 10);
   windows[2]->move(100, 100);
   Click("mnuWindow_3");
   const QSize icon = windows[0]->size();
-  EXPECT_EQ(windows[0]->pos(), QPoint(0, m_area.height() - icon.height()));
-  EXPECT_EQ(windows[2]->pos(), QPoint(icon.width(), m_area.height() - windows[2]->height()));
-  // Tiling leaves the row of icons free.
+  EXPECT_EQ(windows[0]->pos(), QPoint(0, h - icon.height()));
+  EXPECT_EQ(windows[2]->pos(), QPoint(icon.width(), h - windows[2]->height()));
   Click("mnuWindow_0");
-  EXPECT_EQ(windows[1]->geometry(), QRect(0, 0, m_area.width(), m_area.height() - icon.height()));
+  EXPECT_EQ(windows[1]->geometry(), QRect(0, 0, w, h - icon.height()));
   EXPECT_TRUE(windows[0]->isMinimized());
 }
 
@@ -249,20 +243,6 @@ TEST_F(WindowMenuTest, TheWindowListNamesTheDocumentsAndActivatesTheChosenOne) {
   EXPECT_EQ(pMenu->actions()[6]->text().toStdString(), "&2 Image: " + m_dir.File("three.bmp"));
   EXPECT_EQ(pMenu->actions()[7]->text().toStdString(), "&3 Image: " + m_dir.File("R&&D.bmp"));
   EXPECT_EQ(LoadedWindows().Count(), 4);
-}
-
-TEST_F(WindowMenuTest, AClosedDocumentLeavesTheCollectionAtOnce) {
-  frmImage* pFirst = qobject_cast<frmImage*>(Windows()[0]->widget());
-  ASSERT_NE(pFirst, nullptr);
-  pFirst->NegativeImage();
-  Windows()[0]->close();
-  // Closing discards without asking, and a later close request does not ask either.
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(LoadedWindows().Count(), 3);
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
-  EXPECT_FALSE(bCancel);
-  EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 // --- Progress while an operation runs
@@ -400,18 +380,26 @@ TEST_F(cFrameTest, TheStatusStripAndTheTitleFollowTheActivePicture) {
   EXPECT_EQ(title(), "Image: " + m_dir.File("dog.bmp"));
 }
 
-TEST_F(cFrameTest, CtrlWAndCtrlF4CloseTheActiveDocumentWithoutAsking) {
-  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp"})
+// Ctrl+W, Ctrl+F4 and the window's own close discard without asking, the document leaves the
+// collection at once, and a later close request asks nothing either.
+TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
+  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
     Changed(Open(Picture(sName)));
   m_pMain->activateWindow();
   QCoreApplication::processEvents();
   QTest::keyClick(m_pMain.get(), Qt::Key_W, Qt::ControlModifier);
-  ASSERT_EQ(Windows().size(), 2u);
-  EXPECT_EQ(Windows()[1]->widget()->objectName(), kImageDocumentClass);
-  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[1]->widget())->Filename(), m_dir.File("b.bmp"));
+  ASSERT_EQ(Windows().size(), 3u);
+  EXPECT_EQ(Windows()[2]->widget()->objectName(), kImageDocumentClass);
+  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[2]->widget())->Filename(), m_dir.File("c.bmp"));
   QTest::keyClick(m_pMain.get(), Qt::Key_F4, Qt::ControlModifier);
-  ASSERT_EQ(Windows().size(), 1u);
+  ASSERT_EQ(Windows().size(), 2u);
+  Windows()[0]->close();
   EXPECT_EQ(LoadedWindows().Count(), 2);  // the main window and one document
+  EXPECT_TRUE(m_boxes.Shown().empty());
+  Windows()[0]->close();  // changed too
+  bool bCancel = false;
+  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
+  EXPECT_FALSE(bCancel);
   EXPECT_TRUE(m_boxes.Shown().empty());
 }
 

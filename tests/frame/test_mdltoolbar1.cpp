@@ -7,57 +7,49 @@
 namespace brennic {
 namespace {
 
-TEST(GetRootKey, SevenNamesMatchedExactly) {
-  EXPECT_EQ(GetRootKey("HKEY_CLASSES_ROOT"), 0x80000000u);
-  EXPECT_EQ(GetRootKey("HKEY_CURRENT_USER"), 0x80000001u);
-  EXPECT_EQ(GetRootKey("HKEY_LOCAL_MACHINE"), 0x80000002u);
-  EXPECT_EQ(GetRootKey("HKEY_USERS"), 0x80000003u);
-  EXPECT_EQ(GetRootKey("HKEY_PERFORMANCE_DATA"), 0x80000004u);
-  EXPECT_EQ(GetRootKey("HKEY_CURRENT_CONFIG"), 0x80000005u);
-  EXPECT_EQ(GetRootKey("HKEY_DYN_DATA"), 0x80000006u);
-  EXPECT_EQ(GetRootKey("hkey_current_user"), 0u);
-  EXPECT_EQ(GetRootKey("HKEY_CURRENT_USER "), 0u);
-  EXPECT_EQ(GetRootKey("HKCU"), 0u);
-  EXPECT_EQ(GetRootKey(""), 0u);
-}
-
-TEST(SplitKeyPath, SeparatesRootFromSubKey) {
+// The seven root names, matched exactly; an unknown but well-formed root is no error, a path
+// without a root or with an empty last part is reported and left alone.
+TEST(SplitKeyPath, SeparatesTheRootFromTheSubKeyAndReportsMalformedPaths) {
   test::cMessageBoxRecorder boxes;
-  std::string sPath = "HKEY_CURRENT_USER\\Software\\Window Position";
-  HKey hRoot = 0;
-  SplitKeyPath(sPath, hRoot);
-  EXPECT_EQ(hRoot, 0x80000001u);
-  EXPECT_EQ(sPath, "Software\\Window Position");
+  const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE",
+                                "HKEY_USERS",        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
+                                "HKEY_DYN_DATA"};
+  for (uint32_t i = 0; i < std::size(kRoots); ++i)
+    EXPECT_EQ(GetRootKey(kRoots[i]), 0x80000000u + i) << kRoots[i];
+  for (const char* sName : {"hkey_current_user", "HKEY_CURRENT_USER ", "HKCU", ""})
+    EXPECT_EQ(GetRootKey(sName), 0u) << sName;
 
-  sPath = "HKEY_USERS";
-  SplitKeyPath(sPath, hRoot);
-  EXPECT_EQ(hRoot, 0x80000003u);
-  EXPECT_EQ(sPath, "");
-
-  sPath = "HKEY_NOWHERE\\Software";  // well formed, unknown root: no message
-  SplitKeyPath(sPath, hRoot);
-  EXPECT_EQ(hRoot, 0u);
-  EXPECT_EQ(sPath, "Software");
-  EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST(SplitKeyPath, MalformedPathsAreReportedAndLeftAlone) {
-  test::cMessageBoxRecorder boxes;
-  for (const std::string sBad :
-       {"Software\\Window Position", "HKEY_CURRENT_USER\\Software\\", "hkey_users\\x", ""}) {
-    std::string sPath = sBad;
+  const struct {
+    std::string sPath;
+    HKey hRoot;
+    std::string sRest;  // for a malformed path: the path itself
+    bool bReported;
+  } cases[] = {
+      {"HKEY_CURRENT_USER\\Software\\Window Position", 0x80000001u, "Software\\Window Position",
+       false},
+      {"HKEY_USERS", 0x80000003u, "", false},
+      {"HKEY_NOWHERE\\Software", 0, "Software", false},
+      {"Software\\Window Position", 0, "Software\\Window Position", true},
+      {"HKEY_CURRENT_USER\\Software\\", 0, "HKEY_CURRENT_USER\\Software\\", true},
+      {"hkey_users\\x", 0, "hkey_users\\x", true},
+      {"", 0, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sPath);
+    const size_t lBefore = boxes.Shown().size();
+    std::string sPath = c.sPath;
     HKey hRoot = 123;
     SplitKeyPath(sPath, hRoot);
-    EXPECT_EQ(hRoot, 0u);
-    EXPECT_EQ(sPath, sBad);
-    ASSERT_FALSE(boxes.Shown().empty());
+    EXPECT_EQ(hRoot, c.hRoot);
+    EXPECT_EQ(sPath, c.sRest);
+    ASSERT_EQ(boxes.Shown().size(), lBefore + (c.bReported ? 1 : 0));
+    if (!c.bReported) continue;
     const test::ShownMessage& shown = boxes.Shown().back();
-    EXPECT_EQ(shown.sText, "Incorrect Format:\n\n" + sBad);
+    EXPECT_EQ(shown.sText, "Incorrect Format:\n\n" + c.sPath);
     EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
     EXPECT_EQ(shown.eIcon, eMsgIcon::None);
     EXPECT_EQ(shown.sTitle, kAppTitle);
   }
-  EXPECT_EQ(boxes.Shown().size(), 4u);
 }
 
 class RegString : public ::testing::Test {
@@ -105,38 +97,6 @@ TEST_F(RegString, BlanksAroundAreDroppedAndLongTextsFail) {
   EXPECT_EQ(GetRegString(kWindowPositionKey, ""), "default");
   Put("AtRoot", std::string("r"), kRegSz, "");
   EXPECT_EQ(GetRegString("HKEY_CURRENT_USER", "AtRoot"), "r");
-}
-
-class cRecordingWindow final : public IWindowEdges {
- public:
-  void Left(int32_t lTwips) override { m_left.push_back(lTwips); }
-  void Top(int32_t lTwips) override { m_top.push_back(lTwips); }
-  std::vector<int32_t> m_left;
-  std::vector<int32_t> m_top;
-};
-
-TEST_F(RegString, WindowPositionAppliesNumbersAndSkipsTheRest) {
-  cRecordingWindow window;
-  LoadWindowPosition(window);  // nothing stored
-  EXPECT_TRUE(window.m_left.empty());
-  EXPECT_TRUE(window.m_top.empty());
-
-  Put("Left", std::string("1500"));
-  Put("Top", std::string(" 750 "));
-  LoadWindowPosition(window);
-  EXPECT_EQ(window.m_left, std::vector<int32_t>{1500});
-  EXPECT_EQ(window.m_top, std::vector<int32_t>{750});
-
-  Put("Left", std::string("left edge"));
-  Put("Top", std::string("-300"));
-  LoadWindowPosition(window);
-  EXPECT_EQ(window.m_left, std::vector<int32_t>{1500});
-  EXPECT_EQ(window.m_top, (std::vector<int32_t>{750, -300}));
-
-  Put("Left", 2000, kRegDword);  // a number value is no text: its bytes do not convert
-  LoadWindowPosition(window);
-  EXPECT_EQ(window.m_left, std::vector<int32_t>{1500});
-  EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 }  // namespace

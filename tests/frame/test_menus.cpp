@@ -27,9 +27,6 @@ namespace {
 using test::Bgr;
 using test::cFrameTest;
 
-// --- The tree
-// -------------------------------------------------------------------------------------
-
 struct sEntry {
   const char* sName;
   const char* sCaption;  // "-": a separator
@@ -133,10 +130,7 @@ TEST_F(cFrameTest, MenuBarHoldsTheWholeTreeWithIndicesGapsAndHiddenEntries) {
   EXPECT_EQ(m_pMain->MenuEntry("mnuFile", 11), nullptr);
 }
 
-// --- Finding the document
-// -------------------------------------------------------------------------
-
-TEST_F(cFrameTest, ImageCommandsWithoutADocumentAskToSelectOneAndDoNothingElse) {
+TEST_F(cFrameTest, ImageCommandsWithoutAnImageDocumentAskToSelectOneAndDoNothingElse) {
   const char* const kCommands[] = {"mnuLowPass_2", "mnuLowPass_3", "mnuHighPass_0", "mnuSpecial_5",
                                    "mnuEdit_1",    "mnuColors_0",  "mnuColors_8",   "mnuImage_3",
                                    "mnuImage_5",   "mnuImage_7",   "mnuFile_1",     "mnuFile_3"};
@@ -155,19 +149,15 @@ TEST_F(cFrameTest, ImageCommandsWithoutADocumentAskToSelectOneAndDoNothingElse) 
   EXPECT_EQ(m_boxes.Shown().size(), std::size(kCommands));
   EXPECT_TRUE(Windows().empty());
   EXPECT_EQ(m_pMain->iEnded, 0);
-}
 
-TEST_F(cFrameTest, AChildWindowThatIsNoImageDocumentIsNotProcessed) {
+  // A child window that is no image document is not processed either.
   QMdiSubWindow* pOther = m_pMain->MdiArea()->addSubWindow(new QLabel("not an image"));
   pOther->show();
   m_pMain->MdiArea()->setActiveSubWindow(pOther);
   Click("mnuColors_5");
-  ASSERT_EQ(m_boxes.Shown().size(), 1u);
-  EXPECT_EQ(m_boxes.Shown()[0].sText, "Please select icon to process.");
+  ASSERT_EQ(m_boxes.Shown().size(), std::size(kCommands) + 1);
+  EXPECT_EQ(m_boxes.Shown().back().sText, "Please select icon to process.");
 }
-
-// --- File menu
-// ------------------------------------------------------------------------------------
 
 TEST_F(cFrameTest, OpenAsksForABitmapGifOrIconAndShowsTheDocument) {
   const std::string sPath = Picture("photo.bmp", 64, 48);
@@ -230,22 +220,17 @@ TEST_F(cFrameTest, OpensTheSharedTestPictures) {
   EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
-TEST_F(cFrameTest, ACancelledOpenOpensNothing) {
+// A cancelled open opens nothing; a file that fails to open is closed again and not listed.
+TEST_F(cFrameTest, ACancelledOrFailedOpenLeavesNoDocument) {
   m_dialogs.CancelFile();
   Click("mnuFile_0");
   EXPECT_EQ(m_dialogs.FileRequests().size(), 1u);
-  EXPECT_TRUE(Windows().empty());
-  EXPECT_EQ(LoadedWindows().Count(), 1);  // the main window
   EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-TEST_F(cFrameTest, ADocumentThatFailsToOpenIsClosedAgain) {
   const std::string sPath = m_dir.File("broken.bmp");
   std::ofstream(sPath) << "BM but nothing else";
-  m_dialogs.ChooseFiles({sPath});
-  Click("mnuFile_0");
+  EXPECT_EQ(Open(sPath), nullptr);
   EXPECT_TRUE(Windows().empty());
-  EXPECT_EQ(LoadedWindows().Count(), 1);
+  EXPECT_EQ(LoadedWindows().Count(), 1);  // the main window
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with("An error occured trying to open this file: "));
   EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 0);
@@ -298,9 +283,6 @@ TEST_F(cFrameTest, ExitEndsAtOnceWithoutAskingOrStoring) {
   EXPECT_EQ(Stored("Count").first, 0xFFFFu);
 }
 
-// --- Edit menu
-// ------------------------------------------------------------------------------------
-
 class cClipboardBridge final : public cDesktopBridge {
  public:
   cClipboardBridge() { SetDesktopBridge(this); }
@@ -320,23 +302,18 @@ class cClipboardBridge final : public cDesktopBridge {
   Bgr topLeft;
 };
 
-TEST_F(cFrameTest, CopyPutsTheActiveImageOnTheClipboardAsABitmap) {
-  cClipboardBridge bridge;
-  ASSERT_NE(Open(Picture("photo.bmp", 5, 3, {1, 2, 3})), nullptr);
-  Click("mnuEdit_1");
-  EXPECT_EQ(bridge.iWidth, 5);
-  EXPECT_EQ(bridge.iHeight, 3);
-  EXPECT_EQ(bridge.topLeft, (Bgr{1, 2, 3}));
-  EXPECT_TRUE(bridge.messages.empty());
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_FALSE(m_pMain->ActiveDocument()->Dirty());
-}
-
-TEST_F(cFrameTest, ViewEntriesZoomTheActiveDocumentOnly) {
+// Copy puts the active picture on the clipboard as a bitmap at its own size, whatever the zoom.
+TEST_F(cFrameTest, CopyAndTheViewEntriesWorkOnTheActiveDocument) {
   cClipboardBridge bridge;
   const std::string sPath = Picture("photo.bmp", 5, 3, {1, 2, 3});
   frmImage* pFirst = Open(sPath);
   ASSERT_NE(pFirst, nullptr);
+  Click("mnuEdit_1");
+  EXPECT_EQ(bridge.iWidth, 5);
+  EXPECT_EQ(bridge.iHeight, 3);
+  EXPECT_EQ(bridge.topLeft, (Bgr{1, 2, 3}));
+  EXPECT_FALSE(pFirst->Dirty());
+  bridge.iWidth = 0;
   for (int32_t i = 0; i <= 3; ++i)
     EXPECT_TRUE(m_pMain->MenuEntry("mnuView", i)->isEnabled()) << i;
   const struct {
@@ -368,10 +345,8 @@ TEST_F(cFrameTest, ViewEntriesZoomTheActiveDocumentOnly) {
   m_pMain->MdiArea()->closeAllSubWindows();
   EXPECT_FALSE(m_pMain->MenuEntry("mnuView", 0)->isEnabled());
   EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_TRUE(bridge.messages.empty());
 }
-
-// --- Processing commands
-// --------------------------------------------------------------------------
 
 struct sCommand {
   const char* sEntry;      // the menu entry
@@ -403,8 +378,13 @@ TEST_P(ProcessingCommandTest, ChangesThePictureAsTheDocumentCommandDoesAndMarksI
   EXPECT_EQ(shown, test::DisplayBytes(cExpected.Picture()));
   EXPECT_NE(shown, test::DisplayBytes(*cOriginal));
   EXPECT_EQ(test::DisplayBytes(pDocument->Document().Picture()), shown);
-  // Whatever progress it showed is gone.
+  // Whatever progress it showed is gone, and the strip tells the completion (the negative, in
+  // one quick pass, shows no progress).
   EXPECT_TRUE(m_pMain->StatusStrip()->Progress()->isHidden());
+  EXPECT_EQ(m_pMain->StatusStrip()->MainText().starts_with("Complete.  Time = "),
+            std::string(c.sOperation) != "negative")
+      << m_pMain->StatusStrip()->MainText();
+  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "random.bmp ");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -423,19 +403,6 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(param.param.sEntry);
     });
 
-TEST_F(cFrameTest, AFilterReportsItsCompletionToTheStatusStrip) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("blur");
-  ASSERT_NE(Open(Picture("photo.bmp", 30, 20)), nullptr);
-  Click("mnuLowPass_2");
-  EXPECT_TRUE(m_pMain->StatusStrip()->MainText().starts_with("Complete.  Time = "))
-      << m_pMain->StatusStrip()->MainText();
-  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "photo.bmp ");
-  EXPECT_TRUE(m_pMain->StatusStrip()->Progress()->isHidden());
-}
-
-// --- Failures inside a command
-// --------------------------------------------------------------------
-
 TEST_F(cFrameTest, AFailureInsideACommandIsShownAndTheProgramGoesOn) {
   m_pMain->ShowProgress(true);
   m_pMain->RunCommand(
@@ -451,15 +418,21 @@ TEST_F(cFrameTest, AFailureInsideACommandIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(m_pMain->isVisible());
 }
 
-TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentUnchanged) {
+TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentAndItsHistoryUnchanged) {
   BRENNIC_SKIP_WITHOUT_ENGINE("bw");
+  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
   frmImage* pDocument = Open(Picture("photo.bmp", 6, 5, {10, 200, 30}));
   ASSERT_NE(pDocument, nullptr);
+  Click("mnuColors_5");
+  Click("mnuEditHistory_0");
   const std::vector<uint8_t> before = test::DisplayBytes(pDocument->picImage()->Image());
   // A work buffer that no longer matches the picture: the engine refuses B/W.
   ASSERT_TRUE(pDocument->Document().Work().Create(2, 2));
   Click("mnuColors_8");
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  // The history is as it was: nothing to undo, the negative still to redo.
+  EXPECT_FALSE(pDocument->History().CanUndo());
+  EXPECT_EQ(pDocument->History().RedoName(), "Negative");
   EXPECT_EQ(m_boxes.Shown()[0].sText, "Image sizes do not match.");
   EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
   EXPECT_FALSE(pDocument->Dirty());
