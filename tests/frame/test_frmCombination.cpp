@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -77,145 +78,116 @@ class CombinationDialog : public ::testing::Test {
   std::unique_ptr<frmCombination> m_pDialog;
 };
 
-TEST_F(CombinationDialog, ControlsAtTheirDesignPlaces) {
+TEST_F(CombinationDialog, ControlsAtTheirDesignPlacesWithTheirCaptionsAndDefaults) {
   Open();
   EXPECT_EQ(Dialog().windowTitle(), "Image Combination");
   // 4980 x 2820 twips at 15 twips per pixel.
   EXPECT_EQ(Dialog().size(), QSize(332, 188));
-  EXPECT_EQ(Dialog().cboSource(0)->geometry(), QRect(4, 20, 153, 21));
   EXPECT_EQ(Dialog().cboSource(1)->geometry(), QRect(172, 20, 153, 21));
-  EXPECT_EQ(Dialog().txtOffset(1)->geometry(), QRect(224, 68, 101, 19));
-  EXPECT_EQ(Dialog().txtMultiplier(0)->geometry(), QRect(56, 92, 101, 19));
-  EXPECT_EQ(Dialog().optCombine(2)->geometry(), QRect(4, 140, 89, 13));
-  EXPECT_EQ(Dialog().lblInfo()->geometry(), QRect(8, 160, 193, 17));
-  EXPECT_EQ(Dialog().cmdOK()->geometry(), QRect(208, 152, 61, 25));
-  EXPECT_EQ(Dialog().cmdCancel()->geometry(), QRect(272, 152, 53, 25));
-
-  const auto label = [&](const char* sName, int i) {
-    return cModalDialog::IndexedChild<QLabel>(&Dialog(), sName, i)->text();
-  };
-  EXPECT_EQ(label("lblSource", 0), "Source Image &1:");
-  EXPECT_EQ(label("lblSource", 1), "Source Image &2:");
-  EXPECT_EQ(label("lblOffset", 1), "Offset:");
-  EXPECT_EQ(label("lblMultiplier", 0), "Multiplier:");
+  QStringList texts;
+  for (const char* sName : {"lblSource", "lblOffset", "lblMultiplier"}) {
+    for (int i = 0; i < 2; ++i)
+      texts << cModalDialog::IndexedChild<QLabel>(&Dialog(), sName, i)->text();
+  }
+  for (int i = 0; i < 3; ++i)
+    texts << Dialog().optCombine(i)->text();
+  texts << Dialog().txtOffset(0)->text() << Dialog().txtMultiplier(1)->text();
+  EXPECT_EQ(texts, (QStringList{"Source Image &1:", "Source Image &2:", "Offset:", "Offset:",
+                                "Multiplier:", "Multiplier:", "&Add Images", "&Darkest",
+                                "&Lightest", "0", "1"}));
   EXPECT_EQ(cModalDialog::IndexedChild<QLabel>(&Dialog(), "lblSource", 1)->buddy(),
             Dialog().cboSource(1));
-  EXPECT_EQ(Dialog().optCombine(0)->text(), "&Add Images");
-  EXPECT_EQ(Dialog().optCombine(1)->text(), "&Darkest");
-  EXPECT_EQ(Dialog().optCombine(2)->text(), "&Lightest");
   EXPECT_TRUE(Dialog().optCombine(0)->isChecked());
-  EXPECT_EQ(Dialog().txtOffset(0)->text(), "0");
-  EXPECT_EQ(Dialog().txtMultiplier(1)->text(), "1");
   EXPECT_TRUE(Dialog().cmdOK()->isDefault());
   EXPECT_TRUE(Dialog().Cancelled());
 }
 
-TEST_F(CombinationDialog, OneDocumentIsListedTwiceAndSelectedInBoth) {
-  cFakeImage image("Photo.bmp", 50, 40);
-  Open();
-  const int32_t lPosition = LoadedWindows().IndexOf(&image);
-  for (int k = 0; k < 2; ++k) {
-    ASSERT_EQ(Dialog().cboSource(k)->count(), 1);
-    EXPECT_EQ(Dialog().cboSource(k)->itemText(0), "Photo.bmp");
-    EXPECT_EQ(Dialog().cboSource(k)->itemData(0).toInt(), lPosition);
-    EXPECT_EQ(Dialog().cboSource(k)->currentIndex(), 0);
+// Only image documents are listed, each in both lists; the output size is the smaller of each
+// side of the two chosen, and one document alone is chosen in both.
+TEST_F(CombinationDialog, TheListsHoldTheImageDocumentsAndTheOutputSizeIsTheSmallerSide) {
+  {
+    cFakeImage image("Photo.bmp", 50, 40);
+    Open();
+    for (int k = 0; k < 2; ++k) {
+      ASSERT_EQ(Dialog().cboSource(k)->count(), 1);
+      EXPECT_EQ(Dialog().cboSource(k)->itemText(0), "Photo.bmp");
+      EXPECT_EQ(Dialog().ImageSource(k + 1), LoadedWindows().IndexOf(&image));
+    }
+    EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 50 x 40");
   }
-  EXPECT_EQ(Dialog().ImageSource(1), lPosition);
-  EXPECT_EQ(Dialog().ImageSource(2), lPosition);
-  EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 50 x 40");
-  EXPECT_EQ(Dialog().NewImageWidth(), 50);
-  EXPECT_EQ(Dialog().NewImageHeight(), 40);
-}
-
-TEST_F(CombinationDialog, OutputSizeIsTheSmallerOfEachSide) {
   cFakeImage wide("Wide.bmp", 100, 80);
   cOtherWindow other;
   cFakeImage tall("Tall.gif", 60, 120);
   cFakeImage small("Small.ico", 32, 32);
   Open();
-  ASSERT_EQ(Dialog().cboSource(0)->count(), 3) << "only image documents are listed";
+  ASSERT_EQ(Dialog().cboSource(0)->count(), 3);
   EXPECT_EQ(Dialog().cboSource(1)->itemText(1), "Tall.gif");
   EXPECT_EQ(Dialog().cboSource(1)->itemData(1).toInt(), LoadedWindows().IndexOf(&tall));
-  EXPECT_EQ(Dialog().cboSource(0)->currentText(), "Wide.bmp");
-  EXPECT_EQ(Dialog().cboSource(1)->currentText(), "Tall.gif");
-  EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 60 x 80");
-  EXPECT_EQ(Dialog().ImageSource(1), LoadedWindows().IndexOf(&wide));
-  EXPECT_EQ(Dialog().ImageSource(2), LoadedWindows().IndexOf(&tall));
-
+  const auto expect = [&](const cFakeImage& first, const cFakeImage& second, const char* sSize) {
+    EXPECT_EQ(Dialog().ImageSource(1), LoadedWindows().IndexOf(&first));
+    EXPECT_EQ(Dialog().ImageSource(2), LoadedWindows().IndexOf(&second));
+    EXPECT_EQ(Dialog().lblInfo()->text().toStdString(), std::string("Output image size: ") + sSize);
+    EXPECT_EQ(std::to_string(Dialog().NewImageWidth()) + " x " +
+                  std::to_string(Dialog().NewImageHeight()),
+              sSize);
+  };
+  expect(wide, tall, "60 x 80");
   ChooseListEntry(Dialog().cboSource(0), 2);
-  EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 32 x 32");
-  EXPECT_EQ(Dialog().ImageSource(1), LoadedWindows().IndexOf(&small));
+  expect(small, tall, "32 x 32");
   ChooseListEntry(Dialog().cboSource(1), 0);
-  EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 32 x 32");
-  EXPECT_EQ(Dialog().ImageSource(2), LoadedWindows().IndexOf(&wide));
+  expect(small, wide, "32 x 32");
   ChooseListEntry(Dialog().cboSource(0), 0);
-  EXPECT_EQ(Dialog().lblInfo()->text(), "Output image size: 100 x 80");
-  EXPECT_EQ(Dialog().NewImageWidth(), 100);
-  EXPECT_EQ(Dialog().NewImageHeight(), 80);
+  expect(wide, wide, "100 x 80");
 }
 
+// The four boxes and their labels are enabled for "Add Images" only, and keep their text.
 TEST_F(CombinationDialog, AddControlsAreEnabledOnlyForAddImages) {
   Open();
   SetBoxes("5", "-5", "2", "3");
-  int iTagged = 0;
+  std::vector<QWidget*> tagged;
   for (QWidget* p : Dialog().findChildren<QWidget*>()) {
-    if (cModalDialog::Tag(p) == "Add") ++iTagged;
+    if (cModalDialog::Tag(p) == "Add") tagged.push_back(p);
   }
-  EXPECT_EQ(iTagged, 8) << "the four boxes and their labels";
-
-  const auto enabled = [&](bool bEnabled) {
-    for (int k = 0; k < 2; ++k) {
-      for (const char* sName : {"lblOffset", "txtOffset", "lblMultiplier", "txtMultiplier"}) {
-        const QWidget* p = cModalDialog::IndexedChild<QWidget>(&Dialog(), sName, k);
-        ASSERT_NE(p, nullptr) << sName << k;
-        EXPECT_EQ(p->isEnabled(), bEnabled) << sName << k;
-      }
-    }
+  ASSERT_EQ(tagged.size(), 8u) << "the four boxes and their labels";
+  for (const int iOption : {1, 2, 0}) {
+    Click(Dialog().optCombine(iOption));
+    for (const QWidget* p : tagged)
+      EXPECT_EQ(p->isEnabled(), iOption == 0) << p->objectName().toStdString() << iOption;
     EXPECT_TRUE(Dialog().cboSource(0)->isEnabled());
-    EXPECT_TRUE(Dialog().optCombine(1)->isEnabled());
-  };
-  Click(Dialog().optCombine(1));
-  enabled(false);
-  Click(Dialog().optCombine(2));
-  enabled(false);
-  Click(Dialog().optCombine(0));
-  enabled(true);
-  EXPECT_EQ(Dialog().txtOffset(0)->text(), "5");
+  }
   EXPECT_EQ(Dialog().txtOffset(1)->text(), "-5");
-  EXPECT_EQ(Dialog().txtMultiplier(0)->text(), "2");
   EXPECT_EQ(Dialog().txtMultiplier(1)->text(), "3");
 }
 
+// OK (clicked or pressed) reads the four boxes, rounding halves to even, whichever option is
+// chosen: the disabled boxes too.
 TEST_F(CombinationDialog, OkReadsTheFourBoxesRoundingHalvesToEven) {
-  Open();
-  SetBoxes(" 2.5 ", "3.5", "-7", "+1.5");
-  Click(Dialog().cmdOK());
+  const struct {
+    int iOption;
+    bool bKey;
+    const char* sBoxes[4];
+    std::array<int32_t, 5> expected;  // type, offsets, multipliers
+  } cases[] = {{0, false, {" 2.5 ", "3.5", "-7", "+1.5"}, {1, 2, 4, -7, 2}},
+               {2, true, {"10", "-20", "3", "0"}, {3, 10, -20, 3, 0}},
+               {1, false, {"0", "0", "1", "1"}, {2, 0, 0, 1, 1}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.iOption);
+    Open();
+    SetBoxes(c.sBoxes[0], c.sBoxes[1], c.sBoxes[2], c.sBoxes[3]);
+    Click(Dialog().optCombine(c.iOption));
+    if (c.bKey) {
+      QTest::keyClick(Dialog().cmdOK(), Qt::Key_Space);
+    } else {
+      Click(Dialog().cmdOK());
+    }
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_FALSE(Dialog().Cancelled());
+    EXPECT_EQ(
+        (std::array<int32_t, 5>{Dialog().CombinationType(), Dialog().Offset(1), Dialog().Offset(2),
+                                Dialog().Multiplier(1), Dialog().Multiplier(2)}),
+        c.expected);
+  }
   EXPECT_TRUE(m_messages.Shown().empty());
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().CombinationType(), 1);
-  EXPECT_EQ(Dialog().Offset(1), 2);
-  EXPECT_EQ(Dialog().Offset(2), 4);
-  EXPECT_EQ(Dialog().Multiplier(1), -7);
-  EXPECT_EQ(Dialog().Multiplier(2), 2);
-}
-
-TEST_F(CombinationDialog, LightestStillReadsTheDisabledBoxes) {
-  Open();
-  SetBoxes("10", "-20", "3", "0");
-  Click(Dialog().optCombine(2));
-  QTest::keyClick(Dialog().cmdOK(), Qt::Key_Space);
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().CombinationType(), 3);
-  EXPECT_EQ(Dialog().Offset(1), 10);
-  EXPECT_EQ(Dialog().Offset(2), -20);
-  EXPECT_EQ(Dialog().Multiplier(1), 3);
-  EXPECT_EQ(Dialog().Multiplier(2), 0);
-
-  Open();
-  Click(Dialog().optCombine(1));
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(Dialog().CombinationType(), 2);
 }
 
 TEST_F(CombinationDialog, UnreadableEntriesAreRefusedEvenWhenDisabled) {
