@@ -28,14 +28,26 @@ cMRUFileList ListOf(int32_t lMax, const std::vector<std::string>& newestLast) {
   return list;
 }
 
-TEST(MRUFileList, NewestFirstAndAFullListDropsTheOldest) {
-  const cMRUFileList list = ListOf(4, {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
-  EXPECT_EQ(list.FileCount(), 4);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e.bmp", "d.bmp", "c.bmp", "b.bmp"}));
+TEST(MRUFileList, NewestFirstAFullListDropsTheOldestAndCapacityChangesKeepWhatFits) {
+  cMRUFileList list = ListOf(4, {"a", "b", "c", "d", "e"});
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d", "c", "b"}));
   EXPECT_TRUE(list.FileExists(4));
   EXPECT_FALSE(list.FileExists(5));
   EXPECT_EQ(list.File(0), "");
   EXPECT_EQ(list.File(5), "");
+  list.MaxFileCount(6);
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d", "c", "b"}));
+  list.MaxFileCount(2);
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d"}));
+  EXPECT_EQ(list.File(3), "");
+  list.AddFile("f");
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"f", "e"}));
+  list.MaxFileCount(-1);  // no capacity: nowhere to store anything
+  EXPECT_EQ(list.MaxFileCount(), 0);
+  EXPECT_EQ(list.FileCount(), 0);
+  list.AddFile("lost.bmp");
+  EXPECT_EQ(list.FileCount(), 0);
+  EXPECT_FALSE(list.FileExists(1));
 }
 
 TEST(MRUFileList, ListedPathMovesToTheTopWithItsNewSpelling) {
@@ -54,78 +66,45 @@ TEST(MRUFileList, ListedPathMovesToTheTopWithItsNewSpelling) {
   EXPECT_EQ(list.File(1), "\xC3\x84PFEL.BMP");
 }
 
-TEST(MRUFileList, CapacityChangesKeepWhatFits) {
-  cMRUFileList list;
-  EXPECT_EQ(list.MaxFileCount(), 0);
-  list.AddFile("lost.bmp");  // no capacity: nowhere to store it
-  EXPECT_EQ(list.FileCount(), 0);
-  EXPECT_FALSE(list.FileExists(1));
-
-  list = ListOf(4, {"a", "b", "c"});
-  list.MaxFileCount(6);
-  EXPECT_EQ(list.MaxFileCount(), 6);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"c", "b", "a"}));
-  list.MaxFileCount(2);
-  EXPECT_EQ(list.FileCount(), 2);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"c", "b"}));
-  EXPECT_EQ(list.File(3), "");
-  list.AddFile("d");
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"d", "c"}));
-  list.MaxFileCount(-1);
-  EXPECT_EQ(list.MaxFileCount(), 0);
-  EXPECT_EQ(list.FileCount(), 0);
-}
-
-TEST(MRUFileList, MenuCaptionsShortenLongPathsAtAFolder) {
+TEST(MRUFileList, MenuCaptionsShortenLongPathsAtAFolderAndDoubleAmpersands) {
+  const std::string s17(17, 'F');
+  const std::string sFile29 = std::string(25, 'n') + ".bmp";
+  const std::string sFile40 = std::string(36, 'n') + ".bmp";
+  const std::string sHoliday = "holiday/" + std::string(20, 'h') + ".bmp";
+  std::string sUmlauts = "/";  // 31 characters, 61 bytes
+  for (int i = 0; i < 30; ++i)
+    sUmlauts += "\xC3\xA4";
+  const struct {
+    std::string sPath;
+    std::string sCaption;  // after "&1)  "
+  } cases[] = {
+      {"C:\\pics\\a.bmp", "C:\\pics\\a.bmp"},
+      // 50 characters, separators at 3 and 21: the tail after the second fits in 32.
+      {"C:\\" + s17 + "\\" + sFile29, "...\\" + sFile29},
+      // No tail fits: the cut is at the last separator and the folder does not appear.
+      {"C:\\dir\\" + sFile40, "...\\" + sFile40},
+      // The leftmost separator whose tail fits wins.
+      {"C:\\" + std::string(20, 'a') + "\\bb\\cc\\" + std::string(20, 'f'),
+       "...\\bb\\cc\\" + std::string(20, 'f')},
+      // Up to 32 characters nothing is shortened; a long path without separators stays whole.
+      {"C:\\" + std::string(29, 'x'), "C:\\" + std::string(29, 'x')},
+      {std::string(60, 'p'), std::string(60, 'p')},
+      // A cut is only made when a separator further left has a tail that does not fit.
+      {"\\" + std::string(32, 'q'), "\\" + std::string(32, 'q')},
+      {"\\\\" + std::string(32, 'q'), "...\\" + std::string(32, 'q')},
+      // Folder separators of this platform count too, and characters count, not bytes.
+      {"/home/someone/pictures/" + sHoliday, ".../" + sHoliday},
+      {sUmlauts, sUmlauts},
+      // An "&" is doubled, so that the menu shows it; a shortened path is escaped afterwards.
+      {"/pics/R&D/a&&b.bmp", "/pics/R&&D/a&&&&b.bmp"},
+      {"/" + std::string(30, 'x') + "/&" + std::string(30, 'y'), ".../&&" + std::string(30, 'y')},
+  };
   cMRUFileList list;
   list.MaxFileCount(4);
-  const auto caption = [&list](const std::string& sPath) {
-    list.AddFile(sPath);
-    return list.MenuCaption(1);
-  };
-  EXPECT_EQ(caption("C:\\pics\\a.bmp"), "&1)  C:\\pics\\a.bmp");
-
-  // 50 characters, separators at 3 and 21: the tail after the second fits in 32.
-  const std::string sFolder17(17, 'F');
-  const std::string sFile29 = std::string(25, 'n') + ".bmp";
-  const std::string s50 = "C:\\" + sFolder17 + "\\" + sFile29;
-  ASSERT_EQ(s50.size(), 50u);
-  EXPECT_EQ(caption(s50), "&1)  ...\\" + sFile29);
-
-  // A 40-character name after C:\dir\: no tail fits, so the cut is at the last separator and
-  // the folder does not appear.
-  const std::string sFile40 = std::string(36, 'n') + ".bmp";
-  EXPECT_EQ(caption("C:\\dir\\" + sFile40), "&1)  ...\\" + sFile40);
-
-  // The leftmost separator whose tail fits wins.
-  const std::string sDeep = "C:\\" + std::string(20, 'a') + "\\bb\\cc\\" + std::string(20, 'f');
-  EXPECT_EQ(caption(sDeep), "&1)  ...\\bb\\cc\\" + std::string(20, 'f'));
-
-  // Up to 32 characters nothing is shortened; a long path without separators stays whole.
-  const std::string s32 = "C:\\" + std::string(29, 'x');
-  EXPECT_EQ(caption(s32), "&1)  " + s32);
-  const std::string sPlain(60, 'p');
-  EXPECT_EQ(caption(sPlain), "&1)  " + sPlain);
-  // A cut is only made when a separator further left has a tail that does not fit.
-  const std::string sLead = "\\" + std::string(32, 'q');
-  EXPECT_EQ(caption(sLead), "&1)  " + sLead);
-  const std::string sLead2 = "\\\\" + std::string(32, 'q');
-  EXPECT_EQ(caption(sLead2), "&1)  ...\\" + std::string(32, 'q'));
-
-  // Folder separators of this platform count too, and characters count, not bytes.
-  const std::string sHome = "/home/someone/pictures/holiday/" + std::string(20, 'h') + ".bmp";
-  EXPECT_EQ(caption(sHome), "&1)  .../holiday/" + std::string(20, 'h') + ".bmp");
-  std::string sUmlauts = "/";
-  for (int i = 0; i < 30; ++i)
-    sUmlauts += "\xC3\xA4";  // 31 characters, 61 bytes
-  EXPECT_EQ(caption(sUmlauts), "&1)  " + sUmlauts);
-
-  // An "&" is doubled, so that the menu shows it rather than underlining the next character;
-  // a shortened path is escaped after shortening.
-  EXPECT_EQ(caption("/pics/R&D/a&&b.bmp"), "&1)  /pics/R&&D/a&&&&b.bmp");
-  EXPECT_EQ(caption("/" + std::string(30, 'x') + "/&" + std::string(30, 'y')),
-            "&1)  .../&&" + std::string(30, 'y'));
-
+  for (const auto& c : cases) {
+    list.AddFile(c.sPath);
+    EXPECT_EQ(list.MenuCaption(1), "&1)  " + c.sCaption) << c.sPath;
+  }
   list.AddFile(sUmlauts);
   list.AddFile("b.bmp");
   EXPECT_EQ(list.MenuCaption(2), "&2)  " + sUmlauts);
@@ -157,11 +136,6 @@ class MRUStorage : public ::testing::Test {
     EXPECT_EQ(list.Load(cR), bExpected);
     return list;
   }
-  void PutFiles(int n) {
-    for (int i = 1; i <= n; ++i)
-      Put("File" + std::to_string(i), kRegSz, "f" + std::to_string(i));
-  }
-
   test::cScopedRegistry m_registry;
   cRegistry m_cR;
 };
@@ -226,81 +200,39 @@ TEST_F(MRUStorage, ACopyClosingLaterKeepsTheOtherCopysFiles) {
   EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"y", "x", "o2", "b.bmp"}));
 }
 
-TEST_F(MRUStorage, EmptyStoreLoadsNothingAndFirstCloseWritesTheDefaults) {
-  cMRUFileList list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(list.FileCount(), 0);
-  EXPECT_FALSE(list.FileExists(1));
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(Get("Count"), Variant(0));
-  EXPECT_EQ(Get("File1"), Variant());
-}
-
-TEST_F(MRUStorage, RoundTripKeepsOrderAndSpelling) {
-  const cMRUFileList saved =
-      ListOf(4, {"C:\\One.bmp", "/home/u/Two.gif", "\xC3\x84.ico", "four.dib"});
-  ASSERT_TRUE(saved.Save(m_cR));
-  const cMRUFileList loaded = Loaded();
-  EXPECT_EQ(loaded.MaxFileCount(), 4);
-  EXPECT_EQ(Entries(loaded), Entries(saved));
-
-  // A smaller stored capacity becomes the list's capacity.
-  ASSERT_TRUE(ListOf(2, {"x", "y"}).Save(m_cR));
-  const cMRUFileList two = Loaded();
-  EXPECT_EQ(two.MaxFileCount(), 2);
-  EXPECT_EQ(Entries(two), (std::vector<std::string>{"y", "x"}));
-}
-
-TEST_F(MRUStorage, LargeStoredCountsLoadAtMostFourEntries) {
-  Put("MaxCount", kRegDword, 10);
-  Put("Count", kRegDword, 10);
-  PutFiles(10);
-  cMRUFileList list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"f1", "f2", "f3", "f4"}));
-  list.AddFile("new");
-  EXPECT_EQ(list.FileCount(), 4);
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(Get("Count"), Variant(4));
-
-  // A count above the stored capacity stops at the capacity.
-  Put("MaxCount", kRegDword, 2);
-  Put("Count", kRegDword, 5);
-  list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 2);
-  EXPECT_EQ(list.FileCount(), 2);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"new", "f1"}));
-
-  // A negative count reads no entries.
-  Put("MaxCount", kRegDword, 4);
-  Put("Count", kRegDword, -3);
-  EXPECT_EQ(Loaded().FileCount(), 0);
-}
-
-TEST_F(MRUStorage, UnusableCapacityKeepsTheListAsItWasAndReportsFalse) {
-  Put("Count", kRegDword, 3);
-  PutFiles(3);
-  for (const Variant& vMax : {Variant(0), Variant(-4), Variant(std::string("many"))}) {
-    Put("MaxCount", vMax.index() == 3 ? kRegSz : kRegDword, vMax);
-    const cMRUFileList list = Loaded(false);
-    EXPECT_EQ(list.MaxFileCount(), 4);
-    EXPECT_EQ(list.FileCount(), 0);
+// What the store holds decides what loads: at most four entries, no more than the stored
+// capacity, and nothing when that capacity is unusable (the list keeps its own).
+TEST_F(MRUStorage, TheStoredCapacityAndCountDecideWhatLoads) {
+  const Variant vNone;
+  const struct {
+    Variant vMax;  // none: not stored
+    int32_t lCount;
+    int32_t lFiles;  // File1..File<n> stored
+    bool bLoads;
+    int32_t lMaxAfter;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {10, 10, 10, true, 4, {"f1", "f2", "f3", "f4"}},
+      {2, 5, 5, true, 2, {"f1", "f2"}},
+      {4, -3, 3, true, 4, {}},
+      {std::string("3"), 3, 3, true, 3, {"f1", "f2", "f3"}},  // a capacity written as text
+      {0, 3, 3, false, 4, {}},
+      {-4, 3, 3, false, 4, {}},
+      {std::string("many"), 3, 3, false, 4, {}},
+      {vNone, 3, 3, false, 4, {}},  // the key holds other settings but no capacity
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.entries) + " " + std::to_string(c.lCount));
+    test::cScopedRegistry registry;
+    if (c.vMax != vNone) Put("MaxCount", c.vMax.index() == 3 ? kRegSz : kRegDword, c.vMax);
+    Put("Count", kRegDword, c.lCount);
+    for (int i = 1; i <= c.lFiles; ++i)
+      Put("File" + std::to_string(i), kRegSz, "f" + std::to_string(i));
+    const cMRUFileList list = Loaded(c.bLoads);
+    EXPECT_EQ(list.MaxFileCount(), c.lMaxAfter);
+    EXPECT_EQ(Entries(list), c.entries);
   }
-  // The key exists (other settings live there) but holds no capacity.
-  m_cR.ValueKey("MaxCount");
-  m_cR.DeleteValue();
-  const cMRUFileList list = Loaded(false);
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(list.FileCount(), 0);
-
-  // A capacity written as text still counts.
-  Put("MaxCount", kRegSz, std::string("3"));
-  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"f1", "f2", "f3"}));
-}
-
-TEST_F(MRUStorage, MissingEntriesLoadEmptyAndAreNotShown) {
+  // A missing entry loads empty and is not shown.
   Put("MaxCount", kRegDword, 4);
   Put("Count", kRegDword, 2);
   Put("File2", kRegSz, std::string("only-second.bmp"));
