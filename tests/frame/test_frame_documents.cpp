@@ -74,8 +74,6 @@ TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
 // --- Closing ------------------------------------------------------------------------------------
 
 TEST_F(cFrameTest, FirstRunShowsNoRecentFilesAndClosingStoresAnEmptyList) {
-  for (int32_t i = 5; i <= 9; ++i)
-    EXPECT_FALSE(Entry("mnuFile_" + std::to_string(i))->isVisible());
   EXPECT_EQ(m_pMain->RecentFiles().MaxFileCount(), 4);
   bool bCancel = false;
   m_pMain->QueryUnload(bCancel, vbFormControlMenu);
@@ -134,34 +132,39 @@ TEST_F(cFrameTest, SessionEndAndTerminationAskNothingAndStoreTheList) {
   EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(1)));
 }
 
-// A name need not be UTF-8 (here Latin-1): it is opened, listed and stored byte for byte.
-TEST_F(cFrameTest, TheRecentFilesComeBackAfterARestart) {
-  const std::string sA = Picture("caf\xe9.bmp");
-  const std::string sB = Picture("b.bmp");
-  ASSERT_NE(Open(sA), nullptr);
-  ASSERT_NE(Open(sB), nullptr);
+// A name need not be UTF-8 (here Latin-1): it is opened, listed and stored byte for byte. Entry 5
+// is the newest file, entry 8 the oldest; a recent file opens without the dialog and moves up.
+TEST_F(cFrameTest, TheRecentFilesComeBackAfterARestartAndOpenFromTheMenu) {
+  const char* const kNames[] = {"caf\xe9.bmp", "b.bmp", "c.bmp", "d.bmp"};
+  std::vector<std::string> paths;
+  for (const char* sName : kNames) {
+    paths.push_back(Picture(sName));
+    ASSERT_NE(Open(paths.back()), nullptr);
+  }
   m_pMain->close();
   ASSERT_EQ(m_pMain->iEnded, 1);
   m_pMain.reset();
-
-  // A second run reads the same store.
-  m_pMain = std::make_unique<cTestMain>();
+  m_pMain = std::make_unique<cTestMain>();  // a second run reads the same store
   m_pMain->Load();
-  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 2);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), sB);
-  EXPECT_TRUE(Entry("mnuFile_5")->isVisible());
-  EXPECT_TRUE(Entry("mnuFile_5")->text().startsWith("&1)  "));
-  EXPECT_TRUE(Entry("mnuFile_5")->text().endsWith("b.bmp"));
-  EXPECT_TRUE(Entry("mnuFile_6")->text().startsWith("&2)  "));
-  EXPECT_TRUE(Entry("mnuFile_6")->text().endsWith(QString::fromUtf8("caf\uFFFD.bmp")));
-  EXPECT_FALSE(Entry("mnuFile_7")->isVisible());
-  EXPECT_TRUE(Entry("mnuFile_9")->isVisible());
   EXPECT_TRUE(Windows().empty());
+  for (int i = 0; i < 4; ++i) {
+    const QAction* pEntry = Entry("mnuFile_" + std::to_string(5 + i));
+    EXPECT_TRUE(pEntry->isVisible());
+    EXPECT_TRUE(pEntry->text().startsWith(QString("&%1)  ").arg(i + 1))) << i;
+    EXPECT_TRUE(pEntry->text().endsWith(i == 3 ? QString::fromUtf8("caf\uFFFD.bmp")
+                                               : QString::fromLatin1(kNames[3 - i])))
+        << i;
+  }
+  EXPECT_TRUE(Entry("mnuFile_9")->isVisible());
 
   const size_t lRequests = m_dialogs.FileRequests().size();
-  Click("mnuFile_6");
+  Click("mnuFile_8");
   ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
-  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), sA);
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), paths[0]);
+  EXPECT_EQ(m_pMain->RecentFiles().File(1), paths[0]);
+  Click("mnuFile_6");  // now d.bmp
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), paths[3]);
+  EXPECT_EQ(Windows().size(), 2u);
   EXPECT_EQ(m_dialogs.FileRequests().size(), lRequests);
 }
 
@@ -374,10 +377,14 @@ TEST_F(cFrameTest, TheStatusStripAndTheTitleFollowTheActivePicture) {
   Click("mnuEditHistory_1");
   EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
 
-  m_dialogs.ChooseFiles({m_dir.File("dog.bmp")});
+  // Saved under another name: the new title, no changes left, the name heads the recent files.
+  m_dialogs.ChooseFiles({m_dir.File("dog.ico")});
   Click("mnuFile_1");
-  EXPECT_EQ(status(), "dog.bmp |8 x 6 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("dog.bmp"));
+  EXPECT_EQ(status(), "dog.ico |8 x 6 ");
+  EXPECT_EQ(title(), "Image: " + m_dir.File("dog.ico"));
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_EQ(m_pMain->RecentFiles().File(1), m_dir.File("dog.ico"));
+  EXPECT_TRUE(Entry("mnuFile_6")->isVisible());
 }
 
 // Ctrl+W, Ctrl+F4 and the window's own close discard without asking, the document leaves the

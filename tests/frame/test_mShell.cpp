@@ -219,36 +219,37 @@ TEST_F(ShellEx, PassesTheRequestOnWithTheShowCommandsRules) {
   EXPECT_EQ(LastError(), nullptr);
 }
 
+// A failure, or a launcher that throws, is false with its error in the state (source ".GShell");
+// each call starts with a clear state.
 TEST_F(ShellEx, AFailureIsFalseAndLeavesItsErrorInTheState) {
-  m_launcher.lResult = 31;
-  EXPECT_FALSE(brennic::ShellEx("a.xyz"));
-  const cError* pError = LastError();
-  ASSERT_NE(pError, nullptr);
-  EXPECT_EQ(pError->Number(), -2147220456 + 31);
-  EXPECT_EQ(pError->Description(), "No application is associated with this file type.");
-  EXPECT_EQ(pError->Source(), ErrorSource(".GShell"));
-
-  // The next call starts with a clear state.
-  m_launcher.lResult = 33;
-  EXPECT_TRUE(brennic::ShellEx("a.xyz"));
-  EXPECT_EQ(LastError(), nullptr);
-  m_launcher.lResult = -5;
-  EXPECT_TRUE(brennic::ShellEx("a.xyz"));
-
-  m_launcher.lResult = 2;
-  EXPECT_FALSE(brennic::ShellEx("a.xyz"));
-  ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Number(), 53);
-}
-
-TEST_F(ShellEx, ALauncherThatThrowsDoesNotReachTheCaller) {
-  m_launcher.bThrows = true;
-  bool bResult = true;
-  EXPECT_NO_THROW(bResult = brennic::ShellEx("a.txt"));
-  EXPECT_FALSE(bResult);
-  ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Description(), "the launcher broke");
-  EXPECT_EQ(LastError()->Source(), ErrorSource(".GShell"));
+  const struct {
+    int32_t lResult;
+    bool bThrows;
+    const char* sError;  // nullptr: success
+    int32_t lNumber;
+  } calls[] = {{31, false, "No application is associated with this file type.", -2147220456 + 31},
+               {33, false, nullptr, 0},
+               {2, false, "File not found", 53},
+               {-5, false, nullptr, 0},
+               {42, true, "the launcher broke", 0}};
+  for (const auto& c : calls) {
+    SCOPED_TRACE(c.lResult);
+    m_launcher.lResult = c.lResult;
+    m_launcher.bThrows = c.bThrows;
+    bool bResult = c.sError != nullptr;
+    EXPECT_NO_THROW(bResult = brennic::ShellEx("a.xyz"));
+    EXPECT_EQ(bResult, c.sError == nullptr);
+    if (c.sError == nullptr) {
+      EXPECT_EQ(LastError(), nullptr);
+      continue;
+    }
+    ASSERT_NE(LastError(), nullptr);
+    EXPECT_EQ(LastError()->Description(), c.sError);
+    EXPECT_EQ(LastError()->Source(), ErrorSource(".GShell"));
+    if (!c.bThrows) {
+      EXPECT_EQ(LastError()->Number(), c.lNumber);
+    }
+  }
 }
 
 TEST_F(ShellEx, TheDesktopLauncherReportsAMissingFileThroughTheTable) {

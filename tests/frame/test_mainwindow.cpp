@@ -89,15 +89,6 @@ class cMuteDocument final : public QWidget, public cLoadedWindow {
   cMuteDocument() : cLoadedWindow(kImageDocumentClass) {}
 };
 
-template <class Done>
-bool ProcessEventsUntil(Done bDone, int iMilliseconds = 3000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!bDone() && timer.elapsed() < iMilliseconds)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return bDone();
-}
-
 class MainWindowTest : public ::testing::Test {
  protected:
   cScopedScreenMetrics m_metrics{{15.0, 15.0, 1920, 1080, 32}};
@@ -248,14 +239,6 @@ TEST_F(MainWindowTest, TheWalkAsksChangedDocumentsInLoadingOrderAndStopsAtARefus
   second.LetsClose(true);
   m_pMain->close();
   EXPECT_EQ(m_log, (Log{"unload 1", "ask first", "ask second", "ask third", "store", "end"}));
-}
-
-TEST_F(MainWindowTest, SigtermReachesTheCloseRequestThroughTheEventLoop) {
-  cFakeDocument refusing(m_log, "refusing", true, false);
-  std::raise(SIGTERM);
-  EXPECT_TRUE(m_log.empty());
-  EXPECT_TRUE(ProcessEventsUntil([&] { return !m_log.empty() && m_log.back() == "end"; }));
-  EXPECT_EQ(m_log, (Log{"unload 3", "store", "end"}));
 }
 
 TEST(SetTopMost, KeepsTheTwipsGeometryAndSwitchesTheLayerOnTheSameNativeWindow) {

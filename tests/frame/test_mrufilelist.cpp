@@ -122,10 +122,6 @@ class MRUStorage : public ::testing::Test {
     m_cR.ValueType(lType);
     m_cR.Value(v);
   }
-  Variant Get(const std::string& sName) {
-    m_cR.ValueKey(sName);
-    return m_cR.Value();
-  }
   // The list as the frame sets it up at start-up, loaded from the store.
   cMRUFileList Loaded(bool bExpected = true) {
     cMRUFileList list;
@@ -139,27 +135,6 @@ class MRUStorage : public ::testing::Test {
   test::cScopedRegistry m_registry;
   cRegistry m_cR;
 };
-
-TEST_F(MRUStorage, SaveWritesCapacityCountAndEntries) {
-  cMRUFileList list = ListOf(4, {"a.bmp", "b.bmp"});
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(m_cR.ValueType(), kRegDword);
-  EXPECT_EQ(Get("Count"), Variant(2));
-  EXPECT_EQ(Get("File1"), Variant(std::string("b.bmp")));
-  EXPECT_EQ(m_cR.ValueType(), kRegSz);
-  EXPECT_EQ(Get("File2"), Variant(std::string("a.bmp")));
-  EXPECT_EQ(Get("File3"), Variant());
-
-  // A shorter list leaves the former entries beyond its count where they were.
-  Put("Count", kRegDword, 0);
-  Put("File3", kRegSz, std::string("old.bmp"));
-  list = ListOf(4, {"z.bmp"});
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("Count"), Variant(1));
-  EXPECT_EQ(Get("File3"), Variant(std::string("old.bmp")));
-  EXPECT_EQ(Entries(Loaded()), std::vector<std::string>{"z.bmp"});
-}
 
 // Paths are data: whatever they contain, they are stored as plain text and come back as written,
 // also when an earlier version stored them as expandable text.
