@@ -1,5 +1,5 @@
-// The main window's start-up and shutdown: decorations, size and place, the depth warning, the
-// close walk over the loaded documents with each close reason, SIGTERM, and the topmost helper.
+// The main window's start-up and shutdown: decorations, size and place, the status strip, the
+// depth warning, the close walk over the loaded documents, SIGTERM, and the topmost helper.
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,7 @@
 #include "frame/mdlToolBar2.h"
 #include "frame/mfrmMain.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgressBar.h"
 #include "platform/cLoadedWindows.h"
 #include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
@@ -103,47 +104,71 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override { m_pMain.reset(); }
 };
 
-TEST_F(MainWindowTest, LoadBringsTheWindowUpTopmostAtItsPlace) {
+TEST_F(MainWindowTest, LoadBringsTheWindowUpTopmostAtItsPlaceWithTheStatusStripAtTheBottom) {
   m_pMain->Load();
   // The stored position is applied first and replaced; the list is loaded before showing.
   EXPECT_EQ(m_log, (Log{"position", "recent"}));
   EXPECT_TRUE(m_pMain->isVisible());
   EXPECT_EQ(m_pMain->windowTitle(), "Brennic V.2.10");
-  const Qt::WindowFlags flags = m_pMain->windowFlags();
-  EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+  const Qt::WindowFlags buttons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
+  EXPECT_EQ(m_pMain->windowFlags() & buttons, Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   EXPECT_EQ(m_pMain->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));  // sizable
   EXPECT_EQ(m_pMain->size(), QSize(350, 191));
   // Half the screen less 1500 twips: (14400 - 1500) / 15 and (8100 - 1500) / 15.
   EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
   EXPECT_TRUE(m_boxes.Shown().empty());
   EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "mfrmMain");
-}
 
-TEST_F(MainWindowTest, StatusStripLiesAlongTheBottomOfTheClientArea) {
-  m_pMain->Load();
   cStatusStrip* pStrip = m_pMain->findChild<cStatusStrip*>("picStatus");
   ASSERT_EQ(pStrip, m_pMain->StatusStrip());
   ASSERT_NE(m_pMain->findChild<QMdiArea*>("mdiClient"), nullptr);
   const QRect inWindow(pStrip->mapTo(m_pMain.get(), QPoint(0, 0)), pStrip->size());
   EXPECT_EQ(inWindow, QRect(0, 191 - 21, 350, 21));
+  ProgressBar* pBar = pStrip->Progress();
+  EXPECT_EQ(pBar, pStrip->findChild<ProgressBar*>("prgMain"));
+  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));
+  EXPECT_TRUE(pBar->isHidden());  // until the first operation
 
+  // A "#" (only that) leaves a field as it is; the labels get a trailing space.
+  const auto status = [pStrip] {
+    return pStrip->MainText() + "|" + pStrip->ImageLabel()->text().toStdString() + "|" +
+           pStrip->SizeLabel()->text().toStdString();
+  };
   m_pMain->SetStatus("Opened x.", "x.bmp", "640 x 480");
-  EXPECT_EQ(pStrip->ImageLabel()->text(), "x.bmp ");
-  EXPECT_EQ(pStrip->SizeLabel()->text(), "640 x 480 ");
+  EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
+  m_pMain->SetStatus("#", "#", "#");
+  EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
+  m_pMain->SetStatus("", "", "# ");
+  EXPECT_EQ(status(), "| |#  ");
+
   m_pMain->ProgressMax(10);
   m_pMain->ProgressValue(4);
   m_pMain->ShowProgress(true);
-  EXPECT_TRUE(pStrip->findChild<QWidget*>("prgMain")->isVisible());
+  EXPECT_TRUE(pBar->isVisible());
+  EXPECT_EQ(qobject_cast<cProgressBarWidget*>(pBar->hwnd()->Widget())->Pos(), 4);
+  EXPECT_EQ(pBar->Max(), 10);
 
   // The client width decides about the labels: 4050 twips show them, one pixel less hides them.
-  m_pMain->resize(270, 191);
-  EXPECT_TRUE(pStrip->ImageLabel()->isVisible());
-  m_pMain->resize(269, 191);
-  EXPECT_FALSE(pStrip->ImageLabel()->isVisible());
-  EXPECT_FALSE(pStrip->SizeLabel()->isVisible());
+  for (const int iWidth : {270, 269, 270}) {
+    m_pMain->resize(iWidth, 191);
+    EXPECT_EQ(pStrip->ImageLabel()->isVisible(), iWidth >= 270) << iWidth;
+    EXPECT_EQ(pStrip->SizeLabel()->isVisible(), iWidth >= 270) << iWidth;
+  }
+  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));  // the layout never moves the bar
+}
+
+// At 12 twips per pixel the room is 24 + 1512 + 1512 + 24 = 3072 twips and 64 pixels are 768:
+// the labels need 3840 twips, 320 pixels.
+TEST(StatusStrip, TheRoomForTheLabelsFollowsTheTwipsPerPixel) {
+  cScopedScreenMetrics metrics({12.0, 12.0, 1024, 768, 32});
+  cStatusStrip strip;
+  strip.show();
+  ASSERT_EQ(strip.ImageLabel()->width(), 126);  // 1515 / 12 = 126.25
+  for (const int iWidth : {320, 319}) {
+    strip.resize(iWidth, strip.height());
+    EXPECT_EQ(strip.ImageLabel()->isVisible(), iWidth >= 320) << iWidth;
+  }
 }
 
 // Below 16 bits per pixel a warning is shown once, after the window is visible; start-up goes on.

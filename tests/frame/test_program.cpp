@@ -122,11 +122,17 @@ bool ShowsBlock(const QImage& shot, const cDIBSection& cExpected, int32_t x0, in
   return false;
 }
 
-TEST(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
-  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
-    GTEST_SKIP() << "Xvfb and xdpyinfo (Debian packages xvfb, x11-utils) are needed";
+class ProgramUnderX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* sTool : {"Xvfb", "xdpyinfo", "xdotool"}) {
+      if (QStandardPaths::findExecutable(sTool).isEmpty())
+        GTEST_SKIP() << sTool << " (Debian packages xvfb, x11-utils, xdotool) is needed";
+    }
   }
+};
+
+TEST_F(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   std::mt19937 rng(11);
@@ -278,13 +284,7 @@ long long Ms(Clock::duration d) {
 // Whatever another program holds of the settings file, the main window comes up as fast as it
 // does when nothing is held; a SIGTERM (a desktop logging out) while a start-up message box is
 // shown ends the program; and a program that has ended leaves no journal files beside the file.
-TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
-  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-      QStandardPaths::findExecutable("xdotool").isEmpty() ||
-      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
-    GTEST_SKIP() << "Xvfb, xdotool and xdpyinfo (Debian packages xvfb, xdotool, x11-utils) are "
-                    "needed";
-  }
+TEST_F(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
   struct sCase {
     const char* sHeld;  // nullptr: nothing
     bool bNotice;       // the start-up message box says the file is in use
@@ -331,11 +331,7 @@ TEST(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
 
 // A name on the command line is bytes: a Latin-1 one opens and is listed with a replacement
 // character. (QProcess passes only UTF-8, so the shell's printf makes the byte.)
-TEST(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
-  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-      QStandardPaths::findExecutable("xdpyinfo").isEmpty()) {
-    GTEST_SKIP() << "Xvfb and xdpyinfo (Debian packages xvfb, x11-utils) are needed";
-  }
+TEST_F(ProgramUnderX, ANameThatIsNotUtf8OpensFromTheCommandLine) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const std::string sFile = dir.path().toStdString() + "/caf\xe9.bmp";
