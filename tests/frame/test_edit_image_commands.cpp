@@ -131,9 +131,20 @@ TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
   EXPECT_EQ(m_boxes.Shown()[0].sTitle, kAppTitle);
   EXPECT_TRUE(Windows().empty());
   EXPECT_TRUE(m_temp.Entries().empty());
-  // The next paste numbers from 1: nothing was used up.
+  // Without a temporary folder the paste says why and opens nothing either.
   ASSERT_NE(OpenRandom("photo.bmp", 3, 2, 1), nullptr);
   Click("mnuEdit_1");
+  const std::string sGone = m_temp.Path() + "/gone";
+  ::setenv("TMPDIR", sGone.c_str(), 1);
+  Click("mnuEdit_2");
+  ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
+  ASSERT_EQ(m_boxes.Shown().size(), 2u);
+  EXPECT_TRUE(m_boxes.Shown()[1].sText.starts_with(
+      "An error occured whilst trying to paste this icon: The temporary folder '" + sGone +
+      "' cannot be used"))
+      << m_boxes.Shown()[1].sText;
+  EXPECT_EQ(Windows().size(), 1u);
+  // The next paste numbers from 1: nothing was used up.
   Click("mnuEdit_2");
   EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), "Image 1");
 }
