@@ -58,28 +58,20 @@ class DropTest : public cFrameTest {
   test::cScopedTempFolder m_temp;
 };
 
+// What opening does with each file is pinned by the command line's test; here, drops over the
+// empty area and over a document reach it, in order, without the open dialog.
 TEST_F(DropTest, DroppedFilesOpenAsFileOpenOpensThem) {
   const std::string sA = Picture("a.bmp");
   ASSERT_TRUE(DragAndDrop(Area(), *Files({sA})));
   ASSERT_EQ(Windows().size(), 1u);
   EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sA);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), sA);
-  EXPECT_TRUE(m_boxes.Shown().empty());
-
-  // Over the document just opened: a good file, a bad one and another good one.
   const std::string sBad = m_dir.File("bad.bmp");
   std::ofstream(sBad) << "no picture";
   const std::string sB = Picture("b.bmp", 7, 5);
-  const std::string sC = Picture("c.bmp", 2, 9);
-  ASSERT_TRUE(DragAndDrop(m_pMain->ActiveDocument()->picImage(), *Files({sB, sBad, sC})));
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  ASSERT_EQ(windows.size(), 3u);
-  EXPECT_EQ(ShownTitle(*windows[1]).toStdString(), "Image: " + sB);
-  EXPECT_EQ(ShownTitle(*windows[2]).toStdString(), "Image: " + sC);
-  EXPECT_EQ(m_pMain->ActiveDocument()->ImageWidth(), 2);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), sC);
-  EXPECT_EQ(m_pMain->RecentFiles().File(2), sB);
-  EXPECT_EQ(m_pMain->RecentFiles().File(3), sA);
+  ASSERT_TRUE(DragAndDrop(m_pMain->ActiveDocument()->picImage(), *Files({sBad, sB})));
+  ASSERT_EQ(Windows().size(), 2u);
+  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), sB);
+  EXPECT_EQ(m_pMain->RecentFiles().File(2), sA);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kOpenError)) << m_boxes.Shown()[0].sText;
   EXPECT_TRUE(m_dialogs.FileRequests().empty()) << "no open dialog";
