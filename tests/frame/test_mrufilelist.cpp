@@ -173,6 +173,14 @@ TEST_F(MRUStorage, ACopyClosingLaterKeepsTheOtherCopysFiles) {
   // Lists that never loaded keep their own files first, then the stored ones that fit.
   ASSERT_TRUE(ListOf(4, {"x", "y"}).Save(m_cR));
   EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"y", "x", "o2", "b.bmp"}));
+
+  // Reopening this copy's newest file makes no stored file this copy's.
+  cMRUFileList c = Loaded();
+  c.AddFile("c.bmp");
+  c.AddFile("c.bmp");
+  ASSERT_TRUE(ListOf(4, {"z"}).Save(m_cR));
+  ASSERT_TRUE(c.Save(m_cR));
+  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"c.bmp", "z", "y", "x"}));
 }
 
 // What the store holds decides what loads: at most four entries, no more than the stored
