@@ -1,5 +1,7 @@
 // The main window's start-up and shutdown: decorations, size and place, the status strip, the
-// depth warning, the close walk over the loaded documents, SIGTERM, and the topmost helper.
+// depth warning, what the settings store found or could not store, and the close walk over the
+// loaded documents. (The desktop test pins the topmost layer and the boxes' owner on a real
+// window manager, the programs under X the end on SIGTERM.)
 
 #include <gtest/gtest.h>
 
@@ -264,82 +266,6 @@ TEST_F(MainWindowTest, TheWalkAsksChangedDocumentsInLoadingOrderAndStopsAtARefus
   second.LetsClose(true);
   m_pMain->close();
   EXPECT_EQ(m_log, (Log{"unload 1", "ask first", "ask second", "ask third", "store", "end"}));
-}
-
-TEST(SetTopMost, KeepsTheTwipsGeometryAndSwitchesTheLayerOnTheSameNativeWindow) {
-  cScopedScreenMetrics metrics;
-  QWidget window;
-  SetWindowTwips(window, {1500, 750, 5250, 2865});
-  SetTopMost(&window, true);
-  EXPECT_EQ(window.geometry(), QRect(100, 50, 350, 191));
-  EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_FALSE(window.isVisible());  // a hidden window stays hidden
-  SetTopMost(nullptr, true);         // nothing to do
-
-  // Shown, it changes the layer on the existing native window: no new window, no move.
-  window.show();
-  const WId id = window.winId();
-  for (const bool bTop : {false, true, false}) {
-    SetTopMost(&window, bTop);
-    EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), bTop);
-    EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), bTop);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.pos(), QPoint(100, 50));  // of the frame the desktop puts round it
-    EXPECT_EQ(window.size(), QSize(350, 191));
-    EXPECT_EQ(window.winId(), id);
-  }
-}
-
-// A box opened while no window of the program is active belongs to the main window, and stays
-// in front of it when the main window stays on top.
-TEST(MessageBoxOwner, WithNoActiveWindowTheMainWindowOwnsTheBox) {
-  QWidget main;
-  main.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  SetDialogOwner(&main);
-  ASSERT_EQ(QApplication::activeWindow(), nullptr);
-  QWidget* pOwner = nullptr;
-  bool bOnTop = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (QWidget* pBox = QApplication::activeModalWidget()) {
-      pOwner = pBox->parentWidget();
-      bOnTop = pBox->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-      pBox->close();
-    }
-  });
-  poll.start(10);
-  cQtMessageBoxService service;
-  service.Show("The picture is damaged.", eMsgButtons::OK, eMsgIcon::Exclamation, kAppTitle);
-  SetDialogOwner(nullptr);
-  EXPECT_EQ(pOwner, &main);
-  EXPECT_TRUE(bOnTop);
-}
-
-// The real window in its own process: SIGTERM stores the list and ends the process at once,
-// without asking the changed document that would refuse.
-TEST(MainWindowProcess, SigtermStoresAndEndsWithoutAsking) {
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
-  const QString sLog = folder.filePath("log.txt");
-  QProcess child;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  child.setProcessEnvironment(environment);
-  child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  child.start(BRENNIC_FRAME_CHILD, {sLog});
-  ASSERT_TRUE(child.waitForStarted(30000));
-  QByteArray output;
-  while (!output.contains("ready") && child.waitForReadyRead(30000))
-    output += child.readAllStandardOutput();
-  ASSERT_TRUE(output.contains("ready")) << output.toStdString();
-
-  child.terminate();  // SIGTERM
-  ASSERT_TRUE(child.waitForFinished(30000));
-  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(child.exitCode(), 0);
-  QFile log(sLog);
-  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-  EXPECT_EQ(log.readAll().toStdString(), "saved\n");
 }
 
 }  // namespace

@@ -325,6 +325,10 @@ TEST_F(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
     if (c.sHeld == nullptr) {
       EXPECT_FALSE(std::filesystem::exists(sFile + "-wal"));
       EXPECT_FALSE(std::filesystem::exists(sFile + "-shm"));
+      // SIGTERM stored the recent files on the way out.
+      cSqliteRegistryStore store(sFile);
+      EXPECT_EQ(test::RawValue(store, kHKeyCurrentUser, "Software\\Ostrel\\Halvine", "Count").first,
+                uint32_t{kRegDword});
     }
   }
 }
