@@ -1,6 +1,7 @@
-// The main window with real documents: the close walk and what it stores, the recent files after
-// a restart, the Window menu's arrangements and list, activation, the windows kept alive while
-// an operation holds the event loop, the status strip, and files named on the command line.
+// The main window with real documents: the close walk and what it stores (the programs under X
+// pin the recent files after a restart), the Window menu's arrangements and list, activation, the
+// windows kept alive while an operation holds the event loop, the status strip, and files named on
+// the command line.
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,6 @@ std::vector<uint8_t> Dword(uint32_t l) {
           static_cast<uint8_t>(l >> 24)};
 }
 
-// --- Start-up ---
-
 // Text values that read as numbers are applied, anything else is passed over without a word.
 TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
   const auto put = [this](const char* sName, uint32_t lType, const std::string& s) {
@@ -71,25 +70,18 @@ TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
   EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
 }
 
-// --- Closing ---
-
-TEST_F(cFrameTest, FirstRunShowsNoRecentFilesAndClosingStoresAnEmptyList) {
-  EXPECT_EQ(m_pMain->RecentFiles().MaxFileCount(), 4);
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
-  EXPECT_FALSE(bCancel);
-  EXPECT_EQ(m_pMain->iEnded, 1);
-  EXPECT_EQ(Stored("MaxCount"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(0)));
-}
-
-// Every changed document is asked in turn; a cancelled question refuses the close and asks no
-// further, answered ones let it store the list (the saved file first) and end.
-TEST_F(cFrameTest, TheWalkAsksEveryChangedDocumentThenStoresAndEnds) {
+// Exit ends at once, asking and storing nothing. The close walk asks every changed document in
+// turn; a cancelled question refuses the close and asks no further. Session end and termination
+// ask nothing and store the list; answered questions let the close store it (the saved file
+// first) and end.
+TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
   ASSERT_NE(Changed(Open(Picture("first.bmp"))), nullptr);
   ASSERT_NE(Open(Picture("clean.bmp")), nullptr);
   frmImage* pThird = Changed(Open(Picture("third.bmp")));
   ASSERT_NE(pThird, nullptr);
+  Click("mnuFile_10");
+  EXPECT_EQ(m_pMain->iEnded, 1);
+  EXPECT_TRUE(m_boxes.Shown().empty());
   m_boxes.Answer(eMsgResult::Cancel);
   bool bCancel = false;
   m_pMain->QueryUnload(bCancel, vbFormControlMenu);
@@ -97,75 +89,33 @@ TEST_F(cFrameTest, TheWalkAsksEveryChangedDocumentThenStoresAndEnds) {
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_EQ(m_boxes.Shown()[0].sText,
             "The image 'first.bmp' has been changed.\r\n\r\nDo you want to save it?");
-  EXPECT_EQ(m_pMain->iEnded, 0);
+  EXPECT_EQ(m_pMain->iEnded, 1);
   EXPECT_EQ(Stored("Count").first, 0xFFFFu);
   EXPECT_EQ(Windows().size(), 3u);
+  for (int16_t iMode : {vbAppWindows, vbAppTaskManager}) {
+    bCancel = false;
+    m_pMain->QueryUnload(bCancel, iMode);
+    EXPECT_FALSE(bCancel) << iMode;
+  }
+  EXPECT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(m_pMain->iEnded, 3);
+  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(3)));
 
   m_boxes.Answer(eMsgResult::No);
   m_boxes.Answer(eMsgResult::Yes);
   const std::string sSaved = m_dir.File("third saved.bmp");
   m_dialogs.ChooseFiles({sSaved});
   m_pMain->close();  // from program code: reason 1
-  EXPECT_EQ(m_pMain->iEnded, 1);
+  EXPECT_EQ(m_pMain->iEnded, 4);
   ASSERT_EQ(m_boxes.Shown().size(), 3u);
   EXPECT_NE(m_boxes.Shown()[1].sText.find("'first.bmp'"), std::string::npos);
   EXPECT_NE(m_boxes.Shown()[2].sText.find("'third.bmp'"), std::string::npos);
   EXPECT_FALSE(pThird->Dirty());
+  EXPECT_EQ(Stored("MaxCount"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
   EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
   const std::vector<uint8_t> sFirst = Stored("File1").second;
   EXPECT_EQ(std::string(sFirst.begin(), sFirst.end()).c_str(), sSaved);
 }
-
-TEST_F(cFrameTest, SessionEndAndTerminationAskNothingAndStoreTheList) {
-  ASSERT_NE(Changed(Open(Picture("first.bmp"))), nullptr);
-  for (int16_t iMode : {vbAppWindows, vbAppTaskManager}) {
-    SCOPED_TRACE(iMode);
-    bool bCancel = false;
-    m_pMain->QueryUnload(bCancel, iMode);
-    EXPECT_FALSE(bCancel);
-  }
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(m_pMain->iEnded, 2);
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(1)));
-}
-
-// A name need not be UTF-8 (here Latin-1): it is opened, listed and stored byte for byte. Entry 5
-// is the newest file, entry 8 the oldest; a recent file opens without the dialog and moves up.
-TEST_F(cFrameTest, TheRecentFilesComeBackAfterARestartAndOpenFromTheMenu) {
-  const char* const kNames[] = {"caf\xe9.bmp", "b.bmp", "c.bmp", "d.bmp"};
-  std::vector<std::string> paths;
-  for (const char* sName : kNames) {
-    paths.push_back(Picture(sName));
-    ASSERT_NE(Open(paths.back()), nullptr);
-  }
-  m_pMain->close();
-  ASSERT_EQ(m_pMain->iEnded, 1);
-  m_pMain.reset();
-  m_pMain = std::make_unique<cTestMain>();  // a second run reads the same store
-  m_pMain->Load();
-  EXPECT_TRUE(Windows().empty());
-  for (int i = 0; i < 4; ++i) {
-    const QAction* pEntry = Entry("mnuFile_" + std::to_string(5 + i));
-    EXPECT_TRUE(pEntry->isVisible());
-    EXPECT_TRUE(pEntry->text().startsWith(QString("&%1)  ").arg(i + 1))) << i;
-    EXPECT_TRUE(pEntry->text().endsWith(i == 3 ? QString::fromUtf8("caf\uFFFD.bmp")
-                                               : QString::fromLatin1(kNames[3 - i])))
-        << i;
-  }
-  EXPECT_TRUE(Entry("mnuFile_9")->isVisible());
-
-  const size_t lRequests = m_dialogs.FileRequests().size();
-  Click("mnuFile_8");
-  ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
-  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), paths[0]);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), paths[0]);
-  Click("mnuFile_6");  // now d.bmp
-  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), paths[3]);
-  EXPECT_EQ(Windows().size(), 2u);
-  EXPECT_EQ(m_dialogs.FileRequests().size(), lRequests);
-}
-
-// --- Window menu ---
 
 class WindowMenuTest : public cFrameTest {
  protected:
@@ -180,7 +130,7 @@ class WindowMenuTest : public cFrameTest {
   QRect m_area;
 };
 
-TEST_F(WindowMenuTest, TilingCascadeAndArrangeIconsPlaceTheDocuments) {
+TEST_F(WindowMenuTest, TilingAndArrangeIconsPlaceTheDocuments) {
   const std::vector<QMdiSubWindow*> windows = Windows();
   const int w = m_area.width();
   const int h = m_area.height();
@@ -192,11 +142,6 @@ TEST_F(WindowMenuTest, TilingCascadeAndArrangeIconsPlaceTheDocuments) {
                                        : QRect(0, i * h / 3, w, (i + 1) * h / 3 - i * h / 3);
       EXPECT_EQ(windows[i]->geometry(), expected) << bVertical << i;
     }
-  }
-  Click("mnuWindow_2");
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_LT(windows[i]->x(), windows[i + 1]->x());
-    EXPECT_LT(windows[i]->y(), windows[i + 1]->y());
   }
   // Arrange Icons lines minimised documents up along the bottom; tiling leaves that row free.
   windows[0]->showMinimized();
@@ -243,8 +188,6 @@ TEST_F(WindowMenuTest, TheWindowListNamesTheDocumentsAndActivatesTheChosenOne) {
   EXPECT_EQ(pMenu->actions()[7]->text().toStdString(), "&3 Image: " + m_dir.File("R&&D.bmp"));
   EXPECT_EQ(LoadedWindows().Count(), 4);
 }
-
-// --- Progress while an operation runs ---
 
 class cPaintCounter final : public QObject {
  public:
@@ -344,44 +287,6 @@ TEST_F(cFrameTest, EscapeOrTheCancelButtonStopsAnOperationAndPutsThePictureBack)
   EXPECT_TRUE(strip.MainText().starts_with("Complete."));
 }
 
-// The status strip shows the active picture's title and size after every command that changes
-// them, and the title marks a picture that differs from its file.
-TEST_F(cFrameTest, TheStatusStripAndTheTitleFollowTheActivePicture) {
-  // A file that fails at start-up with no document open leaves nothing behind.
-  m_pMain->OpenFiles({m_dir.File("missing.bmp")});
-  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "");
-  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "");
-
-  frmImage* pDocument = Open(Picture("cat.bmp", 4, 3));
-  ASSERT_NE(pDocument, nullptr);
-  const auto status = [this] {
-    return (m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
-            m_pMain->StatusStrip()->SizeLabel()->text())
-        .toStdString();
-  };
-  const auto title = [&] { return ShownTitle(*Windows()[0]).toStdString(); };
-  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
-
-  m_pMain->RunCommand([&] { pDocument->Resample(8, 6); });
-  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp") + "*");
-  Click("mnuEditHistory_0");
-  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
-  Click("mnuEditHistory_1");
-  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
-
-  // Saved under another name: the new title, no changes left, the name heads the recent files.
-  m_dialogs.ChooseFiles({m_dir.File("dog.ico")});
-  Click("mnuFile_1");
-  EXPECT_EQ(status(), "dog.ico |8 x 6 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("dog.ico"));
-  EXPECT_FALSE(pDocument->Dirty());
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), m_dir.File("dog.ico"));
-  EXPECT_TRUE(Entry("mnuFile_6")->isVisible());
-}
-
 // Ctrl+W, Ctrl+F4 and the window's own close discard without asking, the document leaves the
 // collection at once, and a later close request asks nothing either.
 TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
@@ -391,7 +296,6 @@ TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
   QCoreApplication::processEvents();
   QTest::keyClick(m_pMain.get(), Qt::Key_W, Qt::ControlModifier);
   ASSERT_EQ(Windows().size(), 3u);
-  EXPECT_EQ(Windows()[2]->widget()->objectName(), kImageDocumentClass);
   EXPECT_EQ(qobject_cast<frmImage*>(Windows()[2]->widget())->Filename(), m_dir.File("c.bmp"));
   QTest::keyClick(m_pMain.get(), Qt::Key_F4, Qt::ControlModifier);
   ASSERT_EQ(Windows().size(), 2u);
@@ -404,8 +308,6 @@ TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
   EXPECT_FALSE(bCancel);
   EXPECT_TRUE(m_boxes.Shown().empty());
 }
-
-// --- Recovery ---
 
 TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestionsAreAnswered) {
   const test::cTempDir recovery;
@@ -492,8 +394,6 @@ TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestions
                 "' cannot be used.");
   qputenv(kRecoveryEnvironment, "off");
 }
-
-// --- The command line ---
 
 TEST_F(cFrameTest, FilesOnTheCommandLineOpenAsFileOpenOpensThem) {
   const std::string sA = Picture("caf\xe9.bmp");

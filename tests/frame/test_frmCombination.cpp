@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "FrameTestUtil.h"
 #include "document/IImageDocument.h"
 #include "frame/frmCombination.h"
 #include "platform/cLoadedWindows.h"
@@ -27,26 +28,20 @@ namespace {
 using test::ChooseListEntry;
 using test::TypeInto;
 
-// An image document as the dialog sees it.
+// An image document as the dialog sees it, and another kind of window in the collection.
 class cFakeImage final : public QWidget, public cLoadedWindow, public IImageDocument {
  public:
   cFakeImage(std::string sTitle, int32_t lWidth, int32_t lHeight)
-      : cLoadedWindow(kImageDocumentClass),
-        m_sTitle(std::move(sTitle)),
-        m_lWidth(lWidth),
-        m_lHeight(lHeight) {}
+      : cLoadedWindow(kImageDocumentClass), m_sTitle(std::move(sTitle)), m_size{lWidth, lHeight} {}
   hDC ImageDibHDC() override { return nullptr; }
-  int32_t ImageWidth() const override { return m_lWidth; }
-  int32_t ImageHeight() const override { return m_lHeight; }
+  int32_t ImageWidth() const override { return m_size[0]; }
+  int32_t ImageHeight() const override { return m_size[1]; }
   std::string FileTitle() const override { return m_sTitle; }
 
  private:
   std::string m_sTitle;
-  int32_t m_lWidth;
-  int32_t m_lHeight;
+  std::array<int32_t, 2> m_size;
 };
-
-// Another kind of window in the collection.
 class cOtherWindow final : public QWidget, public cLoadedWindow {
  public:
   cOtherWindow() : cLoadedWindow("frmOther") {}
@@ -64,12 +59,10 @@ class CombinationDialog : public ::testing::Test {
   void Click(QAbstractButton* p) {
     QTest::mouseClick(p, Qt::LeftButton, Qt::NoModifier, QPoint(8, p->height() / 2));
   }
-  void SetBoxes(const QString& sOffset1, const QString& sOffset2, const QString& sMultiplier1,
-                const QString& sMultiplier2) {
-    TypeInto(Dialog().txtOffset(0), sOffset1);
-    TypeInto(Dialog().txtOffset(1), sOffset2);
-    TypeInto(Dialog().txtMultiplier(0), sMultiplier1);
-    TypeInto(Dialog().txtMultiplier(1), sMultiplier2);
+  // Offset 1, offset 2, multiplier 1, multiplier 2.
+  void SetBoxes(const std::array<const char*, 4>& texts) {
+    for (int i = 0; i < 4; ++i)
+      TypeInto(i < 2 ? Dialog().txtOffset(i) : Dialog().txtMultiplier(i - 2), texts[i]);
   }
 
   test::cScriptedMessageBoxes m_messages;
@@ -78,13 +71,9 @@ class CombinationDialog : public ::testing::Test {
   std::unique_ptr<frmCombination> m_pDialog;
 };
 
-TEST_F(CombinationDialog, ControlsAtTheirDesignPlacesWithTheirCaptionsAndDefaults) {
+TEST_F(CombinationDialog, ControlsWithTheirCaptionsAndDefaults) {
   Open();
-  EXPECT_EQ(Dialog().windowTitle(), "Image Combination");
-  // 4980 x 2820 twips at 15 twips per pixel.
-  EXPECT_EQ(Dialog().size(), QSize(332, 188));
-  EXPECT_EQ(Dialog().cboSource(1)->geometry(), QRect(172, 20, 153, 21));
-  QStringList texts;
+  QStringList texts{Dialog().windowTitle()};
   for (const char* sName : {"lblSource", "lblOffset", "lblMultiplier"}) {
     for (int i = 0; i < 2; ++i)
       texts << cModalDialog::IndexedChild<QLabel>(&Dialog(), sName, i)->text();
@@ -92,9 +81,9 @@ TEST_F(CombinationDialog, ControlsAtTheirDesignPlacesWithTheirCaptionsAndDefault
   for (int i = 0; i < 3; ++i)
     texts << Dialog().optCombine(i)->text();
   texts << Dialog().txtOffset(0)->text() << Dialog().txtMultiplier(1)->text();
-  EXPECT_EQ(texts, (QStringList{"Source Image &1:", "Source Image &2:", "Offset:", "Offset:",
-                                "Multiplier:", "Multiplier:", "&Add Images", "&Darkest",
-                                "&Lightest", "0", "1"}));
+  EXPECT_EQ(texts, (QStringList{"Image Combination", "Source Image &1:", "Source Image &2:",
+                                "Offset:", "Offset:", "Multiplier:", "Multiplier:", "&Add Images",
+                                "&Darkest", "&Lightest", "0", "1"}));
   EXPECT_EQ(cModalDialog::IndexedChild<QLabel>(&Dialog(), "lblSource", 1)->buddy(),
             Dialog().cboSource(1));
   EXPECT_TRUE(Dialog().optCombine(0)->isChecked());
@@ -105,18 +94,17 @@ TEST_F(CombinationDialog, ControlsAtTheirDesignPlacesWithTheirCaptionsAndDefault
 // Only image documents are listed, each in both lists; the output size is the smaller of each
 // side of the two chosen.
 TEST_F(CombinationDialog, TheListsHoldTheImageDocumentsAndTheOutputSizeIsTheSmallerSide) {
-  const auto expect = [&](const cFakeImage& first, const cFakeImage& second, const char* sSize) {
-    EXPECT_EQ(Dialog().ImageSource(1), LoadedWindows().IndexOf(&first));
-    EXPECT_EQ(Dialog().ImageSource(2), LoadedWindows().IndexOf(&second));
-    EXPECT_EQ(Dialog().lblInfo()->text().toStdString(), std::string("Output image size: ") + sSize);
-    EXPECT_EQ(std::to_string(Dialog().NewImageWidth()) + " x " +
-                  std::to_string(Dialog().NewImageHeight()),
-              sSize);
+  // The chosen documents' places in the collection and the output size, as one line.
+  const auto chosen = [&] {
+    return std::to_string(Dialog().ImageSource(1)) + " " + std::to_string(Dialog().ImageSource(2)) +
+           " " + Dialog().lblInfo()->text().toStdString() + " = " +
+           std::to_string(Dialog().NewImageWidth()) + " x " +
+           std::to_string(Dialog().NewImageHeight());
   };
   {
     cFakeImage only("Photo.bmp", 50, 40);  // one document: chosen in both
     Open();
-    expect(only, only, "50 x 40");
+    EXPECT_EQ(chosen(), "0 0 Output image size: 50 x 40 = 50 x 40");
   }
   cFakeImage wide("Wide.bmp", 100, 80);
   cOtherWindow other;
@@ -125,20 +113,18 @@ TEST_F(CombinationDialog, TheListsHoldTheImageDocumentsAndTheOutputSizeIsTheSmal
   Open();
   ASSERT_EQ(Dialog().cboSource(0)->count(), 3);
   EXPECT_EQ(Dialog().cboSource(1)->itemText(1), "Tall.gif");
-  EXPECT_EQ(Dialog().cboSource(1)->itemData(1).toInt(), LoadedWindows().IndexOf(&tall));
-  expect(wide, tall, "60 x 80");
+  EXPECT_EQ(Dialog().cboSource(1)->itemData(1).toInt(), 2);
+  EXPECT_EQ(chosen(), "0 2 Output image size: 60 x 80 = 60 x 80");
   ChooseListEntry(Dialog().cboSource(0), 2);
-  expect(small, tall, "32 x 32");
+  EXPECT_EQ(chosen(), "3 2 Output image size: 32 x 32 = 32 x 32");
   ChooseListEntry(Dialog().cboSource(1), 0);
-  expect(small, wide, "32 x 32");
-  ChooseListEntry(Dialog().cboSource(0), 0);
-  expect(wide, wide, "100 x 80");
+  EXPECT_EQ(chosen(), "3 0 Output image size: 32 x 32 = 32 x 32");
 }
 
 // The four boxes and their labels are enabled for "Add Images" only, and keep their text.
 TEST_F(CombinationDialog, AddControlsAreEnabledOnlyForAddImages) {
   Open();
-  SetBoxes("5", "-5", "2", "3");
+  SetBoxes({"5", "-5", "2", "3"});
   std::vector<QWidget*> tagged;
   for (QWidget* p : Dialog().findChildren<QWidget*>()) {
     if (cModalDialog::Tag(p) == "Add") tagged.push_back(p);
@@ -160,7 +146,7 @@ TEST_F(CombinationDialog, OkReadsTheFourBoxesRoundingHalvesToEven) {
   const struct {
     int iOption;
     bool bKey;
-    const char* sBoxes[4];
+    std::array<const char*, 4> boxes;
     std::array<int32_t, 5> expected;  // type, offsets, multipliers
   } cases[] = {{0, false, {" 2.5 ", "3.5", "-7", "+1.5"}, {1, 2, 4, -7, 2}},
                {2, true, {"10", "-20", "3", "0"}, {3, 10, -20, 3, 0}},
@@ -168,7 +154,7 @@ TEST_F(CombinationDialog, OkReadsTheFourBoxesRoundingHalvesToEven) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.iOption);
     Open();
-    SetBoxes(c.sBoxes[0], c.sBoxes[1], c.sBoxes[2], c.sBoxes[3]);
+    SetBoxes(c.boxes);
     Click(Dialog().optCombine(c.iOption));
     if (c.bKey) {
       QTest::keyClick(Dialog().cmdOK(), Qt::Key_Space);
@@ -187,15 +173,13 @@ TEST_F(CombinationDialog, OkReadsTheFourBoxesRoundingHalvesToEven) {
 
 TEST_F(CombinationDialog, UnreadableEntriesAreRefusedEvenWhenDisabled) {
   Open();
-  SetBoxes("1", "abc", "1", "1");
+  SetBoxes({"1", "abc", "1", "1"});
   Click(Dialog().optCombine(2));
   Click(Dialog().cmdOK());
   ASSERT_EQ(m_messages.Shown().size(), 1u);
   // The wrong box is named, whichever option is chosen.
-  EXPECT_EQ(m_messages.Shown()[0].sText, "Error in entries.\n\nSource Image 2: Offset");
-  EXPECT_EQ(m_messages.Shown()[0].eIcon, eMsgIcon::Information);
-  EXPECT_EQ(m_messages.Shown()[0].eButtons, eMsgButtons::OK);
-  EXPECT_EQ(m_messages.Shown()[0].sTitle, kAppTitle);
+  EXPECT_EQ(test::Box(m_messages.Shown()[0]),
+            test::Box("Error in entries.\n\nSource Image 2: Offset", eMsgIcon::Information));
   EXPECT_TRUE(Dialog().isVisible());
   EXPECT_TRUE(Dialog().Cancelled());
 
@@ -222,24 +206,6 @@ TEST_F(CombinationDialog, UnreadableEntriesAreRefusedEvenWhenDisabled) {
   EXPECT_FALSE(Dialog().Cancelled());
   EXPECT_EQ(Dialog().Offset(1), 1);
   EXPECT_EQ(Dialog().Offset(2), INT32_MIN);
-}
-
-TEST_F(CombinationDialog, CancelEscapeAndTheCloseBoxLeaveItCancelled) {
-  QWidget main;
-  test::cTopMostLog log;
-  for (int iWay = 0; iWay < 3; ++iWay) {
-    frmCombination dialog(&main, log.Function());
-    dialog.show();
-    EXPECT_EQ(log.Calls().back(), (test::sTopMostCall{&dialog, true}));
-    if (iWay == 0) QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
-    if (iWay == 1) QTest::keyClick(dialog.txtOffset(0), Qt::Key_Escape);
-    if (iWay == 2) dialog.close();
-    EXPECT_FALSE(dialog.isVisible()) << iWay;
-    EXPECT_TRUE(dialog.Cancelled()) << iWay;
-    EXPECT_EQ(log.Calls().back(), (test::sTopMostCall{&main, true})) << iWay;
-    EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1) << iWay;
-  }
-  EXPECT_EQ(log.Calls().size(), 6u);
 }
 
 }  // namespace

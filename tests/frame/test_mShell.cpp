@@ -8,10 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "TempFolderTestUtil.h"
+#include "FrameTestUtil.h"
 #include "frame/mErrorState.h"
 #include "frame/mShell.h"
 #include "platform/cShellLauncher.h"
@@ -21,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::cScopedTempFolder;
-
-// --- TempDir and TempFileName ---
 
 // A folder that is none, given or taken from the system's setting, raises the platform's number
 // and names the folder; a prefix with a folder in it is refused. No file is made.
@@ -77,12 +76,7 @@ TEST(TempFileName, MakesANewEmptyFileAndSkipsExistingOnesUntouched) {
   const std::string sFirst = TempFileName("VB", "");
   const std::string sLeaf = fs::path(sFirst).filename().string();
   EXPECT_EQ(fs::path(sFirst).parent_path().string(), folder.Path());
-  EXPECT_TRUE(sLeaf.starts_with("VB") && sLeaf.ends_with(".tmp")) << sLeaf;
-  EXPECT_GE(sLeaf.size(), 7u);
-  EXPECT_LE(sLeaf.size(), 10u);
-  EXPECT_EQ(sLeaf.substr(2, sLeaf.size() - 6).find_first_not_of("0123456789ABCDEF"),
-            std::string::npos)
-      << sLeaf;
+  EXPECT_TRUE(std::regex_match(sLeaf, std::regex("VB[0-9A-F]{1,4}\\.tmp"))) << sLeaf;
   // The system's folder is taken with one trailing separator, not two.
   EXPECT_EQ(TempDir(), folder.Path() + "/");
   ::setenv("TMPDIR", (folder.Path() + "/").c_str(), 1);
@@ -99,16 +93,13 @@ TEST(TempFileName, MakesANewEmptyFileAndSkipsExistingOnesUntouched) {
   std::ofstream(sTaken2) << "two";
   const std::string sFourth = TempFileName("ab", sSub + "/");  // the separator is not doubled
   EXPECT_EQ(sFourth, NextName(sTaken2));
-  EXPECT_EQ(fs::file_size(sTaken1), 3u);
-  EXPECT_EQ(fs::file_size(sTaken2), 3u);
+  EXPECT_EQ(fs::file_size(sTaken1) + fs::file_size(sTaken2), 6u);
   for (const std::string& sMade : {sFirst, NextName(sFirst), sSecond, sFourth}) {
     ASSERT_TRUE(fs::is_regular_file(sMade)) << sMade;
     EXPECT_EQ(fs::file_size(sMade), 0u) << sMade;
   }
   EXPECT_EQ(folder.Entries().size(), 3u);  // two files and the folder
 }
-
-// --- The result table ---
 
 struct sRow {
   int32_t lResult;
@@ -147,17 +138,14 @@ TEST(ShellResultError, EveryRowOfTheTable) {
   for (const sRow& row : rows) {
     const std::optional<cError> error = ShellResultError(row.lResult);
     ASSERT_TRUE(error.has_value()) << row.lResult;
-    EXPECT_EQ(error->Number(), row.lNumber) << row.lResult;
-    EXPECT_EQ(error->Description(), row.sMessage) << row.lResult;
+    EXPECT_EQ(std::to_string(error->Number()) + " " + error->Description(),
+              std::to_string(row.lNumber) + " " + row.sMessage);
     EXPECT_EQ(error->Source(), ErrorSource(".GShell"));
   }
-  EXPECT_EQ(static_cast<uint32_t>(-2147220456), 0x80040418u);
   // Below 0 and above 32 are success.
   for (int32_t r : {-2147483647 - 1, -1, 33, 42, 2147483647})
     EXPECT_FALSE(ShellResultError(r).has_value()) << r;
 }
-
-// --- ShellEx ---
 
 class cFakeLauncher final : public IShellLauncher {
  public:
@@ -201,15 +189,15 @@ TEST_F(ShellEx, PassesTheRequestOnWithTheShowCommandsRules) {
                {"C:\\apps\\tool.eXe", 1, "/quiet", "", 0},
                {"exe.txt", 1, "/quiet", "", 1},  // no dot before
                {"setup.ex", 4, "", "/tmp", 4}};
+  const auto sent = [this] {
+    const sShellRequest& r = m_launcher.requests.back();
+    return r.sOperation + " " + r.sFile + " " + std::to_string(r.eShowCmd) + " " + r.sParameters +
+           " " + r.sDefaultDir;
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.sFile);
     EXPECT_TRUE(brennic::ShellEx(c.sFile, c.eShow, c.sParameters, c.sDir, "print"));
-    const sShellRequest& sent = m_launcher.requests.back();
-    EXPECT_EQ(sent.sFile, c.sFile);
-    EXPECT_EQ(sent.eShowCmd, c.eSent);
-    EXPECT_EQ(sent.sParameters, c.sParameters);
-    EXPECT_EQ(sent.sDefaultDir, c.sDir);
-    EXPECT_EQ(sent.sOperation, "print");
+    EXPECT_EQ(sent(), std::string("print ") + c.sFile + " " + std::to_string(c.eSent) + " " +
+                          c.sParameters + " " + c.sDir);
   }
   EXPECT_TRUE(brennic::ShellEx("a.txt"));
   EXPECT_EQ(m_launcher.requests.back().sOperation, "open");  // the default verb
@@ -254,8 +242,8 @@ TEST_F(ShellEx, TheDesktopLauncherReportsAMissingFileThroughTheTable) {
   cScopedTempFolder folder;
   EXPECT_FALSE(brennic::ShellEx(folder.Path() + "/none.bmp"));
   ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Number(), 53);
-  EXPECT_EQ(LastError()->Description(), "File not found");
+  EXPECT_EQ(std::to_string(LastError()->Number()) + " " + LastError()->Description(),
+            "53 File not found");
   EXPECT_FALSE(brennic::ShellEx(folder.Path() + "/none/x.bmp", 1, "", "", "print"));
   EXPECT_EQ(LastError()->Number(), 76);
 }

@@ -1,37 +1,19 @@
 // The main window's start-up and shutdown: decorations, size and place, the status strip, the
 // depth warning, what the settings store found or could not store, and the close walk over the
-// loaded documents. (The desktop test pins the topmost layer and the boxes' owner on a real
-// window manager, the programs under X the end on SIGTERM.)
+// loaded documents. The close walk is pinned on real documents. (The desktop test pins the topmost
+// layer and the boxes' owner on a real window manager, the programs under X the end on SIGTERM.)
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QWindow>
-#include <algorithm>
-#include <csignal>
 #include <fstream>
 #include <memory>
-#include <string>
-#include <vector>
 
+#include "FrameTestUtil.h"
 #include "frame/cStatusStrip.h"
-#include "frame/mdlToolBar2.h"
-#include "frame/mfrmMain.h"
-#include "platform/MessageBox.h"
 #include "platform/ProgressBar.h"
 #include "platform/cLoadedWindows.h"
-#include "platform/mWindowing.h"
-#include "support/GuiTestUtil.h"
-#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -44,10 +26,6 @@ using Log = std::vector<std::string>;
 class cTestMain final : public mfrmMain {
  public:
   explicit cTestMain(Log& log) : m_log(log) {}
-  void QueryUnload(bool& bCancel, int16_t iUnloadMode) override {
-    m_log.push_back("unload " + std::to_string(iUnloadMode));
-    mfrmMain::QueryUnload(bCancel, iUnloadMode);
-  }
 
  protected:
   void ApplyStoredWindowPosition() override {
@@ -60,36 +38,6 @@ class cTestMain final : public mfrmMain {
 
  private:
   Log& m_log;
-};
-
-// A document as the close walk sees it.
-class cFakeDocument final : public QWidget, public cLoadedWindow, public IQuerySave {
- public:
-  cFakeDocument(Log& log, std::string sName, bool bDirty, bool bLetsClose,
-                const char* sClass = kImageDocumentClass)
-      : cLoadedWindow(sClass),
-        m_log(log),
-        m_sName(std::move(sName)),
-        m_bDirty(bDirty),
-        m_bLetsClose(bLetsClose) {}
-  bool Dirty() const override { return m_bDirty; }
-  bool QuerySave() override {
-    m_log.push_back("ask " + m_sName);
-    return m_bLetsClose;
-  }
-  void LetsClose(bool b) { m_bLetsClose = b; }
-
- private:
-  Log& m_log;
-  std::string m_sName;
-  bool m_bDirty;
-  bool m_bLetsClose;
-};
-
-// A window named like a document that cannot be asked anything.
-class cMuteDocument final : public QWidget, public cLoadedWindow {
- public:
-  cMuteDocument() : cLoadedWindow(kImageDocumentClass) {}
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -127,8 +75,8 @@ TEST_F(MainWindowTest, LoadBringsTheWindowUpTopmostAtItsPlaceWithTheStatusStripA
   ASSERT_NE(m_pMain->findChild<QMdiArea*>("mdiClient"), nullptr);
   const QRect inWindow(pStrip->mapTo(m_pMain.get(), QPoint(0, 0)), pStrip->size());
   EXPECT_EQ(inWindow, QRect(0, 191 - 21, 350, 21));
-  ProgressBar* pBar = pStrip->Progress();
-  EXPECT_EQ(pBar, pStrip->findChild<ProgressBar*>("prgMain"));
+  ProgressBar* pBar = pStrip->findChild<ProgressBar*>("prgMain");
+  ASSERT_EQ(pBar, pStrip->Progress());
   EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));
   EXPECT_TRUE(pBar->isHidden());  // until the first operation
 
@@ -186,11 +134,10 @@ TEST_F(MainWindowTest, LowColourDepthIsWarnedOnceAfterTheWindowIsVisible) {
     m_boxes.OnShow = nullptr;
     ASSERT_EQ(m_boxes.Shown().size(), lBefore + (lBits < 16 ? 1 : 0));
     if (lBits >= 16) continue;
-    EXPECT_EQ(m_boxes.Shown().back().sText,
-              "Screen colour depths below 16 bits/pixel are not supported by this sample.");
-    EXPECT_EQ(m_boxes.Shown().back().eButtons, eMsgButtons::OK);
-    EXPECT_EQ(m_boxes.Shown().back().eIcon, eMsgIcon::Exclamation);
-    EXPECT_EQ(m_boxes.Shown().back().sTitle, "Brennic");
+    EXPECT_EQ(
+        test::Box(m_boxes.Shown().back()),
+        test::Box("Screen colour depths below 16 bits/pixel are not supported by this sample.",
+                  eMsgIcon::Exclamation));
     EXPECT_TRUE(bVisibleWhenShown);
     EXPECT_TRUE(main.isVisible());
   }
@@ -240,32 +187,6 @@ TEST_F(MainWindowTest, AListThatCannotBeStoredIsToldWhenTheUserCloses) {
   EXPECT_EQ(lAfterSigterm, 0u);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_NE(m_boxes.Shown()[0].sText.find("could not be stored"), std::string::npos);
-}
-
-// Only changed image documents that can be asked are asked, in loading order; the first refusal
-// stops the walk and the close. Closing from program code is reason 1.
-TEST_F(MainWindowTest, TheWalkAsksChangedDocumentsInLoadingOrderAndStopsAtARefusal) {
-  m_pMain->Load();
-  cFakeDocument clean(m_log, "clean", false, false);
-  cFakeDocument dialog(m_log, "dialog", true, false, "frmCombination");
-  cFakeDocument first(m_log, "first", true, true);
-  cMuteDocument mute;
-  cFakeDocument second(m_log, "second", true, false);
-  cFakeDocument third(m_log, "third", true, true);
-  m_log.clear();
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
-  EXPECT_TRUE(bCancel);
-  EXPECT_EQ(m_log, (Log{"unload 0", "ask first", "ask second"}));
-
-  m_log.clear();
-  EXPECT_FALSE(m_pMain->close());
-  EXPECT_EQ(m_log, (Log{"unload 1", "ask first", "ask second"}));
-  EXPECT_TRUE(m_pMain->isVisible());
-  m_log.clear();
-  second.LetsClose(true);
-  m_pMain->close();
-  EXPECT_EQ(m_log, (Log{"unload 1", "ask first", "ask second", "ask third", "store", "end"}));
 }
 
 }  // namespace

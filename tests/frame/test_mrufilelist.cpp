@@ -1,3 +1,6 @@
+// The frame's settings: the recent files (order, captions, storage, two copies at once, a kill
+// while storing) and the registry paths the window position is read through.
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -6,7 +9,9 @@
 #include <chrono>
 #include <thread>
 
+#include "FrameTestUtil.h"
 #include "frame/cMRUFileList.h"
+#include "frame/mdlToolBar1.h"
 #include "platform/cRegistry.h"
 #include "support/RegistryTestUtil.h"
 
@@ -117,7 +122,9 @@ class MRUStorage : public ::testing::Test {
     m_cR.ClassKey(kHKeyCurrentUser);
     m_cR.SectionKey("Software\\Ostrel\\Halvine");
   }
-  void Put(const std::string& sName, int32_t lType, const Variant& v) {
+  void Put(const std::string& sName, int32_t lType, const Variant& v,
+           const std::string& sKey = "Software\\Ostrel\\Halvine") {
+    m_cR.SectionKey(sKey);
     m_cR.ValueKey(sName);
     m_cR.ValueType(lType);
     m_cR.Value(v);
@@ -291,6 +298,83 @@ TEST(MRUFileListKilled, SaveKilledMidwayLeavesTheOldListOrTheNew) {
     if (Entries(loaded) != Entries(lists[0]) && Entries(loaded) != Entries(lists[1])) ++iTorn;
   }
   EXPECT_EQ(iTorn, 0) << iTorn << " of " << kKills << " kills left a torn list";
+}
+
+// The seven root names, matched exactly; an unknown but well-formed root is no error, a path
+// without a root or with an empty last part is reported and left alone.
+TEST(SplitKeyPath, SeparatesTheRootFromTheSubKeyAndReportsMalformedPaths) {
+  test::cMessageBoxRecorder boxes;
+  for (const char* sName : {"hkey_current_user", "HKEY_CURRENT_USER ", "HKCU", ""})
+    EXPECT_EQ(GetRootKey(sName), 0u) << sName;
+  const struct {
+    std::string sPath;
+    HKey hRoot;
+    std::string sRest;  // for a malformed path: the path itself
+    bool bReported;
+  } cases[] = {
+      {"HKEY_CURRENT_USER\\Software\\Window Position", 0x80000001u, "Software\\Window Position",
+       false},
+      {"HKEY_USERS", 0x80000003u, "", false},
+      {"HKEY_DYN_DATA\\x", 0x80000006u, "x", false},
+      {"HKEY_CLASSES_ROOT\\x", 0x80000000u, "x", false},
+      {"HKEY_NOWHERE\\Software", 0, "Software", false},
+      {"Software\\Window Position", 0, "Software\\Window Position", true},
+      {"HKEY_CURRENT_USER\\Software\\", 0, "HKEY_CURRENT_USER\\Software\\", true},
+      {"hkey_users\\x", 0, "hkey_users\\x", true},
+      {"", 0, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sPath);
+    const size_t lBefore = boxes.Shown().size();
+    std::string sPath = c.sPath;
+    HKey hRoot = 123;
+    SplitKeyPath(sPath, hRoot);
+    EXPECT_EQ(hRoot, c.hRoot);
+    EXPECT_EQ(sPath, c.sRest);
+    ASSERT_EQ(boxes.Shown().size(), lBefore + (c.bReported ? 1 : 0));
+    if (c.bReported) {
+      EXPECT_EQ(test::Box(boxes.Shown().back()),
+                test::Box("Incorrect Format:\n\n" + c.sPath, eMsgIcon::None));
+    }
+  }
+}
+
+// Through a full path, ignoring case; leading blanks go, trailing ones stay (they stand before
+// the terminator in the buffer); what cannot be read, or is too long, is "Error"; a path without
+// a known root is reported and gives nothing.
+TEST_F(MRUStorage, RegistryTextValuesAreReadThroughFullPaths) {
+  test::cMessageBoxRecorder boxes;
+  const std::string sPositionKey = "Software\\Window Position";
+  Put("Left", kRegSz, std::string("120"), sPositionKey);
+  Put("Padded", kRegSz, std::string("  x y  "), sPositionKey);
+  Put("Empty", kRegSz, std::string(), sPositionKey);
+  Put("Blank", kRegSz, std::string("   "), sPositionKey);
+  Put("Fits", kRegSz, std::string(254, 'f'), sPositionKey);
+  Put("TooLong", kRegSz, std::string(255, 't'), sPositionKey);
+  Put("", kRegSz, std::string("default"), sPositionKey);
+  Put("AtRoot", kRegSz, std::string("r"), "");
+  const std::string sKey = kWindowPositionKey;
+  const struct {
+    std::string sPath;
+    const char* sName;
+    std::optional<std::string> sValue;
+  } cases[] = {{sKey, "Left", "120"},
+               {"HKEY_CURRENT_USER\\SOFTWARE\\window position", "LEFT", "120"},
+               {sKey, "Top", "Error"},
+               {"HKEY_CURRENT_USER\\Software\\Nowhere", "Left", "Error"},
+               {"HKEY_LOCAL_MACHINE\\Software\\Window Position", "Left", "Error"},
+               {sKey, "Padded", "x y  "},
+               {sKey, "Empty", ""},
+               {sKey, "Blank", ""},
+               {sKey, "Fits", std::string(254, 'f')},
+               {sKey, "TooLong", "Error"},
+               {sKey, "", "default"},
+               {"HKEY_CURRENT_USER", "AtRoot", "r"},
+               {"Software\\Window Position", "Left", std::nullopt},
+               {"HKEY_UNKNOWN\\Software\\Window Position", "Left", std::nullopt}};
+  for (const auto& c : cases)
+    EXPECT_EQ(GetRegString(c.sPath, c.sName), c.sValue) << c.sPath << " " << c.sName;
+  EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 }  // namespace
