@@ -117,24 +117,16 @@ TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
   EXPECT_EQ(std::string(sFirst.begin(), sFirst.end()).c_str(), sSaved);
 }
 
-class WindowMenuTest : public cFrameTest {
- protected:
-  void SetUp() override {
-    cFrameTest::SetUp();
-    m_pMain->resize(800, 600);
-    for (const char* sName : {"one.bmp", "two.bmp", "three.bmp"}) {
-      ASSERT_NE(Open(Picture(sName, 300, 200)), nullptr);
-    }
-    m_area = m_pMain->MdiArea()->viewport()->rect();
-  }
-  QRect m_area;
-};
-
-TEST_F(WindowMenuTest, TilingAndArrangeIconsPlaceTheDocuments) {
+// Tiling in thirds, one above another and side by side; Arrange Icons lines minimised documents
+// up along the bottom, and tiling leaves that row free. The list names the documents (a checked
+// one active), activates the chosen one and follows them; "&" stays a plain character.
+TEST_F(cFrameTest, TheWindowMenuTilesArrangesAndListsTheDocuments) {
+  m_pMain->resize(800, 600);
+  for (const char* sName : {"one.bmp", "two.bmp", "three.bmp"})
+    ASSERT_NE(Open(Picture(sName, 300, 200)), nullptr);
   const std::vector<QMdiSubWindow*> windows = Windows();
-  const int w = m_area.width();
-  const int h = m_area.height();
-  // Tiling in thirds, one above another and side by side.
+  const int w = m_pMain->MdiArea()->viewport()->width();
+  const int h = m_pMain->MdiArea()->viewport()->height();
   for (const bool bVertical : {false, true}) {
     Click(bVertical ? "mnuWindow_1" : "mnuWindow_0");
     for (int i = 0; i < 3; ++i) {
@@ -143,7 +135,6 @@ TEST_F(WindowMenuTest, TilingAndArrangeIconsPlaceTheDocuments) {
       EXPECT_EQ(windows[i]->geometry(), expected) << bVertical << i;
     }
   }
-  // Arrange Icons lines minimised documents up along the bottom; tiling leaves that row free.
   windows[0]->showMinimized();
   windows[2]->showMinimized();
   windows[0]->move(300, 10);
@@ -155,37 +146,38 @@ TEST_F(WindowMenuTest, TilingAndArrangeIconsPlaceTheDocuments) {
   Click("mnuWindow_0");
   EXPECT_EQ(windows[1]->geometry(), QRect(0, 0, w, h - icon.height()));
   EXPECT_TRUE(windows[0]->isMinimized());
-}
 
-TEST_F(WindowMenuTest, TheWindowListNamesTheDocumentsAndActivatesTheChosenOne) {
   auto* pMenu = m_pMain->findChild<QMenu*>("mnuWindowTop");
   ASSERT_NE(pMenu, nullptr);
-  emit pMenu->aboutToShow();
-  const QList<QAction*> actions = pMenu->actions();
-  ASSERT_EQ(actions.size(), 4 + 1 + 3);
-  EXPECT_TRUE(actions[4]->isSeparator());
-  EXPECT_EQ(actions[5]->text().toStdString(), "&1 Image: " + m_dir.File("one.bmp"));
-  EXPECT_EQ(actions[6]->text().toStdString(), "&2 Image: " + m_dir.File("two.bmp"));
-  EXPECT_EQ(actions[7]->text().toStdString(), "&3 Image: " + m_dir.File("three.bmp"));
-  EXPECT_FALSE(actions[5]->isChecked());
-  EXPECT_TRUE(actions[7]->isChecked());
-
-  actions[5]->trigger();
+  const auto list = [pMenu] {
+    emit pMenu->aboutToShow();
+    std::vector<std::string> entries;
+    for (const QAction* p : pMenu->actions().mid(4))
+      entries.push_back((p->isSeparator() ? "-" : "") + std::string(p->isChecked() ? "* " : "") +
+                        p->text().toStdString());
+    return entries;
+  };
+  const std::string sImage = "Image: " + m_dir.File("");
+  windows[2]->showNormal();
+  m_pMain->MdiArea()->setActiveSubWindow(windows[2]);
+  EXPECT_EQ(list(),
+            (std::vector<std::string>{"-", "&1 " + sImage + "one.bmp", "&2 " + sImage + "two.bmp",
+                                      "* &3 " + sImage + "three.bmp"}));
+  pMenu->actions()[5]->trigger();
   ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
   EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "one.bmp");
   // Activation shows the document's title and size and keeps the message.
-  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "one.bmp ");
-  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "300 x 200 ");
+  EXPECT_EQ((m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
+             m_pMain->StatusStrip()->SizeLabel()->text())
+                .toStdString(),
+            "one.bmp |300 x 200 ");
   EXPECT_EQ(m_pMain->StatusStrip()->MainText(), "Opened " + m_dir.File("three.bmp") + ".");
-
-  // The list follows the documents: a closed one disappears, and "&" stays a plain character.
   Windows()[1]->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_NE(Open(Picture("R&D.bmp")), nullptr);
-  emit pMenu->aboutToShow();
-  ASSERT_EQ(pMenu->actions().size(), 4 + 1 + 3);
-  EXPECT_EQ(pMenu->actions()[6]->text().toStdString(), "&2 Image: " + m_dir.File("three.bmp"));
-  EXPECT_EQ(pMenu->actions()[7]->text().toStdString(), "&3 Image: " + m_dir.File("R&&D.bmp"));
+  EXPECT_EQ(list(),
+            (std::vector<std::string>{"-", "&1 " + sImage + "one.bmp", "&2 " + sImage + "three.bmp",
+                                      "* &3 " + sImage + "R&&D.bmp"}));
   EXPECT_EQ(LoadedWindows().Count(), 4);
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <new>
 #include <random>
+#include <tuple>
 
 #include "FrameTestUtil.h"
 #include "document/cOperations.h"
@@ -123,22 +124,16 @@ TEST_F(cFrameTest, OpenAsksForABitmapGifOrIconAndShowsTheDocument) {
   ASSERT_NE(pDocument, nullptr);
 
   ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
-  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
-  EXPECT_FALSE(request.bSave);
-  EXPECT_EQ(request.sFileName, "");
-  EXPECT_EQ(request.filters, (std::vector<sFileFilter>{{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"},
-                                                       {"GIF Files (*.GIF)", "*.GIF"},
-                                                       {"ICO Files (*.ICO)", "*.ICO"},
-                                                       {"All Pictures",
-                                                        "*.BMP;*.DIB;*.GIF;*.ICO;*.PNG;*.JPG;"
-                                                        "*.JPEG;*.TIF;*.TIFF;*.WEBP"}}));
-  EXPECT_EQ(request.lFilterIndex, 1);
-  EXPECT_EQ(request.sDefaultExt, "BMP");
-  EXPECT_EQ(request.sInitialDir, "");
-  EXPECT_EQ(request.sTitle, "");
-  EXPECT_EQ(request.lFlags, OFN_FILEMUSTEXIST);
-  EXPECT_EQ(request.pOwner, m_pMain.get());
-
+  const sFileDialogRequest& r = m_dialogs.FileRequests()[0];
+  EXPECT_EQ(std::tie(r.bSave, r.sFileName, r.lFilterIndex, r.sDefaultExt, r.sInitialDir, r.sTitle,
+                     r.lFlags, r.pOwner),
+            std::make_tuple(false, "", 1, "BMP", "", "", OFN_FILEMUSTEXIST, m_pMain.get()));
+  EXPECT_EQ(r.filters, (std::vector<sFileFilter>{{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"},
+                                                 {"GIF Files (*.GIF)", "*.GIF"},
+                                                 {"ICO Files (*.ICO)", "*.ICO"},
+                                                 {"All Pictures",
+                                                  "*.BMP;*.DIB;*.GIF;*.ICO;*.PNG;*.JPG;"
+                                                  "*.JPEG;*.TIF;*.TIFF;*.WEBP"}}));
   ASSERT_EQ(Windows().size(), 1u);
   EXPECT_TRUE(Windows()[0]->isVisible());
   EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sPath);

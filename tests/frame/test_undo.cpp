@@ -108,20 +108,14 @@ TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
   m_pMain->MdiArea()->setActiveSubWindow(Windows()[0]);
   EXPECT_EQ(Captions(), "&Undo Negative|-&Redo");
   Click("mnuEditHistory_0");
-  EXPECT_FALSE(pFirst->Dirty());
-  EXPECT_TRUE(pSecond->Dirty());
-  EXPECT_EQ(pSecond->History().UndoName(), "Gray Scale");
-
+  EXPECT_EQ(std::make_pair(pFirst->Dirty(), pSecond->Dirty()), std::make_pair(false, true));
   // Closing the active document: the entries follow the one that becomes active.
-  Windows()[0]->close();
-  QApplication::processEvents();
-  ASSERT_EQ(Windows().size(), 1u);
-  EXPECT_EQ(m_pMain->ActiveDocument(), pSecond);
-  EXPECT_EQ(Captions(), "&Undo Gray Scale|-&Redo");
-  Windows()[0]->close();
-  QApplication::processEvents();
+  for (const char* sAfter : {"&Undo Gray Scale|-&Redo", "-&Undo|-&Redo"}) {
+    Windows()[0]->close();
+    QApplication::processEvents();
+    EXPECT_EQ(Captions(), sAfter);
+  }
   EXPECT_TRUE(Windows().empty());
-  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
 }
 
 TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) {
