@@ -1,7 +1,7 @@
 // The main window's start-up and shutdown: decorations, size and place, the status strip, the
-// depth warning, what the settings store found or could not store, and the close walk over the
-// loaded documents. The close walk is pinned on real documents. (The desktop test pins the topmost
-// layer and the boxes' owner on a real window manager, the programs under X the end on SIGTERM.)
+// depth warning, and what the settings store found or could not store. (The close walk is pinned
+// on real documents; the desktop test pins the topmost layer and the boxes' owner on a real window
+// manager, the programs under X the end on SIGTERM.)
 
 #include <gtest/gtest.h>
 
