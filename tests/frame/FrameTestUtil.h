@@ -1,25 +1,78 @@
 #pragma once
-// The main window as the menu and document tests drive it: a settings store of its own in a
-// temporary folder, scripted message boxes and file dialogs, fixed screen metrics, and the end of
-// the process replaced by a counter.
+// The frame tests' set-up: the main window as the menu and document tests drive it (a settings
+// store of its own in a temporary folder, scripted message boxes and file dialogs, fixed screen
+// metrics, the end of the process replaced by a counter), and a temporary folder of their own.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "document/frmImage.h"
 #include "frame/mfrmMain.h"
+#include "platform/MessageBox.h"
 #include "support/DocumentTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
 #include "support/RegistryTestUtil.h"
 
 namespace brennic::test {
+
+// A fresh temporary folder that the program takes for the system's ($TMPDIR) while it lives.
+class cScopedTempFolder final {
+ public:
+  cScopedTempFolder() {
+    EXPECT_TRUE(m_dir.isValid());
+    if (const char* s = std::getenv("TMPDIR")) m_previous = s;
+    ::setenv("TMPDIR", Path().c_str(), 1);
+  }
+  ~cScopedTempFolder() {
+    if (m_previous) {
+      ::setenv("TMPDIR", m_previous->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  cScopedTempFolder(const cScopedTempFolder&) = delete;
+  cScopedTempFolder& operator=(const cScopedTempFolder&) = delete;
+
+  std::string Path() const { return m_dir.path().toStdString(); }
+  // The names in the folder, hidden ones included, sorted.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    const QDir dir(m_dir.path());
+    for (const QString& s : dir.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+      names.push_back(s.toStdString());
+    }
+    return names;
+  }
+
+ private:
+  QTemporaryDir m_dir;
+  std::optional<std::string> m_previous;
+};
+
+// A message box as one line: "text | buttons icon | title".
+template <class tMessage>
+std::string Box(const tMessage& m) {
+  return m.sText + " | " + std::to_string(static_cast<int>(m.eButtons)) + " " +
+         std::to_string(static_cast<int>(m.eIcon)) + " | " + m.sTitle;
+}
+inline std::string Box(const std::string& sText, eMsgIcon eIcon,
+                       eMsgButtons eButtons = eMsgButtons::OK) {
+  return Box(sShownMessage{sText, eButtons, eIcon, kAppTitle});
+}
 
 class cTestMain final : public mfrmMain {
  public:
@@ -52,7 +105,6 @@ class cFrameTest : public ::testing::Test {
     EXPECT_NE(pAction, nullptr) << "no menu entry " << sName;
     return pAction;
   }
-  // Clicks a menu entry.
   void Click(const std::string& sName) const {
     if (QAction* pAction = Entry(sName)) pAction->trigger();
   }
@@ -70,6 +122,13 @@ class cFrameTest : public ::testing::Test {
     frmImage* pDocument = m_pMain->ActiveDocument();
     if (pDocument == nullptr || pDocument->Filename() != sPath) return nullptr;
     return pDocument;
+  }
+  // A document of random pixels (seeded by the name), opened through File > Open.
+  frmImage* OpenRandom(const std::string& sName, int32_t lWidth = 9, int32_t lHeight = 7) {
+    std::mt19937 rng(static_cast<uint32_t>(sName.size()));
+    const std::string sPath = m_dir.File(sName);
+    WriteBitmap(sPath, *MakeRandomImage(lWidth, lHeight, rng));
+    return Open(sPath);
   }
   std::vector<QMdiSubWindow*> Windows() const {
     const QList<QMdiSubWindow*> list = m_pMain->MdiArea()->subWindowList(QMdiArea::CreationOrder);

@@ -1,6 +1,8 @@
 // Edit > Paste and the Image menu's dialog commands on real documents: pasted and combined
 // pictures share one numbering, a paste that finds no picture opens nothing and leaves no file,
-// and each dialog's result reaches the active document exactly as the engine computes it.
+// each dialog stands modally in front of the main window, which gives up the topmost layer
+// meanwhile and has it back afterwards, and each dialog's result reaches the active document
+// exactly as the engine computes it, only when the dialog was accepted.
 
 #include <gtest/gtest.h>
 
@@ -11,9 +13,9 @@
 #include <random>
 
 #include "FrameTestUtil.h"
-#include "TempFolderTestUtil.h"
 #include "document/cImageDocumentCore.h"
 #include "document/frmNewSize.h"
+#include "filters/cCustomFilterStore.h"
 #include "filters/frmCustomFilter.h"
 #include "frame/frmCombination.h"
 #include "image/cDesktopBridge.h"
@@ -28,6 +30,7 @@ namespace brennic {
 namespace {
 
 using test::cFrameTest;
+using test::ChooseListEntry;
 using test::cMemoryClipboard;
 using test::TypeInto;
 using test::WhenModal;
@@ -54,6 +57,15 @@ class EditAndImageCommands : public cFrameTest {
   static std::vector<uint8_t> Shown(frmImage* pDocument) {
     return test::DisplayBytes(pDocument->picImage()->Image());
   }
+  bool MainTopMost() const { return m_pMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+  // Inside the modal loop: the dialog has taken the topmost layer from the main window.
+  void ExpectInFront(QWidget* pDialog) const {
+    ASSERT_NE(pDialog, nullptr);
+    EXPECT_FALSE(MainTopMost());
+    EXPECT_TRUE(pDialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(pDialog->isModal());
+    EXPECT_EQ(pDialog->parentWidget(), m_pMain.get());
+  }
 
   std::unique_ptr<cDIBSection> m_pOriginal;  // the picture of the last file OpenRandom made
   test::cScopedTempFolder m_temp;
@@ -74,36 +86,62 @@ TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
   EXPECT_EQ(Shown(pFirst), original);
   EXPECT_FALSE(pFirst->Dirty());
 
-  WhenModal<frmCombination>([](frmCombination* pDialog) {
-    ASSERT_NE(pDialog, nullptr);
+  // A cancelled combination makes no document and uses no number.
+  WhenModal<frmCombination>([this](frmCombination* pDialog) {
+    ExpectInFront(pDialog);
+    QTest::mouseClick(pDialog->cmdCancel(), Qt::LeftButton);
+  });
+  Click("mnuImage_7");
+  EXPECT_EQ(m_pMain->ActiveDocument(), pFirst);
+  EXPECT_TRUE(MainTopMost());
+  ASSERT_NE(OpenRandom("tall.bmp", 4, 9, 4), nullptr);
+  WhenModal<frmCombination>([this](frmCombination* pDialog) {
+    ExpectInFront(pDialog);
+    ChooseListEntry(pDialog->cboSource(1), 2);  // photo.bmp with tall.bmp
+    QTest::mouseClick(pDialog->optCombine(1), Qt::LeftButton, Qt::NoModifier, QPoint(8, 6));
     QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
   });
   Click("mnuImage_7");
+  EXPECT_TRUE(MainTopMost());
   frmImage* pCombined = m_pMain->ActiveDocument();
   EXPECT_EQ(pCombined->Filename(), "Image 2");
-  EXPECT_EQ(pCombined->ImageWidth(), 7);
+  EXPECT_EQ(pCombined->ImageWidth(), 4);  // the smaller of each side
+  EXPECT_EQ(pCombined->ImageHeight(), 5);
   EXPECT_TRUE(pCombined->Dirty());
 
   Click("mnuEdit_2");
   EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), "Image 3");
   EXPECT_EQ(Shown(m_pMain->ActiveDocument()), original);
   EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(Windows().size(), 4u);
+  EXPECT_EQ(Windows().size(), 5u);
   // Pasted pictures are no recent files, and their temporary files are gone.
-  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 1);
+  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 2);
   EXPECT_TRUE(m_temp.Entries().empty());
 }
 
 TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
   Click("mnuEdit_2");
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
-  EXPECT_EQ(
-      m_boxes.Shown()[0].sText.rfind("An error occured whilst trying to paste this icon: ", 0), 0u);
+  EXPECT_EQ(test::Box(m_boxes.Shown()[0]),
+            test::Box("An error occured whilst trying to paste this icon: The clipboard holds no "
+                      "picture. Copy a picture first, then paste again.",
+                      eMsgIcon::Exclamation));
   EXPECT_TRUE(Windows().empty());
   EXPECT_TRUE(m_temp.Entries().empty());
-  // The next paste numbers from 1: nothing was used up.
+  // Without a temporary folder the paste says why and opens nothing either.
   ASSERT_NE(OpenRandom("photo.bmp", 3, 2, 1), nullptr);
   Click("mnuEdit_1");
+  const std::string sGone = m_temp.Path() + "/gone";
+  ::setenv("TMPDIR", sGone.c_str(), 1);
+  Click("mnuEdit_2");
+  ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
+  ASSERT_EQ(m_boxes.Shown().size(), 2u);
+  EXPECT_TRUE(m_boxes.Shown()[1].sText.starts_with(
+      "An error occured whilst trying to paste this icon: The temporary folder '" + sGone +
+      "' cannot be used"))
+      << m_boxes.Shown()[1].sText;
+  EXPECT_EQ(Windows().size(), 1u);
+  // The next paste numbers from 1: nothing was used up.
   Click("mnuEdit_2");
   EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), "Image 1");
 }
@@ -111,16 +149,32 @@ TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
 TEST_F(EditAndImageCommands, CustomDefinedRunsTheEditorsKernelOnTheActiveDocument) {
   frmImage* pDocument = OpenRandom("photo.bmp", 9, 6, 5);
   ASSERT_NE(pDocument, nullptr);
-  WhenModal<frmCustomFilter>([](frmCustomFilter* pDialog) {
-    ASSERT_NE(pDialog, nullptr);
+  const std::vector<uint8_t> before = Shown(pDocument);
+  WhenModal<frmCustomFilter>([this](frmCustomFilter* pDialog) {
+    ExpectInFront(pDialog);
+    TypeInto(pDialog->txtValue(0), "2");
+    QTest::keyClick(pDialog->txtValue(0), Qt::Key_Escape);
+  });
+  Click("mnuImage_3");
+  EXPECT_EQ(Shown(pDocument), before);
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_TRUE(MainTopMost());
+
+  WhenModal<frmCustomFilter>([this](frmCustomFilter* pDialog) {
+    ExpectInFront(pDialog);
     TypeInto(pDialog->txtValue(7 * 3 + 4), "5");
     TypeInto(pDialog->txtValue(7 * 2 + 3), "-1");
     TypeInto(pDialog->txtWeight(), "4");
+    // The editor previews on the document's picture, which it leaves alone.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pDialog->picPreview()->isVisible(); }, 1000));
+    EXPECT_EQ(pDialog->picPreview()->Image().size(), QSize(9, 6));
     QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
   });
   Click("mnuImage_3");
   EXPECT_TRUE(m_boxes.Shown().empty());
   EXPECT_TRUE(pDocument->Dirty());
+  EXPECT_TRUE(MainTopMost());
+  EXPECT_EQ(ListFilters().size(), 1u);
 
   cImageProcessDIB cI;
   cI.FilterType(eCustom);
@@ -138,26 +192,21 @@ TEST_F(EditAndImageCommands, CustomDefinedRunsTheEditorsKernelOnTheActiveDocumen
   EXPECT_NE(Shown(pDocument), test::DisplayBytes(*m_pOriginal));
 }
 
-TEST_F(EditAndImageCommands, ResampleGivesTheChosenSizeAndCancelChangesNothing) {
+TEST_F(EditAndImageCommands, ResampleGivesTheChosenSize) {
   frmImage* pDocument = OpenRandom("photo.bmp", 8, 6, 9);
   ASSERT_NE(pDocument, nullptr);
-  const std::vector<uint8_t> before = Shown(pDocument);
-  WhenModal<frmNewSize>([](frmNewSize* pDialog) {
-    ASSERT_NE(pDialog, nullptr);
-    pDialog->close();
-  });
-  Click("mnuImage_5");
-  EXPECT_EQ(Shown(pDocument), before);
-  EXPECT_FALSE(pDocument->Dirty());
-
-  WhenModal<frmNewSize>([](frmNewSize* pDialog) {
-    ASSERT_NE(pDialog, nullptr);
-    TypeInto(pDialog->txtWidth(), "4");
-    TypeInto(pDialog->txtHeight(), "3");
-    QTest::keyClick(pDialog->txtHeight(), Qt::Key_Return);
+  // The dialog offers the document's size; 50 per cent halves both sides.
+  WhenModal<frmNewSize>([this](frmNewSize* pDialog) {
+    ExpectInFront(pDialog);
+    EXPECT_EQ(pDialog->txtWidth()->text(), "8");
+    EXPECT_EQ(pDialog->txtHeight()->text(), "6");
+    QTest::mouseClick(pDialog->optStyle(1), Qt::LeftButton);
+    TypeInto(pDialog->txtPercent(), "50");
+    QTest::keyClick(pDialog->txtPercent(), Qt::Key_Return);
   });
   Click("mnuImage_5");
   EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_TRUE(MainTopMost());
   EXPECT_EQ(pDocument->ImageWidth(), 4);
   EXPECT_EQ(pDocument->ImageHeight(), 3);
   EXPECT_EQ(pDocument->Document().Work().Width(), 4);

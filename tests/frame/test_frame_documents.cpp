@@ -1,6 +1,7 @@
-// The main window with real documents: the close walk and what it stores, the recent files after
-// a restart, the Window menu's arrangements and list, activation, the windows kept alive while
-// an operation holds the event loop, the status strip, and files named on the command line.
+// The main window with real documents: the close walk and what it stores (the programs under X
+// pin the recent files after a restart), the Window menu's arrangements and list, activation, the
+// windows kept alive while an operation holds the event loop, the status strip, and files named on
+// the command line.
 
 #include <gtest/gtest.h>
 
@@ -44,44 +45,43 @@ std::vector<uint8_t> Dword(uint32_t l) {
           static_cast<uint8_t>(l >> 24)};
 }
 
-// --- Start-up -----------------------------------------------------------------------------------
-
+// Text values that read as numbers are applied, anything else is passed over without a word.
 TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
-  const auto text = [](const std::string& s) {
+  const auto put = [this](const char* sName, uint32_t lType, const std::string& s) {
     std::vector<uint8_t> bytes(s.begin(), s.end());
-    bytes.push_back(0);
-    return bytes;
+    if (lType == kRegSz) bytes.push_back(0);
+    ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
+                                  sName, lType, bytes));
   };
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
-                                "Left", kRegSz, text("1500")));
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
-                                "Top", kRegSz, text("not a number")));
   m_pMain->move(7, 9);
+  m_pMain->ApplyStoredWindowPosition();  // nothing stored
+  EXPECT_EQ(m_pMain->pos(), QPoint(7, 9));
+  put("Left", kRegSz, "1500");
+  put("Top", kRegSz, "not a number");
   m_pMain->ApplyStoredWindowPosition();
   EXPECT_EQ(m_pMain->pos(), QPoint(100, 9));
+  put("Left", kRegDword, std::string("\xD0\x07\0\0", 4));  // 2000 as a number: no text
+  put("Top", kRegSz, " -300 ");
+  m_pMain->ApplyStoredWindowPosition();
+  EXPECT_EQ(m_pMain->pos(), QPoint(100, -20));
   EXPECT_TRUE(m_boxes.Shown().empty());
   // Start-up places the window at the middle of the screen all the same.
   m_pMain->Load();
   EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
 }
 
-// --- Closing ------------------------------------------------------------------------------------
-
-TEST_F(cFrameTest, FirstRunShowsNoRecentFilesAndClosingStoresAnEmptyList) {
-  for (int32_t i = 5; i <= 9; ++i)
-    EXPECT_FALSE(Entry("mnuFile_" + std::to_string(i))->isVisible());
-  EXPECT_EQ(m_pMain->RecentFiles().MaxFileCount(), 4);
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
-  EXPECT_FALSE(bCancel);
-  EXPECT_EQ(m_pMain->iEnded, 1);
-  EXPECT_EQ(Stored("MaxCount"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(0)));
-}
-
-TEST_F(cFrameTest, ACancelledQuestionRefusesTheCloseAndAsksNoFurther) {
+// Exit ends at once, asking and storing nothing. The close walk asks every changed document in
+// turn; a cancelled question refuses the close and asks no further. Session end and termination
+// ask nothing and store the list; answered questions let the close store it (the saved file
+// first) and end.
+TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
   ASSERT_NE(Changed(Open(Picture("first.bmp"))), nullptr);
-  ASSERT_NE(Changed(Open(Picture("second.bmp"))), nullptr);
+  ASSERT_NE(Open(Picture("clean.bmp")), nullptr);
+  frmImage* pThird = Changed(Open(Picture("third.bmp")));
+  ASSERT_NE(pThird, nullptr);
+  Click("mnuFile_10");
+  EXPECT_EQ(m_pMain->iEnded, 1);
+  EXPECT_TRUE(m_boxes.Shown().empty());
   m_boxes.Answer(eMsgResult::Cancel);
   bool bCancel = false;
   m_pMain->QueryUnload(bCancel, vbFormControlMenu);
@@ -89,184 +89,97 @@ TEST_F(cFrameTest, ACancelledQuestionRefusesTheCloseAndAsksNoFurther) {
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_EQ(m_boxes.Shown()[0].sText,
             "The image 'first.bmp' has been changed.\r\n\r\nDo you want to save it?");
-  EXPECT_EQ(m_pMain->iEnded, 0);
+  EXPECT_EQ(m_pMain->iEnded, 1);
   EXPECT_EQ(Stored("Count").first, 0xFFFFu);
-  EXPECT_EQ(Windows().size(), 2u);
-}
+  EXPECT_EQ(Windows().size(), 3u);
+  for (int16_t iMode : {vbAppWindows, vbAppTaskManager}) {
+    bCancel = false;
+    m_pMain->QueryUnload(bCancel, iMode);
+    EXPECT_FALSE(bCancel) << iMode;
+  }
+  EXPECT_EQ(m_boxes.Shown().size(), 1u);
+  EXPECT_EQ(m_pMain->iEnded, 3);
+  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(3)));
 
-TEST_F(cFrameTest, TheWalkAsksEveryChangedDocumentThenStoresAndEnds) {
-  ASSERT_NE(Changed(Open(Picture("first.bmp"))), nullptr);
-  ASSERT_NE(Open(Picture("clean.bmp")), nullptr);
-  frmImage* pThird = Changed(Open(Picture("third.bmp")));
-  ASSERT_NE(pThird, nullptr);
   m_boxes.Answer(eMsgResult::No);
   m_boxes.Answer(eMsgResult::Yes);
   const std::string sSaved = m_dir.File("third saved.bmp");
   m_dialogs.ChooseFiles({sSaved});
   m_pMain->close();  // from program code: reason 1
-  EXPECT_EQ(m_pMain->iEnded, 1);
-  ASSERT_EQ(m_boxes.Shown().size(), 2u);
-  EXPECT_NE(m_boxes.Shown()[0].sText.find("'first.bmp'"), std::string::npos);
-  EXPECT_NE(m_boxes.Shown()[1].sText.find("'third.bmp'"), std::string::npos);
+  EXPECT_EQ(m_pMain->iEnded, 4);
+  ASSERT_EQ(m_boxes.Shown().size(), 3u);
+  EXPECT_NE(m_boxes.Shown()[1].sText.find("'first.bmp'"), std::string::npos);
+  EXPECT_NE(m_boxes.Shown()[2].sText.find("'third.bmp'"), std::string::npos);
   EXPECT_FALSE(pThird->Dirty());
-  // The list stored holds the saved file first.
+  EXPECT_EQ(Stored("MaxCount"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
   EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
   const std::vector<uint8_t> sFirst = Stored("File1").second;
   EXPECT_EQ(std::string(sFirst.begin(), sFirst.end()).c_str(), sSaved);
 }
 
-TEST_F(cFrameTest, SessionEndAndTerminationAskNothingAndStoreTheList) {
-  ASSERT_NE(Changed(Open(Picture("first.bmp"))), nullptr);
-  for (int16_t iMode : {vbAppWindows, vbAppTaskManager}) {
-    SCOPED_TRACE(iMode);
-    bool bCancel = false;
-    m_pMain->QueryUnload(bCancel, iMode);
-    EXPECT_FALSE(bCancel);
-  }
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(m_pMain->iEnded, 2);
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(1)));
-}
-
-// A name need not be UTF-8 (here Latin-1): it is opened, listed and stored byte for byte.
-TEST_F(cFrameTest, TheRecentFilesComeBackAfterARestart) {
-  const std::string sA = Picture("caf\xe9.bmp");
-  const std::string sB = Picture("b.bmp");
-  ASSERT_NE(Open(sA), nullptr);
-  ASSERT_NE(Open(sB), nullptr);
-  m_pMain->close();
-  ASSERT_EQ(m_pMain->iEnded, 1);
-  m_pMain.reset();
-
-  // A second run reads the same store.
-  m_pMain = std::make_unique<cTestMain>();
-  m_pMain->Load();
-  EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 2);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), sB);
-  EXPECT_TRUE(Entry("mnuFile_5")->isVisible());
-  EXPECT_TRUE(Entry("mnuFile_5")->text().startsWith("&1)  "));
-  EXPECT_TRUE(Entry("mnuFile_5")->text().endsWith("b.bmp"));
-  EXPECT_TRUE(Entry("mnuFile_6")->text().startsWith("&2)  "));
-  EXPECT_TRUE(Entry("mnuFile_6")->text().endsWith(QString::fromUtf8("caf\uFFFD.bmp")));
-  EXPECT_FALSE(Entry("mnuFile_7")->isVisible());
-  EXPECT_TRUE(Entry("mnuFile_9")->isVisible());
-  EXPECT_TRUE(Windows().empty());
-
-  const size_t lRequests = m_dialogs.FileRequests().size();
-  Click("mnuFile_6");
-  ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
-  EXPECT_EQ(m_pMain->ActiveDocument()->Filename(), sA);
-  EXPECT_EQ(m_dialogs.FileRequests().size(), lRequests);
-}
-
-// --- Window menu
-// ----------------------------------------------------------------------------------
-
-class WindowMenuTest : public cFrameTest {
- protected:
-  void SetUp() override {
-    cFrameTest::SetUp();
-    m_pMain->resize(800, 600);
-    for (const char* sName : {"one.bmp", "two.bmp", "three.bmp"}) {
-      ASSERT_NE(Open(Picture(sName, 300, 200)), nullptr);
+// Tiling in thirds, one above another and side by side; Arrange Icons lines minimised documents
+// up along the bottom, and tiling leaves that row free. The list names the documents (a checked
+// one active), activates the chosen one and follows them; "&" stays a plain character.
+TEST_F(cFrameTest, TheWindowMenuTilesArrangesAndListsTheDocuments) {
+  m_pMain->resize(800, 600);
+  for (const char* sName : {"one.bmp", "two.bmp", "three.bmp"})
+    ASSERT_NE(Open(Picture(sName, 300, 200)), nullptr);
+  const std::vector<QMdiSubWindow*> windows = Windows();
+  const int w = m_pMain->MdiArea()->viewport()->width();
+  const int h = m_pMain->MdiArea()->viewport()->height();
+  for (const bool bVertical : {false, true}) {
+    Click(bVertical ? "mnuWindow_1" : "mnuWindow_0");
+    for (int i = 0; i < 3; ++i) {
+      const QRect expected = bVertical ? QRect(i * w / 3, 0, (i + 1) * w / 3 - i * w / 3, h)
+                                       : QRect(0, i * h / 3, w, (i + 1) * h / 3 - i * h / 3);
+      EXPECT_EQ(windows[i]->geometry(), expected) << bVertical << i;
     }
-    m_area = m_pMain->MdiArea()->viewport()->rect();
   }
-  QRect m_area;
-};
-
-TEST_F(WindowMenuTest, TileHorizontallyPutsTheDocumentsOneAboveAnother) {
-  Click("mnuWindow_0");
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  const int h = m_area.height();
-  EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, m_area.width(), h / 3));
-  EXPECT_EQ(windows[1]->geometry(), QRect(0, h / 3, m_area.width(), 2 * h / 3 - h / 3));
-  EXPECT_EQ(windows[2]->geometry(), QRect(0, 2 * h / 3, m_area.width(), h - 2 * h / 3));
-}
-
-TEST_F(WindowMenuTest, TileVerticallyPutsTheDocumentsSideBySide) {
-  Click("mnuWindow_1");
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  const int w = m_area.width();
-  EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, w / 3, m_area.height()));
-  EXPECT_EQ(windows[1]->geometry(), QRect(w / 3, 0, 2 * w / 3 - w / 3, m_area.height()));
-  EXPECT_EQ(windows[2]->geometry(), QRect(2 * w / 3, 0, w - 2 * w / 3, m_area.height()));
-}
-
-TEST_F(WindowMenuTest, CascadeStepsTheDocumentsDownAndRight) {
-  Click("mnuWindow_0");
-  Click("mnuWindow_2");
-  const std::vector<QMdiSubWindow*> windows = Windows();
-  EXPECT_LT(windows[0]->x(), windows[1]->x());
-  EXPECT_LT(windows[0]->y(), windows[1]->y());
-  EXPECT_LT(windows[1]->x(), windows[2]->x());
-  EXPECT_LT(windows[1]->y(), windows[2]->y());
-}
-
-TEST_F(WindowMenuTest, ArrangeIconsLinesMinimisedDocumentsUpAlongTheBottom) {
-  std::vector<QMdiSubWindow*> windows = Windows();
   windows[0]->showMinimized();
   windows[2]->showMinimized();
   windows[0]->move(300, 10);
   windows[2]->move(100, 100);
   Click("mnuWindow_3");
   const QSize icon = windows[0]->size();
-  EXPECT_EQ(windows[0]->pos(), QPoint(0, m_area.height() - icon.height()));
-  EXPECT_EQ(windows[2]->pos(), QPoint(icon.width(), m_area.height() - windows[2]->height()));
-  // Tiling leaves the row of icons free.
+  EXPECT_EQ(windows[0]->pos(), QPoint(0, h - icon.height()));
+  EXPECT_EQ(windows[2]->pos(), QPoint(icon.width(), h - windows[2]->height()));
   Click("mnuWindow_0");
-  EXPECT_EQ(windows[1]->geometry(), QRect(0, 0, m_area.width(), m_area.height() - icon.height()));
+  EXPECT_EQ(windows[1]->geometry(), QRect(0, 0, w, h - icon.height()));
   EXPECT_TRUE(windows[0]->isMinimized());
-}
 
-TEST_F(WindowMenuTest, TheWindowListNamesTheDocumentsAndActivatesTheChosenOne) {
   auto* pMenu = m_pMain->findChild<QMenu*>("mnuWindowTop");
   ASSERT_NE(pMenu, nullptr);
-  emit pMenu->aboutToShow();
-  const QList<QAction*> actions = pMenu->actions();
-  ASSERT_EQ(actions.size(), 4 + 1 + 3);
-  EXPECT_TRUE(actions[4]->isSeparator());
-  EXPECT_EQ(actions[5]->text().toStdString(), "&1 Image: " + m_dir.File("one.bmp"));
-  EXPECT_EQ(actions[6]->text().toStdString(), "&2 Image: " + m_dir.File("two.bmp"));
-  EXPECT_EQ(actions[7]->text().toStdString(), "&3 Image: " + m_dir.File("three.bmp"));
-  EXPECT_FALSE(actions[5]->isChecked());
-  EXPECT_TRUE(actions[7]->isChecked());
-
-  actions[5]->trigger();
+  const auto list = [pMenu] {
+    emit pMenu->aboutToShow();
+    std::vector<std::string> entries;
+    for (const QAction* p : pMenu->actions().mid(4))
+      entries.push_back((p->isSeparator() ? "-" : "") + std::string(p->isChecked() ? "* " : "") +
+                        p->text().toStdString());
+    return entries;
+  };
+  const std::string sImage = "Image: " + m_dir.File("");
+  windows[2]->showNormal();
+  m_pMain->MdiArea()->setActiveSubWindow(windows[2]);
+  EXPECT_EQ(list(),
+            (std::vector<std::string>{"-", "&1 " + sImage + "one.bmp", "&2 " + sImage + "two.bmp",
+                                      "* &3 " + sImage + "three.bmp"}));
+  pMenu->actions()[5]->trigger();
   ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
   EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "one.bmp");
   // Activation shows the document's title and size and keeps the message.
-  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "one.bmp ");
-  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "300 x 200 ");
+  EXPECT_EQ((m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
+             m_pMain->StatusStrip()->SizeLabel()->text())
+                .toStdString(),
+            "one.bmp |300 x 200 ");
   EXPECT_EQ(m_pMain->StatusStrip()->MainText(), "Opened " + m_dir.File("three.bmp") + ".");
-
-  // The list follows the documents: a closed one disappears, and "&" stays a plain character.
   Windows()[1]->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_NE(Open(Picture("R&D.bmp")), nullptr);
-  emit pMenu->aboutToShow();
-  ASSERT_EQ(pMenu->actions().size(), 4 + 1 + 3);
-  EXPECT_EQ(pMenu->actions()[6]->text().toStdString(), "&2 Image: " + m_dir.File("three.bmp"));
-  EXPECT_EQ(pMenu->actions()[7]->text().toStdString(), "&3 Image: " + m_dir.File("R&&D.bmp"));
+  EXPECT_EQ(list(),
+            (std::vector<std::string>{"-", "&1 " + sImage + "one.bmp", "&2 " + sImage + "three.bmp",
+                                      "* &3 " + sImage + "R&&D.bmp"}));
   EXPECT_EQ(LoadedWindows().Count(), 4);
 }
-
-TEST_F(WindowMenuTest, AClosedDocumentLeavesTheCollectionAtOnce) {
-  frmImage* pFirst = qobject_cast<frmImage*>(Windows()[0]->widget());
-  ASSERT_NE(pFirst, nullptr);
-  pFirst->NegativeImage();
-  Windows()[0]->close();
-  // Closing discards without asking, and a later close request does not ask either.
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(LoadedWindows().Count(), 3);
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
-  EXPECT_FALSE(bCancel);
-  EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-// --- Progress while an operation runs
-// -------------------------------------------------------------
 
 class cPaintCounter final : public QObject {
  public:
@@ -366,56 +279,27 @@ TEST_F(cFrameTest, EscapeOrTheCancelButtonStopsAnOperationAndPutsThePictureBack)
   EXPECT_TRUE(strip.MainText().starts_with("Complete."));
 }
 
-// The status strip shows the active picture's title and size after every command that changes
-// them, and the title marks a picture that differs from its file.
-TEST_F(cFrameTest, TheStatusStripAndTheTitleFollowTheActivePicture) {
-  // A file that fails at start-up with no document open leaves nothing behind.
-  m_pMain->OpenFiles({m_dir.File("missing.bmp")});
-  EXPECT_EQ(m_pMain->StatusStrip()->SizeLabel()->text(), "");
-  EXPECT_EQ(m_pMain->StatusStrip()->ImageLabel()->text(), "");
-
-  frmImage* pDocument = Open(Picture("cat.bmp", 4, 3));
-  ASSERT_NE(pDocument, nullptr);
-  const auto status = [this] {
-    return (m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
-            m_pMain->StatusStrip()->SizeLabel()->text())
-        .toStdString();
-  };
-  const auto title = [&] { return ShownTitle(*Windows()[0]).toStdString(); };
-  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
-
-  m_pMain->RunCommand([&] { pDocument->Resample(8, 6); });
-  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp") + "*");
-  Click("mnuEditHistory_0");
-  EXPECT_EQ(status(), "cat.bmp |4 x 3 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("cat.bmp"));
-  Click("mnuEditHistory_1");
-  EXPECT_EQ(status(), "cat.bmp |8 x 6 ");
-
-  m_dialogs.ChooseFiles({m_dir.File("dog.bmp")});
-  Click("mnuFile_1");
-  EXPECT_EQ(status(), "dog.bmp |8 x 6 ");
-  EXPECT_EQ(title(), "Image: " + m_dir.File("dog.bmp"));
-}
-
-TEST_F(cFrameTest, CtrlWAndCtrlF4CloseTheActiveDocumentWithoutAsking) {
-  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp"})
+// Ctrl+W, Ctrl+F4 and the window's own close discard without asking, the document leaves the
+// collection at once, and a later close request asks nothing either.
+TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
+  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
     Changed(Open(Picture(sName)));
   m_pMain->activateWindow();
   QCoreApplication::processEvents();
   QTest::keyClick(m_pMain.get(), Qt::Key_W, Qt::ControlModifier);
-  ASSERT_EQ(Windows().size(), 2u);
-  EXPECT_EQ(Windows()[1]->widget()->objectName(), kImageDocumentClass);
-  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[1]->widget())->Filename(), m_dir.File("b.bmp"));
+  ASSERT_EQ(Windows().size(), 3u);
+  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[2]->widget())->Filename(), m_dir.File("c.bmp"));
   QTest::keyClick(m_pMain.get(), Qt::Key_F4, Qt::ControlModifier);
-  ASSERT_EQ(Windows().size(), 1u);
+  ASSERT_EQ(Windows().size(), 2u);
+  Windows()[0]->close();
   EXPECT_EQ(LoadedWindows().Count(), 2);  // the main window and one document
   EXPECT_TRUE(m_boxes.Shown().empty());
+  Windows()[0]->close();  // changed too
+  bool bCancel = false;
+  m_pMain->QueryUnload(bCancel, vbFormControlMenu);
+  EXPECT_FALSE(bCancel);
+  EXPECT_TRUE(m_boxes.Shown().empty());
 }
-
-// --- Recovery -----------------------------------------------------------------------------------
 
 TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestionsAreAnswered) {
   const test::cTempDir recovery;
@@ -502,8 +386,6 @@ TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestions
                 "' cannot be used.");
   qputenv(kRecoveryEnvironment, "off");
 }
-
-// --- The command line ----------------------------------------------------------------------------
 
 TEST_F(cFrameTest, FilesOnTheCommandLineOpenAsFileOpenOpensThem) {
   const std::string sA = Picture("caf\xe9.bmp");

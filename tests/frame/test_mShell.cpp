@@ -8,10 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "TempFolderTestUtil.h"
+#include "FrameTestUtil.h"
 #include "frame/mErrorState.h"
 #include "frame/mShell.h"
 #include "platform/cShellLauncher.h"
@@ -22,111 +23,83 @@ namespace {
 namespace fs = std::filesystem;
 using test::cScopedTempFolder;
 
-// --- TempDir and TempFileName ---
-
-TEST(TempDir, IsTheSystemsFolderWithATrailingSeparator) {
-  cScopedTempFolder folder;
-  EXPECT_EQ(TempDir(), folder.Path() + "/");
-  ::setenv("TMPDIR", (folder.Path() + "/").c_str(), 1);
-  EXPECT_EQ(TempDir(), folder.Path() + "/");  // not doubled
-}
-
-TEST(TempDir, AFolderThatIsNoneRaisesThePlatformsNumber) {
+// A folder that is none, given or taken from the system's setting, raises the platform's number
+// and names the folder; a prefix with a folder in it is refused. No file is made.
+TEST(TempFileName, AFolderThatIsNoneOrAPrefixWithAFolderIsRefused) {
   cScopedTempFolder folder;
   const std::string sFile = folder.Path() + "/file";
   std::ofstream(sFile) << "x";
-  for (const auto& [sSetting, iErrno] : std::vector<std::pair<std::string, int>>{
-           {folder.Path() + "/missing", ENOENT}, {sFile, ENOTDIR}}) {
-    ::setenv("TMPDIR", sSetting.c_str(), 1);
+  const struct {
+    std::string sSystem;  // TMPDIR
+    std::string sGiven;   // the folder argument of TempFileName; "-": TempDir itself
+    int iErrno;
+    std::string sNamed;
+  } cases[] = {{folder.Path() + "/missing", "-", ENOENT, folder.Path() + "/missing"},
+               {sFile, "-", ENOTDIR, sFile},
+               {folder.Path(), folder.Path() + "/missing", ENOENT, "missing"},
+               {folder.Path() + "/gone", "", ENOENT, "gone"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sSystem + " " + c.sGiven);
+    ::setenv("TMPDIR", c.sSystem.c_str(), 1);
     try {
-      TempDir();
-      ADD_FAILURE() << sSetting;
+      if (c.sGiven == "-") {
+        TempDir();
+      } else {
+        TempFileName("VBIM", c.sGiven);
+      }
+      ADD_FAILURE();
     } catch (const cError& error) {
-      EXPECT_EQ(error.Number(), iErrno);
+      EXPECT_EQ(error.Number(), c.iErrno);
       EXPECT_EQ(error.Source(), ErrorSource(".mfrmMain"));
-      EXPECT_NE(error.Description().find(sSetting), std::string::npos) << error.Description();
+      EXPECT_NE(error.Description().find(c.sNamed), std::string::npos) << error.Description();
     }
   }
+  ::setenv("TMPDIR", folder.Path().c_str(), 1);
+  EXPECT_THROW(TempFileName("../x", ""), cError);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"file"});
 }
 
-TEST(TempFileName, TwoCallsMakeTwoDifferentEmptyFilesInTheTemporaryFolder) {
-  cScopedTempFolder folder;
-  const std::string sFirst = TempFileName("VBIM", "");
-  const std::string sSecond = TempFileName("VBIM", "");
-  EXPECT_NE(sFirst, sSecond);
-  for (const std::string& sName : {sFirst, sSecond}) {
-    const fs::path path(sName);
-    EXPECT_EQ(path.parent_path().string(), folder.Path());
-    const std::string sLeaf = path.filename().string();
-    EXPECT_EQ(sLeaf.rfind("VBIM", 0), 0u) << sLeaf;
-    EXPECT_EQ(path.extension(), ".tmp");
-    // Between prefix and ending: 1 to 4 upper-case hexadecimal digits.
-    const std::string sNumber = sLeaf.substr(4, sLeaf.size() - 8);
-    EXPECT_GE(sNumber.size(), 1u);
-    EXPECT_LE(sNumber.size(), 4u);
-    EXPECT_EQ(sNumber.find_first_not_of("0123456789ABCDEF"), std::string::npos) << sLeaf;
-    ASSERT_TRUE(fs::is_regular_file(path));
-    EXPECT_EQ(fs::file_size(path), 0u);
-  }
-  EXPECT_EQ(folder.Entries().size(), 2u);
-}
-
-// The number after n, as the files are numbered one after another (1 to FFFF).
-std::string NextName(const std::string& sFolder, const std::string& sPrefix,
-                     const std::string& sName) {
-  const std::string sLeaf = fs::path(sName).filename().string();
-  const unsigned long n = std::stoul(sLeaf.substr(sPrefix.size()), nullptr, 16);
+// "<prefix><1 to 4 upper-case hexadecimal digits>.tmp", numbered one after another (1 to FFFF).
+std::string NextName(const std::string& sName) {
+  const fs::path path(sName);
+  const std::string sLeaf = path.filename().string();
+  const unsigned long n = std::stoul(sLeaf.substr(2), nullptr, 16);
   char sNumber[8];
   std::snprintf(sNumber, sizeof sNumber, "%lX", n % 0xFFFF + 1);
-  return sFolder + "/" + sPrefix + sNumber + ".tmp";
+  return path.parent_path().string() + "/" + sLeaf.substr(0, 2) + sNumber + ".tmp";
 }
 
-TEST(TempFileName, AGivenFolderIsUsedAndExistingFilesAreSkippedUntouched) {
+// Each call makes a new empty file, in the system's folder or the one given, passing over names
+// that files of somebody else's have taken.
+TEST(TempFileName, MakesANewEmptyFileAndSkipsExistingOnesUntouched) {
   cScopedTempFolder folder;
+  const std::string sFirst = TempFileName("VB", "");
+  const std::string sLeaf = fs::path(sFirst).filename().string();
+  EXPECT_EQ(fs::path(sFirst).parent_path().string(), folder.Path());
+  EXPECT_TRUE(std::regex_match(sLeaf, std::regex("VB[0-9A-F]{1,4}\\.tmp"))) << sLeaf;
+  // The system's folder is taken with one trailing separator, not two.
+  EXPECT_EQ(TempDir(), folder.Path() + "/");
+  ::setenv("TMPDIR", (folder.Path() + "/").c_str(), 1);
+  EXPECT_EQ(TempDir(), folder.Path() + "/");
+  EXPECT_EQ(TempFileName("VB", ""), NextName(sFirst));
+
   const std::string sSub = folder.Path() + "/sub";
   fs::create_directory(sSub);
-  const std::string sFirst = TempFileName("ab", sSub);
-  EXPECT_EQ(fs::path(sFirst).parent_path().string(), sSub);
-  // The next two names are taken by files of somebody else's.
-  const std::string sTaken1 = NextName(sSub, "ab", sFirst);
-  const std::string sTaken2 = NextName(sSub, "ab", sTaken1);
+  const std::string sSecond = TempFileName("ab", sSub);
+  EXPECT_EQ(fs::path(sSecond).parent_path().string(), sSub);
+  const std::string sTaken1 = NextName(sSecond);
+  const std::string sTaken2 = NextName(sTaken1);
   std::ofstream(sTaken1) << "one";
   std::ofstream(sTaken2) << "two";
   const std::string sFourth = TempFileName("ab", sSub + "/");  // the separator is not doubled
-  EXPECT_EQ(sFourth, NextName(sSub, "ab", sTaken2));
-  EXPECT_EQ(fs::file_size(sTaken1), 3u);
-  EXPECT_EQ(fs::file_size(sTaken2), 3u);
-  EXPECT_EQ(fs::file_size(sFourth), 0u);
-}
-
-TEST(TempFileName, AMissingFolderRaisesThePlatformsNumber) {
-  cScopedTempFolder folder;
-  try {
-    TempFileName("VBIM", folder.Path() + "/missing");
-    ADD_FAILURE();
-  } catch (const cError& error) {
-    EXPECT_EQ(error.Number(), ENOENT);
-    EXPECT_EQ(error.Source(), ErrorSource(".mfrmMain"));
-    EXPECT_NE(error.Description().find("missing"), std::string::npos);
+  EXPECT_EQ(sFourth, NextName(sTaken2));
+  EXPECT_EQ(fs::file_size(sTaken1) + fs::file_size(sTaken2), 6u);
+  for (const std::string& sMade : {sFirst, NextName(sFirst), sSecond, sFourth}) {
+    ASSERT_TRUE(fs::is_regular_file(sMade)) << sMade;
+    EXPECT_EQ(fs::file_size(sMade), 0u) << sMade;
   }
-  // The same through TempDir when the system's folder is missing.
-  ::setenv("TMPDIR", (folder.Path() + "/gone").c_str(), 1);
-  try {
-    TempFileName("VBIM", "");
-    ADD_FAILURE();
-  } catch (const cError& error) {
-    EXPECT_EQ(error.Number(), ENOENT);
-  }
-  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_EQ(folder.Entries().size(), 3u);  // two files and the folder
 }
-
-TEST(TempFileName, APrefixWithAFolderInItIsRefused) {
-  cScopedTempFolder folder;
-  EXPECT_THROW(TempFileName("../x", ""), cError);
-  EXPECT_TRUE(folder.Entries().empty());
-}
-
-// --- The result table ---
 
 struct sRow {
   int32_t lResult;
@@ -165,20 +138,14 @@ TEST(ShellResultError, EveryRowOfTheTable) {
   for (const sRow& row : rows) {
     const std::optional<cError> error = ShellResultError(row.lResult);
     ASSERT_TRUE(error.has_value()) << row.lResult;
-    EXPECT_EQ(error->Number(), row.lNumber) << row.lResult;
-    EXPECT_EQ(error->Description(), row.sMessage) << row.lResult;
+    EXPECT_EQ(std::to_string(error->Number()) + " " + error->Description(),
+              std::to_string(row.lNumber) + " " + row.sMessage);
     EXPECT_EQ(error->Source(), ErrorSource(".GShell"));
   }
-  EXPECT_EQ(static_cast<uint32_t>(-2147220456), 0x80040418u);
-}
-
-TEST(ShellResultError, BelowZeroAndAbove32AreSuccess) {
-  for (int32_t r : {-2147483647 - 1, -1, 33, 42, 2147483647}) {
+  // Below 0 and above 32 are success.
+  for (int32_t r : {-2147483647 - 1, -1, 33, 42, 2147483647})
     EXPECT_FALSE(ShellResultError(r).has_value()) << r;
-  }
 }
-
-// --- ShellEx ---
 
 class cFakeLauncher final : public IShellLauncher {
  public:
@@ -202,75 +169,72 @@ class ShellEx : public ::testing::Test {
   cFakeLauncher m_launcher;
 };
 
-TEST_F(ShellEx, PassesTheRequestOnWhenParametersOrAFolderAreGiven) {
-  EXPECT_TRUE(brennic::ShellEx("a.txt", 3, "-x", "", "print"));
-  EXPECT_TRUE(brennic::ShellEx("a.txt", 6, "", "/tmp", "edit"));
-  ASSERT_EQ(m_launcher.requests.size(), 2u);
-  const sShellRequest& first = m_launcher.requests[0];
-  EXPECT_EQ(first.sFile, "a.txt");
-  EXPECT_EQ(first.eShowCmd, 3);
-  EXPECT_EQ(first.sParameters, "-x");
-  EXPECT_EQ(first.sDefaultDir, "");
-  EXPECT_EQ(first.sOperation, "print");
-  EXPECT_EQ(m_launcher.requests[1].eShowCmd, 6);
-  EXPECT_EQ(m_launcher.requests[1].sDefaultDir, "/tmp");
-  EXPECT_EQ(LastError(), nullptr);
-}
-
-TEST_F(ShellEx, WithNeitherParametersNorFolderTheShowCommandIs1) {
-  for (int32_t eShow : {0, 2, 3, 7}) {
-    EXPECT_TRUE(brennic::ShellEx("picture.bmp", eShow, "", "", "open"));
-    EXPECT_EQ(m_launcher.requests.back().eShowCmd, 1) << eShow;
+// The request is passed on as given, except the show command: 1 when neither parameters nor a
+// folder are given (even for a program), 0 (hidden) for a name with ".exe" in any case.
+TEST_F(ShellEx, PassesTheRequestOnWithTheShowCommandsRules) {
+  const struct {
+    const char* sFile;
+    int32_t eShow;
+    const char* sParameters;
+    const char* sDir;
+    int32_t eSent;
+  } cases[] = {{"a.txt", 3, "-x", "", 3},
+               {"a.txt", 6, "", "/tmp", 6},
+               {"picture.bmp", 0, "", "", 1},
+               {"picture.bmp", 7, "", "", 1},
+               {"setup.exe", 5, "", "", 1},
+               {"SETUP.EXE", 1, "/quiet", "", 0},
+               {"Setup.Exe", 1, "/quiet", "", 0},
+               {"/opt/my.exe.d/run", 1, "/quiet", "", 0},
+               {"C:\\apps\\tool.eXe", 1, "/quiet", "", 0},
+               {"exe.txt", 1, "/quiet", "", 1},  // no dot before
+               {"setup.ex", 4, "", "/tmp", 4}};
+  const auto sent = [this] {
+    const sShellRequest& r = m_launcher.requests.back();
+    return r.sOperation + " " + r.sFile + " " + std::to_string(r.eShowCmd) + " " + r.sParameters +
+           " " + r.sDefaultDir;
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(brennic::ShellEx(c.sFile, c.eShow, c.sParameters, c.sDir, "print"));
+    EXPECT_EQ(sent(), std::string("print ") + c.sFile + " " + std::to_string(c.eSent) + " " +
+                          c.sParameters + " " + c.sDir);
   }
-  // Even for a program, which would otherwise start hidden.
-  EXPECT_TRUE(brennic::ShellEx("setup.exe", 5));
-  EXPECT_EQ(m_launcher.requests.back().eShowCmd, 1);
+  EXPECT_TRUE(brennic::ShellEx("a.txt"));
   EXPECT_EQ(m_launcher.requests.back().sOperation, "open");  // the default verb
-}
-
-TEST_F(ShellEx, ANameContainingExeInAnyCaseStartsHidden) {
-  for (const char* sName :
-       {"SETUP.EXE", "setup.exe", "Setup.Exe", "/opt/my.exe.d/run", "C:\\apps\\tool.eXe"}) {
-    EXPECT_TRUE(brennic::ShellEx(sName, 1, "/quiet", "", "open")) << sName;
-    EXPECT_EQ(m_launcher.requests.back().eShowCmd, 0) << sName;
-    EXPECT_EQ(m_launcher.requests.back().sParameters, "/quiet");
-  }
-  EXPECT_TRUE(brennic::ShellEx("exe.txt", 1, "/quiet", "", "open"));  // no dot before
-  EXPECT_EQ(m_launcher.requests.back().eShowCmd, 1);
-  EXPECT_TRUE(brennic::ShellEx("setup.ex", 4, "", "/tmp", "open"));
-  EXPECT_EQ(m_launcher.requests.back().eShowCmd, 4);
-}
-
-TEST_F(ShellEx, AFailureIsFalseAndLeavesItsErrorInTheState) {
-  m_launcher.lResult = 31;
-  EXPECT_FALSE(brennic::ShellEx("a.xyz"));
-  const cError* pError = LastError();
-  ASSERT_NE(pError, nullptr);
-  EXPECT_EQ(pError->Number(), -2147220456 + 31);
-  EXPECT_EQ(pError->Description(), "No application is associated with this file type.");
-  EXPECT_EQ(pError->Source(), ErrorSource(".GShell"));
-
-  // The next call starts with a clear state.
-  m_launcher.lResult = 33;
-  EXPECT_TRUE(brennic::ShellEx("a.xyz"));
   EXPECT_EQ(LastError(), nullptr);
-  m_launcher.lResult = -5;
-  EXPECT_TRUE(brennic::ShellEx("a.xyz"));
-
-  m_launcher.lResult = 2;
-  EXPECT_FALSE(brennic::ShellEx("a.xyz"));
-  ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Number(), 53);
 }
 
-TEST_F(ShellEx, ALauncherThatThrowsDoesNotReachTheCaller) {
-  m_launcher.bThrows = true;
-  bool bResult = true;
-  EXPECT_NO_THROW(bResult = brennic::ShellEx("a.txt"));
-  EXPECT_FALSE(bResult);
-  ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Description(), "the launcher broke");
-  EXPECT_EQ(LastError()->Source(), ErrorSource(".GShell"));
+// A failure, or a launcher that throws, is false with its error in the state (source ".GShell");
+// each call starts with a clear state.
+TEST_F(ShellEx, AFailureIsFalseAndLeavesItsErrorInTheState) {
+  const struct {
+    int32_t lResult;
+    bool bThrows;
+    const char* sError;  // nullptr: success
+    int32_t lNumber;
+  } calls[] = {{31, false, "No application is associated with this file type.", -2147220456 + 31},
+               {33, false, nullptr, 0},
+               {2, false, "File not found", 53},
+               {-5, false, nullptr, 0},
+               {42, true, "the launcher broke", 0}};
+  for (const auto& c : calls) {
+    SCOPED_TRACE(c.lResult);
+    m_launcher.lResult = c.lResult;
+    m_launcher.bThrows = c.bThrows;
+    bool bResult = c.sError != nullptr;
+    EXPECT_NO_THROW(bResult = brennic::ShellEx("a.xyz"));
+    EXPECT_EQ(bResult, c.sError == nullptr);
+    if (c.sError == nullptr) {
+      EXPECT_EQ(LastError(), nullptr);
+      continue;
+    }
+    ASSERT_NE(LastError(), nullptr);
+    EXPECT_EQ(LastError()->Description(), c.sError);
+    EXPECT_EQ(LastError()->Source(), ErrorSource(".GShell"));
+    if (!c.bThrows) {
+      EXPECT_EQ(LastError()->Number(), c.lNumber);
+    }
+  }
 }
 
 TEST_F(ShellEx, TheDesktopLauncherReportsAMissingFileThroughTheTable) {
@@ -278,8 +242,8 @@ TEST_F(ShellEx, TheDesktopLauncherReportsAMissingFileThroughTheTable) {
   cScopedTempFolder folder;
   EXPECT_FALSE(brennic::ShellEx(folder.Path() + "/none.bmp"));
   ASSERT_NE(LastError(), nullptr);
-  EXPECT_EQ(LastError()->Number(), 53);
-  EXPECT_EQ(LastError()->Description(), "File not found");
+  EXPECT_EQ(std::to_string(LastError()->Number()) + " " + LastError()->Description(),
+            "53 File not found");
   EXPECT_FALSE(brennic::ShellEx(folder.Path() + "/none/x.bmp", 1, "", "", "print"));
   EXPECT_EQ(LastError()->Number(), 76);
 }

@@ -1,3 +1,6 @@
+// The frame's settings: the recent files (order, captions, storage, two copies at once, a kill
+// while storing) and the registry paths the window position is read through.
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -6,7 +9,9 @@
 #include <chrono>
 #include <thread>
 
+#include "FrameTestUtil.h"
 #include "frame/cMRUFileList.h"
+#include "frame/mdlToolBar1.h"
 #include "platform/cRegistry.h"
 #include "support/RegistryTestUtil.h"
 
@@ -28,14 +33,26 @@ cMRUFileList ListOf(int32_t lMax, const std::vector<std::string>& newestLast) {
   return list;
 }
 
-TEST(MRUFileList, NewestFirstAndAFullListDropsTheOldest) {
-  const cMRUFileList list = ListOf(4, {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
-  EXPECT_EQ(list.FileCount(), 4);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e.bmp", "d.bmp", "c.bmp", "b.bmp"}));
+TEST(MRUFileList, NewestFirstAFullListDropsTheOldestAndCapacityChangesKeepWhatFits) {
+  cMRUFileList list = ListOf(4, {"a", "b", "c", "d", "e"});
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d", "c", "b"}));
   EXPECT_TRUE(list.FileExists(4));
   EXPECT_FALSE(list.FileExists(5));
   EXPECT_EQ(list.File(0), "");
   EXPECT_EQ(list.File(5), "");
+  list.MaxFileCount(6);
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d", "c", "b"}));
+  list.MaxFileCount(2);
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "d"}));
+  EXPECT_EQ(list.File(3), "");
+  list.AddFile("f");
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"f", "e"}));
+  list.MaxFileCount(-1);  // no capacity: nowhere to store anything
+  EXPECT_EQ(list.MaxFileCount(), 0);
+  EXPECT_EQ(list.FileCount(), 0);
+  list.AddFile("lost.bmp");
+  EXPECT_EQ(list.FileCount(), 0);
+  EXPECT_FALSE(list.FileExists(1));
 }
 
 TEST(MRUFileList, ListedPathMovesToTheTopWithItsNewSpelling) {
@@ -54,78 +71,45 @@ TEST(MRUFileList, ListedPathMovesToTheTopWithItsNewSpelling) {
   EXPECT_EQ(list.File(1), "\xC3\x84PFEL.BMP");
 }
 
-TEST(MRUFileList, CapacityChangesKeepWhatFits) {
-  cMRUFileList list;
-  EXPECT_EQ(list.MaxFileCount(), 0);
-  list.AddFile("lost.bmp");  // no capacity: nowhere to store it
-  EXPECT_EQ(list.FileCount(), 0);
-  EXPECT_FALSE(list.FileExists(1));
-
-  list = ListOf(4, {"a", "b", "c"});
-  list.MaxFileCount(6);
-  EXPECT_EQ(list.MaxFileCount(), 6);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"c", "b", "a"}));
-  list.MaxFileCount(2);
-  EXPECT_EQ(list.FileCount(), 2);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"c", "b"}));
-  EXPECT_EQ(list.File(3), "");
-  list.AddFile("d");
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"d", "c"}));
-  list.MaxFileCount(-1);
-  EXPECT_EQ(list.MaxFileCount(), 0);
-  EXPECT_EQ(list.FileCount(), 0);
-}
-
-TEST(MRUFileList, MenuCaptionsShortenLongPathsAtAFolder) {
+TEST(MRUFileList, MenuCaptionsShortenLongPathsAtAFolderAndDoubleAmpersands) {
+  const std::string s17(17, 'F');
+  const std::string sFile29 = std::string(25, 'n') + ".bmp";
+  const std::string sFile40 = std::string(36, 'n') + ".bmp";
+  const std::string sHoliday = "holiday/" + std::string(20, 'h') + ".bmp";
+  std::string sUmlauts = "/";  // 31 characters, 61 bytes
+  for (int i = 0; i < 30; ++i)
+    sUmlauts += "\xC3\xA4";
+  const struct {
+    std::string sPath;
+    std::string sCaption;  // after "&1)  "
+  } cases[] = {
+      {"C:\\pics\\a.bmp", "C:\\pics\\a.bmp"},
+      // 50 characters, separators at 3 and 21: the tail after the second fits in 32.
+      {"C:\\" + s17 + "\\" + sFile29, "...\\" + sFile29},
+      // No tail fits: the cut is at the last separator and the folder does not appear.
+      {"C:\\dir\\" + sFile40, "...\\" + sFile40},
+      // The leftmost separator whose tail fits wins.
+      {"C:\\" + std::string(20, 'a') + "\\bb\\cc\\" + std::string(20, 'f'),
+       "...\\bb\\cc\\" + std::string(20, 'f')},
+      // Up to 32 characters nothing is shortened; a long path without separators stays whole.
+      {"C:\\" + std::string(29, 'x'), "C:\\" + std::string(29, 'x')},
+      {std::string(60, 'p'), std::string(60, 'p')},
+      // A cut is only made when a separator further left has a tail that does not fit.
+      {"\\" + std::string(32, 'q'), "\\" + std::string(32, 'q')},
+      {"\\\\" + std::string(32, 'q'), "...\\" + std::string(32, 'q')},
+      // Folder separators of this platform count too, and characters count, not bytes.
+      {"/home/someone/pictures/" + sHoliday, ".../" + sHoliday},
+      {sUmlauts, sUmlauts},
+      // An "&" is doubled, so that the menu shows it; a shortened path is escaped afterwards.
+      {"/pics/R&D/a&&b.bmp", "/pics/R&&D/a&&&&b.bmp"},
+      {"/" + std::string(30, 'x') + "/&" + std::string(30, 'y'), ".../&&" + std::string(30, 'y')},
+  };
   cMRUFileList list;
   list.MaxFileCount(4);
-  const auto caption = [&list](const std::string& sPath) {
-    list.AddFile(sPath);
-    return list.MenuCaption(1);
-  };
-  EXPECT_EQ(caption("C:\\pics\\a.bmp"), "&1)  C:\\pics\\a.bmp");
-
-  // 50 characters, separators at 3 and 21: the tail after the second fits in 32.
-  const std::string sFolder17(17, 'F');
-  const std::string sFile29 = std::string(25, 'n') + ".bmp";
-  const std::string s50 = "C:\\" + sFolder17 + "\\" + sFile29;
-  ASSERT_EQ(s50.size(), 50u);
-  EXPECT_EQ(caption(s50), "&1)  ...\\" + sFile29);
-
-  // A 40-character name after C:\dir\: no tail fits, so the cut is at the last separator and
-  // the folder does not appear.
-  const std::string sFile40 = std::string(36, 'n') + ".bmp";
-  EXPECT_EQ(caption("C:\\dir\\" + sFile40), "&1)  ...\\" + sFile40);
-
-  // The leftmost separator whose tail fits wins.
-  const std::string sDeep = "C:\\" + std::string(20, 'a') + "\\bb\\cc\\" + std::string(20, 'f');
-  EXPECT_EQ(caption(sDeep), "&1)  ...\\bb\\cc\\" + std::string(20, 'f'));
-
-  // Up to 32 characters nothing is shortened; a long path without separators stays whole.
-  const std::string s32 = "C:\\" + std::string(29, 'x');
-  EXPECT_EQ(caption(s32), "&1)  " + s32);
-  const std::string sPlain(60, 'p');
-  EXPECT_EQ(caption(sPlain), "&1)  " + sPlain);
-  // A cut is only made when a separator further left has a tail that does not fit.
-  const std::string sLead = "\\" + std::string(32, 'q');
-  EXPECT_EQ(caption(sLead), "&1)  " + sLead);
-  const std::string sLead2 = "\\\\" + std::string(32, 'q');
-  EXPECT_EQ(caption(sLead2), "&1)  ...\\" + std::string(32, 'q'));
-
-  // Folder separators of this platform count too, and characters count, not bytes.
-  const std::string sHome = "/home/someone/pictures/holiday/" + std::string(20, 'h') + ".bmp";
-  EXPECT_EQ(caption(sHome), "&1)  .../holiday/" + std::string(20, 'h') + ".bmp");
-  std::string sUmlauts = "/";
-  for (int i = 0; i < 30; ++i)
-    sUmlauts += "\xC3\xA4";  // 31 characters, 61 bytes
-  EXPECT_EQ(caption(sUmlauts), "&1)  " + sUmlauts);
-
-  // An "&" is doubled, so that the menu shows it rather than underlining the next character;
-  // a shortened path is escaped after shortening.
-  EXPECT_EQ(caption("/pics/R&D/a&&b.bmp"), "&1)  /pics/R&&D/a&&&&b.bmp");
-  EXPECT_EQ(caption("/" + std::string(30, 'x') + "/&" + std::string(30, 'y')),
-            "&1)  .../&&" + std::string(30, 'y'));
-
+  for (const auto& c : cases) {
+    list.AddFile(c.sPath);
+    EXPECT_EQ(list.MenuCaption(1), "&1)  " + c.sCaption) << c.sPath;
+  }
   list.AddFile(sUmlauts);
   list.AddFile("b.bmp");
   EXPECT_EQ(list.MenuCaption(2), "&2)  " + sUmlauts);
@@ -138,14 +122,12 @@ class MRUStorage : public ::testing::Test {
     m_cR.ClassKey(kHKeyCurrentUser);
     m_cR.SectionKey("Software\\Ostrel\\Halvine");
   }
-  void Put(const std::string& sName, int32_t lType, const Variant& v) {
+  void Put(const std::string& sName, int32_t lType, const Variant& v,
+           const std::string& sKey = "Software\\Ostrel\\Halvine") {
+    m_cR.SectionKey(sKey);
     m_cR.ValueKey(sName);
     m_cR.ValueType(lType);
     m_cR.Value(v);
-  }
-  Variant Get(const std::string& sName) {
-    m_cR.ValueKey(sName);
-    return m_cR.Value();
   }
   // The list as the frame sets it up at start-up, loaded from the store.
   cMRUFileList Loaded(bool bExpected = true) {
@@ -157,35 +139,9 @@ class MRUStorage : public ::testing::Test {
     EXPECT_EQ(list.Load(cR), bExpected);
     return list;
   }
-  void PutFiles(int n) {
-    for (int i = 1; i <= n; ++i)
-      Put("File" + std::to_string(i), kRegSz, "f" + std::to_string(i));
-  }
-
   test::cScopedRegistry m_registry;
   cRegistry m_cR;
 };
-
-TEST_F(MRUStorage, SaveWritesCapacityCountAndEntries) {
-  cMRUFileList list = ListOf(4, {"a.bmp", "b.bmp"});
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(m_cR.ValueType(), kRegDword);
-  EXPECT_EQ(Get("Count"), Variant(2));
-  EXPECT_EQ(Get("File1"), Variant(std::string("b.bmp")));
-  EXPECT_EQ(m_cR.ValueType(), kRegSz);
-  EXPECT_EQ(Get("File2"), Variant(std::string("a.bmp")));
-  EXPECT_EQ(Get("File3"), Variant());
-
-  // A shorter list leaves the former entries beyond its count where they were.
-  Put("Count", kRegDword, 0);
-  Put("File3", kRegSz, std::string("old.bmp"));
-  list = ListOf(4, {"z.bmp"});
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("Count"), Variant(1));
-  EXPECT_EQ(Get("File3"), Variant(std::string("old.bmp")));
-  EXPECT_EQ(Entries(Loaded()), std::vector<std::string>{"z.bmp"});
-}
 
 // Paths are data: whatever they contain, they are stored as plain text and come back as written,
 // also when an earlier version stored them as expandable text.
@@ -224,83 +180,49 @@ TEST_F(MRUStorage, ACopyClosingLaterKeepsTheOtherCopysFiles) {
   // Lists that never loaded keep their own files first, then the stored ones that fit.
   ASSERT_TRUE(ListOf(4, {"x", "y"}).Save(m_cR));
   EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"y", "x", "o2", "b.bmp"}));
+
+  // Reopening this copy's newest file makes no stored file this copy's.
+  cMRUFileList c = Loaded();
+  c.AddFile("c.bmp");
+  c.AddFile("c.bmp");
+  ASSERT_TRUE(ListOf(4, {"z"}).Save(m_cR));
+  ASSERT_TRUE(c.Save(m_cR));
+  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"c.bmp", "z", "y", "x"}));
 }
 
-TEST_F(MRUStorage, EmptyStoreLoadsNothingAndFirstCloseWritesTheDefaults) {
-  cMRUFileList list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(list.FileCount(), 0);
-  EXPECT_FALSE(list.FileExists(1));
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(Get("Count"), Variant(0));
-  EXPECT_EQ(Get("File1"), Variant());
-}
-
-TEST_F(MRUStorage, RoundTripKeepsOrderAndSpelling) {
-  const cMRUFileList saved =
-      ListOf(4, {"C:\\One.bmp", "/home/u/Two.gif", "\xC3\x84.ico", "four.dib"});
-  ASSERT_TRUE(saved.Save(m_cR));
-  const cMRUFileList loaded = Loaded();
-  EXPECT_EQ(loaded.MaxFileCount(), 4);
-  EXPECT_EQ(Entries(loaded), Entries(saved));
-
-  // A smaller stored capacity becomes the list's capacity.
-  ASSERT_TRUE(ListOf(2, {"x", "y"}).Save(m_cR));
-  const cMRUFileList two = Loaded();
-  EXPECT_EQ(two.MaxFileCount(), 2);
-  EXPECT_EQ(Entries(two), (std::vector<std::string>{"y", "x"}));
-}
-
-TEST_F(MRUStorage, LargeStoredCountsLoadAtMostFourEntries) {
-  Put("MaxCount", kRegDword, 10);
-  Put("Count", kRegDword, 10);
-  PutFiles(10);
-  cMRUFileList list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"f1", "f2", "f3", "f4"}));
-  list.AddFile("new");
-  EXPECT_EQ(list.FileCount(), 4);
-  ASSERT_TRUE(list.Save(m_cR));
-  EXPECT_EQ(Get("MaxCount"), Variant(4));
-  EXPECT_EQ(Get("Count"), Variant(4));
-
-  // A count above the stored capacity stops at the capacity.
-  Put("MaxCount", kRegDword, 2);
-  Put("Count", kRegDword, 5);
-  list = Loaded();
-  EXPECT_EQ(list.MaxFileCount(), 2);
-  EXPECT_EQ(list.FileCount(), 2);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"new", "f1"}));
-
-  // A negative count reads no entries.
-  Put("MaxCount", kRegDword, 4);
-  Put("Count", kRegDword, -3);
-  EXPECT_EQ(Loaded().FileCount(), 0);
-}
-
-TEST_F(MRUStorage, UnusableCapacityKeepsTheListAsItWasAndReportsFalse) {
-  Put("Count", kRegDword, 3);
-  PutFiles(3);
-  for (const Variant& vMax : {Variant(0), Variant(-4), Variant(std::string("many"))}) {
-    Put("MaxCount", vMax.index() == 3 ? kRegSz : kRegDword, vMax);
-    const cMRUFileList list = Loaded(false);
-    EXPECT_EQ(list.MaxFileCount(), 4);
-    EXPECT_EQ(list.FileCount(), 0);
+// What the store holds decides what loads: at most four entries, no more than the stored
+// capacity, and nothing when that capacity is unusable (the list keeps its own).
+TEST_F(MRUStorage, TheStoredCapacityAndCountDecideWhatLoads) {
+  const Variant vNone;
+  const struct {
+    Variant vMax;  // none: not stored
+    int32_t lCount;
+    int32_t lFiles;  // File1..File<n> stored
+    bool bLoads;
+    int32_t lMaxAfter;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {10, 10, 10, true, 4, {"f1", "f2", "f3", "f4"}},
+      {2, 5, 5, true, 2, {"f1", "f2"}},
+      {4, -3, 3, true, 4, {}},
+      {std::string("3"), 3, 3, true, 3, {"f1", "f2", "f3"}},  // a capacity written as text
+      {0, 3, 3, false, 4, {}},
+      {-4, 3, 3, false, 4, {}},
+      {std::string("many"), 3, 3, false, 4, {}},
+      {vNone, 3, 3, false, 4, {}},  // the key holds other settings but no capacity
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.entries) + " " + std::to_string(c.lCount));
+    test::cScopedRegistry registry;
+    if (c.vMax != vNone) Put("MaxCount", c.vMax.index() == 3 ? kRegSz : kRegDword, c.vMax);
+    Put("Count", kRegDword, c.lCount);
+    for (int i = 1; i <= c.lFiles; ++i)
+      Put("File" + std::to_string(i), kRegSz, "f" + std::to_string(i));
+    const cMRUFileList list = Loaded(c.bLoads);
+    EXPECT_EQ(list.MaxFileCount(), c.lMaxAfter);
+    EXPECT_EQ(Entries(list), c.entries);
   }
-  // The key exists (other settings live there) but holds no capacity.
-  m_cR.ValueKey("MaxCount");
-  m_cR.DeleteValue();
-  const cMRUFileList list = Loaded(false);
-  EXPECT_EQ(list.MaxFileCount(), 4);
-  EXPECT_EQ(list.FileCount(), 0);
-
-  // A capacity written as text still counts.
-  Put("MaxCount", kRegSz, std::string("3"));
-  EXPECT_EQ(Entries(Loaded()), (std::vector<std::string>{"f1", "f2", "f3"}));
-}
-
-TEST_F(MRUStorage, MissingEntriesLoadEmptyAndAreNotShown) {
+  // A missing entry loads empty and is not shown.
   Put("MaxCount", kRegDword, 4);
   Put("Count", kRegDword, 2);
   Put("File2", kRegSz, std::string("only-second.bmp"));
@@ -376,6 +298,83 @@ TEST(MRUFileListKilled, SaveKilledMidwayLeavesTheOldListOrTheNew) {
     if (Entries(loaded) != Entries(lists[0]) && Entries(loaded) != Entries(lists[1])) ++iTorn;
   }
   EXPECT_EQ(iTorn, 0) << iTorn << " of " << kKills << " kills left a torn list";
+}
+
+// The seven root names, matched exactly; an unknown but well-formed root is no error, a path
+// without a root or with an empty last part is reported and left alone.
+TEST(SplitKeyPath, SeparatesTheRootFromTheSubKeyAndReportsMalformedPaths) {
+  test::cMessageBoxRecorder boxes;
+  for (const char* sName : {"hkey_current_user", "HKEY_CURRENT_USER ", "HKCU", ""})
+    EXPECT_EQ(GetRootKey(sName), 0u) << sName;
+  const struct {
+    std::string sPath;
+    HKey hRoot;
+    std::string sRest;  // for a malformed path: the path itself
+    bool bReported;
+  } cases[] = {
+      {"HKEY_CURRENT_USER\\Software\\Window Position", 0x80000001u, "Software\\Window Position",
+       false},
+      {"HKEY_USERS", 0x80000003u, "", false},
+      {"HKEY_DYN_DATA\\x", 0x80000006u, "x", false},
+      {"HKEY_CLASSES_ROOT\\x", 0x80000000u, "x", false},
+      {"HKEY_NOWHERE\\Software", 0, "Software", false},
+      {"Software\\Window Position", 0, "Software\\Window Position", true},
+      {"HKEY_CURRENT_USER\\Software\\", 0, "HKEY_CURRENT_USER\\Software\\", true},
+      {"hkey_users\\x", 0, "hkey_users\\x", true},
+      {"", 0, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sPath);
+    const size_t lBefore = boxes.Shown().size();
+    std::string sPath = c.sPath;
+    HKey hRoot = 123;
+    SplitKeyPath(sPath, hRoot);
+    EXPECT_EQ(hRoot, c.hRoot);
+    EXPECT_EQ(sPath, c.sRest);
+    ASSERT_EQ(boxes.Shown().size(), lBefore + (c.bReported ? 1 : 0));
+    if (c.bReported) {
+      EXPECT_EQ(test::Box(boxes.Shown().back()),
+                test::Box("Incorrect Format:\n\n" + c.sPath, eMsgIcon::None));
+    }
+  }
+}
+
+// Through a full path, ignoring case; leading blanks go, trailing ones stay (they stand before
+// the terminator in the buffer); what cannot be read, or is too long, is "Error"; a path without
+// a known root is reported and gives nothing.
+TEST_F(MRUStorage, RegistryTextValuesAreReadThroughFullPaths) {
+  test::cMessageBoxRecorder boxes;
+  const std::string sPositionKey = "Software\\Window Position";
+  Put("Left", kRegSz, std::string("120"), sPositionKey);
+  Put("Padded", kRegSz, std::string("  x y  "), sPositionKey);
+  Put("Empty", kRegSz, std::string(), sPositionKey);
+  Put("Blank", kRegSz, std::string("   "), sPositionKey);
+  Put("Fits", kRegSz, std::string(254, 'f'), sPositionKey);
+  Put("TooLong", kRegSz, std::string(255, 't'), sPositionKey);
+  Put("", kRegSz, std::string("default"), sPositionKey);
+  Put("AtRoot", kRegSz, std::string("r"), "");
+  const std::string sKey = kWindowPositionKey;
+  const struct {
+    std::string sPath;
+    const char* sName;
+    std::optional<std::string> sValue;
+  } cases[] = {{sKey, "Left", "120"},
+               {"HKEY_CURRENT_USER\\SOFTWARE\\window position", "LEFT", "120"},
+               {sKey, "Top", "Error"},
+               {"HKEY_CURRENT_USER\\Software\\Nowhere", "Left", "Error"},
+               {"HKEY_LOCAL_MACHINE\\Software\\Window Position", "Left", "Error"},
+               {sKey, "Padded", "x y  "},
+               {sKey, "Empty", ""},
+               {sKey, "Blank", ""},
+               {sKey, "Fits", std::string(254, 'f')},
+               {sKey, "TooLong", "Error"},
+               {sKey, "", "default"},
+               {"HKEY_CURRENT_USER", "AtRoot", "r"},
+               {"Software\\Window Position", "Left", std::nullopt},
+               {"HKEY_UNKNOWN\\Software\\Window Position", "Left", std::nullopt}};
+  for (const auto& c : cases)
+    EXPECT_EQ(GetRegString(c.sPath, c.sName), c.sValue) << c.sPath << " " << c.sName;
+  EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 }  // namespace
