@@ -126,23 +126,55 @@ TEST(SaveBitmap, RandomRoundTrips) {
               lResidues[1], lResidues[2], lResidues[3]);
 }
 
-TEST(SaveFailure, NothingToSaveAndNoName) {
-  test::cScratch dir;
-  cDIBSection empty;
-  EXPECT_EQ(SaveError(empty, dir.Path("x.bmp")), "There is no picture to save.");
-  const auto img = test::MakeImage(2, 2);
-  EXPECT_EQ(SaveError(*img, ""), "No file name was given.");
-  EXPECT_TRUE(dir.Names().empty());
+ssize_t FullDisk(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+ssize_t WritesNothing(int, const void*, size_t) {
+  return 0;
 }
 
-TEST(SaveFailure, MissingFolderAndAFolderInTheWay) {
+// Each failure says why, names the existing file only when there is one, and leaves the folder as
+// it was. Names are relative to the scratch folder; {dir} in a description stands for it.
+TEST(SaveFailure, EachFailureSaysWhyAndLeavesTheFolderAsItWas) {
   test::cScratch dir;
-  const auto img = test::MakeImage(2, 2);
-  const std::string sMissing = dir.Path("no-such-folder");
-  EXPECT_EQ(SaveError(*img, sMissing + "/x.bmp"), "The folder '" + sMissing + "' does not exist.");
+  dir.Write("old.bmp", "old");
   std::filesystem::create_directory(dir.Path("sub"));
-  EXPECT_EQ(SaveError(*img, dir.Path("sub")), "'" + dir.Path("sub") + "' is a folder.");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
+  const std::string sDir = dir.Path("").substr(0, dir.Path("").size() - 1);
+  const auto img = test::MakeImage(3, 3);
+  cDIBSection empty;
+  const std::string sFull = "There is not enough space on the disk.";
+  const std::string sKept = " The existing file of that name was left as it was.";
+  const struct {
+    std::string sName;  // "": no name at all
+    cDIBSection* pImage;
+    ssize_t (*pfnWrite)(int, const void*, size_t);
+    std::string sWhy;
+  } cases[] = {
+      {"x.bmp", &empty, nullptr, "There is no picture to save."},
+      {"", img.get(), nullptr, "No file name was given."},
+      {"no-such-folder/x.bmp", img.get(), nullptr,
+       "The folder '{dir}/no-such-folder' does not exist."},
+      {"sub", img.get(), nullptr, "'{dir}/sub' is a folder."},
+      {"new.bmp", img.get(), FullDisk, sFull},
+      {"old.bmp", img.get(), FullDisk, sFull + sKept},
+      {"new.bmp", img.get(), WritesNothing, sFull},  // a write of no bytes: the disk is full
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sName + " " + c.sWhy);
+    cPictureFileOps ops;
+    if (c.pfnWrite != nullptr) ops.pfnWrite = c.pfnWrite;
+    SetPictureFileOps(ops);
+    std::string sWhy = SaveError(*c.pImage, c.sName.empty() ? "" : dir.Path(c.sName));
+    SetPictureFileOps({});
+    if (const size_t at = c.sWhy.find("{dir}"); at != std::string::npos) {
+      EXPECT_EQ(sWhy, std::string(c.sWhy).replace(at, 5, sDir));
+    } else {
+      EXPECT_EQ(sWhy, c.sWhy);
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"old.bmp", "sub"}));
+    EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
+  }
 }
 
 // The existing file must survive a save that fails half-way, and no temporary file may stay.
@@ -170,30 +202,6 @@ TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
   EXPECT_EQ(lStatus, 0) << "1: the save succeeded; 2: another description";
   EXPECT_EQ(test::ReadAll(sPath), old);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"keep.bmp"});
-}
-
-ssize_t FullDisk(int, const void*, size_t) {
-  errno = ENOSPC;
-  return -1;
-}
-
-// A full disk is named as such, and the existing file is mentioned only when there is one.
-TEST(SaveFailure, AFullDiskSaysSo) {
-  test::cScratch dir;
-  const auto img = test::MakeImage(3, 3);
-  dir.Write("old.bmp", "old");
-  cPictureFileOps ops;
-  ops.pfnWrite = FullDisk;
-  SetPictureFileOps(ops);
-  const std::string sNew = SaveError(*img, dir.Path("new.bmp"));
-  const std::string sOld = SaveError(*img, dir.Path("old.bmp"));
-  SetPictureFileOps({});
-  EXPECT_EQ(sNew, "There is not enough space on the disk.");
-  EXPECT_EQ(sOld,
-            "There is not enough space on the disk. The existing file of that name was left as "
-            "it was.");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.bmp"});
-  EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
 }
 
 // A write stopped while it runs or at the last moment (an interrupted command-line run) leaves
@@ -282,6 +290,17 @@ TEST(SaveAtomic, TheFileThenItsFolderAreFlushedAndTheNameIsKept) {
   cDIBSection back;
   back.CreateFromPicture(*LoadPicture(g_sSyncTarget));
   EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
+}
+
+// Saving over a file keeps its permissions.
+TEST(SaveAtomic, SavingOverAFileKeepsItsMode) {
+  test::cScratch dir;
+  const std::string sPath = dir.Write("old.bmp", "old");
+  ASSERT_EQ(chmod(sPath.c_str(), 0604), 0);
+  SavePicture(*test::MakeImage(2, 2), sPath);
+  struct stat info {};
+  ASSERT_EQ(stat(sPath.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0604u);
 }
 
 // A large picture whose every byte depends on a seed.
