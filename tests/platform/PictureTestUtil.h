@@ -145,40 +145,36 @@ inline QByteArray ReadAll(const std::string& sPath) {
   return file.readAll();
 }
 
-// Loads a file as the document does: LoadPicture, then CreateFromPicture.
+// Loads a file (or bytes) as the document does: LoadPicture, then CreateFromPicture.
+template <class P>
+std::unique_ptr<cDIBSection> ImageOf(const P& picture) {
+  auto image = std::make_unique<cDIBSection>();
+  image->CreateFromPicture(*picture);
+  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  return image;
+}
 inline std::unique_ptr<cDIBSection> LoadAsImage(const std::string& sPath) {
-  const auto picture = LoadPicture(sPath);
-  auto image = std::make_unique<cDIBSection>();
-  image->CreateFromPicture(*picture);
-  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
-  return image;
+  return ImageOf(LoadPicture(sPath));
 }
-
 inline std::unique_ptr<cDIBSection> LoadBytesAsImage(const QByteArray& bytes) {
-  const auto picture = LoadPictureFromMemory(bytes);
-  auto image = std::make_unique<cDIBSection>();
-  image->CreateFromPicture(*picture);
-  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
-  return image;
+  return ImageOf(LoadPictureFromMemory(bytes));
 }
 
-// The description of the error a load raises ("" when it loads).
+// The description of the error f raises ("" when it raises none).
+template <class F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const cError& e) {
+    return e.Description();
+  }
+  return "";
+}
 inline std::string LoadError(const std::string& sPath) {
-  try {
-    LoadPicture(sPath);
-  } catch (const cError& e) {
-    return e.Description();
-  }
-  return "";
+  return ErrorOf([&] { LoadPicture(sPath); });
 }
-
 inline std::string LoadBytesError(const QByteArray& bytes) {
-  try {
-    LoadPictureFromMemory(bytes);
-  } catch (const cError& e) {
-    return e.Description();
-  }
-  return "";
+  return ErrorOf([&] { LoadPictureFromMemory(bytes); });
 }
 
 struct cGifFrame {

@@ -304,47 +304,30 @@ TEST(ExpandEnvironment, KnownNamesExpandOthersStay) {
   unsetenv("BRENNIC_TEST_DIR");
 }
 
-// Sets or clears an environment variable for one scope.
-class cScopedEnv {
- public:
-  cScopedEnv(const char* sName, const char* sValue) : m_sName(sName) {
-    if (const char* p = std::getenv(sName)) m_old = p;
-    if (sValue != nullptr) {
-      setenv(sName, sValue, 1);
-    } else {
-      unsetenv(sName);
-    }
-  }
-  ~cScopedEnv() {
-    if (m_old) {
-      setenv(m_sName.c_str(), m_old->c_str(), 1);
-    } else {
-      unsetenv(m_sName.c_str());
-    }
-  }
-
- private:
-  std::string m_sName;
-  std::optional<std::string> m_old;
-};
-
 TEST(DefaultRegistryPath, EnvironmentChoosesTheFile) {
-  {
-    cScopedEnv file("BRENNIC_REGISTRY", "/tmp/elsewhere.sqlite");
-    EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere.sqlite");
+  const char* names[] = {"BRENNIC_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* sName : names)
+    saved.push_back(std::getenv(sName) ? std::optional<std::string>(std::getenv(sName))
+                                       : std::nullopt);
+  // The three variables (nullptr: unset) and the path they give; a relative XDG_CONFIG_HOME is
+  // ignored.
+  const struct {
+    const char* values[3];
+    std::string sPath;
+  } cases[] = {
+      {{"/tmp/elsewhere.sqlite", "/cfg", "/home/someone"}, "/tmp/elsewhere.sqlite"},
+      {{nullptr, "/cfg", "/home/someone"}, "/cfg/brennic/registry.sqlite"},
+      {{nullptr, nullptr, "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
+      {{nullptr, "relative/dir", "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
+  };
+  for (const auto& c : cases) {
+    for (int i = 0; i < 3; ++i)
+      c.values[i] != nullptr ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(DefaultRegistryPath(), c.sPath);
   }
-  cScopedEnv file("BRENNIC_REGISTRY", nullptr);
-  {
-    cScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
-    EXPECT_EQ(DefaultRegistryPath(), "/cfg/brennic/registry.sqlite");
-  }
-  cScopedEnv home("HOME", "/home/someone");
-  {
-    cScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-    EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
-  }
-  cScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");  // ignored: must be absolute
-  EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
+  for (int i = 0; i < 3; ++i)
+    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
 std::string ReadFile(const std::string& sPath) {
