@@ -265,11 +265,9 @@ TEST_F(SqliteStore, EnumerationOrderAndBufferSizes) {
 
   RegKeyInfo info;
   ASSERT_EQ(m_store.QueryInfoKey(h, info), 0);
-  EXPECT_EQ(info.lSubKeys, 4u);
-  EXPECT_EQ(info.lMaxSubKeyLen, 5u);
-  EXPECT_EQ(info.lValues, 3u);
-  EXPECT_EQ(info.lMaxValueNameLen, 6u);
-  EXPECT_EQ(info.lMaxValueLen, 300u);
+  EXPECT_EQ((std::vector<uint32_t>{info.lSubKeys, info.lMaxSubKeyLen, info.lValues,
+                                   info.lMaxValueNameLen, info.lMaxValueLen}),
+            (std::vector<uint32_t>{4, 5, 3, 6, 300}));
   // Lengths count bytes: "Ä" is two.
   HKey hU = MustCreate("Enum\\\xC3\x84");
   ASSERT_EQ(Set(hU, "\xC3\x84\xC3\x84", kRegSz, {0}), 0);
