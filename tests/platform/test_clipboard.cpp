@@ -134,8 +134,7 @@ TEST_F(QtClipboard, PictureFilesPasteUpToTheProgramsLimitAndRefusalsSayWhy) {
       {"image/png", png, ""},
       {"image/x-xpixmap", "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n",
        "This kind of picture cannot be read (image/x-xpixmap)."},
-      {"image/bmp", hugeBmp, "The picture is too large (100000 x 100000 pixels)."},
-  };
+      {"image/bmp", hugeBmp, "The picture is too large (100000 x 100000 pixels)."}};
   const int lLimit = QImageReader::allocationLimit();
   QImageReader::setAllocationLimit(1);  // 1 MB: the PNG needs more, as the 48 megapixels did
   for (const auto& c : cases) {

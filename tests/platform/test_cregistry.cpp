@@ -112,8 +112,7 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
       // Byte arrays keep their length, bounds 0..n-1.
       {kRegBinary, Bytes{}, kRegBinary, {}, Bytes{}},
       {kRegBinary, Bytes{7}, kRegBinary, {7}, Bytes{7}},
-      {kRegBinary, blob, kRegBinary, blob, blob},
-  };
+      {kRegBinary, blob, kRegBinary, blob, blob}};
   int i = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(i);
@@ -138,20 +137,18 @@ TEST_F(Registry, StoredValuesOfAnyShapeReadByTheirBytes) {
     uint32_t lType;
     Bytes data;
     Variant expected;
-  } cases[] = {
-      {kRegSz, {}, std::string()},
-      {kRegDwordBigEndian, {0x01, 0x02, 0x03, 0x04}, 0x01020304},
-      {kRegDwordBigEndian, {0xFF, 0xFF, 0xFF, 0xFE}, -2},
-      {kRegDword, {0x05, 0x01}, 0x105},           // missing high bytes count as 0
-      {kRegDword, {1, 2, 3, 4, 5, 6, 7, 8}, -1},  // does not fit: the default
-      {0, {9, 0, 8}, Bytes{9, 0, 8}},
-      {6, {9, 0, 8}, Bytes{9, 0, 8}},
-      {8, {9, 0, 8}, Bytes{9, 0, 8}},
-      {11, {9, 0, 8}, Bytes{9, 0, 8}},
-      {0x7FFF, {9, 0, 8}, Bytes{9, 0, 8}},
-      // A list of texts reads as one text without its last terminator.
-      {kRegMultiSz, {'a', 0, 'b', 0, 0}, std::string("a\0b\0", 4)},
-  };
+  } cases[] = {{kRegSz, {}, std::string()},
+               {kRegDwordBigEndian, {0x01, 0x02, 0x03, 0x04}, 0x01020304},
+               {kRegDwordBigEndian, {0xFF, 0xFF, 0xFF, 0xFE}, -2},
+               {kRegDword, {0x05, 0x01}, 0x105},           // missing high bytes count as 0
+               {kRegDword, {1, 2, 3, 4, 5, 6, 7, 8}, -1},  // does not fit: the default
+               {0, {9, 0, 8}, Bytes{9, 0, 8}},
+               {6, {9, 0, 8}, Bytes{9, 0, 8}},
+               {8, {9, 0, 8}, Bytes{9, 0, 8}},
+               {11, {9, 0, 8}, Bytes{9, 0, 8}},
+               {0x7FFF, {9, 0, 8}, Bytes{9, 0, 8}},
+               // A list of texts reads as one text without its last terminator.
+               {kRegMultiSz, {'a', 0, 'b', 0, 0}, std::string("a\0b\0", 4)}};
   m_cR.Default(-1);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lType);
@@ -181,6 +178,7 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
   const std::string sSet =
       "Failed to set registry value Key: '-2147483647',Section: 'Software\\x',";
   const std::string sDel = "Failed to delete registry Key: '-2147483647',Section: 'Software";
+  const std::string sDelRoot = "Failed to delete registry Key: '-2147483648',Section: 'Software";
   const std::string sOpen =
       "Failed to open key '-2147483647',Section: 'Software\\Gone' for delete access";
   const std::string sApp = "Application-defined or object-defined error";
@@ -217,15 +215,7 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
       {'v', kCU, "Software\\Test", "Nope", 0, {}, 26001, sDel + "\\Test',Key: 'Nope"},
       // A key with sub-keys cannot go.
       {'k', kCU, "Software", "", 0, {}, 26001, sDel},
-      {'k',
-       kHKeyClassesRoot,
-       "Software",
-       "",
-       0,
-       {},
-       26001,
-       "Failed to delete registry Key: '-2147483648',Section: 'Software"},
-  };
+      {'k', kHKeyClassesRoot, "Software", "", 0, {}, 26001, sDelRoot}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sDescription);
     m_cR.ClassKey(c.hClass);

@@ -172,8 +172,7 @@ const std::vector<std::string> kHugeClaims = {
     "ico/pillow/decompression_bomb.ico",
     "ico/synthetic/dib-claims-100000x100000.ico",
     "ico/synthetic/dib-claims-8000x8000-truncated.ico",
-    "ico/synthetic/png-claims-1000000x1000000.ico",
-};
+    "ico/synthetic/png-claims-1000000x1000000.ico"};
 
 class PictureCorpus : public ::testing::Test {
  protected:

@@ -172,8 +172,7 @@ TEST(LoadPicture, EveryKindDecodesToTheSamePixels) {
       {"icon alpha", IconFile({{0xFF1E140A, 0x800064FF}}), {{{10, 20, 30}, {128, 50, 0}}}},
       {"icon, the first image",
        IconFile({{0xFFFF0000, 0xFF00FF00}, {0xFF0000FF, 0xFFFFFFFF}}),
-       {{kRed, kGreen}}},
-  };
+       {{kRed, kGreen}}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sWhat);
     const auto img = test::LoadBytesAsImage(c.file);
@@ -303,8 +302,7 @@ TEST(LoadRefusal, DamagedUnsupportedAndHugePictures) {
       {ClaimOnly(1, INT32_MIN), "The picture is too large (1 x 2147483648 pixels)."},
       // Within the limit, but no file of 54 bytes holds 25 million pixels.
       {ClaimOnly(5000, 5000), sShort + "5000 x 5000 pixels."},
-      {ClaimOnly(26755, 26753, 8, 1), sShort + "26755 x 26753 pixels."},
-  };
+      {ClaimOnly(26755, 26753, 8, 1), sShort + "26755 x 26753 pixels."}};
   const auto tStart = std::chrono::steady_clock::now();
   for (const auto& [bytes, sWhy] : cases)
     EXPECT_EQ(test::LoadBytesError(bytes), sWhy) << bytes.left(40).toHex().toStdString();
@@ -344,8 +342,7 @@ TEST(LoadRefusal, FilesThatAreNotPicturesTheProgramReads) {
        "This kind of picture cannot be read (XPM)."},
       {dir.Write("ppm.bmp", QByteArray("P6\n1 1\n255\n\x01\x02\x03", 14)),
        "This kind of picture cannot be read (PPM)."},
-      {"/" + std::string(5000, 'a') + ".bmp", "The file cannot be read (File name too long)."},
-  };
+      {"/" + std::string(5000, 'a') + ".bmp", "The file cannot be read (File name too long)."}};
   for (const auto& [sPath, sWhy] : cases)
     EXPECT_EQ(test::LoadError(sPath), sWhy) << sPath.substr(0, 60);
 }

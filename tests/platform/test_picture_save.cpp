@@ -212,8 +212,7 @@ TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
       [&] { ExportPicture(image, dir.Path("old.bmp"), ePictureFormat::Png, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.jpg"), ePictureFormat::Jpeg, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.png"), ePictureFormat::Png, 90, stopped); },
-      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); },
-  };
+      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); }};
   for (const auto& write : writes) {
     try {
       write();

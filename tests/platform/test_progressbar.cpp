@@ -125,16 +125,14 @@ class ProgressBarTest : public ::testing::Test {
 TEST_F(ProgressBarTest, LoadingWithDefaultsSendsBackgroundAndRangeOnly) {
   EXPECT_EQ(m_pBar->hwnd(), nullptr);
   m_pBar->ReadProperties(cPropertyBag());
-  const Log expected = {
-      "CREATE 50000000 0,0 102x16",
-      "SETPOS 0 0",
-      "EXSTYLE 20000",
-      "FRAMECHANGED",
-      "SETBKCOLOR 0 " + std::to_string(GetSysColor(15)),
-      "SETRANGE32 0 100",
-      "GETRANGE 0 0",
-      "GETRANGE 1 0",
-  };
+  const Log expected = {"CREATE 50000000 0,0 102x16",
+                        "SETPOS 0 0",
+                        "EXSTYLE 20000",
+                        "FRAMECHANGED",
+                        "SETBKCOLOR 0 " + std::to_string(GetSysColor(15)),
+                        "SETRANGE32 0 100",
+                        "GETRANGE 0 0",
+                        "GETRANGE 1 0"};
   EXPECT_EQ(m_factory.log, expected);
   EXPECT_EQ(m_pBar->OwnExStyle(), 0u);
   cProgressBarWidget* pShown = Shown(*m_pBar);
@@ -184,14 +182,12 @@ TEST_F(ProgressBarTest, OrientationReCreatesTheWindowKeepingWhatItShows) {
 
   m_pBar->Orientation(1);
   EXPECT_TRUE(pOld.isNull());
-  const Log expected = {
-      "DESTROY",           "CREATE 50000004 0,0 102x16",
-      "SETPOS 40 0",       "SETRANGE32 0 200",
-      "GETRANGE 0 0",      "GETRANGE 1 0",
-      "SETPOS 40 0",       "EXSTYLE 20000",
-      "FRAMECHANGED",      "SETBKCOLOR 0 " + std::to_string(RGB(0, 0, 255)),
-      "SETBARCOLOR 0 255",
-  };
+  const Log expected = {"DESTROY",          "CREATE 50000004 0,0 102x16",
+                        "SETPOS 40 0",      "SETRANGE32 0 200",
+                        "GETRANGE 0 0",     "GETRANGE 1 0",
+                        "SETPOS 40 0",      "EXSTYLE 20000",
+                        "FRAMECHANGED",     "SETBKCOLOR 0 " + std::to_string(RGB(0, 0, 255)),
+                        "SETBARCOLOR 0 255"};
   EXPECT_EQ(m_factory.log, expected);
   cProgressBarWidget* pNew = Shown(*m_pBar);
   ASSERT_NE(pNew, nullptr);
@@ -377,11 +373,9 @@ TEST_F(ProgressBarTest, WindowPaintsBarAndBackgroundInTheirColours) {
     bool bSmooth;
     int32_t lOrientation;
     std::vector<std::tuple<int, int, QColor>> pixels;
-  } cases[] = {
-      {true, 0, {{0, 8, blue}, {1, 8, red}, {50, 8, red}, {51, 8, blue}}},
-      {false, 0, {{9, 8, red}, {10, 8, blue}, {12, 8, red}}},
-      {true, 1, {{50, 14, red}, {50, 1, blue}}},
-  };
+  } cases[] = {{true, 0, {{0, 8, blue}, {1, 8, red}, {50, 8, red}, {51, 8, blue}}},
+               {false, 0, {{9, 8, red}, {10, 8, blue}, {12, 8, red}}},
+               {true, 1, {{50, 14, red}, {50, 1, blue}}}};
   for (const auto& c : cases) {
     m_pBar->Smooth(c.bSmooth);
     m_pBar->Orientation(c.lOrientation);

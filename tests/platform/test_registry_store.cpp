@@ -78,32 +78,30 @@ TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
     HKey hRoot;
     std::string sPath;
     int32_t lExpected;
-  } steps[] = {
-      {'o', kCU, "Software\\Ostrel", 2},
-      {'c', kCU, "Software\\Ostrel\\Halvine", 0},
-      {'o', kCU, "Software\\Ostrel", 0},
-      {'o', kHKeyLocalMachine, "Software\\Ostrel", 2},  // another root, another key
-      {'o', kHKeyDynData, "", 0},
-      {'o', 0, "x", kErrorInvalidHandle},
-      {'o', 0x80000007u, "x", kErrorInvalidHandle},
-      {'c', 0x1234u, "x", kErrorInvalidHandle},
-      {'c', kCU, "\\Lead", kErrorBadPathname},
-      {'c', kCU, "a\\\\b", kErrorBadPathname},
-      {'o', kCU, "a", 2},
-      {'c', kCU, std::string(256, 'k'), kErrorInvalidParameter},
-      {'c', kCU, std::string(255, 'k'), 0},
-      {'c', kCU, "Trail\\", 0},  // one trailing separator names the same key
-      {'o', kCU, "Trail", 0},
-      {'o', kCU, "SOFTWARE\\ostrel\\hALVINE", 0},
-      {'c', kCU, "software\\OSTREL\\halvine\\Sub", 0},
-      // Beyond ASCII: simple upper-case mapping of each character; bytes that are not UTF-8
-      // compare as they are.
-      {'c', kCU, "\xC3\x84rger", 0},  // Ärger
-      {'o', kCU, "\xC3\xA4RGER", 0},  // äRGER
-      {'c', kCU, "Raw\xC4", 0},
-      {'o', kCU, "Raw\xE4", 2},
-      {'o', kCU, "RAW\xC4", 0},
-  };
+  } steps[] = {{'o', kCU, "Software\\Ostrel", 2},
+               {'c', kCU, "Software\\Ostrel\\Halvine", 0},
+               {'o', kCU, "Software\\Ostrel", 0},
+               {'o', kHKeyLocalMachine, "Software\\Ostrel", 2},  // another root, another key
+               {'o', kHKeyDynData, "", 0},
+               {'o', 0, "x", kErrorInvalidHandle},
+               {'o', 0x80000007u, "x", kErrorInvalidHandle},
+               {'c', 0x1234u, "x", kErrorInvalidHandle},
+               {'c', kCU, "\\Lead", kErrorBadPathname},
+               {'c', kCU, "a\\\\b", kErrorBadPathname},
+               {'o', kCU, "a", 2},
+               {'c', kCU, std::string(256, 'k'), kErrorInvalidParameter},
+               {'c', kCU, std::string(255, 'k'), 0},
+               {'c', kCU, "Trail\\", 0},  // one trailing separator names the same key
+               {'o', kCU, "Trail", 0},
+               {'o', kCU, "SOFTWARE\\ostrel\\hALVINE", 0},
+               {'c', kCU, "software\\OSTREL\\halvine\\Sub", 0},
+               // Beyond ASCII: simple upper-case mapping of each character; bytes that are not
+               // UTF-8 compare as they are.
+               {'c', kCU, "\xC3\x84rger", 0},  // Ärger
+               {'o', kCU, "\xC3\xA4RGER", 0},  // äRGER
+               {'c', kCU, "Raw\xC4", 0},
+               {'o', kCU, "Raw\xE4", 2},
+               {'o', kCU, "RAW\xC4", 0}};
   for (const auto& step : steps) {
     HKey h = 0;
     const int32_t r = step.cOp == 'c' ? Create(step.sPath, h, step.hRoot)
@@ -285,8 +283,7 @@ TEST(ExpandEnvironment, KnownNamesExpandOthersStay) {
       {"50% to 75%", "50% to 75%"},
       {"%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%", "%BRENNIC_TEST_UNSET/data"},
       {"a%", "a%"},
-      {std::string("%BRENNIC_TEST_DIR%\0tail", 23), "/data"},
-  };
+      {std::string("%BRENNIC_TEST_DIR%\0tail", 23), "/data"}};
   for (const auto& [sIn, sOut] : cases)
     EXPECT_EQ(ExpandEnvironmentText(sIn), sOut) << sIn;
 
@@ -317,8 +314,8 @@ TEST(DefaultRegistryPath, EnvironmentChoosesTheFile) {
       {{"/tmp/elsewhere.sqlite", "/cfg", "/home/someone"}, "/tmp/elsewhere.sqlite"},
       {{nullptr, "/cfg", "/home/someone"}, "/cfg/brennic/registry.sqlite"},
       {{nullptr, nullptr, "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
-      {{nullptr, "relative/dir", "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
-  };
+      {{nullptr, "relative/dir", "/home/someone"},
+       "/home/someone/.config/brennic/registry.sqlite"}};
   for (const auto& c : cases) {
     for (int i = 0; i < 3; ++i)
       c.values[i] != nullptr ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
