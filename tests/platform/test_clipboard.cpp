@@ -96,21 +96,6 @@ TEST_F(QtClipboard, EmptyOrTextOnlyClipboardHasNoPicture) {
   }
 }
 
-TEST_F(QtClipboard, AnotherProgramsTransparentPictureComesOverBlack) {
-  QImage image(2, 1, QImage::Format_ARGB32);
-  image.setPixel(0, 0, qRgba(200, 100, 50, 128));
-  image.setPixel(1, 0, qRgba(10, 20, 30, 255));
-  QGuiApplication::clipboard()->setImage(image);
-
-  cDIBSection back;
-  back.CreateFromPicture(*ClipboardPicture());
-  ASSERT_EQ(back.Width(), 2);
-  ASSERT_EQ(back.Height(), 1);
-  // c * 128 / 255 rounded: 200 -> 100, 100 -> 50, 50 -> 25.
-  EXPECT_EQ(test::PixelAt(back, 0, 0), (Bgr{25, 50, 100}));
-  EXPECT_EQ(test::PixelAt(back, 1, 0), (Bgr{30, 20, 10}));
-}
-
 // Another program's picture arrives as a picture file: read by the program's own loader, up to
 // the program's own size limit (not the toolkit's allocation limit, which turned a 48-megapixel
 // PNG away), and only of the kinds the program reads. A refusal says why.
