@@ -80,21 +80,14 @@ TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
     int32_t lExpected;
   } steps[] = {{'o', kCU, "Software\\Ostrel", 2},
                {'c', kCU, "Software\\Ostrel\\Halvine", 0},
-               {'o', kCU, "Software\\Ostrel", 0},
                {'o', kHKeyLocalMachine, "Software\\Ostrel", 2},  // another root, another key
-               {'o', kHKeyDynData, "", 0},
                {'o', 0, "x", kErrorInvalidHandle},
-               {'o', 0x80000007u, "x", kErrorInvalidHandle},
-               {'c', 0x1234u, "x", kErrorInvalidHandle},
-               {'c', kCU, "\\Lead", kErrorBadPathname},
                {'c', kCU, "a\\\\b", kErrorBadPathname},
-               {'o', kCU, "a", 2},
                {'c', kCU, std::string(256, 'k'), kErrorInvalidParameter},
                {'c', kCU, std::string(255, 'k'), 0},
                {'c', kCU, "Trail\\", 0},  // one trailing separator names the same key
                {'o', kCU, "Trail", 0},
                {'o', kCU, "SOFTWARE\\ostrel\\hALVINE", 0},
-               {'c', kCU, "software\\OSTREL\\halvine\\Sub", 0},
                // Beyond ASCII: simple upper-case mapping of each character; bytes that are not
                // UTF-8 compare as they are.
                {'c', kCU, "\xC3\x84rger", 0},  // Ärger
@@ -137,11 +130,8 @@ TEST_F(SqliteStore, ValuesKeepTypeNumberAndBytesExactly) {
     all[i] = static_cast<uint8_t>(i);
   const std::vector<std::pair<uint32_t, Bytes>> cases = {{kRegNone, {}},
                                                          {kRegSz, {'a', 'b', 0}},
-                                                         {kRegExpandSz, {'%', 'x', '%', 0}},
                                                          {kRegBinary, all},
                                                          {kRegDword, {1, 2, 3, 4}},
-                                                         {kRegDwordBigEndian, {1, 2, 3, 4}},
-                                                         {kRegLink, {0, 0, 7}},
                                                          {kRegMultiSz, {'a', 0, 'b', 0, 0}},
                                                          {11, {8, 7, 6, 5, 4, 3, 2, 1}},
                                                          {0xFFFFFFFFu, {0}}};
@@ -696,71 +686,6 @@ TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
     const uint32_t i = data[0] | (static_cast<uint32_t>(data[kBlobSize - 1]) << 8);
     EXPECT_EQ(data, Pattern(i));
     EXPECT_TRUE(i + 1 == lKeys || i + 2 == lKeys) << i << " of " << lKeys;
-  }
-}
-
-TEST(SqliteRegistryStore, TwoProcessesReadAndWriteAtOnce) {
-  test::cTempDir dir;
-  const std::string sFile = dir.File("registry.sqlite");
-  { cSqliteRegistryStore create(sFile); }
-  constexpr int kWrites = 60;
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
-  pid_t pids[2];
-  for (int iChild = 0; iChild < 2; ++iChild) {
-    pids[iChild] = fork();
-    ASSERT_GE(pids[iChild], 0);
-    if (pids[iChild] != 0) continue;
-    close(go[1]);
-    cSqliteRegistryStore store(sFile);
-    char c = 0;
-    if (read(go[0], &c, 1) != 0) _exit(9);  // both start when the parent closes the pipe
-    const std::string sMine = "Shared\\P" + std::to_string(iChild);
-    const std::string sTheirs = "Shared\\P" + std::to_string(1 - iChild);
-    for (int i = 0; i < kWrites; ++i) {
-      HKey h = 0;
-      int32_t r = store.CreateKey(kHKeyCurrentUser, sMine, kKeyAllAccessOwn, h);
-      const uint32_t lValue = static_cast<uint32_t>(1000 * iChild + i);
-      if (r == 0)
-        r = store.SetValue(h, "V" + std::to_string(i), kRegDword,
-                           reinterpret_cast<const uint8_t*>(&lValue), 4);
-      store.CloseKey(h);
-      if (r == 0) r = store.CreateKey(kHKeyCurrentUser, "Shared", kKeyAllAccessOwn, h);
-      if (r == 0)
-        r = store.SetValue(h, "Last", kRegDword, reinterpret_cast<const uint8_t*>(&lValue), 4);
-      store.CloseKey(h);
-      // Reading the other's key while it writes: missing (2) is fine, anything else is not.
-      if (r == 0 && store.OpenKey(kHKeyCurrentUser, sTheirs, kKeyRead, h) == 0) {
-        uint32_t lSize = 0;
-        const int32_t q = store.QueryValue(h, "V0", nullptr, nullptr, &lSize);
-        if (q != 0 && q != 2) r = q;
-        store.CloseKey(h);
-      }
-      if (r != 0) _exit(r > 250 ? 250 : r);
-    }
-    _exit(0);
-  }
-  close(go[0]);
-  close(go[1]);
-  for (const pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "a writer saw result code " << WEXITSTATUS(status);
-  }
-  cSqliteRegistryStore store(sFile);
-  for (int iChild = 0; iChild < 2; ++iChild) {
-    HKey h = 0;
-    ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Shared\\P" + std::to_string(iChild), kKeyRead, h),
-              0);
-    for (int i = 0; i < kWrites; ++i) {
-      uint32_t lValue = 0;
-      uint32_t lSize = 4;
-      ASSERT_EQ(store.QueryValue(h, "V" + std::to_string(i), nullptr,
-                                 reinterpret_cast<uint8_t*>(&lValue), &lSize),
-                0);
-      EXPECT_EQ(lValue, static_cast<uint32_t>(1000 * iChild + i));
-    }
   }
 }
 
