@@ -245,111 +245,83 @@ TEST(FileTitle, IsTheNamePartOrEmpty) {
     EXPECT_EQ(dialog.VBGetFileTitle(sPath), sTitle) << sPath;
 }
 
-TEST(ColorDialog, CustomColoursStartAsSystemColoursAndTravelWithTheDialog) {
+// Colour, font and print dialogs: what each is asked (hook and template flags never passed on),
+// what an answer gives the caller, and that a cancel leaves the caller's values.
+TEST(OtherDialogs, AnswersComeBackAndCancelsKeepTheCallersValues) {
   cScriptedCommonDialogs dialogs;
   GCommonDialog dialog;
-  EXPECT_EQ(dialog.CustomColor(0), GetSysColor(0));
+  QWidget* pOwner = nullptr;
+  uint32_t lAsked = 0;
   EXPECT_EQ(dialog.CustomColor(15), GetSysColor(15));
   EXPECT_EQ(dialog.CustomColor(16), -1);
-  EXPECT_EQ(dialog.CustomColor(-1), -1);
   dialog.CustomColor(3, RGB(1, 2, 3));
-  dialog.CustomColor(16, RGB(9, 9, 9));  // ignored
-  EXPECT_EQ(dialog.CustomColor(3), RGB(1, 2, 3));
-
-  int32_t lShown = 0;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnChooseColor = [&](int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags) {
-    lShown = lRGB;
-    lAskedFlags = lFlags;
-    EXPECT_EQ(custom[3], RGB(1, 2, 3));
-    custom[4] = RGB(4, 4, 4);
-    lRGB = RGB(10, 20, 30);
-    return true;
-  };
-  int32_t lColor = kSysButtonFace;
-  bool bAny = true;
-  bool bFull = false;
-  bool bNoFull = true;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = CC_ENABLEHOOK;
-  ASSERT_TRUE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
-  EXPECT_EQ(lShown, GetSysColor(15));  // a system colour is shown as its RGB
-  EXPECT_EQ(lAskedFlags, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN);
-  EXPECT_EQ(lColor, RGB(10, 20, 30));
-  EXPECT_EQ(dialog.CustomColor(4), RGB(4, 4, 4));
-
-  dialogs.OnChooseColor = nullptr;  // cancel
-  EXPECT_FALSE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
-  EXPECT_EQ(lColor, -1);
-}
-
-TEST(FontDialog, ChosenFontComesBackWithinTheSizeLimits) {
-  cScriptedCommonDialogs dialogs;
-  GCommonDialog dialog;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnChooseFont = [&](QFont& font, uint32_t lFlags) {
-    lAskedFlags = lFlags;
-    font.setFamily("Courier");
-    font.setPointSize(72);
-    font.setBold(true);
-    return true;
-  };
-  QFont font("Tahoma", 8);
-  QPrinter* pPrinter = nullptr;
-  int32_t lMin = 6;
-  int32_t lMax = 24;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = CF_ENABLEHOOK | CF_ENABLETEMPLATE;
-  ASSERT_TRUE(dialog.VBChooseFont(font, pPrinter, lMin, lMax, pOwner, lFlags));
-  EXPECT_EQ(lAskedFlags, CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_SCREENFONTS | CF_LIMITSIZE);
-  EXPECT_EQ(font.family(), "Courier");
-  EXPECT_TRUE(font.bold());
-  EXPECT_EQ(font.pointSize(), 24);
-
-  dialogs.OnChooseFont = nullptr;
-  QFont kept("Tahoma", 8);
-  EXPECT_FALSE(dialog.VBChooseFont(kept, pPrinter, lMin, lMax, pOwner, lFlags));
-  EXPECT_EQ(kept.family(), "Tahoma");
-  EXPECT_EQ(dialog.APIReturn(), 0);
-}
-
-TEST(PrintDialog, ChosenSettingsAreWrittenToThePrinterByName) {
-  cScriptedCommonDialogs dialogs;
-  GCommonDialog dialog;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnPrint = [&](sPrintSettings& settings, uint32_t lFlags) {
-    lAskedFlags = lFlags;
-    settings.lCopies = 3;
-    settings.lOrientation = 2;
-    settings.lPaperSize = 1;  // Letter
-    settings.lPrintQuality = 150;
-    settings.eRange = ePrintRange::PageNumbers;
-    settings.lFromPage = 2;
-    settings.lToPage = 4;
-    return true;
-  };
-  QPrinter printer;
+  QPrinter printer;  // a cancel leaves what the answer wrote to it
   printer.setOutputFormat(QPrinter::PdfFormat);
-  sPrintSettings settings;
-  settings.bCollate = true;
-  settings.bDisablePrintToFile = true;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = PD_ENABLEPRINTHOOK;
-  ASSERT_TRUE(dialog.VBPrintDlg(printer, settings, pOwner, lFlags));
-  EXPECT_EQ(lAskedFlags, PD_COLLATE | PD_DISABLEPRINTTOFILE);
-  EXPECT_EQ(settings.eRange, ePrintRange::PageNumbers);
-  EXPECT_EQ(settings.lToPage, 4);
-  EXPECT_EQ(printer.copyCount(), 3);
-  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-  EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter);
-  EXPECT_EQ(printer.resolution(), 150);
-  EXPECT_FALSE(SetPrinterProperty(printer, "Colour", 1));
+  for (const bool bAnswer : {true, false}) {
+    SCOPED_TRACE(bAnswer ? "answered" : "cancelled");
+    int32_t lShown = 0;
+    dialogs.OnChooseColor = [&](int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags) {
+      lShown = lRGB;
+      lAsked = lFlags;
+      EXPECT_EQ(custom[3], RGB(1, 2, 3));
+      custom[4] = RGB(4, 4, 4);
+      lRGB = RGB(10, 20, 30);
+      return true;
+    };
+    if (!bAnswer) dialogs.OnChooseColor = nullptr;
+    int32_t lColor = kSysButtonFace;
+    bool bAny = true, bFull = false, bNoFull = true;
+    uint32_t lFlags = CC_ENABLEHOOK;
+    EXPECT_EQ(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(lColor, bAnswer ? RGB(10, 20, 30) : -1);
+    if (bAnswer) {
+      EXPECT_EQ(lShown, GetSysColor(15));  // a system colour is shown as its RGB
+      EXPECT_EQ(lAsked, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN);
+      EXPECT_EQ(dialog.CustomColor(4), RGB(4, 4, 4));
+    }
 
-  dialogs.OnPrint = nullptr;
-  sPrintSettings untouched;
-  EXPECT_FALSE(dialog.VBPrintDlg(printer, untouched, pOwner, lFlags));
-  EXPECT_EQ(untouched.lCopies, 1);
-  EXPECT_EQ(printer.copyCount(), 3);
+    dialogs.OnChooseFont = [&](QFont& font, uint32_t lFontFlags) {
+      lAsked = lFontFlags;
+      font.setFamily("Courier");
+      font.setPointSize(72);
+      return true;
+    };
+    if (!bAnswer) dialogs.OnChooseFont = nullptr;
+    QFont font("Tahoma", 8);
+    QPrinter* pPrinter = nullptr;
+    int32_t lMin = 6, lMax = 24;
+    lFlags = CF_ENABLEHOOK | CF_ENABLETEMPLATE;
+    EXPECT_EQ(dialog.VBChooseFont(font, pPrinter, lMin, lMax, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(font.family(), bAnswer ? "Courier" : "Tahoma");
+    EXPECT_EQ(font.pointSize(), bAnswer ? 24 : 8);  // within the limits
+    if (bAnswer) {
+      EXPECT_EQ(lAsked, CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_SCREENFONTS | CF_LIMITSIZE);
+    }
+
+    dialogs.OnPrint = [&](sPrintSettings& settings, uint32_t lPrintFlags) {
+      lAsked = lPrintFlags;
+      settings.lCopies = 3;
+      settings.lOrientation = 2;
+      settings.lPaperSize = 1;  // Letter
+      settings.lPrintQuality = 150;
+      return true;
+    };
+    if (!bAnswer) dialogs.OnPrint = nullptr;
+    sPrintSettings settings;
+    settings.bCollate = true;
+    settings.bDisablePrintToFile = true;
+    lFlags = PD_ENABLEPRINTHOOK;
+    EXPECT_EQ(dialog.VBPrintDlg(printer, settings, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(settings.lCopies, bAnswer ? 3 : 1);
+    EXPECT_EQ(printer.copyCount(), 3);
+    if (bAnswer) {
+      EXPECT_EQ(lAsked, PD_COLLATE | PD_DISABLEPRINTTOFILE);
+      EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+      EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter);
+      EXPECT_EQ(printer.resolution(), 150);
+      EXPECT_FALSE(SetPrinterProperty(printer, "Colour", 1));
+    }
+  }
 }
 
 // Runs fn with the modal dialog once its exec() runs.
