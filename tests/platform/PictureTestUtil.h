@@ -63,17 +63,8 @@ class cBytes {
 // A BITMAPINFOHEADER (40 bytes).
 inline cBytes& InfoHeader(cBytes& b, int32_t w, int32_t h, int bits, int compression = 0,
                           uint32_t colours = 0) {
-  return b.U32(40)
-      .I32(w)
-      .I32(h)
-      .U16(1)
-      .U16(static_cast<uint32_t>(bits))
-      .U32(static_cast<uint32_t>(compression))
-      .U32(0)
-      .I32(0)
-      .I32(0)
-      .U32(colours)
-      .U32(0);
+  b.U32(40).I32(w).I32(h).U16(1).U16(static_cast<uint32_t>(bits));
+  return b.U32(static_cast<uint32_t>(compression)).Zeros(12).U32(colours).U32(0);
 }
 
 // A complete bitmap file: file header, info header, palette (0xRRGGBB values, stored as B, G,

@@ -13,7 +13,6 @@
 #include <cstdio>
 
 #include "PictureTestUtil.h"
-#include "platform/PictureBmp.h"
 #include "platform/PictureDecode.h"
 
 namespace brennic {
@@ -284,7 +283,6 @@ TEST(LoadRefusal, DamagedUnsupportedAndHugePictures) {
   const std::pair<QByteArray, std::string> cases[] = {
       {"BM", sDamaged},
       {ClaimOnly(0, 4), "The file is damaged: its picture is 0 x 4 pixels."},
-      {ClaimOnly(-3, 4), "The file is damaged: its picture is -3 x 4 pixels."},
       {test::BmpFile(4, 1, 2, {0, 0xFFFFFF, 0xFF, 0xFF00}, QByteArray(4, '\x1B')),
        "This kind of bitmap cannot be read (2 bits per pixel)."},
       {test::BmpFile(1, 1, 24, {}, QByteArray(64, '\xFF'), 4),
@@ -354,20 +352,6 @@ TEST(LoadRefusal, AFileWithoutReadPermission) {
   std::filesystem::permissions(sPath, std::filesystem::perms::none);
   const std::string sWhy = test::LoadError(sPath);
   EXPECT_EQ(sWhy.rfind("The file cannot be read (", 0), 0u) << sWhy;
-}
-
-TEST(LoadRefusal, ErrorHeaderSizeNamesTheKind) {
-  picture::BmpHeader header;
-  header.lHeaderSize = 52;
-  header.lBitCount = 24;
-  EXPECT_EQ(picture::UnsupportedBmpKind(header), "a 52-byte header");
-  header.lHeaderSize = 64;  // OS/2 version 2
-  header.lCompression = 3;
-  EXPECT_EQ(picture::UnsupportedBmpKind(header), "Huffman compression");
-  header.lHeaderSize = 40;
-  EXPECT_EQ(picture::UnsupportedBmpKind(header), "");  // bit fields
-  header.lCompression = 5;
-  EXPECT_EQ(picture::UnsupportedBmpKind(header), "PNG compression");
 }
 
 }  // namespace
