@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "platform/GCommonDialog.h"
 #include "platform/PictureIO.h"
@@ -111,10 +112,8 @@ TEST(OpenFileName, PassesTheArgumentsToTheChooser) {
   const sFileDialogRequest& request = dialogs.FileRequests()[0];
   EXPECT_EQ(request.lFlags,
             OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_READONLY | 0x80000u);
-  EXPECT_EQ(request.lFilterIndex, 2);
-  EXPECT_EQ(request.sFileName, "start.bmp");
-  EXPECT_EQ(request.sInitialDir, "/pics");
-  EXPECT_EQ(request.sTitle, "Pick");
+  EXPECT_EQ(std::tie(request.lFilterIndex, request.sFileName, request.sInitialDir, request.sTitle),
+            std::make_tuple(2, "start.bmp"s, "/pics"s, "Pick"s));
 }
 
 TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
@@ -124,11 +123,9 @@ TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
   args.bReadOnly = true;
   dialogs.ChooseFiles({"/home/user/pics/dog.gif"}, 2);
   ASSERT_TRUE(args.Run(dialog));
-  EXPECT_EQ(dialog.APIReturn(), 1);
-  EXPECT_EQ(dialog.ExtendedError(), 0);
-  EXPECT_EQ(args.sFilename, "/home/user/pics/dog.gif");
-  EXPECT_EQ(args.sFileTitle, "dog.gif");
-  EXPECT_EQ(args.lFilterIndex, 2);
+  EXPECT_EQ(std::make_pair(dialog.APIReturn(), dialog.ExtendedError()), std::make_pair(1, 0));
+  EXPECT_EQ(std::tie(args.sFilename, args.sFileTitle, args.lFilterIndex),
+            std::make_tuple("/home/user/pics/dog.gif"s, "dog.gif"s, 2));
   EXPECT_EQ(args.sFilter, "GIF Files (*.GIF)\0*.GIF"s);
   EXPECT_TRUE(args.bReadOnly);
   // The flags on return, with the mark that the extension is not the default one.
@@ -152,13 +149,9 @@ TEST(OpenFileName, CancelClearsEverythingAndGivesFilterIndexMinusOne) {
   args.lFlags = 0x80000;
   dialogs.CancelFile();
   EXPECT_FALSE(args.Run(dialog));
-  EXPECT_EQ(dialog.APIReturn(), 0);
-  EXPECT_EQ(dialog.ExtendedError(), 0);
-  EXPECT_EQ(args.sFilename, "");
-  EXPECT_EQ(args.sFileTitle, "");
-  EXPECT_EQ(args.sFilter, "");
-  EXPECT_EQ(args.lFilterIndex, -1);
-  EXPECT_EQ(args.lFlags, 0u);
+  EXPECT_EQ(std::tie(args.sFilename, args.sFileTitle, args.sFilter, args.lFilterIndex, args.lFlags),
+            std::make_tuple(""s, ""s, ""s, -1, 0u));
+  EXPECT_EQ(std::make_pair(dialog.APIReturn(), dialog.ExtendedError()), std::make_pair(0, 0));
 }
 
 TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
@@ -169,10 +162,8 @@ TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
   dialogs.CancelFile();
   EXPECT_FALSE(args.Run(dialog));
   EXPECT_EQ(dialogs.FileRequests().at(0).lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-  EXPECT_EQ(args.lFilterIndex, 0);
-  EXPECT_EQ(args.sFilename, "");
-  EXPECT_EQ(args.sFilter, "");
-  EXPECT_EQ(args.lFlags, 0u);
+  EXPECT_EQ(std::tie(args.sFilename, args.sFilter, args.lFilterIndex, args.lFlags),
+            std::make_tuple(""s, ""s, 0, 0u));
 
   sSaveArgs again;
   again.bOverWritePrompt = false;
