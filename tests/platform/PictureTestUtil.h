@@ -63,17 +63,8 @@ class cBytes {
 // A BITMAPINFOHEADER (40 bytes).
 inline cBytes& InfoHeader(cBytes& b, int32_t w, int32_t h, int bits, int compression = 0,
                           uint32_t colours = 0) {
-  return b.U32(40)
-      .I32(w)
-      .I32(h)
-      .U16(1)
-      .U16(static_cast<uint32_t>(bits))
-      .U32(static_cast<uint32_t>(compression))
-      .U32(0)
-      .I32(0)
-      .I32(0)
-      .U32(colours)
-      .U32(0);
+  b.U32(40).I32(w).I32(h).U16(1).U16(static_cast<uint32_t>(bits));
+  return b.U32(static_cast<uint32_t>(compression)).Zeros(12).U32(colours).U32(0);
 }
 
 // A complete bitmap file: file header, info header, palette (0xRRGGBB values, stored as B, G,
@@ -145,51 +136,41 @@ inline QByteArray ReadAll(const std::string& sPath) {
   return file.readAll();
 }
 
-// Whether two loads of the same file gave the same buffer, padding included.
-inline void ExpectSameImage(const cDIBSection& a, const cDIBSection& b) {
-  EXPECT_EQ(a.Width(), b.Width());
-  EXPECT_EQ(a.Height(), b.Height());
-  EXPECT_EQ(Bytes(a), Bytes(b));
+// Loads a file (or bytes) as the document does: LoadPicture, then CreateFromPicture; the
+// straight load into a buffer (LoadPictureImage) must give the same buffer, padding included.
+template <class P>
+std::unique_ptr<cDIBSection> ImageOf(const P& picture, std::unique_ptr<cDIBSection> straight) {
+  auto image = std::make_unique<cDIBSection>();
+  image->CreateFromPicture(*picture);
+  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
+  EXPECT_EQ(straight->Width(), image->Width());
+  EXPECT_EQ(straight->Height(), image->Height());
+  EXPECT_EQ(Bytes(*straight), Bytes(*image));
+  return image;
 }
-
-// Loads a file as the document does: LoadPicture, then CreateFromPicture; the straight load into
-// a buffer (LoadPictureImage) must give the same.
 inline std::unique_ptr<cDIBSection> LoadAsImage(const std::string& sPath) {
-  const auto picture = LoadPicture(sPath);
-  auto image = std::make_unique<cDIBSection>();
-  image->CreateFromPicture(*picture);
-  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
-  ExpectSameImage(*LoadPictureImage(sPath), *image);
-  return image;
+  return ImageOf(LoadPicture(sPath), LoadPictureImage(sPath));
 }
-
 inline std::unique_ptr<cDIBSection> LoadBytesAsImage(const QByteArray& bytes) {
-  const auto picture = LoadPictureFromMemory(bytes);
-  auto image = std::make_unique<cDIBSection>();
-  image->CreateFromPicture(*picture);
-  EXPECT_NE(image->DIBSectionBitsPtr(), nullptr);
-  ExpectSameImage(*LoadPictureImageFromMemory(bytes), *image);
-  return image;
+  return ImageOf(LoadPictureFromMemory(bytes), LoadPictureImageFromMemory(bytes));
 }
 
-// The description of the error a load raises, "" when it loads.
-template <typename Load>
-std::string ErrorOf(Load load) {
+// The description of the error f raises ("" when it raises none).
+template <class F>
+std::string ErrorOf(F f) {
   try {
-    load();
+    f();
   } catch (const cError& e) {
     return e.Description();
   }
   return "";
 }
-
 // The error of LoadPicture; the straight load into a buffer must raise the same.
 inline std::string LoadError(const std::string& sPath) {
   const std::string sError = ErrorOf([&] { LoadPicture(sPath); });
   EXPECT_EQ(ErrorOf([&] { LoadPictureImage(sPath); }), sError) << sPath;
   return sError;
 }
-
 inline std::string LoadBytesError(const QByteArray& bytes) {
   const std::string sError = ErrorOf([&] { LoadPictureFromMemory(bytes); });
   EXPECT_EQ(ErrorOf([&] { LoadPictureImageFromMemory(bytes); }), sError);

@@ -47,29 +47,24 @@ std::unique_ptr<cDIBSection> SmallImage() {
 }
 
 TEST_F(QtClipboard, CopiedImageArrivesPixelForPixelTopRowFirst) {
+  QGuiApplication::clipboard()->setText("words");
   const auto img = SmallImage();
   ASSERT_TRUE(img->CopyToClipboard(false));
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty()) << "the copy replaces the text";
 
   const QImage onClipboard = QGuiApplication::clipboard()->image();
   ASSERT_EQ(onClipboard.size(), QSize(3, 2));
-  EXPECT_EQ(onClipboard.pixel(0, 0), qRgb(3, 2, 1));  // top-left: red 3, green 2, blue 1
-  EXPECT_EQ(onClipboard.pixel(2, 0), qRgb(9, 8, 7));
-  EXPECT_EQ(onClipboard.pixel(0, 1), qRgb(12, 11, 10));
-  EXPECT_EQ(onClipboard.pixel(2, 1), qRgb(252, 251, 250));
+  // Top-left: red 3, green 2, blue 1.
+  EXPECT_EQ(
+      (std::vector<QRgb>{onClipboard.pixel(0, 0), onClipboard.pixel(2, 0), onClipboard.pixel(0, 1),
+                         onClipboard.pixel(2, 1)}),
+      (std::vector<QRgb>{qRgb(3, 2, 1), qRgb(9, 8, 7), qRgb(12, 11, 10), qRgb(252, 251, 250)}));
   EXPECT_FALSE(onClipboard.hasAlphaChannel());
 
   // Back through the picture path the document loads with: the same bytes.
   cDIBSection back;
   back.CreateFromPicture(*ClipboardPicture());
   EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
-}
-
-TEST_F(QtClipboard, CopyReplacesWhateverWasOnTheClipboard) {
-  QGuiApplication::clipboard()->setText("words");
-  const auto img = test::MakeImage(1, 1, {9, 9, 9});
-  ASSERT_TRUE(img->CopyToClipboard(false));
-  EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
-  EXPECT_EQ(QGuiApplication::clipboard()->image().pixel(0, 0), qRgb(9, 9, 9));
 }
 
 TEST_F(QtClipboard, CopyAsDibShowsThePlainMessageAndLeavesTheClipboard) {
@@ -86,10 +81,6 @@ TEST_F(QtClipboard, CopyAsDibShowsThePlainMessageAndLeavesTheClipboard) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
 }
 
-TEST_F(QtClipboard, TheOffscreenDesktopHasAScreen) {
-  EXPECT_TRUE(m_bridge.ScreenAvailable());
-}
-
 TEST_F(QtClipboard, EmptyOrTextOnlyClipboardHasNoPicture) {
   for (bool bText : {false, true}) {
     if (bText) QGuiApplication::clipboard()->setText("not a picture");
@@ -103,21 +94,6 @@ TEST_F(QtClipboard, EmptyOrTextOnlyClipboardHasNoPicture) {
                 "The clipboard holds no picture. Copy a picture first, then paste again.");
     }
   }
-}
-
-TEST_F(QtClipboard, AnotherProgramsTransparentPictureComesOverBlack) {
-  QImage image(2, 1, QImage::Format_ARGB32);
-  image.setPixel(0, 0, qRgba(200, 100, 50, 128));
-  image.setPixel(1, 0, qRgba(10, 20, 30, 255));
-  QGuiApplication::clipboard()->setImage(image);
-
-  cDIBSection back;
-  back.CreateFromPicture(*ClipboardPicture());
-  ASSERT_EQ(back.Width(), 2);
-  ASSERT_EQ(back.Height(), 1);
-  // c * 128 / 255 rounded: 200 -> 100, 100 -> 50, 50 -> 25.
-  EXPECT_EQ(test::PixelAt(back, 0, 0), (Bgr{25, 50, 100}));
-  EXPECT_EQ(test::PixelAt(back, 1, 0), (Bgr{30, 20, 10}));
 }
 
 // Another program's picture arrives as a picture file: read by the program's own loader, up to
@@ -143,8 +119,7 @@ TEST_F(QtClipboard, PictureFilesPasteUpToTheProgramsLimitAndRefusalsSayWhy) {
       {"image/png", png, ""},
       {"image/x-xpixmap", "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n",
        "This kind of picture cannot be read (image/x-xpixmap)."},
-      {"image/bmp", hugeBmp, "The picture is too large (100000 x 100000 pixels)."},
-  };
+      {"image/bmp", hugeBmp, "The picture is too large (100000 x 100000 pixels)."}};
   const int lLimit = QImageReader::allocationLimit();
   QImageReader::setAllocationLimit(1);  // 1 MB: the PNG needs more, as the 48 megapixels did
   for (const auto& c : cases) {

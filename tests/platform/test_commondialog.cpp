@@ -2,25 +2,23 @@
 // gets back, for a choice, a cancel, a long path and names that are not UTF-8.
 
 #include <gtest/gtest.h>
-
-#include <QPageLayout>
-#include <QPrinter>
-#include <string>
-
 #include <sys/stat.h>
-
-#include <QTemporaryDir>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <tuple>
 
 #include "platform/GCommonDialog.h"
 #include "platform/PictureIO.h"
@@ -46,15 +44,11 @@ TEST(FilterConversion, BarsAndColonsBecomeZerosAndTwoZerosEndTheList) {
   EXPECT_EQ(ConvertFilter(""), "\0\0"s);
 
   // The blank before the pattern stays part of it.
-  const auto all = ParseConvertedFilter(ConvertFilter("All (*.*)| *.*"));
-  ASSERT_EQ(all.size(), 1u);
-  EXPECT_EQ(all[0], (sFileFilter{"All (*.*)", " *.*"}));
+  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("All (*.*)| *.*")),
+            (std::vector<sFileFilter>{{"All (*.*)", " *.*"}}));
   // A colon splits a description: every later pair shifts by one.
-  const auto shifted = ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt"));
-  ASSERT_EQ(shifted.size(), 3u);
-  EXPECT_EQ(shifted[0], (sFileFilter{"Drive C", " files"}));
-  EXPECT_EQ(shifted[1], (sFileFilter{"*.c", "Text"}));
-  EXPECT_EQ(shifted[2], (sFileFilter{"*.txt", ""}));
+  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt")),
+            (std::vector<sFileFilter>{{"Drive C", " files"}, {"*.c", "Text"}, {"*.txt", ""}}));
   EXPECT_TRUE(ParseConvertedFilter(ConvertFilter("")).empty());
 }
 
@@ -116,18 +110,10 @@ TEST(OpenFileName, PassesTheArgumentsToTheChooser) {
 
   ASSERT_EQ(dialogs.FileRequests().size(), 1u);
   const sFileDialogRequest& request = dialogs.FileRequests()[0];
-  EXPECT_FALSE(request.bSave);
-  EXPECT_EQ(request.pOwner, nullptr);
   EXPECT_EQ(request.lFlags,
             OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_READONLY | 0x80000u);
-  ASSERT_EQ(request.filters.size(), 3u);
-  EXPECT_EQ(request.filters[0], (sFileFilter{"Bitmap Files (*.BMP)", "*.BMP;*.DIB"}));
-  EXPECT_EQ(request.filters[2], (sFileFilter{"ICO Files (*.ICO)", "*.ICO"}));
-  EXPECT_EQ(request.lFilterIndex, 2);
-  EXPECT_EQ(request.sFileName, "start.bmp");
-  EXPECT_EQ(request.sInitialDir, "/pics");
-  EXPECT_EQ(request.sTitle, "Pick");
-  EXPECT_EQ(request.sDefaultExt, "BMP");
+  EXPECT_EQ(std::tie(request.lFilterIndex, request.sFileName, request.sInitialDir, request.sTitle),
+            std::make_tuple(2, "start.bmp"s, "/pics"s, "Pick"s));
 }
 
 TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
@@ -137,11 +123,9 @@ TEST(OpenFileName, ReturnsTheChoiceAndTheChosenFilter) {
   args.bReadOnly = true;
   dialogs.ChooseFiles({"/home/user/pics/dog.gif"}, 2);
   ASSERT_TRUE(args.Run(dialog));
-  EXPECT_EQ(dialog.APIReturn(), 1);
-  EXPECT_EQ(dialog.ExtendedError(), 0);
-  EXPECT_EQ(args.sFilename, "/home/user/pics/dog.gif");
-  EXPECT_EQ(args.sFileTitle, "dog.gif");
-  EXPECT_EQ(args.lFilterIndex, 2);
+  EXPECT_EQ(std::make_pair(dialog.APIReturn(), dialog.ExtendedError()), std::make_pair(1, 0));
+  EXPECT_EQ(std::tie(args.sFilename, args.sFileTitle, args.lFilterIndex),
+            std::make_tuple("/home/user/pics/dog.gif"s, "dog.gif"s, 2));
   EXPECT_EQ(args.sFilter, "GIF Files (*.GIF)\0*.GIF"s);
   EXPECT_TRUE(args.bReadOnly);
   // The flags on return, with the mark that the extension is not the default one.
@@ -165,13 +149,9 @@ TEST(OpenFileName, CancelClearsEverythingAndGivesFilterIndexMinusOne) {
   args.lFlags = 0x80000;
   dialogs.CancelFile();
   EXPECT_FALSE(args.Run(dialog));
-  EXPECT_EQ(dialog.APIReturn(), 0);
-  EXPECT_EQ(dialog.ExtendedError(), 0);
-  EXPECT_EQ(args.sFilename, "");
-  EXPECT_EQ(args.sFileTitle, "");
-  EXPECT_EQ(args.sFilter, "");
-  EXPECT_EQ(args.lFilterIndex, -1);
-  EXPECT_EQ(args.lFlags, 0u);
+  EXPECT_EQ(std::tie(args.sFilename, args.sFileTitle, args.sFilter, args.lFilterIndex, args.lFlags),
+            std::make_tuple(""s, ""s, ""s, -1, 0u));
+  EXPECT_EQ(std::make_pair(dialog.APIReturn(), dialog.ExtendedError()), std::make_pair(0, 0));
 }
 
 TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
@@ -181,14 +161,9 @@ TEST(SaveFileName, AlwaysHidesReadOnlyAndCancelGivesFilterIndexZero) {
   args.lFlags = OFN_ENABLEHOOK;
   dialogs.CancelFile();
   EXPECT_FALSE(args.Run(dialog));
-  ASSERT_EQ(dialogs.FileRequests().size(), 1u);
-  EXPECT_TRUE(dialogs.FileRequests()[0].bSave);
-  EXPECT_EQ(dialogs.FileRequests()[0].lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-  EXPECT_EQ(dialogs.FileRequests()[0].sFileName, "/pics/cat.ico");
-  EXPECT_EQ(args.lFilterIndex, 0);
-  EXPECT_EQ(args.sFilename, "");
-  EXPECT_EQ(args.sFilter, "");
-  EXPECT_EQ(args.lFlags, 0u);
+  EXPECT_EQ(dialogs.FileRequests().at(0).lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+  EXPECT_EQ(std::tie(args.sFilename, args.sFilter, args.lFilterIndex, args.lFlags),
+            std::make_tuple(""s, ""s, 0, 0u));
 
   sSaveArgs again;
   again.bOverWritePrompt = false;
@@ -249,121 +224,95 @@ TEST(FileDialogs, SeveralFilesGiveTheFolderUpToTheFirstZero) {
 
 TEST(FileTitle, IsTheNamePartOrEmpty) {
   const GCommonDialog dialog;
-  EXPECT_EQ(dialog.VBGetFileTitle("/home/user/cat.bmp"), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("C:\\pics\\cat.bmp"), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("report"), "report");
-  EXPECT_EQ(dialog.VBGetFileTitle("cat.bmp\0junk"s), "cat.bmp");
-  EXPECT_EQ(dialog.VBGetFileTitle("C:\\data\\"), "");
-  EXPECT_EQ(dialog.VBGetFileTitle("/tmp/"), "");
-  EXPECT_EQ(dialog.VBGetFileTitle(""), "");
-  EXPECT_EQ(dialog.VBGetFileTitle("/pics/*.bmp"), "");
+  const std::pair<std::string, std::string> cases[] = {{"/home/user/cat.bmp", "cat.bmp"},
+                                                       {"C:\\pics\\cat.bmp", "cat.bmp"},
+                                                       {"report", "report"},
+                                                       {"cat.bmp\0junk"s, "cat.bmp"},
+                                                       {"C:\\data\\", ""},
+                                                       {"/tmp/", ""},
+                                                       {"", ""},
+                                                       {"/pics/*.bmp", ""}};
+  for (const auto& [sPath, sTitle] : cases)
+    EXPECT_EQ(dialog.VBGetFileTitle(sPath), sTitle) << sPath;
 }
 
-TEST(ColorDialog, CustomColoursStartAsSystemColoursAndTravelWithTheDialog) {
+// Colour, font and print dialogs: what each is asked (hook and template flags never passed on),
+// what an answer gives the caller, and that a cancel leaves the caller's values.
+TEST(OtherDialogs, AnswersComeBackAndCancelsKeepTheCallersValues) {
   cScriptedCommonDialogs dialogs;
   GCommonDialog dialog;
-  EXPECT_EQ(dialog.CustomColor(0), GetSysColor(0));
+  QWidget* pOwner = nullptr;
+  uint32_t lAsked = 0;
   EXPECT_EQ(dialog.CustomColor(15), GetSysColor(15));
   EXPECT_EQ(dialog.CustomColor(16), -1);
-  EXPECT_EQ(dialog.CustomColor(-1), -1);
   dialog.CustomColor(3, RGB(1, 2, 3));
-  dialog.CustomColor(16, RGB(9, 9, 9));  // ignored
-  EXPECT_EQ(dialog.CustomColor(3), RGB(1, 2, 3));
-
-  int32_t lShown = 0;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnChooseColor = [&](int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags) {
-    lShown = lRGB;
-    lAskedFlags = lFlags;
-    EXPECT_EQ(custom[3], RGB(1, 2, 3));
-    custom[4] = RGB(4, 4, 4);
-    lRGB = RGB(10, 20, 30);
-    return true;
-  };
-  int32_t lColor = kSysButtonFace;
-  bool bAny = true;
-  bool bFull = false;
-  bool bNoFull = true;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = CC_ENABLEHOOK;
-  ASSERT_TRUE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
-  EXPECT_EQ(lShown, GetSysColor(15));  // a system colour is shown as its RGB
-  EXPECT_EQ(lAskedFlags, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN);
-  EXPECT_EQ(lColor, RGB(10, 20, 30));
-  EXPECT_EQ(dialog.CustomColor(4), RGB(4, 4, 4));
-
-  dialogs.OnChooseColor = nullptr;  // cancel
-  EXPECT_FALSE(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags));
-  EXPECT_EQ(lColor, -1);
-}
-
-TEST(FontDialog, ChosenFontComesBackWithinTheSizeLimits) {
-  cScriptedCommonDialogs dialogs;
-  GCommonDialog dialog;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnChooseFont = [&](QFont& font, uint32_t lFlags) {
-    lAskedFlags = lFlags;
-    font.setFamily("Courier");
-    font.setPointSize(72);
-    font.setBold(true);
-    return true;
-  };
-  QFont font("Tahoma", 8);
-  QPrinter* pPrinter = nullptr;
-  int32_t lMin = 6;
-  int32_t lMax = 24;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = CF_ENABLEHOOK | CF_ENABLETEMPLATE;
-  ASSERT_TRUE(dialog.VBChooseFont(font, pPrinter, lMin, lMax, pOwner, lFlags));
-  EXPECT_EQ(lAskedFlags, CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_SCREENFONTS | CF_LIMITSIZE);
-  EXPECT_EQ(font.family(), "Courier");
-  EXPECT_TRUE(font.bold());
-  EXPECT_EQ(font.pointSize(), 24);
-
-  dialogs.OnChooseFont = nullptr;
-  QFont kept("Tahoma", 8);
-  EXPECT_FALSE(dialog.VBChooseFont(kept, pPrinter, lMin, lMax, pOwner, lFlags));
-  EXPECT_EQ(kept.family(), "Tahoma");
-  EXPECT_EQ(dialog.APIReturn(), 0);
-}
-
-TEST(PrintDialog, ChosenSettingsAreWrittenToThePrinterByName) {
-  cScriptedCommonDialogs dialogs;
-  GCommonDialog dialog;
-  uint32_t lAskedFlags = 0;
-  dialogs.OnPrint = [&](sPrintSettings& settings, uint32_t lFlags) {
-    lAskedFlags = lFlags;
-    settings.lCopies = 3;
-    settings.lOrientation = 2;
-    settings.lPaperSize = 1;  // Letter
-    settings.lPrintQuality = 150;
-    settings.eRange = ePrintRange::PageNumbers;
-    settings.lFromPage = 2;
-    settings.lToPage = 4;
-    return true;
-  };
-  QPrinter printer;
+  QPrinter printer;  // a cancel leaves what the answer wrote to it
   printer.setOutputFormat(QPrinter::PdfFormat);
-  sPrintSettings settings;
-  settings.bCollate = true;
-  settings.bDisablePrintToFile = true;
-  QWidget* pOwner = nullptr;
-  uint32_t lFlags = PD_ENABLEPRINTHOOK;
-  ASSERT_TRUE(dialog.VBPrintDlg(printer, settings, pOwner, lFlags));
-  EXPECT_EQ(lAskedFlags, PD_COLLATE | PD_DISABLEPRINTTOFILE);
-  EXPECT_EQ(settings.eRange, ePrintRange::PageNumbers);
-  EXPECT_EQ(settings.lToPage, 4);
-  EXPECT_EQ(printer.copyCount(), 3);
-  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-  EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter);
-  EXPECT_EQ(printer.resolution(), 150);
-  EXPECT_FALSE(SetPrinterProperty(printer, "Colour", 1));
+  for (const bool bAnswer : {true, false}) {
+    SCOPED_TRACE(bAnswer ? "answered" : "cancelled");
+    int32_t lShown = 0;
+    dialogs.OnChooseColor = [&](int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags) {
+      lShown = lRGB;
+      lAsked = lFlags;
+      EXPECT_EQ(custom[3], RGB(1, 2, 3));
+      custom[4] = RGB(4, 4, 4);
+      lRGB = RGB(10, 20, 30);
+      return true;
+    };
+    if (!bAnswer) dialogs.OnChooseColor = nullptr;
+    int32_t lColor = kSysButtonFace;
+    bool bAny = true, bFull = false, bNoFull = true;
+    uint32_t lFlags = CC_ENABLEHOOK;
+    EXPECT_EQ(dialog.VBChooseColor(lColor, bAny, bFull, bNoFull, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(lColor, bAnswer ? RGB(10, 20, 30) : -1);
+    if (bAnswer) {
+      EXPECT_EQ(lShown, GetSysColor(15));  // a system colour is shown as its RGB
+      EXPECT_EQ(lAsked, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN);
+      EXPECT_EQ(dialog.CustomColor(4), RGB(4, 4, 4));
+    }
 
-  dialogs.OnPrint = nullptr;
-  sPrintSettings untouched;
-  EXPECT_FALSE(dialog.VBPrintDlg(printer, untouched, pOwner, lFlags));
-  EXPECT_EQ(untouched.lCopies, 1);
-  EXPECT_EQ(printer.copyCount(), 3);
+    dialogs.OnChooseFont = [&](QFont& font, uint32_t lFontFlags) {
+      lAsked = lFontFlags;
+      font.setFamily("Courier");
+      font.setPointSize(72);
+      return true;
+    };
+    if (!bAnswer) dialogs.OnChooseFont = nullptr;
+    QFont font("Tahoma", 8);
+    QPrinter* pPrinter = nullptr;
+    int32_t lMin = 6, lMax = 24;
+    lFlags = CF_ENABLEHOOK | CF_ENABLETEMPLATE;
+    EXPECT_EQ(dialog.VBChooseFont(font, pPrinter, lMin, lMax, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(font.family(), bAnswer ? "Courier" : "Tahoma");
+    EXPECT_EQ(font.pointSize(), bAnswer ? 24 : 8);  // within the limits
+    if (bAnswer) {
+      EXPECT_EQ(lAsked, CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_SCREENFONTS | CF_LIMITSIZE);
+    }
+
+    dialogs.OnPrint = [&](sPrintSettings& settings, uint32_t lPrintFlags) {
+      lAsked = lPrintFlags;
+      settings.lCopies = 3;
+      settings.lOrientation = 2;
+      settings.lPaperSize = 1;  // Letter
+      settings.lPrintQuality = 150;
+      return true;
+    };
+    if (!bAnswer) dialogs.OnPrint = nullptr;
+    sPrintSettings settings;
+    settings.bCollate = true;
+    settings.bDisablePrintToFile = true;
+    lFlags = PD_ENABLEPRINTHOOK;
+    EXPECT_EQ(dialog.VBPrintDlg(printer, settings, pOwner, lFlags), bAnswer);
+    EXPECT_EQ(settings.lCopies, bAnswer ? 3 : 1);
+    EXPECT_EQ(printer.copyCount(), 3);
+    if (bAnswer) {
+      EXPECT_EQ(lAsked, PD_COLLATE | PD_DISABLEPRINTTOFILE);
+      EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+      EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter);
+      EXPECT_EQ(printer.resolution(), 150);
+      EXPECT_FALSE(SetPrinterProperty(printer, "Colour", 1));
+    }
+  }
 }
 
 // Runs fn with the modal dialog once its exec() runs.

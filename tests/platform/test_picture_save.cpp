@@ -61,21 +61,17 @@ TEST(SaveBitmap, ThreeByTwoMatchesTheHandComputedFile) {
   expected.Text("BM").U32(78).U32(0).U32(54);
   // Info header: 40, 3 x +2, 1 plane, 24 bits, BI_RGB, 24 bytes.
   expected.U32(40).U32(3).U32(2).U16(1).U16(24).U32(0).U32(24).Zeros(16);
-  // Bottom row first, padded with zeros to 12 bytes.
+  // Bottom row first, padded with zeros to 12 bytes (the buffer's padding holds 0xA5).
   expected.Raw({255, 255, 255, 0, 0, 0, 30, 20, 10, 0, 0, 0});
   expected.Raw({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0});
   EXPECT_EQ(test::ReadAll(sPath).toHex(' '), expected.Bytes().toHex(' '));
   EXPECT_EQ(BitmapFileBytes(img->hdc()), expected.Bytes());
 }
 
-TEST(SaveBitmap, PaddingIsWrittenAsZerosWhateverTheBufferHolds) {
-  const auto img = test::MakeImage(1, 2, {1, 2, 3});  // padding bytes hold 0xA5
-  const QByteArray bytes = BitmapFileBytes(img->hdc());
-  ASSERT_EQ(bytes.size(), 54 + 4 * 2);
-  EXPECT_EQ(bytes.mid(54).toHex(), QByteArray("0102030001020300"));
-  // Rows already padded with zeros are written where they lie, the others through a copy; a mix
-  // keeps the order, and so do blocks of several megabytes.
-  const auto mixed = test::MakeImage(1, 3, {1, 2, 3});
+// Rows already padded with zeros are written where they lie, the others through a copy; a mix keeps
+// the order, and so do blocks of several megabytes.
+TEST(SaveBitmap, RowsWrittenInPlaceAndCopiedKeepTheirOrder) {
+  const auto mixed = test::MakeImage(1, 3, {1, 2, 3});  // padding bytes hold 0xA5
   std::memcpy(mixed->DIBSectionBitsPtr() + 4, "\x07\x08\x09\x00", 4);
   EXPECT_EQ(BitmapFileBytes(mixed->hdc()).mid(54).toHex(), QByteArray("010203000708090001020300"));
   std::mt19937 rng(7);
@@ -107,25 +103,15 @@ TEST(SaveBitmap, RandomRoundTrips) {
   const test::cScratch dir(/*bInMemory=*/true);
   std::mt19937 rng(20240605);
   int lResidues[4] = {};
+  const auto pick = [&](int32_t lLow, int32_t lHigh) {
+    return std::uniform_int_distribution<int32_t>(lLow, lHigh)(rng);
+  };
   for (int i = 0; i < lTrips; ++i) {
-    int32_t w = 0, h = 0;
-    switch (i % 10) {
-      case 0:
-        w = 1;
-        h = std::uniform_int_distribution<int32_t>(1, 300)(rng);
-        break;
-      case 1:
-        w = std::uniform_int_distribution<int32_t>(1, 4097)(rng);
-        h = 1;
-        break;
-      default:
-        w = std::uniform_int_distribution<int32_t>(1, 64)(rng);
-        h = std::uniform_int_distribution<int32_t>(1, 64)(rng);
-        break;
-    }
+    int32_t w = i % 10 == 0 ? 1 : pick(1, i % 10 == 1 ? 4097 : 64);
+    int32_t h = i % 10 == 1 ? 1 : pick(1, i % 10 == 0 ? 300 : 64);
     if (i % 500 == 499) {  // a large one now and then
-      w = std::uniform_int_distribution<int32_t>(2048, 4097)(rng);
-      h = std::uniform_int_distribution<int32_t>(100, 400)(rng);
+      w = pick(2048, 4097);
+      h = pick(100, 400);
     }
     ++lResidues[w % 4];
     RoundTrip(dir, *test::MakeRandomImage(w, h, rng), "trip.bmp");
@@ -133,27 +119,57 @@ TEST(SaveBitmap, RandomRoundTrips) {
   }
   for (int r = 0; r < 4; ++r)
     EXPECT_GT(lResidues[r], 0) << "width residue " << r;
-  std::printf("%d round trips, widths by residue mod 4: %d %d %d %d\n", lTrips, lResidues[0],
-              lResidues[1], lResidues[2], lResidues[3]);
 }
 
-TEST(SaveFailure, NothingToSaveAndNoName) {
-  test::cScratch dir;
-  cDIBSection empty;
-  EXPECT_EQ(SaveError(empty, dir.Path("x.bmp")), "There is no picture to save.");
-  const auto img = test::MakeImage(2, 2);
-  EXPECT_EQ(SaveError(*img, ""), "No file name was given.");
-  EXPECT_TRUE(dir.Names().empty());
+ssize_t FullDisk(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+ssize_t WritesNothing(int, const void*, size_t) {
+  return 0;
 }
 
-TEST(SaveFailure, MissingFolderAndAFolderInTheWay) {
+// Each failure says why, names the existing file only when there is one, and leaves the folder as
+// it was. Names are relative to the scratch folder; {dir} in a description stands for it.
+TEST(SaveFailure, EachFailureSaysWhyAndLeavesTheFolderAsItWas) {
   test::cScratch dir;
-  const auto img = test::MakeImage(2, 2);
-  const std::string sMissing = dir.Path("no-such-folder");
-  EXPECT_EQ(SaveError(*img, sMissing + "/x.bmp"), "The folder '" + sMissing + "' does not exist.");
+  dir.Write("old.bmp", "old");
   std::filesystem::create_directory(dir.Path("sub"));
-  EXPECT_EQ(SaveError(*img, dir.Path("sub")), "'" + dir.Path("sub") + "' is a folder.");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub"});
+  const std::string sDir = dir.Path("").substr(0, dir.Path("").size() - 1);
+  const auto img = test::MakeImage(3, 3);
+  cDIBSection empty;
+  const std::string sFull = "There is not enough space on the disk.";
+  const std::string sKept = " The existing file of that name was left as it was.";
+  const struct {
+    std::string sName;  // "": no name at all
+    cDIBSection* pImage;
+    ssize_t (*pfnWrite)(int, const void*, size_t);
+    std::string sWhy;
+  } cases[] = {
+      {"x.bmp", &empty, nullptr, "There is no picture to save."},
+      {"", img.get(), nullptr, "No file name was given."},
+      {"no-such-folder/x.bmp", img.get(), nullptr,
+       "The folder '{dir}/no-such-folder' does not exist."},
+      {"sub", img.get(), nullptr, "'{dir}/sub' is a folder."},
+      {"new.bmp", img.get(), FullDisk, sFull},
+      {"old.bmp", img.get(), FullDisk, sFull + sKept},
+      {"new.bmp", img.get(), WritesNothing, sFull},  // a write of no bytes: the disk is full
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sName + " " + c.sWhy);
+    cPictureFileOps ops;
+    if (c.pfnWrite != nullptr) ops.pfnWrite = c.pfnWrite;
+    SetPictureFileOps(ops);
+    std::string sWhy = SaveError(*c.pImage, c.sName.empty() ? "" : dir.Path(c.sName));
+    SetPictureFileOps({});
+    if (const size_t at = c.sWhy.find("{dir}"); at != std::string::npos) {
+      EXPECT_EQ(sWhy, std::string(c.sWhy).replace(at, 5, sDir));
+    } else {
+      EXPECT_EQ(sWhy, c.sWhy);
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"old.bmp", "sub"}));
+    EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
+  }
 }
 
 // The existing file must survive a save that fails half-way, and no temporary file may stay.
@@ -183,30 +199,6 @@ TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"keep.bmp"});
 }
 
-ssize_t FullDisk(int, const void*, size_t) {
-  errno = ENOSPC;
-  return -1;
-}
-
-// A full disk is named as such, and the existing file is mentioned only when there is one.
-TEST(SaveFailure, AFullDiskSaysSo) {
-  test::cScratch dir;
-  const auto img = test::MakeImage(3, 3);
-  dir.Write("old.bmp", "old");
-  cPictureFileOps ops;
-  ops.pfnWrite = FullDisk;
-  SetPictureFileOps(ops);
-  const std::string sNew = SaveError(*img, dir.Path("new.bmp"));
-  const std::string sOld = SaveError(*img, dir.Path("old.bmp"));
-  SetPictureFileOps({});
-  EXPECT_EQ(sNew, "There is not enough space on the disk.");
-  EXPECT_EQ(sOld,
-            "There is not enough space on the disk. The existing file of that name was left as "
-            "it was.");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.bmp"});
-  EXPECT_EQ(test::ReadAll(dir.Path("old.bmp")), "old");
-}
-
 // A write stopped while it runs or at the last moment (an interrupted command-line run) leaves
 // everything as it was, whatever the format.
 TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
@@ -222,8 +214,7 @@ TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
       [&] { ExportPicture(image, dir.Path("old.bmp"), ePictureFormat::Png, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.jpg"), ePictureFormat::Jpeg, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.png"), ePictureFormat::Png, 90, stopped); },
-      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); },
-  };
+      [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); }};
   for (const auto& write : writes) {
     try {
       write();
@@ -295,6 +286,17 @@ TEST(SaveAtomic, TheFileThenItsFolderAreFlushedAndTheNameIsKept) {
   EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
 }
 
+// Saving over a file keeps its permissions.
+TEST(SaveAtomic, SavingOverAFileKeepsItsMode) {
+  test::cScratch dir;
+  const std::string sPath = dir.Write("old.bmp", "old");
+  ASSERT_EQ(chmod(sPath.c_str(), 0604), 0);
+  SavePicture(*test::MakeImage(2, 2), sPath);
+  struct stat info {};
+  ASSERT_EQ(stat(sPath.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0604u);
+}
+
 // A large picture whose every byte depends on a seed.
 std::unique_ptr<cMemorySurface> LargePicture(uint8_t seed) {
   auto surface = std::make_unique<cMemorySurface>(1000, 800);
@@ -354,7 +356,6 @@ TEST(SaveAtomic, KilledSavesLeaveTheOldOrTheNewFile) {
   ASSERT_EQ(test::ReadAll(sPath), fileB);
 
   std::mt19937 rng(99);
-  int lOld = 0, lNew = 0, lLeftovers = 0;
   for (int i = 0; i < lTrials; ++i) {
     const bool bHoldsA = test::ReadAll(sPath) == fileA;
     const pid_t pid = startSave(bHoldsA ? b.get() : a.get());
@@ -364,20 +365,14 @@ TEST(SaveAtomic, KilledSavesLeaveTheOldOrTheNewFile) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     const QByteArray now = test::ReadAll(sPath);
-    const bool bOld = now == (bHoldsA ? fileA : fileB);
-    const bool bNew = now == (bHoldsA ? fileB : fileA);
-    ASSERT_TRUE(bOld || bNew) << "trial " << i << ": the target holds " << now.size()
-                              << " bytes of neither picture";
-    (bOld ? lOld : lNew) += 1;
+    ASSERT_TRUE(now == fileA || now == fileB)
+        << "trial " << i << ": the target holds " << now.size() << " bytes of neither picture";
     // A kill between linking the finished temporary file and renaming it leaves that file.
     for (const std::string& sName : dir.Names()) {
       if (sName == "target.bmp") continue;
-      ++lLeftovers;
       std::filesystem::remove(dir.Path(sName));
     }
   }
-  std::printf("%d kills over saves of %lld us: %d old, %d new, %d finished temporary files\n",
-              lTrials, static_cast<long long>(lSaveUs), lOld, lNew, lLeftovers);
 }
 
 }  // namespace

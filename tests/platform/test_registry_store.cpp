@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "platform/RegistryStore.h"
 #include "platform/cSqliteRegistryStore.h"
@@ -63,51 +64,52 @@ class SqliteStore : public ::testing::Test {
   }
 
   test::cTempDir m_dir;
-  cSqliteRegistryStore m_store{m_dir.File("registry.sqlite")};
+  cSqliteRegistryStore m_store{m_dir.File("a/b/registry.sqlite")};  // folders made too
 };
 
-TEST_F(SqliteStore, CreatesFileAndKeysUnderEachRootSeparately) {
+// Opening (o) and creating (c) keys, in order: roots are separate, paths are checked, nothing
+// of a rejected path is made, names ignore case and keep their first spelling.
+TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
   EXPECT_TRUE(m_store.Persistent());
   EXPECT_TRUE(std::filesystem::exists(m_store.Path()));
+  const HKey kCU = kHKeyCurrentUser;
+  const struct {
+    char cOp;
+    HKey hRoot;
+    std::string sPath;
+    int32_t lExpected;
+  } steps[] = {{'o', kCU, "Software\\Ostrel", 2},
+               {'c', kCU, "Software\\Ostrel\\Halvine", 0},
+               {'o', kHKeyLocalMachine, "Software\\Ostrel", 2},  // another root, another key
+               {'o', 0, "x", kErrorInvalidHandle},
+               {'c', kCU, "a\\\\b", kErrorBadPathname},
+               {'c', kCU, std::string(256, 'k'), kErrorInvalidParameter},
+               {'c', kCU, std::string(255, 'k'), 0},
+               {'c', kCU, "Trail\\", 0},  // one trailing separator names the same key
+               {'o', kCU, "Trail", 0},
+               {'o', kCU, "SOFTWARE\\ostrel\\hALVINE", 0},
+               // Beyond ASCII: simple upper-case mapping of each character; bytes that are not
+               // UTF-8 compare as they are.
+               {'c', kCU, "\xC3\x84rger", 0},  // Ärger
+               {'o', kCU, "\xC3\xA4RGER", 0},  // äRGER
+               {'c', kCU, "Raw\xC4", 0},
+               {'o', kCU, "Raw\xE4", 2},
+               {'o', kCU, "RAW\xC4", 0}};
+  for (const auto& step : steps) {
+    HKey h = 0;
+    const int32_t r = step.cOp == 'c' ? Create(step.sPath, h, step.hRoot)
+                                      : m_store.OpenKey(step.hRoot, step.sPath, kKeyRead, h);
+    EXPECT_EQ(r, step.lExpected) << step.cOp << " " << step.sPath.substr(0, 40);
+    EXPECT_TRUE(r == 0 || h == 0u) << "a handle from a failed call";
+  }
   HKey h = 0;
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, h), 2);
-  EXPECT_EQ(h, 0u);
-  ASSERT_EQ(Create("Software\\Ostrel\\Halvine", h), 0);
+  ASSERT_EQ(m_store.OpenKey(kCU, "Software\\Ostrel", kKeyRead, h), 0);
+  EXPECT_EQ(Keys(h), std::vector<std::string>{"Halvine"});
   EXPECT_EQ(m_store.CloseKey(h), 0);
   EXPECT_EQ(m_store.CloseKey(h), kErrorInvalidHandle);
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, h), 0);
-  EXPECT_EQ(Keys(h), std::vector<std::string>{"Halvine"});
-  // The same path under another root is another key.
-  EXPECT_EQ(m_store.OpenKey(kHKeyLocalMachine, "Software\\Ostrel", kKeyRead, h), 2);
-  EXPECT_EQ(m_store.OpenKey(kHKeyDynData, "", kKeyRead, h), 0);
-  EXPECT_EQ(m_store.CloseKey(kHKeyCurrentUser), 0);  // closing a root is harmless
-}
+  EXPECT_EQ(m_store.CloseKey(kCU), 0);  // closing a root is harmless
 
-TEST_F(SqliteStore, RejectsBadHandlesAndPaths) {
-  HKey h = 0;
-  EXPECT_EQ(m_store.OpenKey(0, "x", kKeyRead, h), kErrorInvalidHandle);
-  EXPECT_EQ(m_store.OpenKey(0x80000007u, "x", kKeyRead, h), kErrorInvalidHandle);
-  EXPECT_EQ(m_store.CreateKey(0x1234u, "x", kKeyAllAccessOwn, h), kErrorInvalidHandle);
-  EXPECT_EQ(Create("\\Lead", h), kErrorBadPathname);
-  EXPECT_EQ(Create("a\\\\b", h), kErrorBadPathname);
-  EXPECT_EQ(Create(std::string(256, 'k'), h), kErrorInvalidParameter);
-  EXPECT_EQ(Create(std::string(255, 'k'), h), 0);
-  // One trailing separator is allowed and names the same key.
-  EXPECT_EQ(Create("Trail\\", h), 0);
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Trail", kKeyRead, h), 0);
-  // Nothing of a rejected path was created.
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "a", kKeyRead, h), 2);
-}
-
-TEST_F(SqliteStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
-  const HKey h = MustCreate("Software\\Ostrel\\Halvine");
-  HKey hOther = 0;
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "SOFTWARE\\ostrel\\hALVINE", kKeyRead, hOther), 0);
-  EXPECT_EQ(Create("software\\OSTREL\\halvine\\Sub", hOther), 0);
-  HKey hParent = 0;
-  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Software\\Ostrel", kKeyRead, hParent), 0);
-  EXPECT_EQ(Keys(hParent), std::vector<std::string>{"Halvine"});
-
+  h = MustCreate("Software\\Ostrel\\Halvine");
   ASSERT_EQ(Set(h, "MaxCount", kRegDword, {4, 0, 0, 0}), 0);
   ASSERT_EQ(Set(h, "MAXCOUNT", kRegDword, {5, 0, 0, 0}), 0);  // overwrites, keeps the spelling
   uint32_t lType = 0;
@@ -115,50 +117,10 @@ TEST_F(SqliteStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(Get(h, "maxcount", lType, data), 0);
   EXPECT_EQ(data, (Bytes{5, 0, 0, 0}));
   EXPECT_EQ(Values(h), std::vector<std::string>{"MaxCount"});
-
-  // Beyond ASCII: simple upper-case mapping of each character, no expansion of ß to SS; bytes
-  // that are not UTF-8 compare as they are.
-  const HKey hU = MustCreate("\xC3\x84rger");                                         // Ärger
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "\xC3\xA4RGER", kKeyRead, hOther), 0);  // äRGER
-  ASSERT_EQ(Set(hU, "Stra\u00DFe", kRegSz, {'a', 0}), 0);
-  EXPECT_EQ(Get(hU, "STRA\u00DFE", lType, data), 0);
-  EXPECT_EQ(Get(hU, "STRASSE", lType, data), 2);
-  MustCreate("Raw\xC4");
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Raw\xE4", kKeyRead, hOther), 2);
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "RAW\xC4", kKeyRead, hOther), 0);
-}
-
-TEST_F(SqliteStore, ValuesKeepTypeNumberAndBytesExactly) {
-  const HKey h = MustCreate("Types");
-  Bytes all(256);
-  for (size_t i = 0; i < all.size(); ++i)
-    all[i] = static_cast<uint8_t>(i);
-  const std::vector<std::pair<uint32_t, Bytes>> cases = {{kRegNone, {}},
-                                                         {kRegSz, {'a', 'b', 0}},
-                                                         {kRegExpandSz, {'%', 'x', '%', 0}},
-                                                         {kRegBinary, all},
-                                                         {kRegDword, {1, 2, 3, 4}},
-                                                         {kRegDwordBigEndian, {1, 2, 3, 4}},
-                                                         {kRegLink, {0, 0, 7}},
-                                                         {kRegMultiSz, {'a', 0, 'b', 0, 0}},
-                                                         {11, {8, 7, 6, 5, 4, 3, 2, 1}},
-                                                         {0xFFFFFFFFu, {0}}};
-  for (size_t i = 0; i < cases.size(); ++i) {
-    ASSERT_EQ(Set(h, "V" + std::to_string(i), cases[i].first, cases[i].second), 0);
-  }
-  // Read back through a store opened afresh on the file.
-  cSqliteRegistryStore again(m_store.Path());
-  HKey h2 = 0;
-  ASSERT_EQ(again.OpenKey(kHKeyCurrentUser, "types", kKeyRead, h2), 0);
-  for (size_t i = 0; i < cases.size(); ++i) {
-    uint32_t lType = 0;
-    uint32_t lSize = 0;
-    ASSERT_EQ(again.QueryValue(h2, "V" + std::to_string(i), &lType, nullptr, &lSize), 0);
-    Bytes data(lSize);
-    ASSERT_EQ(again.QueryValue(h2, "v" + std::to_string(i), nullptr, data.data(), &lSize), 0);
-    EXPECT_EQ(lType, cases[i].first) << i;
-    EXPECT_EQ(data, cases[i].second) << i;
-  }
+  // No expansion of ß to SS.
+  ASSERT_EQ(Set(h, "Stra\u00DFe", kRegSz, {'a', 0}), 0);
+  EXPECT_EQ(Get(h, "STRA\u00DFE", lType, data), 0);
+  EXPECT_EQ(Get(h, "STRASSE", lType, data), 2);
 }
 
 TEST_F(SqliteStore, QueryReportsSizesLikeTheWindowsFunctions) {
@@ -261,11 +223,9 @@ TEST_F(SqliteStore, EnumerationOrderAndBufferSizes) {
 
   RegKeyInfo info;
   ASSERT_EQ(m_store.QueryInfoKey(h, info), 0);
-  EXPECT_EQ(info.lSubKeys, 4u);
-  EXPECT_EQ(info.lMaxSubKeyLen, 5u);
-  EXPECT_EQ(info.lValues, 3u);
-  EXPECT_EQ(info.lMaxValueNameLen, 6u);
-  EXPECT_EQ(info.lMaxValueLen, 300u);
+  EXPECT_EQ((std::vector<uint32_t>{info.lSubKeys, info.lMaxSubKeyLen, info.lValues,
+                                   info.lMaxValueNameLen, info.lMaxValueLen}),
+            (std::vector<uint32_t>{4, 5, 3, 6, 300}));
   // Lengths count bytes: "Ä" is two.
   HKey hU = MustCreate("Enum\\\xC3\x84");
   ASSERT_EQ(Set(hU, "\xC3\x84\xC3\x84", kRegSz, {0}), 0);
@@ -276,76 +236,44 @@ TEST_F(SqliteStore, EnumerationOrderAndBufferSizes) {
 TEST(ExpandEnvironment, KnownNamesExpandOthersStay) {
   setenv("BRENNIC_TEST_DIR", "/data", 1);
   unsetenv("BRENNIC_TEST_UNSET");
-  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_DIR%/x"), "/data/x");
-  EXPECT_EQ(ExpandEnvironmentText("100%ABC%"), "100%ABC%");
-  EXPECT_EQ(ExpandEnvironmentText("50%%"), "50%%");
-  EXPECT_EQ(ExpandEnvironmentText("50% to 75%"), "50% to 75%");
-  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%"),
-            "%BRENNIC_TEST_UNSET/data");
-  EXPECT_EQ(ExpandEnvironmentText("a%"), "a%");
-  EXPECT_EQ(ExpandEnvironmentText(std::string("%BRENNIC_TEST_DIR%\0tail", 23)), "/data");
+  const std::pair<std::string, std::string> cases[] = {
+      {"%BRENNIC_TEST_DIR%/x", "/data/x"},
+      {"100%ABC%", "100%ABC%"},
+      {"50%%", "50%%"},
+      {"50% to 75%", "50% to 75%"},
+      {"%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%", "%BRENNIC_TEST_UNSET/data"},
+      {"a%", "a%"},
+      {std::string("%BRENNIC_TEST_DIR%\0tail", 23), "/data"}};
+  for (const auto& [sIn, sOut] : cases)
+    EXPECT_EQ(ExpandEnvironmentText(sIn), sOut) << sIn;
 
-  test::cTempDir dir;
-  cSqliteRegistryStore store(dir.File("r.sqlite"));
-  const uint32_t n = store.ExpandEnvironment("%BRENNIC_TEST_DIR%", nullptr, 0);
-  EXPECT_EQ(n, 6u);
-  char sOut[6] = {'x', 'x', 'x', 'x', 'x', 'x'};
-  EXPECT_EQ(store.ExpandEnvironment("%BRENNIC_TEST_DIR%", sOut, 5), 6u);
-  EXPECT_EQ(sOut[0], 'x');  // too small: nothing written
-  EXPECT_EQ(store.ExpandEnvironment("%BRENNIC_TEST_DIR%", sOut, 6), 6u);
-  EXPECT_STREQ(sOut, "/data");
   unsetenv("BRENNIC_TEST_DIR");
 }
 
-// Sets or clears an environment variable for one scope.
-class cScopedEnv {
- public:
-  cScopedEnv(const char* sName, const char* sValue) : m_sName(sName) {
-    if (const char* p = std::getenv(sName)) m_old = p;
-    if (sValue != nullptr) {
-      setenv(sName, sValue, 1);
-    } else {
-      unsetenv(sName);
-    }
-  }
-  ~cScopedEnv() {
-    if (m_old) {
-      setenv(m_sName.c_str(), m_old->c_str(), 1);
-    } else {
-      unsetenv(m_sName.c_str());
-    }
-  }
-
- private:
-  std::string m_sName;
-  std::optional<std::string> m_old;
-};
-
 TEST(DefaultRegistryPath, EnvironmentChoosesTheFile) {
-  {
-    cScopedEnv file("BRENNIC_REGISTRY", "/tmp/elsewhere.sqlite");
-    EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere.sqlite");
+  const char* names[] = {"BRENNIC_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* sName : names)
+    saved.push_back(std::getenv(sName) ? std::optional<std::string>(std::getenv(sName))
+                                       : std::nullopt);
+  // The three variables (nullptr: unset) and the path they give; a relative XDG_CONFIG_HOME is
+  // ignored.
+  const struct {
+    const char* values[3];
+    std::string sPath;
+  } cases[] = {
+      {{"/tmp/elsewhere.sqlite", "/cfg", "/home/someone"}, "/tmp/elsewhere.sqlite"},
+      {{nullptr, "/cfg", "/home/someone"}, "/cfg/brennic/registry.sqlite"},
+      {{nullptr, nullptr, "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
+      {{nullptr, "relative/dir", "/home/someone"},
+       "/home/someone/.config/brennic/registry.sqlite"}};
+  for (const auto& c : cases) {
+    for (int i = 0; i < 3; ++i)
+      c.values[i] != nullptr ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(DefaultRegistryPath(), c.sPath);
   }
-  cScopedEnv file("BRENNIC_REGISTRY", nullptr);
-  {
-    cScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
-    EXPECT_EQ(DefaultRegistryPath(), "/cfg/brennic/registry.sqlite");
-  }
-  cScopedEnv home("HOME", "/home/someone");
-  {
-    cScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-    EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
-  }
-  cScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");  // ignored: must be absolute
-  EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/brennic/registry.sqlite");
-}
-
-TEST(SqliteRegistryStore, CreatesMissingFolders) {
-  test::cTempDir dir;
-  const std::string sFile = dir.File("a/b/registry.sqlite");
-  cSqliteRegistryStore store(sFile);
-  EXPECT_TRUE(store.Persistent());
-  EXPECT_TRUE(std::filesystem::exists(sFile));
+  for (int i = 0; i < 3; ++i)
+    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
 std::string ReadFile(const std::string& sPath) {
@@ -359,96 +287,99 @@ void WriteFile(const std::string& sPath, const std::string& sBytes) {
   std::ofstream(sPath, std::ios::binary) << sBytes;
 }
 
-std::vector<std::string> DamagedCopies(const test::cTempDir& dir) {
+std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-    const std::string s = entry.path().filename().string();
-    if (s.find(".damaged") != std::string::npos) names.push_back(s);
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
-TEST(SqliteRegistryStore, NotADatabaseIsMovedAsideAndReportedOnce) {
-  test::cTempDir dir;
-  const std::string sFile = dir.File("registry.sqlite");
-  const std::string sGarbage =
-      "These are not the settings you are looking for.\n" + std::string(5000, '\x5A');
-  WriteFile(sFile, sGarbage);
-  // The store shows nothing itself: it is opened where no window may be shown yet.
-  test::cMessageBoxRecorder boxes;
-  {
-    cSqliteRegistryStore store(sFile);
-    EXPECT_TRUE(store.Persistent());
-    const std::string sNotice = store.TakeNotice();
-    EXPECT_NE(sNotice.find(sFile), std::string::npos);
-    EXPECT_NE(sNotice.find(store.DamagedCopy()), std::string::npos);
-    EXPECT_EQ(store.TakeNotice(), "");  // told once
-    // Same folder, ".damaged" at the end, the bytes untouched.
-    const std::filesystem::path copy(store.DamagedCopy());
-    EXPECT_EQ(copy.parent_path(), dir.Path());
-    EXPECT_EQ(copy.extension(), ".damaged");
-    EXPECT_EQ(copy.filename().string().rfind("registry.sqlite.", 0), 0u);
-    EXPECT_EQ(ReadFile(store.DamagedCopy()), sGarbage);
-    // The fresh store is empty and keeps what is written.
-    HKey h = 0;
-    EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 2);
-    ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccessOwn, h), 0);
-    const uint8_t one[4] = {1, 0, 0, 0};
-    ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
-  }
-  cSqliteRegistryStore again(sFile);
-  EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
-  EXPECT_TRUE(boxes.Shown().empty());
+// A store with "Software\Kept" holding Count = 7, closed again.
+void WriteKeptCount(const std::string& sFile) {
+  cSqliteRegistryStore store(sFile);
   HKey h = 0;
-  EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
-  EXPECT_EQ(DamagedCopies(dir).size(), 1u);
+  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
+  const uint8_t seven[4] = {7, 0, 0, 0};
+  ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
 }
 
-TEST(SqliteRegistryStore, DamagedPagesAndForeignDatabasesAreMovedAside) {
-  test::cTempDir dir;
-  const std::string sFile = dir.File("registry.sqlite");
-  {
-    cSqliteRegistryStore store(sFile);
-    HKey h = 0;
-    ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Big", kKeyAllAccessOwn, h), 0);
-    const std::vector<uint8_t> data(3000, 7);
-    for (int i = 0; i < 40; ++i) {
-      ASSERT_EQ(store.SetValue(h, "v" + std::to_string(i), kRegBinary, data.data(), 3000), 0);
+// Garbage, a database with damaged pages and another program's database: each is moved aside
+// byte for byte, told once (the store shows nothing itself: it is opened where no window may be
+// shown yet), and a fresh store takes its place.
+TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
+  const auto garbage = [](const std::string& sFile) {
+    WriteFile(sFile, "These are not the settings you are looking for.\n" + std::string(5000, 'Z'));
+  };
+  const auto damagedPages = [](const std::string& sFile) {
+    {
+      cSqliteRegistryStore store(sFile);
+      HKey h = 0;
+      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Big", kKeyAllAccessOwn, h), 0);
+      const std::vector<uint8_t> data(3000, 7);
+      for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(store.SetValue(h, "v" + std::to_string(i), kRegBinary, data.data(), 3000), 0);
     }
+    // Fold the journal into the file, then scribble over the middle of it.
+    sqlite3* pDb = nullptr;
+    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
+    sqlite3_exec(pDb, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(pDb);
+    std::string sBytes = ReadFile(sFile);
+    ASSERT_GT(sBytes.size(), 20000u);
+    for (size_t i = 4096; i < 12288; ++i)
+      sBytes[i] = static_cast<char>(i * 31);
+    WriteFile(sFile, sBytes);
+  };
+  const auto foreign = [](const std::string& sFile) {
+    sqlite3* pDb = nullptr;
+    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(pDb, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(pDb);
+  };
+  for (const auto& [sWhat, damage] :
+       std::vector<std::pair<const char*, std::function<void(const std::string&)>>>{
+           {"garbage", garbage}, {"damaged pages", damagedPages}, {"foreign", foreign}}) {
+    SCOPED_TRACE(sWhat);
+    test::cTempDir dir;
+    const std::string sFile = dir.File("registry.sqlite");
+    damage(sFile);
+    const std::string sBytes = ReadFile(sFile);
+    test::cMessageBoxRecorder boxes;
+    {
+      cSqliteRegistryStore store(sFile);
+      EXPECT_TRUE(store.Persistent());
+      const std::string sNotice = store.TakeNotice();
+      EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
+      ASSERT_FALSE(store.DamagedCopy().empty());
+      EXPECT_NE(sNotice.find(store.DamagedCopy()), std::string::npos) << sNotice;
+      EXPECT_EQ(store.TakeNotice(), "");  // told once
+      // Same folder, ".damaged" at the end, the bytes untouched.
+      const std::filesystem::path copy(store.DamagedCopy());
+      EXPECT_EQ(copy.parent_path(), dir.Path());
+      EXPECT_EQ(copy.extension(), ".damaged");
+      EXPECT_EQ(copy.filename().string().rfind("registry.sqlite.", 0), 0u);
+      EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
+      // The fresh store is empty and keeps what is written.
+      HKey h = 0;
+      EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Big", kKeyRead, h), 2);
+      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccessOwn, h), 0);
+      const uint8_t one[4] = {1, 0, 0, 0};
+      ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+    }
+    cSqliteRegistryStore again(sFile);
+    EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
+    EXPECT_TRUE(boxes.Shown().empty());
+    HKey h = 0;
+    EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
+    const auto names = FolderListing(dir.Path());
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n.ends_with(".damaged"); }),
+              1);
   }
-  // Fold the journal into the file, then scribble over the middle of it.
-  sqlite3* pDb = nullptr;
-  ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
-  sqlite3_exec(pDb, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr, nullptr,
-               nullptr);
-  sqlite3_close(pDb);
-  std::string sBytes = ReadFile(sFile);
-  ASSERT_GT(sBytes.size(), 20000u);
-  for (size_t i = 4096; i < 12288; ++i)
-    sBytes[i] = static_cast<char>(i * 31);
-  WriteFile(sFile, sBytes);
-
-  {
-    cSqliteRegistryStore store(sFile);
-    EXPECT_NE(store.TakeNotice(), "");
-    EXPECT_FALSE(store.DamagedCopy().empty());
-    EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
-  }
-
-  // A SQLite file of some other program under our name.
-  const std::string sForeign = dir.File("foreign.sqlite");
-  ASSERT_EQ(sqlite3_open(sForeign.c_str(), &pDb), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(pDb, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(pDb);
-  cSqliteRegistryStore foreign(sForeign);
-  EXPECT_NE(foreign.TakeNotice(), "");
-  EXPECT_FALSE(foreign.DamagedCopy().empty());
-  HKey h = 0;
-  EXPECT_EQ(foreign.CreateKey(kHKeyCurrentUser, "Works", kKeyAllAccessOwn, h), 0);
-  EXPECT_EQ(DamagedCopies(dir).size(), 2u);
 }
 
 TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
@@ -463,14 +394,6 @@ TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
   const uint8_t one[4] = {1, 0, 0, 0};
   EXPECT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
   EXPECT_EQ(ReadFile(dir.File("plain-file")), "x");
-}
-
-std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // A file or folder that cannot be written while the object lives: read-only, and immutable as
@@ -522,13 +445,7 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
     const std::filesystem::path folder = dir.Path() / "settings";
     std::filesystem::create_directory(folder);
     const std::string sFile = (folder / "registry.sqlite").string();
-    {
-      cSqliteRegistryStore store(sFile);
-      HKey h = 0;
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
-      const uint8_t seven[4] = {7, 0, 0, 0};
-      ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
-    }
+    WriteKeptCount(sFile);
     // Closed, the store has taken its journal files back.
     ASSERT_EQ(FolderListing(folder), std::vector<std::string>{"registry.sqlite"});
     const std::string sBefore = ReadFile(sFile);
@@ -571,13 +488,7 @@ TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
     SCOPED_TRACE(c.sHeld);
     test::cTempDir dir;
     const std::string sFile = dir.File("registry.sqlite");
-    {
-      cSqliteRegistryStore store(sFile);
-      HKey h = 0;
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
-      const uint8_t seven[4] = {7, 0, 0, 0};
-      ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
-    }
+    WriteKeptCount(sFile);
     test::cLockHolder holder(sFile, c.sHeld);
     ASSERT_TRUE(holder.Holding());
     const auto tStart = std::chrono::steady_clock::now();
@@ -736,71 +647,6 @@ TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
     const uint32_t i = data[0] | (static_cast<uint32_t>(data[kBlobSize - 1]) << 8);
     EXPECT_EQ(data, Pattern(i));
     EXPECT_TRUE(i + 1 == lKeys || i + 2 == lKeys) << i << " of " << lKeys;
-  }
-}
-
-TEST(SqliteRegistryStore, TwoProcessesReadAndWriteAtOnce) {
-  test::cTempDir dir;
-  const std::string sFile = dir.File("registry.sqlite");
-  { cSqliteRegistryStore create(sFile); }
-  constexpr int kWrites = 60;
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
-  pid_t pids[2];
-  for (int iChild = 0; iChild < 2; ++iChild) {
-    pids[iChild] = fork();
-    ASSERT_GE(pids[iChild], 0);
-    if (pids[iChild] != 0) continue;
-    close(go[1]);
-    cSqliteRegistryStore store(sFile);
-    char c = 0;
-    if (read(go[0], &c, 1) != 0) _exit(9);  // both start when the parent closes the pipe
-    const std::string sMine = "Shared\\P" + std::to_string(iChild);
-    const std::string sTheirs = "Shared\\P" + std::to_string(1 - iChild);
-    for (int i = 0; i < kWrites; ++i) {
-      HKey h = 0;
-      int32_t r = store.CreateKey(kHKeyCurrentUser, sMine, kKeyAllAccessOwn, h);
-      const uint32_t lValue = static_cast<uint32_t>(1000 * iChild + i);
-      if (r == 0)
-        r = store.SetValue(h, "V" + std::to_string(i), kRegDword,
-                           reinterpret_cast<const uint8_t*>(&lValue), 4);
-      store.CloseKey(h);
-      if (r == 0) r = store.CreateKey(kHKeyCurrentUser, "Shared", kKeyAllAccessOwn, h);
-      if (r == 0)
-        r = store.SetValue(h, "Last", kRegDword, reinterpret_cast<const uint8_t*>(&lValue), 4);
-      store.CloseKey(h);
-      // Reading the other's key while it writes: missing (2) is fine, anything else is not.
-      if (r == 0 && store.OpenKey(kHKeyCurrentUser, sTheirs, kKeyRead, h) == 0) {
-        uint32_t lSize = 0;
-        const int32_t q = store.QueryValue(h, "V0", nullptr, nullptr, &lSize);
-        if (q != 0 && q != 2) r = q;
-        store.CloseKey(h);
-      }
-      if (r != 0) _exit(r > 250 ? 250 : r);
-    }
-    _exit(0);
-  }
-  close(go[0]);
-  close(go[1]);
-  for (const pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "a writer saw result code " << WEXITSTATUS(status);
-  }
-  cSqliteRegistryStore store(sFile);
-  for (int iChild = 0; iChild < 2; ++iChild) {
-    HKey h = 0;
-    ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Shared\\P" + std::to_string(iChild), kKeyRead, h),
-              0);
-    for (int i = 0; i < kWrites; ++i) {
-      uint32_t lValue = 0;
-      uint32_t lSize = 4;
-      ASSERT_EQ(store.QueryValue(h, "V" + std::to_string(i), nullptr,
-                                 reinterpret_cast<uint8_t*>(&lValue), &lSize),
-                0);
-      EXPECT_EQ(lValue, static_cast<uint32_t>(1000 * iChild + i));
-    }
   }
 }
 

@@ -85,15 +85,10 @@ TEST_F(ShellLauncher, OpenHandsAFileToTheDesktopsDefaultHandler) {
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "OPEN")), kShellStarted);
   EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "explore")), kShellStarted);
   EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sFolder});
-}
-
-TEST_F(ShellLauncher, RelativeNamesAreTakenInTheDefaultFolder) {
+  // Relative names are taken in the default folder; URLs are handed on unchecked.
   EXPECT_EQ(m_launcher.Execute(Request("cat.bmp", "open", "", m_sFolder)), kShellStarted);
   EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sPicture});
   EXPECT_EQ(m_launcher.started.back().sDirectory, m_sFolder);
-}
-
-TEST_F(ShellLauncher, UrlsAreHandedOnUnchecked) {
   EXPECT_EQ(m_launcher.Execute(Request("https://example.org/x")), kShellStarted);
   EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{"https://example.org/x"});
 }
@@ -169,14 +164,6 @@ TEST_F(ShellLauncher, AnUnreadableFileIsAnAccessError) {
   ASSERT_EQ(::waitpid(child, &iStatus, 0), child);
   ASSERT_TRUE(WIFEXITED(iStatus));
   EXPECT_EQ(WEXITSTATUS(iStatus), kShellAccessDenied);
-}
-
-TEST(ShellLauncherService, AnInstalledLauncherReplacesTheDesktops) {
-  cRecordingLauncher fake;
-  SetShellLauncher(&fake);
-  EXPECT_EQ(&brennic::ShellLauncher(), static_cast<IShellLauncher*>(&fake));
-  SetShellLauncher(nullptr);
-  EXPECT_NE(&brennic::ShellLauncher(), static_cast<IShellLauncher*>(&fake));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/cError.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/cSqliteRegistryStore.h"
@@ -87,19 +88,25 @@ inline bool PutRawValue(IRegistryStore& store, HKey hRoot, const std::string& sK
 }
 
 // Passes everything on to another store, except that writes of values fail with lError once
-// lAllowed of them have been made (0: every write fails, as on a full disk).
+// lAllowed of them have been made (0: every write fails, as on a full disk). It can also refuse
+// to create keys, raise on the second sub-key enumerated (a store that went away) and counts the
+// handles opened through it and not yet closed.
 class cFailingWrites final : public IRegistryStore {
  public:
   cFailingWrites(IRegistryStore& inner, int iAllowed, int32_t lError = kErrorDiskFull)
       : m_inner(inner), m_iAllowed(iAllowed), m_lError(lError) {}
 
   int32_t OpenKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
-    return m_inner.OpenKey(hKey, sSubKey, lAccess, hResult);
+    return Counted(m_inner.OpenKey(hKey, sSubKey, lAccess, hResult));
   }
   int32_t CreateKey(HKey hKey, std::string_view sSubKey, uint32_t lAccess, HKey& hResult) override {
-    return m_inner.CreateKey(hKey, sSubKey, lAccess, hResult);
+    if (m_lCreateError != 0) return m_lCreateError;
+    return Counted(m_inner.CreateKey(hKey, sSubKey, lAccess, hResult));
   }
-  int32_t CloseKey(HKey hKey) override { return m_inner.CloseKey(hKey); }
+  int32_t CloseKey(HKey hKey) override {
+    --m_iOpen;
+    return m_inner.CloseKey(hKey);
+  }
   int32_t QueryValue(HKey hKey, std::string_view sName, uint32_t* pType, uint8_t* pData,
                      uint32_t* pcbData) override {
     return m_inner.QueryValue(hKey, sName, pType, pData, pcbData);
@@ -124,13 +131,23 @@ class cFailingWrites final : public IRegistryStore {
     return m_inner.EnumValue(hKey, lIndex, pName, pcchName, pType, pData, pcbData);
   }
   int32_t EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) override {
+    if (m_bThrowOnEnumKey && lIndex == 1) throw cError(-5, "store", "The store went away.");
     return m_inner.EnumKey(hKey, lIndex, pName, cchName);
   }
   int32_t Transaction(const std::function<int32_t()>& fnBody) override {
     return m_inner.Transaction(fnBody);
   }
 
+  int32_t m_lCreateError = 0;
+  bool m_bThrowOnEnumKey = false;
+  int m_iOpen = 0;
+
  private:
+  int32_t Counted(int32_t lResult) {
+    if (lResult == 0) ++m_iOpen;
+    return lResult;
+  }
+
   IRegistryStore& m_inner;
   int m_iAllowed;
   int32_t m_lError;
