@@ -115,8 +115,9 @@ void cImageDocumentCore::GrayScale() {
 }
 
 void cImageDocumentCore::NegativeImage() {
-  m_cImage.AddImages(*m_cDib, *m_cDibWork, -1, -255, -255, -255, 0, 0, 0, 0);
-  m_cDibWork->PaintPicture(m_cDib->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  // Into the picture itself: each byte depends on itself only, so the result is that of
+  // running into the work buffer and copying it back, without the copy.
+  m_cImage.AddImages(*m_cDib, *m_cDib, -1, -255, -255, -255, 0, 0, 0, 0);
 }
 
 void cImageDocumentCore::AddNoise(bool bRandom, int32_t lAmount) {
