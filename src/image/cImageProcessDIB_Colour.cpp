@@ -24,7 +24,7 @@
 #include "mRandom.h"
 #include "mSimd.h"
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+#ifdef BRENNIC_AVX512_LOOPS
 #include <immintrin.h>
 #endif
 
@@ -62,8 +62,7 @@ BRENNIC_SIMD_CLONES void GrayRow(uint8_t* p, int64_t lWidth) {
   }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define BRENNIC_GRAY_AVX512 1
+#ifdef BRENNIC_AVX512_LOOPS
 // GCC 12's AVX-512 headers start some vectors "undefined", which its own warnings flag.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
@@ -105,12 +104,6 @@ __attribute__((target("avx512f,avx512bw"), noinline)) void GrayRowAvx512(uint8_t
   }
 }
 #pragma GCC diagnostic pop
-
-bool CanUseAvx512BW() {
-  static const bool bCan =
-      __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
-  return bCan;
-}
 #endif
 
 // ---------------------------------------------------------------------------------------------
@@ -468,8 +461,8 @@ void NoiseSomePixels(IImageProcessEvents* pListener, cDIBSection& cTo, const cNo
 }  // namespace
 
 void cImageProcessDIB::GrayScale(cDIBSection& cTo) {
-#ifdef BRENNIC_GRAY_AVX512
-  if (CanUseAvx512BW()) {
+#ifdef BRENNIC_AVX512_LOOPS
+  if (CpuHasAvx512BW()) {
     RunPixelPass(Listener(), cTo,
                  [](uint8_t* pRow, int32_t lWidth, int64_t) { GrayRowAvx512(pRow, lWidth); });
     return;
