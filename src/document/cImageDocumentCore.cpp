@@ -1,5 +1,7 @@
 #include "document/cImageDocumentCore.h"
 
+#include <algorithm>
+
 #include "image/cError.h"
 #include "image/cPalette.h"
 #include "image/mConventions.h"
@@ -115,8 +117,9 @@ void cImageDocumentCore::GrayScale() {
 }
 
 void cImageDocumentCore::NegativeImage() {
-  m_cImage.AddImages(*m_cDib, *m_cDibWork, -1, -255, -255, -255, 0, 0, 0, 0);
-  m_cDibWork->PaintPicture(m_cDib->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
+  // Into the picture itself: each byte depends on itself only, so the result is that of
+  // running into the work buffer and copying it back, without the copy.
+  m_cImage.AddImages(*m_cDib, *m_cDib, -1, -255, -255, -255, 0, 0, 0, 0);
 }
 
 void cImageDocumentCore::AddNoise(bool bRandom, int32_t lAmount) {
@@ -142,16 +145,40 @@ void cImageDocumentCore::Combine(hDC hSource1, hDC hSource2, int32_t lWidth, int
   CreateBuffers(lWidth, lHeight);
   m_cDib->LoadPictureBlt(hSource1, 0, 0, -1, -1, SRCCOPY);
   m_cDibWork->LoadPictureBlt(hSource2, 0, 0, -1, -1, SRCCOPY);
+  CombineIntoPicture(*m_cDibWork, eType, lMultiplier1, lOffset1, lMultiplier2, lOffset2);
+}
+
+void cImageDocumentCore::CombineWith(cDIBSection& cSource2, int32_t eType, int32_t lMultiplier1,
+                                     int32_t lOffset1, int32_t lMultiplier2, int32_t lOffset2) {
+  if (m_cDib->DIBSectionBitsPtr() != nullptr && cSource2.DIBSectionBitsPtr() != nullptr &&
+      cSource2.Width() == m_cDib->Width() && cSource2.Height() == m_cDib->Height()) {
+    // Nothing to crop: the picture is source 1 as it stands and source 2 is read where it is,
+    // with the result of copying both into the buffers first.
+    CombineIntoPicture(cSource2, eType, lMultiplier1, lOffset1, lMultiplier2, lOffset2);
+    return;
+  }
+  cDIBSection cSource1;
+  if (!cSource1.Create(m_cDib->Width(), m_cDib->Height())) RaiseOutOfMemory(".frmImage", "");
+  cSource1.LoadPictureBlt(m_cDib->hdc(), 0, 0, -1, -1, SRCCOPY);
+  // The output takes the smaller width and the smaller height, as the combine dialog offers.
+  Combine(cSource1.hdc(), cSource2.hdc(), std::min(cSource1.Width(), cSource2.Width()),
+          std::min(cSource1.Height(), cSource2.Height()), eType, lMultiplier1, lOffset1,
+          lMultiplier2, lOffset2);
+}
+
+void cImageDocumentCore::CombineIntoPicture(cDIBSection& cSource2, int32_t eType,
+                                            int32_t lMultiplier1, int32_t lOffset1,
+                                            int32_t lMultiplier2, int32_t lOffset2) {
   switch (eType) {
     case 1:
-      m_cImage.AddImages(*m_cDibWork, *m_cDib, lMultiplier2, lOffset2, lOffset2, lOffset2,
+      m_cImage.AddImages(cSource2, *m_cDib, lMultiplier2, lOffset2, lOffset2, lOffset2,
                          lMultiplier1, lOffset1, lOffset1, lOffset1);
       break;
     case 2:
-      m_cImage.AddLightest(*m_cDibWork, *m_cDib);
+      m_cImage.AddLightest(cSource2, *m_cDib);
       break;
     case 3:
-      m_cImage.AddDarkest(*m_cDibWork, *m_cDib);
+      m_cImage.AddDarkest(cSource2, *m_cDib);
       break;
     default:
       break;

@@ -57,9 +57,16 @@ class cImageDocumentCore {
   // type leaves source 1. Sources are transferred from their top-left corner as displayed.
   void Combine(hDC hSource1, hDC hSource2, int32_t lWidth, int32_t lHeight, int32_t eType,
                int32_t lMultiplier1, int32_t lOffset1, int32_t lMultiplier2, int32_t lOffset2);
+  // Combine with the picture as source 1 and the output at the smaller width and height (the
+  // batch tool's combinations). cSource2 is only read.
+  void CombineWith(cDIBSection& cSource2, int32_t eType, int32_t lMultiplier1, int32_t lOffset1,
+                   int32_t lMultiplier2, int32_t lOffset2);
 
  private:
   void CreateBuffers(int32_t lWidth, int32_t lHeight);
+  // The combination of Combine, with the picture as source 1 and cSource2 of at least its size.
+  void CombineIntoPicture(cDIBSection& cSource2, int32_t eType, int32_t lMultiplier1,
+                          int32_t lOffset1, int32_t lMultiplier2, int32_t lOffset2);
 
   // While a document is open, buffers its commands free are kept for the next command of the
   // same size (fresh pages cost a history step about a quarter more). First, so it ends last.

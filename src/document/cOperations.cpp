@@ -88,21 +88,11 @@ cOperation Filter(std::string sName, std::string sSummary, int32_t eType) {
                [eType](cImageDocumentCore& d) { d.ProcessImage(eType); });
 }
 
-// Loads FILE for the combinations; the current picture is source 1.
+// The combinations with FILE; the current picture is source 1.
 cOperationStep CombineStep(std::unique_ptr<cDIBSection> cOther, int32_t eType, int32_t lM1,
                            int32_t lO1, int32_t lM2, int32_t lO2) {
   std::shared_ptr<cDIBSection> other(std::move(cOther));
-  return [=](cImageDocumentCore& d) {
-    auto source1 = std::make_unique<cDIBSection>();
-    if (!source1->Create(d.Picture().Width(), d.Picture().Height())) {
-      RaiseOutOfMemory(".frmImage", "");
-    }
-    source1->LoadPictureBlt(d.Picture().hdc(), 0, 0, -1, -1, SRCCOPY);
-    // The output takes the smaller width and the smaller height, as the combine dialog offers.
-    const int32_t w = std::min(source1->Width(), other->Width());
-    const int32_t h = std::min(source1->Height(), other->Height());
-    d.Combine(source1->hdc(), other->hdc(), w, h, eType, lM1, lO1, lM2, lO2);
-  };
+  return [=](cImageDocumentCore& d) { d.CombineWith(*other, eType, lM1, lO1, lM2, lO2); };
 }
 
 std::vector<cOperation> BuildTable() {

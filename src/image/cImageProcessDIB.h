@@ -82,6 +82,7 @@ class cImageProcessDIB {
   // --- Combination (no events) ---
   // Per channel: (from + from offset) * from multiplier + (to + to offset) * to multiplier,
   // exact, then clamped into cTo. cFrom smaller than cTo raises "Image sizes do not match.".
+  // cFrom may be cTo: every byte is read before it is written.
   bool AddImages(cDIBSection& cFrom, cDIBSection& cTo, int32_t lFromMultiplier,
                  int32_t lFromOffsetR, int32_t lFromOffsetG, int32_t lFromOffsetB,
                  int32_t lToMultiplier, int32_t lToOffsetR, int32_t lToOffsetG, int32_t lToOffsetB);

@@ -10,3 +10,15 @@
 #else
 #define BRENNIC_SIMD_CLONES
 #endif
+
+// Hand-written AVX-512BW loops (intrinsics in a function of their own with
+// __attribute__((target("avx512f,avx512bw")))) run where CpuHasAvx512BW() says so; the generic
+// loops above stay the way for every other processor and build.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+#define BRENNIC_AVX512_LOOPS 1
+inline bool CpuHasAvx512BW() {
+  static const bool bHas =
+      __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+  return bHas;
+}
+#endif

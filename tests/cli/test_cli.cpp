@@ -179,6 +179,8 @@ class BrennicCli : public ::testing::Test {
     SavePicture(*m_input, m_sInput);
     m_sSecond = m_dir.Path("second.bmp");
     SavePicture(*test::MakeRandomImage(6, 6, rng), m_sSecond);
+    m_sTwin = m_dir.Path("twin.bmp");
+    SavePicture(*test::MakeRandomImage(7, 5, rng), m_sTwin);
     m_sPalette = m_dir.Write("colours.pal", "0 0 0\r\n255 255 255\r\n200 100 50\r\n");
     m_sOutput = m_dir.Path("out.bmp");
   }
@@ -194,11 +196,12 @@ class BrennicCli : public ::testing::Test {
 
   test::cScratch m_dir;
   std::unique_ptr<cDIBSection> m_input;
-  std::string m_sInput, m_sSecond, m_sPalette, m_sOutput;
+  std::string m_sInput, m_sSecond, m_sTwin, m_sPalette, m_sOutput;
 };
 
 // Every operation of the table at least once, with arguments where it takes them. {second} stands
-// for a second picture file, {palette} for a palette file.
+// for a second picture file of another size, {twin} for one of the input's size (the combination
+// then works in place), {palette} for a palette file.
 const std::vector<std::string> kOperationCases = {
     "blur",
     "blur-more",
@@ -228,6 +231,9 @@ const std::vector<std::string> kOperationCases = {
     "add={second}:2:-10:1:5",
     "darkest={second}",
     "lightest={second}",
+    "add={twin}:-1:3:2:-7",
+    "darkest={twin}",
+    "lightest={twin}",
 };
 
 TEST(BrennicCliCases, CoverEveryOperationOfTheTable) {
@@ -242,8 +248,9 @@ class BrennicCliOperation : public BrennicCli, public ::testing::WithParamInterf
 
 TEST_P(BrennicCliOperation, MatchesTheEngineCalledDirectly) {
   std::string sText = GetParam();
-  for (const auto& [sKey, sValue] :
-       {std::pair<std::string, std::string>{"{second}", m_sSecond}, {"{palette}", m_sPalette}}) {
+  for (const auto& [sKey, sValue] : {std::pair<std::string, std::string>{"{second}", m_sSecond},
+                                     {"{twin}", m_sTwin},
+                                     {"{palette}", m_sPalette}}) {
     const size_t at = sText.find(sKey);
     if (at != std::string::npos) sText.replace(at, sKey.size(), sValue);
   }
@@ -468,8 +475,9 @@ TEST_F(BrennicCli, NamesThatAreNotUtf8AreUsedByteForByte) {
   std::filesystem::copy_file(m_sInput, sIn);
   const cToolRun run = RunCli({sIn, sOut, "negative"});
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp",
-                                                     "colours.pal", "in.bmp", "second.bmp"}));
+  EXPECT_EQ(m_dir.Names(),
+            (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp", "colours.pal", "in.bmp",
+                                      "second.bmp", "twin.bmp"}));
 }
 
 TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {

@@ -41,6 +41,15 @@ TEST(CombineFastPaths, AddImagesMatchesReferenceInEveryWidth) {
           reference::AddImages(a, b, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
         },
         21, 5);
+    // In place, as the document runs Negative.
+    test::ExpectSameAsReference(
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
+          e.AddImages(a, a, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        [&](cDIBSection& a, cDIBSection&) {
+          reference::AddImages(a, a, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        25, 3);
   }
 }
 

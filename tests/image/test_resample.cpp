@@ -114,8 +114,13 @@ TEST(Resample, MatchesReference) {
   for (const auto& [sw, sh] : test::RandomSizes(9, 30)) {
     auto src = test::MakeRandomImage(sw, sh, rng);
     const auto before = test::Bytes(*src);
-    for (int k = 0; k < 3; ++k) {
-      const int32_t nw = k == 0 ? 2 * sw : w(rng), nh = k == 0 ? (sh + 1) / 2 : h(rng);
+    // Doubled, halved, by 1.6 (both of these also straight from the source rows), two at random.
+    for (int k = 0; k < 5; ++k) {
+      const int32_t nw = k == 0   ? 2 * sw
+                         : k == 1 ? (sw + 1) / 2
+                         : k == 2 ? (5 * sw + 7) / 8
+                                  : w(rng);
+      const int32_t nh = k < 3 ? (sh + 1) / 2 : h(rng);
       const auto ref = reference::Resample(*src, nh, nw);
       for (int32_t lThreads : {1, 2, 3}) {
         std::unique_ptr<cDIBSection> fast;
