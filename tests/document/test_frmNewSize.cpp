@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -199,36 +198,30 @@ TEST_F(NewSizeDialog, OkGivesTheSizeInTheBoxesAndRefusesSizesThatCannotBeMade) {
   EXPECT_EQ(Dialog().ImageHeight(), 1);
 }
 
-TEST_F(NewSizeDialog, CancelEscapeAndTheCloseBoxLeaveItCancelled) {
-  const std::function<void()> closers[] = {
-      [&] { Click(Dialog().cmdCancel()); },
-      [&] { QTest::keyClick(Dialog().txtWidth(), Qt::Key_Escape); },
-      [&] { Dialog().close(); },
-  };
-  for (const auto& close : closers) {
-    Open(640, 480);
-    TypeInto(Dialog().txtWidth(), "5");
-    close();
-    EXPECT_FALSE(Dialog().isVisible());
-    EXPECT_TRUE(Dialog().Cancelled());
-    EXPECT_EQ(Dialog().ImageWidth(), 0);
-  }
-}
-
-TEST_F(NewSizeDialog, TopmostWhileShownAndTheMainWindowGetsItBack) {
+// Cancel, Escape and the close box: the dialog is cancelled and unloaded, and the main window is
+// made topmost again; releasing the closed dialog asks nothing more.
+TEST_F(NewSizeDialog, EveryWayOfClosingLeavesItCancelledAndTheMainWindowOnTop) {
   QWidget main;
-  test::cTopMostLog log;
-  {
-    frmNewSize dialog(&main, log.Function());
-    dialog.SetSize(10, 10);
-    dialog.show();
-    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{&dialog, true}}));
-    EXPECT_EQ(LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName(), "frmNewSize");
-    dialog.close();
-    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{&dialog, true}, {&main, true}}));
-    EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
+  for (int iWay = 0; iWay < 3; ++iWay) {
+    test::cTopMostLog log;
+    QWidget* pDialog = nullptr;
+    {
+      frmNewSize dialog(&main, log.Function());
+      pDialog = &dialog;
+      dialog.SetSize(640, 480);
+      dialog.show();
+      EXPECT_EQ(LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName(), "frmNewSize");
+      TypeInto(dialog.txtWidth(), "5");
+      if (iWay == 0) Click(dialog.cmdCancel());
+      if (iWay == 1) QTest::keyClick(dialog.txtWidth(), Qt::Key_Escape);
+      if (iWay == 2) dialog.close();
+      EXPECT_FALSE(dialog.isVisible()) << iWay;
+      EXPECT_TRUE(dialog.Cancelled()) << iWay;
+      EXPECT_EQ(dialog.ImageWidth(), 0);
+      EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
+    }
+    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{pDialog, true}, {&main, true}}));
   }
-  EXPECT_EQ(log.Calls().size(), 2u) << "releasing the closed dialog asks nothing more";
 }
 
 }  // namespace
