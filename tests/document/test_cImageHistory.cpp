@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -24,13 +24,6 @@ namespace {
 
 constexpr int64_t kNoLimit = int64_t{1} << 40;
 
-// Every byte of the pixel memory, padding included.
-std::vector<uint8_t> Memory(const cDIBSection& cImage) {
-  const auto lSize = static_cast<size_t>(cImage.BytesPerScanLine() * cImage.Height());
-  const uint8_t* p = cImage.DIBSectionBitsPtr();
-  return p == nullptr ? std::vector<uint8_t>{} : std::vector<uint8_t>(p, p + lSize);
-}
-
 // The state of a document an Undo or Redo must give back exactly.
 struct sState {
   int32_t lWidth;
@@ -42,8 +35,8 @@ struct sState {
 };
 
 sState StateOf(cImageDocumentCore& doc) {
-  return {doc.Picture().Width(), doc.Picture().Height(), Memory(doc.Picture()), doc.Work().Width(),
-          doc.Work().Height()};
+  return {doc.Picture().Width(), doc.Picture().Height(), test::Bytes(doc.Picture()),
+          doc.Work().Width(), doc.Work().Height()};
 }
 
 // A command of the tests' own: sets one byte of the picture to v.
@@ -61,7 +54,7 @@ class cCountingEvents final : public IImageProcessEvents {
 
 // --- Packing -------------------------------------------------------------------------------------
 
-TEST(HistoryPacking, BytesAndXorComeBackExactlyAcrossChunkEdges) {
+TEST(HistoryPacking, BytesAndXorComeBackExactlyAcrossChunkEdgesAndNoChangeTakesNothing) {
   std::mt19937 rng(3);
   for (const size_t lSize : {size_t{0}, size_t{1}, size_t{13}, kHistoryChunkBytes,
                              kHistoryChunkBytes + 5, 2 * kHistoryChunkBytes + 4097}) {
@@ -87,14 +80,10 @@ TEST(HistoryPacking, BytesAndXorComeBackExactlyAcrossChunkEdges) {
     EXPECT_EQ(there, b);
     UnpackXor(xored, there.data());
     EXPECT_EQ(there, a);
+    // An unchanged picture takes almost nothing.
+    std::vector<uint8_t> same = b;
+    EXPECT_LT(PackXor(same.data(), b.data(), lSize).StoredBytes(), 1024);
   }
-}
-
-TEST(HistoryPacking, AnUnchangedPictureTakesAlmostNothing) {
-  std::vector<uint8_t> a(3 * kHistoryChunkBytes, 77);
-  std::vector<uint8_t> b = a;
-  const sPackedBytes packed = PackXor(a.data(), b.data(), a.size());
-  EXPECT_LT(packed.StoredBytes(), 1024);
 }
 
 // --- Round trips of every operation ----------------------------------------------------------
@@ -150,11 +139,9 @@ std::vector<std::string> TableOperations() {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryOperation, HistoryRoundTrip, ::testing::ValuesIn(TableOperations()),
-                         [](const ::testing::TestParamInfo<std::string>& param) {
+                         [](const auto& param) {
                            std::string s = param.param;
-                           for (char& c : s) {
-                             if (c == '-') c = '_';
-                           }
+                           std::replace(s.begin(), s.end(), '-', '_');
                            return s;
                          });
 
@@ -194,115 +181,9 @@ TEST(HistoryRoundTrips, PicturesOfSeveralChunksAndResamplesBothWays) {
   EXPECT_FALSE(history.CanRedo());
 }
 
-// --- The line of steps -------------------------------------------------------------------------
+// --- The line of steps and the budget shared by all documents ------------------------------------
 
-class HistoryLine : public ::testing::Test {
- protected:
-  cHistoryBudget m_budget{kNoLimit};
-  cImageDocumentCore m_doc;
-  cImageHistory m_history{m_budget};
-  void SetUp() override {
-    m_doc.LoadImage(*test::MakeImage(3, 2, {1, 2, 3}));
-    m_history.Clear(true);
-  }
-  void Step(const std::string& sName, size_t lAt, uint8_t v) {
-    m_history.Record(m_doc, sName, [&] { SetByte(m_doc, lAt, v); });
-  }
-  uint8_t At(size_t lAt) const { return m_doc.Picture().DIBSectionBitsPtr()[lAt]; }
-};
-
-TEST_F(HistoryLine, NamesFollowThePositionAndANewStepDropsTheRedoSteps) {
-  EXPECT_FALSE(m_history.CanUndo());
-  EXPECT_FALSE(m_history.CanRedo());
-  EXPECT_EQ(m_history.UndoName(), "");
-  EXPECT_EQ(m_history.RedoName(), "");
-  // Nothing to take: nothing happens.
-  m_history.Undo(m_doc);
-  m_history.Redo(m_doc);
-  EXPECT_EQ(At(0), 1);
-
-  Step("A", 0, 10);
-  Step("B", 1, 20);
-  Step("C", 0, 30);
-  EXPECT_EQ(m_history.UndoName(), "C");
-  m_history.Undo(m_doc);
-  m_history.Undo(m_doc);
-  EXPECT_EQ(At(0), 10);
-  EXPECT_EQ(At(1), 2);
-  EXPECT_EQ(m_history.UndoName(), "A");
-  EXPECT_EQ(m_history.RedoName(), "B");
-  const int64_t lBytes = m_history.Bytes();
-
-  Step("D", 2, 40);
-  EXPECT_EQ(m_history.StepCount(), 2);
-  EXPECT_EQ(m_history.Position(), 2);
-  EXPECT_FALSE(m_history.CanRedo());
-  EXPECT_EQ(m_history.UndoName(), "D");
-  EXPECT_LT(m_history.Bytes(), lBytes);
-  EXPECT_EQ(m_budget.Bytes(), m_history.Bytes());
-  m_history.Undo(m_doc);
-  m_history.Undo(m_doc);
-  EXPECT_EQ(StateOf(m_doc).bytes, Memory(*test::MakeImage(3, 2, {1, 2, 3})));
-}
-
-TEST_F(HistoryLine, TheSavedPositionFollowsUndoRedoAndSaving) {
-  EXPECT_TRUE(m_history.AtSaved());
-  Step("A", 0, 10);
-  EXPECT_FALSE(m_history.AtSaved());
-  m_history.Undo(m_doc);
-  EXPECT_TRUE(m_history.AtSaved());
-  m_history.Redo(m_doc);
-  m_history.MarkSaved();  // saved with A done
-  Step("B", 0, 20);
-  EXPECT_FALSE(m_history.AtSaved());
-  m_history.Undo(m_doc);
-  EXPECT_TRUE(m_history.AtSaved());
-  m_history.Undo(m_doc);
-  EXPECT_FALSE(m_history.AtSaved());
-  // A new step here cuts the saved picture off for good.
-  Step("C", 0, 30);
-  m_history.Undo(m_doc);
-  EXPECT_FALSE(m_history.AtSaved());
-  ASSERT_TRUE(m_history.CanRedo());
-  m_history.Redo(m_doc);
-  EXPECT_FALSE(m_history.AtSaved());
-  // A document without a file (a combination) is never at its saved picture.
-  m_history.Clear(false);
-  EXPECT_FALSE(m_history.AtSaved());
-  EXPECT_EQ(m_history.StepCount(), 0);
-  EXPECT_EQ(m_budget.Bytes(), 0);
-}
-
-TEST_F(HistoryLine, AFailingCommandRecordsNothingAndPutsThePictureBack) {
-  Step("A", 0, 10);
-  Step("B", 1, 20);
-  m_history.Undo(m_doc);
-  const sState before = StateOf(m_doc);
-  const int64_t lBytes = m_budget.Bytes();
-  EXPECT_THROW(m_history.Record(m_doc, "Broken",
-                                [&] {
-                                  SetByte(m_doc, 3, 99);
-                                  throw std::runtime_error("half-way");
-                                }),
-               std::runtime_error);
-  EXPECT_EQ(StateOf(m_doc), before);
-  EXPECT_EQ(m_history.StepCount(), 2);
-  EXPECT_EQ(m_history.RedoName(), "B");  // the redo step survives a command that failed
-  EXPECT_EQ(m_budget.Bytes(), lBytes);
-  // A real one: a palette file that cannot be read.
-  EXPECT_THROW(
-      m_history.Record(m_doc, "Apply Palette", [&] { m_doc.ApplyPalette("/nonexistent/x.pal"); }),
-      cError);
-  EXPECT_EQ(StateOf(m_doc), before);
-  EXPECT_EQ(m_history.StepCount(), 2);
-  m_history.Redo(m_doc);
-  EXPECT_EQ(At(1), 20);
-}
-
-// --- The budget
-// ------------------------------------------------------------------------------------
-
-class HistoryBudget : public ::testing::Test {
+class History : public ::testing::Test {
  protected:
   cHistoryBudget m_budget{kNoLimit};
   cImageDocumentCore m_doc1;
@@ -312,11 +193,16 @@ class HistoryBudget : public ::testing::Test {
   std::mt19937 m_rng{9};
 
   void SetUp() override {
-    m_doc1.LoadImage(*test::MakeImage(40, 30));
+    m_doc1.LoadImage(*test::MakeImage(40, 30, {1, 2, 3}));
     m_doc2.LoadImage(*test::MakeImage(40, 30));
     m_history1.Clear(true);
     m_history2.Clear(true);
   }
+  // A step of the first document that sets one byte of the picture to v.
+  void Set(const std::string& sName, size_t lAt, uint8_t v) {
+    m_history1.Record(m_doc1, sName, [&] { SetByte(m_doc1, lAt, v); });
+  }
+  uint8_t At(size_t lAt) const { return m_doc1.Picture().DIBSectionBitsPtr()[lAt]; }
   // A step that changes every byte at random: it packs to about the picture's size.
   int64_t Step(cImageHistory& history, cImageDocumentCore& doc, const std::string& sName) {
     const int64_t lBefore = m_budget.Bytes();
@@ -327,8 +213,8 @@ class HistoryBudget : public ::testing::Test {
     });
     return m_budget.Bytes() - lBefore;
   }
+  // The names of the undo steps, newest first; the history is left where it was.
   std::vector<std::string> Names(cImageHistory& history, cImageDocumentCore& doc) {
-    // The names of the undo steps, newest first; the history is left where it was.
     std::vector<std::string> names;
     while (history.CanUndo()) {
       names.push_back(history.UndoName());
@@ -340,7 +226,94 @@ class HistoryBudget : public ::testing::Test {
   }
 };
 
-TEST_F(HistoryBudget, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) {
+TEST_F(History, NamesFollowThePositionAndANewStepDropsTheRedoSteps) {
+  const sState first = StateOf(m_doc1);
+  EXPECT_FALSE(m_history1.CanUndo());
+  EXPECT_FALSE(m_history1.CanRedo());
+  EXPECT_EQ(m_history1.UndoName(), "");
+  EXPECT_EQ(m_history1.RedoName(), "");
+  // Nothing to take: nothing happens.
+  m_history1.Undo(m_doc1);
+  m_history1.Redo(m_doc1);
+  EXPECT_EQ(StateOf(m_doc1), first);
+
+  Set("A", 0, 10);
+  Set("B", 1, 20);
+  Set("C", 0, 30);
+  EXPECT_EQ(m_history1.UndoName(), "C");
+  m_history1.Undo(m_doc1);
+  m_history1.Undo(m_doc1);
+  EXPECT_EQ(At(0), 10);
+  EXPECT_EQ(At(1), 2);
+  EXPECT_EQ(m_history1.UndoName(), "A");
+  EXPECT_EQ(m_history1.RedoName(), "B");
+  const int64_t lBytes = m_history1.Bytes();
+
+  Set("D", 2, 40);
+  EXPECT_EQ(m_history1.StepCount(), 2);
+  EXPECT_EQ(m_history1.Position(), 2);
+  EXPECT_FALSE(m_history1.CanRedo());
+  EXPECT_EQ(Names(m_history1, m_doc1), (std::vector<std::string>{"D", "A"}));
+  EXPECT_LT(m_history1.Bytes(), lBytes);
+  EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes());
+  m_history1.Undo(m_doc1);
+  m_history1.Undo(m_doc1);
+  EXPECT_EQ(StateOf(m_doc1), first);
+}
+
+TEST_F(History, TheSavedPositionFollowsUndoRedoAndSaving) {
+  EXPECT_TRUE(m_history1.AtSaved());
+  Set("A", 0, 10);
+  EXPECT_FALSE(m_history1.AtSaved());
+  m_history1.Undo(m_doc1);
+  EXPECT_TRUE(m_history1.AtSaved());
+  m_history1.Redo(m_doc1);
+  m_history1.MarkSaved();  // saved with A done
+  Set("B", 0, 20);
+  EXPECT_FALSE(m_history1.AtSaved());
+  m_history1.Undo(m_doc1);
+  EXPECT_TRUE(m_history1.AtSaved());
+  m_history1.Undo(m_doc1);
+  EXPECT_FALSE(m_history1.AtSaved());
+  // A new step here cuts the saved picture off for good.
+  Set("C", 0, 30);
+  m_history1.Undo(m_doc1);
+  EXPECT_FALSE(m_history1.AtSaved());
+  ASSERT_TRUE(m_history1.CanRedo());
+  m_history1.Redo(m_doc1);
+  EXPECT_FALSE(m_history1.AtSaved());
+  // A document without a file (a combination) is never at its saved picture.
+  m_history1.Clear(false);
+  EXPECT_FALSE(m_history1.AtSaved());
+  EXPECT_EQ(m_history1.StepCount(), 0);
+  EXPECT_EQ(m_budget.Bytes(), 0);
+}
+
+TEST_F(History, AFailingCommandRecordsNothingAndPutsThePictureBack) {
+  Set("A", 0, 10);
+  Set("B", 1, 20);
+  m_history1.Undo(m_doc1);
+  const sState before = StateOf(m_doc1);
+  const int64_t lBytes = m_budget.Bytes();
+  // One of the tests' own, and a real one: a palette file that cannot be read.
+  EXPECT_THROW(m_history1.Record(m_doc1, "Broken",
+                                 [&] {
+                                   SetByte(m_doc1, 3, 99);
+                                   throw std::runtime_error("half-way");
+                                 }),
+               std::runtime_error);
+  EXPECT_THROW(m_history1.Record(m_doc1, "Apply Palette",
+                                 [&] { m_doc1.ApplyPalette("/nonexistent/x.pal"); }),
+               cError);
+  EXPECT_EQ(StateOf(m_doc1), before);
+  EXPECT_EQ(m_history1.StepCount(), 2);
+  EXPECT_EQ(m_history1.RedoName(), "B");  // the redo step survives a command that failed
+  EXPECT_EQ(m_budget.Bytes(), lBytes);
+  m_history1.Redo(m_doc1);
+  EXPECT_EQ(At(1), 20);
+}
+
+TEST_F(History, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) {
   const int64_t s1 = Step(m_history1, m_doc1, "s1");
   const int64_t t1 = Step(m_history2, m_doc2, "t1");
   const int64_t s2 = Step(m_history1, m_doc1, "s2");
@@ -349,10 +322,26 @@ TEST_F(HistoryBudget, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) 
   EXPECT_EQ(m_budget.Bytes(), s1 + t1 + s2 + t2 + s3);
   EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes() + m_history2.Bytes());
   const sState latest1 = StateOf(m_doc1);
+  // The first document's file was saved after s1.
+  m_history1.Undo(m_doc1);
+  m_history1.Undo(m_doc1);
+  m_history1.MarkSaved();
+  m_history1.Redo(m_doc1);
+  m_history1.Redo(m_doc1);
 
   m_budget.Limit(m_budget.Bytes() - 1);
   EXPECT_EQ(Names(m_history1, m_doc1), (std::vector<std::string>{"s3", "s2"}));
   EXPECT_EQ(m_history2.StepCount(), 2);
+  // With s1 gone, the saved picture is the oldest one left.
+  std::string sSaved;
+  for (int i = 0; i < 2; ++i) {
+    sSaved += m_history1.AtSaved() ? "S" : "-";
+    m_history1.Undo(m_doc1);
+  }
+  sSaved += m_history1.AtSaved() ? "S" : "-";
+  EXPECT_EQ(sSaved, "--S");
+  m_history1.Redo(m_doc1);
+  m_history1.Redo(m_doc1);
   m_budget.Limit(m_budget.Bytes() - 1);
   EXPECT_EQ(Names(m_history2, m_doc2), (std::vector<std::string>{"t2"}));
   // The file's picture went with t1: the document cannot get back to it.
@@ -373,7 +362,7 @@ TEST_F(HistoryBudget, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) 
   EXPECT_EQ(StateOf(m_doc1), latest1);
 }
 
-TEST_F(HistoryBudget, RecordingPushesOutTheOldestAndAGoneDocumentGivesItsBytesBack) {
+TEST_F(History, RecordingPushesOutTheOldestAndAGoneDocumentGivesItsBytesBack) {
   const int64_t lStep = Step(m_history1, m_doc1, "a");
   m_budget.Limit(lStep * 5 / 2);  // room for two steps of this kind
   Step(m_history2, m_doc2, "b");
@@ -393,7 +382,7 @@ TEST_F(HistoryBudget, RecordingPushesOutTheOldestAndAGoneDocumentGivesItsBytesBa
   EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes() + m_history2.Bytes());
 }
 
-TEST_F(HistoryBudget, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsSteps) {
+TEST_F(History, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsSteps) {
   cClosedPictures closed(m_budget);
   const auto close = [&](const std::string& sName, cImageHistory& history) {
     auto pClosed = std::make_unique<sClosedPicture>();
@@ -435,7 +424,7 @@ TEST_F(HistoryBudget, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsS
   EXPECT_GT(lOpen, 0);
 }
 
-TEST_F(HistoryBudget, RedoStepsWhoseFirstIsStillNeededStay) {
+TEST_F(History, RedoStepsWhoseFirstIsStillNeededStay) {
   Step(m_history1, m_doc1, "a");
   Step(m_history1, m_doc1, "b");
   Step(m_history1, m_doc1, "c");
@@ -457,12 +446,6 @@ TEST_F(HistoryBudget, RedoStepsWhoseFirstIsStillNeededStay) {
   m_budget.Limit(0);
   EXPECT_EQ(m_history1.StepCount(), 1);
   EXPECT_EQ(m_history1.UndoName(), "c");
-}
-
-TEST(HistoryBudgetDefault, IsAGibibyteAtMostAndSomethingAtLeast) {
-  EXPECT_LE(cHistoryBudget::DefaultLimit(), int64_t{1} << 30);
-  EXPECT_GT(cHistoryBudget::DefaultLimit(), int64_t{1} << 20);
-  EXPECT_EQ(SharedHistoryBudget().Limit(), cHistoryBudget::DefaultLimit());
 }
 
 }  // namespace
