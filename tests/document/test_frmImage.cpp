@@ -426,28 +426,29 @@ TEST_F(DocumentTest, LoadCustomFilterCopiesTheDefinitionWithoutProcessing) {
   BRENNIC_SKIP_WITHOUT_ENGINE("custom");
   auto pDocument = Opened(SmallPicture());
   const std::vector<uint8_t> before = test::Bytes(pDocument->Document().Picture());
-  for (int32_t n : {3, 5}) {
-    SCOPED_TRACE(n);
-    const int32_t h = n / 2;
+  // Size, weight and the n x n values of a definition.
+  const auto definition = [](cImageProcessDIB& c, int32_t n) {
+    std::vector<int32_t> v{c.FilterArraySize(), c.FilterWeight()};
+    for (int32_t x = -n / 2; x <= n / 2; ++x) {
+      for (int32_t y = -n / 2; y <= n / 2; ++y)
+        v.push_back(c.FilterValue(x, y));
+    }
+    return v;
+  };
+  for (int32_t n : {5, 3}) {
     cImageProcessDIB cI;
     cI.FilterType(eCustom);
     cI.FilterArraySize(n);
     cI.FilterWeight(7 * n);
-    for (int32_t x = -h; x <= h; ++x) {
-      for (int32_t y = -h; y <= h; ++y)
+    for (int32_t x = -n / 2; x <= n / 2; ++x) {
+      for (int32_t y = -n / 2; y <= n / 2; ++y)
         cI.FilterValue(x, y, 10 * x + y);
     }
     pDocument->LoadCustomFilter(cI);
-    EXPECT_FALSE(pDocument->Dirty());
-    EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
-    cImageProcessDIB& cEngine = pDocument->Document().Engine();
-    EXPECT_EQ(cEngine.FilterArraySize(), n);
-    EXPECT_EQ(cEngine.FilterWeight(), 7 * n);
-    for (int32_t x = -h; x <= h; ++x) {
-      for (int32_t y = -h; y <= h; ++y)
-        EXPECT_EQ(cEngine.FilterValue(x, y), 10 * x + y);
-    }
+    EXPECT_EQ(definition(pDocument->Document().Engine(), n), definition(cI, n)) << n;
   }
+  EXPECT_FALSE(pDocument->Dirty());
+  EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
   pDocument->ProcessImage(eCustom);
   EXPECT_TRUE(pDocument->Dirty());
 }
