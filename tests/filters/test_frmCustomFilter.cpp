@@ -143,14 +143,12 @@ TEST_F(CustomFilterDialog, OpensWithTheIdentityKernelAndTheControlsInPlace) {
     EXPECT_EQ(pBox->geometry(), QRect(4 + 32 * (i % 7), 32 + 24 * (i / 7), 29, 21)) << i;
   }
   EXPECT_EQ(cModalDialog::IndexedChild<QLineEdit>(&Dialog(), "txtValue", 49), nullptr);
-  for (const char* sName : {"txtWeight", "chkAuto", "cboName", "cboBaseOn", "cmdOK", "cmdCancel"})
-    EXPECT_NE(Dialog().findChild<QWidget*>(sName), nullptr) << sName;
-  EXPECT_TRUE(Dialog().cmdOK()->isDefault());
-  EXPECT_EQ(Dialog().font().pointSizeF(), 8.25);
-  EXPECT_TRUE(Dialog().windowFlags().testFlag(Qt::Tool));
-  EXPECT_FALSE(Dialog().windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-  EXPECT_FALSE(Dialog().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-  EXPECT_EQ(Dialog().minimumSize(), Dialog().maximumSize());
+  // A fixed tool window without minimise and maximise boxes, OK the default button.
+  const Qt::WindowFlags flags = Dialog().windowFlags();
+  EXPECT_EQ(std::tuple(Dialog().cmdOK()->isDefault(), Dialog().font().pointSizeF(),
+                       flags.testFlag(Qt::Tool), flags.testFlag(Qt::WindowMinimizeButtonHint),
+                       flags.testFlag(Qt::WindowMaximizeButtonHint), Dialog().minimumSize()),
+            std::tuple(true, 8.25, true, false, false, Dialog().maximumSize()));
 }
 
 TEST_F(CustomFilterDialog, BoxesTakeDigitsMinusAndBackspaceUpToThreeCharacters) {
@@ -375,9 +373,10 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   // A new dialog lists it; picking it fills the grid as it was.
   Open();
   ASSERT_EQ(Dialog().cboName()->count(), 1);
-  EXPECT_EQ(Dialog().cboName()->itemText(0), "Edges");
-  EXPECT_EQ(Dialog().cboName()->itemData(0).toInt(), 1);
-  EXPECT_EQ(Dialog().cboName()->currentText(), "New Filter");
+  EXPECT_EQ(
+      (QStringList{Dialog().cboName()->itemText(0), Dialog().cboName()->itemData(0).toString(),
+                   Dialog().cboName()->currentText()}),
+      (QStringList{"Edges", "1", "New Filter"}));
   ChooseListEntry(Dialog().cboName(), 0);
   EXPECT_EQ(Dialog().cboName()->currentText(), "Edges");
   EXPECT_EQ(Grid(), GridWith({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}}));
@@ -387,10 +386,10 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   // Accepting the picked entry overwrites it under its number.
   Type(Box(6, 6), "1");
   ClickOK();
-  EXPECT_EQ(ListFilters().size(), 1u);
-  EXPECT_EQ(LoadFilter(1)->aCells[48], 1);
-  EXPECT_EQ(Dialog().ImageProcess().FilterArraySize(), 7);
-  EXPECT_EQ(Dialog().ImageProcess().FilterValue(-3, -2), -7);
+  EXPECT_EQ(std::tuple(ListFilters().size(), LoadFilter(1)->aCells[48],
+                       Dialog().ImageProcess().FilterArraySize(),
+                       Dialog().ImageProcess().FilterValue(-3, -2)),
+            std::tuple(1u, 1, 7, -7));
 
   // The same name typed by hand is a new entry, and leaving the name field does not pick the
   // stored filter; a picked name edited is a new entry too.
@@ -419,8 +418,7 @@ TEST_F(CustomFilterDialog, PickingAStoredFilterFillsTheWeightAsAutoCalcSays) {
   // Without Auto-calc, a filter stored without a weight leaves the weight box empty.
   Dialog().chkAuto()->click();
   ChooseListEntry(Dialog().cboName(), 1);
-  EXPECT_EQ(Weight(), "");
-  EXPECT_EQ(Value(Box(3, 2))->text(), "1");
+  EXPECT_EQ((QStringList{Weight(), Value(Box(3, 2))->text()}), (QStringList{"", "1"}));
 }
 
 TEST_F(CustomFilterDialog, PickingAFilterWithoutAKeyChangesNothing) {
@@ -433,8 +431,7 @@ TEST_F(CustomFilterDialog, PickingAFilterWithoutAKeyChangesNothing) {
   Type(0, "6");
   ASSERT_EQ(Dialog().cboName()->count(), 1);
   ChooseListEntry(Dialog().cboName(), 0);
-  EXPECT_EQ(Value(0)->text(), "6");
-  EXPECT_EQ(Weight(), "1");
+  EXPECT_EQ((QStringList{Value(0)->text(), Weight()}), (QStringList{"6", "1"}));
 }
 
 TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
@@ -446,11 +443,9 @@ TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
   ASSERT_EQ(m_messages.Shown().size(), 1u);
   EXPECT_EQ(m_messages.Shown()[0].sText.rfind(kMsgFilterNotStored, 0), 0u)
       << m_messages.Shown()[0].sText;
-  EXPECT_EQ(m_messages.Shown()[0].eIcon, eMsgIcon::Exclamation);
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().ImageProcess().FilterArraySize(), 3);
-  EXPECT_TRUE(ListFilters().empty());
+  EXPECT_EQ(std::tuple(m_messages.Shown()[0].eIcon, Dialog().isVisible(), Dialog().Cancelled(),
+                       Dialog().ImageProcess().FilterArraySize(), ListFilters().size()),
+            std::tuple(eMsgIcon::Exclamation, false, false, 3, 0u));
 }
 
 }  // namespace
