@@ -13,6 +13,7 @@
 #include <random>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "document/cClosedPictures.h"
@@ -232,10 +233,9 @@ class History : public ::testing::Test {
 
 TEST_F(History, NamesFollowThePositionAndANewStepDropsTheRedoSteps) {
   const sState first = StateOf(m_doc1);
-  EXPECT_FALSE(m_history1.CanUndo());
-  EXPECT_FALSE(m_history1.CanRedo());
-  EXPECT_EQ(m_history1.UndoName(), "");
-  EXPECT_EQ(m_history1.RedoName(), "");
+  EXPECT_EQ(std::tuple(m_history1.CanUndo(), m_history1.CanRedo(), m_history1.UndoName(),
+                       m_history1.RedoName()),
+            std::tuple(false, false, "", ""));
   // Nothing to take: nothing happens.
   m_history1.Undo(m_doc1);
   m_history1.Redo(m_doc1);
@@ -247,16 +247,13 @@ TEST_F(History, NamesFollowThePositionAndANewStepDropsTheRedoSteps) {
   EXPECT_EQ(m_history1.UndoName(), "C");
   m_history1.Undo(m_doc1);
   m_history1.Undo(m_doc1);
-  EXPECT_EQ(At(0), 10);
-  EXPECT_EQ(At(1), 2);
-  EXPECT_EQ(m_history1.UndoName(), "A");
-  EXPECT_EQ(m_history1.RedoName(), "B");
+  EXPECT_EQ(std::tuple(At(0), At(1), m_history1.UndoName(), m_history1.RedoName()),
+            std::tuple(10, 2, "A", "B"));
   const int64_t lBytes = m_history1.Bytes();
 
   Set("D", 2, 40);
-  EXPECT_EQ(m_history1.StepCount(), 2);
-  EXPECT_EQ(m_history1.Position(), 2);
-  EXPECT_FALSE(m_history1.CanRedo());
+  EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.Position(), m_history1.CanRedo()),
+            std::tuple(2, 2, false));
   EXPECT_EQ(Names(m_history1, m_doc1), (std::vector<std::string>{"D", "A"}));
   EXPECT_LT(m_history1.Bytes(), lBytes);
   EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes());
@@ -288,9 +285,8 @@ TEST_F(History, TheSavedPositionFollowsUndoRedoAndSaving) {
   EXPECT_FALSE(m_history1.AtSaved());
   // A document without a file (a combination) is never at its saved picture.
   m_history1.Clear(false);
-  EXPECT_FALSE(m_history1.AtSaved());
-  EXPECT_EQ(m_history1.StepCount(), 0);
-  EXPECT_EQ(m_budget.Bytes(), 0);
+  EXPECT_EQ(std::tuple(m_history1.AtSaved(), m_history1.StepCount(), m_budget.Bytes()),
+            std::tuple(false, 0, 0));
 }
 
 TEST_F(History, AFailingCommandRecordsNothingAndPutsThePictureBack) {
@@ -309,10 +305,10 @@ TEST_F(History, AFailingCommandRecordsNothingAndPutsThePictureBack) {
   EXPECT_THROW(m_history1.Record(m_doc1, "Apply Palette",
                                  [&] { m_doc1.ApplyPalette("/nonexistent/x.pal"); }),
                cError);
-  EXPECT_EQ(StateOf(m_doc1), before);
-  EXPECT_EQ(m_history1.StepCount(), 2);
-  EXPECT_EQ(m_history1.RedoName(), "B");  // the redo step survives a command that failed
-  EXPECT_EQ(m_budget.Bytes(), lBytes);
+  // The redo step survives a command that failed.
+  EXPECT_EQ(
+      std::tuple(StateOf(m_doc1), m_history1.StepCount(), m_history1.RedoName(), m_budget.Bytes()),
+      std::tuple(before, 2, "B", lBytes));
   m_history1.Redo(m_doc1);
   EXPECT_EQ(At(1), 20);
 }
@@ -441,15 +437,13 @@ TEST_F(History, RedoStepsWhoseFirstIsStillNeededStay) {
   // Once "a" is behind the position it may go; "b" and "c" stay.
   m_history1.Redo(m_doc1);
   m_budget.Limit(1);
-  EXPECT_EQ(m_history1.StepCount(), 2);
-  EXPECT_FALSE(m_history1.CanUndo());
-  EXPECT_EQ(m_history1.RedoName(), "b");
+  EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.CanUndo(), m_history1.RedoName()),
+            std::tuple(2, false, "b"));
   m_history1.Redo(m_doc1);
   m_history1.Redo(m_doc1);
   // Now "b" is behind the position too; "c", the latest, stays.
   m_budget.Limit(0);
-  EXPECT_EQ(m_history1.StepCount(), 1);
-  EXPECT_EQ(m_history1.UndoName(), "c");
+  EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.UndoName()), std::tuple(1, "c"));
 }
 
 // --- Memory going back to the system ------------------------------------------------------
