@@ -68,9 +68,9 @@ TEST(RecoveryStore, KeptPicturesComeBackToTheNextCopyNeverToOneStillRunning) {
   EXPECT_EQ(std::tie(cCat.sName, cCat.bNoFile, cCat.lWidth, cCat.lHeight),
             std::make_tuple("/p/cat.bmp", false, 7, 2));
   EXPECT_EQ(Unpacked(cCat), test::Bytes(*a2));
-  EXPECT_EQ(found.pictures[1].sCaption, "Image 4");
-  EXPECT_TRUE(found.pictures[1].bNoFile);
-  EXPECT_EQ(Unpacked(found.pictures[1]), test::Bytes(*b));
+  EXPECT_EQ(std::tuple(found.pictures[1].sCaption, found.pictures[1].bNoFile,
+                       Unpacked(found.pictures[1])),
+            std::tuple("Image 4", true, test::Bytes(*b)));
   // While the third holds them, a fourth copy sees nothing; once discarded they are gone.
   EXPECT_TRUE(cRecoveryStore(root.Path().string()).FindLeftBehind().pictures.empty());
   third.DiscardLeftBehind(found);
@@ -112,9 +112,8 @@ TEST(RecoveryStore, DamagedAndForeignFilesAreReportedAndLeftAlone) {
   cRecoveryStore store(root.Path().string());
   const cRecoveryStore::sLeftBehind found = store.FindLeftBehind();
   ASSERT_EQ(found.pictures.size(), 1u);
-  EXPECT_EQ(found.pictures[0].sName, "good");
-  EXPECT_EQ(Unpacked(found.pictures[0]), pixel);
-  EXPECT_EQ(found.damaged.size(), 5u);
+  EXPECT_EQ(std::tuple(found.pictures[0].sName, Unpacked(found.pictures[0]), found.damaged.size()),
+            std::tuple("good", pixel, 5u));
   store.DiscardLeftBehind(found);
   for (const sCase& c : cases)
     EXPECT_EQ(fs::exists(dead / c.sName), !c.bRead) << c.sName;
@@ -133,10 +132,10 @@ TEST(RecoveryStore, OverItsBudgetThePicturesWrittenLongestAgoGoFirst) {
     store.Keep(i, "p" + std::to_string(i), "", false, *pictures[i]);
     store.Flush();
   }
-  EXPECT_EQ(PictureFiles(root.Path()), 2u);
-  EXPECT_FALSE(fs::exists(fs::path(store.Folder()) / "picture-1.brec"));
-  EXPECT_TRUE(fs::exists(fs::path(store.Folder()) / "picture-3.brec"));
-  EXPECT_EQ(store.Stats().lWrites, 3);
+  EXPECT_EQ(
+      std::tuple(PictureFiles(root.Path()), fs::exists(fs::path(store.Folder()) / "picture-1.brec"),
+                 fs::exists(fs::path(store.Folder()) / "picture-3.brec"), store.Stats().lWrites),
+      std::tuple(2u, false, true, 3));
 }
 
 TEST(RecoveryStore, IsOffWithoutAFolder) {
