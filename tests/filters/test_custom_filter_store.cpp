@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "filters/cCustomFilterStore.h"
 #include "image/cError.h"
@@ -57,29 +61,24 @@ TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   EXPECT_EQ(Raw(kApp, "Filter1"), std::make_pair(uint32_t{1}, (Bytes{'E', 'd', 'g', 'e', 's', 0})));
   EXPECT_EQ(Raw(kApp + "\\Filter1", "Weight"),
             std::make_pair(uint32_t{4}, (Bytes{0xFD, 0xFF, 0xFF, 0xFF})));
+  // Cell 0: -7, cell 1: 1, cell 24: 255, cell 30 = (1, -1): -1, cell 48: -255.
   Bytes expected(99, 0);
-  expected[0] = 1;  // cell 0: -7
-  expected[1] = 7;
-  expected[3] = 1;     // cell 1: 1
-  expected[49] = 255;  // cell 24: 255
-  expected[60] = 1;    // cell 30 = (1, -1): -1
-  expected[61] = 1;
-  expected[96] = 1;  // cell 48: -255
-  expected[97] = 255;
+  for (const auto& [i, v] : std::initializer_list<std::pair<size_t, uint8_t>>{
+           {0, 1}, {1, 7}, {3, 1}, {49, 255}, {60, 1}, {61, 1}, {96, 1}, {97, 255}})
+    expected[i] = v;
   EXPECT_EQ(Raw(kApp + "\\Filter1", "Values"), std::make_pair(uint32_t{3}, expected));
 
   const std::optional<CustomFilterRecord> loaded = LoadFilter(1);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->sName, "");
-  EXPECT_EQ(loaded->lWeight, -3);
-  EXPECT_EQ(loaded->aCells, record.aCells);
+  EXPECT_EQ(std::tuple(loaded->sName, loaded->lWeight, loaded->aCells),
+            std::tuple("", -3, record.aCells));
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
   // An absent weight writes no weight value.
   record.lWeight.reset();
   SaveFilter(record, 2, true);
-  EXPECT_EQ(Raw(kApp + "\\Filter2", "Weight").first, 0xFFFFu);
-  EXPECT_EQ(Raw(kApp + "\\Filter2", "Values").second.size(), 99u);
-  EXPECT_EQ(LoadFilter(2)->lWeight, std::nullopt);
+  EXPECT_EQ(std::tuple(Raw(kApp + "\\Filter2", "Weight").first,
+                       Raw(kApp + "\\Filter2", "Values").second.size(), LoadFilter(2)->lWeight),
+            std::tuple(0xFFFFu, 99u, std::nullopt));
 }
 
 TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
@@ -118,9 +117,8 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
 
   PutRaw(sKey, "Values", kRegBinary, {1, 0, 0, 5});  // a negative zero and cell 1
   loaded = LoadFilter(1);
-  EXPECT_EQ(loaded->aCells[0], 0);
-  EXPECT_EQ(loaded->aCells[1], 5);
-  EXPECT_EQ(loaded->aCells[2], 0);
+  EXPECT_EQ(std::vector<int32_t>(loaded->aCells.begin(), loaded->aCells.begin() + 3),
+            (std::vector<int32_t>{0, 5, 0}));
 
   // The key alone: every cell 0. Values of another type count as missing.
   PutRaw(kApp + "\\Filter2", "Values", kRegSz, {'x', 0});
