@@ -284,12 +284,11 @@ TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
     EXPECT_EQ(m_frame.log, (Log{"SetStatus(Exported " + c.sName + "|#|#)"})) << c.sName;
     m_frame.log.clear();
   }
-  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
-  EXPECT_EQ(request.sFileName, m_dir.File("cat.png"));
-  EXPECT_EQ(request.sTitle, "Export");
-  EXPECT_EQ(request.filters.size(), 5u);
-  EXPECT_EQ(request.filters[1], (sFileFilter{"JPEG Files (*.jpg;*.jpeg)", "*.jpg;*.jpeg"}));
-  EXPECT_EQ(request.pOwner, pDocument.get());
+  const sFileDialogRequest& r = m_dialogs.FileRequests()[0];
+  EXPECT_EQ(
+      std::tuple(r.sFileName, r.sTitle, r.filters.size(), r.filters[1], r.pOwner),
+      std::make_tuple(m_dir.File("cat.png"), "Export", 5u,
+                      sFileFilter{"JPEG Files (*.jpg;*.jpeg)", "*.jpg;*.jpeg"}, pDocument.get()));
 
   // The quality chosen is the one written: a lower one makes a smaller file.
   quality.Answer(5);
@@ -308,10 +307,9 @@ TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
   EXPECT_FALSE(pDocument->ExportFile());
   EXPECT_FALSE(std::filesystem::exists(m_dir.File("never.webp")));
 
-  EXPECT_TRUE(pDocument->Dirty());
-  EXPECT_EQ(pDocument->Filename(), sPath);
-  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sPath + "*");
-  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_EQ(std::tuple(pDocument->Dirty(), pDocument->Filename(),
+                       ShownTitle(*pDocument).toStdString(), m_boxes.Shown().size()),
+            std::tuple(true, sPath, "Image: " + sPath + "*", 0u));
 }
 
 TEST_F(DocumentTest, AFailedExportIsReportedAndLeavesNoFile) {
@@ -638,9 +636,10 @@ TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
   EXPECT_EQ(pBox->size(), QSize(12, 8));
   const QImage shown = pBox->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(12, 8));
-  EXPECT_EQ(DisplayPixel(shown, 4, 0), (Bgr{55, 155, 255}));  // B negated
-  EXPECT_EQ(DisplayPixel(shown, 7, 3), (Bgr{55, 155, 255}));
-  EXPECT_EQ(DisplayPixel(shown, 11, 7), (Bgr{250, 5, 127}));  // F negated
+  // B negated at both corners of its square, F negated.
+  EXPECT_EQ((std::vector<Bgr>{DisplayPixel(shown, 4, 0), DisplayPixel(shown, 7, 3),
+                              DisplayPixel(shown, 11, 7)}),
+            (std::vector<Bgr>{{55, 155, 255}, {55, 155, 255}, {250, 5, 127}}));
   EXPECT_EQ(pBox->Image().size(), QSize(3, 2));
   EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(pDocument->Document().Picture()));
   // The status strip's size, and what is saved, are the picture's.
