@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/frmImage.h"
@@ -20,6 +21,7 @@
 #include "platform/PictureIO.h"
 #include "platform/cPictureBox.h"
 #include "platform/mWindowing.h"
+#include "support/DialogTestUtil.h"
 #include "support/DocumentTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
@@ -44,6 +46,20 @@ constexpr Bgr kC{255, 255, 255};
 constexpr Bgr kD{0, 1, 2};
 constexpr Bgr kE{90, 80, 70};
 constexpr Bgr kF{5, 250, 128};
+
+// The bars as laid out, "h ..., v ...": "-" for a hidden bar, else its maximum and geometry.
+std::string Bars(const frmImage& document) {
+  std::string s;
+  for (const QScrollBar* p : {document.hscScroll(), document.vscScroll()}) {
+    const QRect r = p->geometry();
+    s += s.empty() ? "h " : ", v ";
+    s += p->isHidden() ? "-"
+                       : std::to_string(p->maximum()) + " (" + std::to_string(r.x()) + "," +
+                             std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+                             std::to_string(r.height()) + ")";
+  }
+  return s;
+}
 
 class DocumentTest : public ::testing::Test {
  protected:
@@ -80,52 +96,43 @@ class DocumentTest : public ::testing::Test {
   }
 };
 
-// --- Naming
-// ---------------------------------------------------------------------------------------
-
-TEST(DocumentNaming, TitleIsTheNameAfterTheLastFolderSeparator) {
-  EXPECT_EQ(frmImage::TitleOf("report"), "report");
-  EXPECT_EQ(frmImage::TitleOf("C:\\pics\\cat.bmp"), "cat.bmp");
-  EXPECT_EQ(frmImage::TitleOf("C:\\data\\"), "");
-  EXPECT_EQ(frmImage::TitleOf("Image 3"), "Image 3");
-  // Paths of this platform: "/" separates folders as "\" does.
-  EXPECT_EQ(frmImage::TitleOf("/home/ann/cat.bmp"), "cat.bmp");
-  EXPECT_EQ(frmImage::TitleOf("/home/ann/"), "");
-  EXPECT_EQ(frmImage::TitleOf("/mnt/c\\pics/x\\y.bmp"), "y.bmp");
+TEST(DocumentNaming, TitleAndTheProposalsForSavingAndExporting) {
+  using Fn = std::string (*)(const std::string&);
+  const Fn title = frmImage::TitleOf;
+  const Fn save = frmImage::SaveNameProposal;
+  const Fn exported = frmImage::ExportNameProposal;
+  const struct {
+    Fn fn;
+    const char* sIn;
+    const char* sOut;
+  } cases[] = {
+      {title, "report", "report"},
+      {title, "C:\\pics\\cat.bmp", "cat.bmp"},
+      {title, "C:\\data\\", ""},
+      // Paths of this platform: "/" separates folders as "\" does.
+      {title, "/home/ann/", ""},
+      {title, "/mnt/c\\pics/x\\y.bmp", "y.bmp"},
+      {save, "C:\\pics\\cat.bmp", "C:\\pics\\cat.ico"},
+      {save, "Image 3", "Image 3.ico"},
+      // A last dot among the first two characters starts no extension.
+      {save, "a.x", "a.x.ico"},
+      {save, ".x", ".x.ico"},
+      {save, "ab.x", "ab.ico"},
+      // The search does not stop at a folder.
+      {save, "C:\\my.dir\\file", "C:\\my.ico"},
+      {save, "/home/ann/pics.old/scan", "/home/ann/pics.ico"},
+      {save, "", ".ico"},
+      // Export replaces the extension of the title only.
+      {exported, "/pics/cat.bmp", "/pics/cat.png"},
+      {exported, "Image 3", "Image 3.png"},
+      {exported, "/my.dir/file", "/my.dir/file.png"},
+      {exported, "/pics/.hidden", "/pics/.hidden.png"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.fn(c.sIn), c.sOut) << c.sIn;
 }
 
-TEST(DocumentNaming, SaveProposalReplacesTheLastExtensionOfTheWholePath) {
-  EXPECT_EQ(frmImage::SaveNameProposal("C:\\pics\\cat.bmp"), "C:\\pics\\cat.ico");
-  EXPECT_EQ(frmImage::SaveNameProposal("Image 3"), "Image 3.ico");
-  // A last dot among the first two characters starts no extension.
-  EXPECT_EQ(frmImage::SaveNameProposal("a.x"), "a.x.ico");
-  EXPECT_EQ(frmImage::SaveNameProposal(".x"), ".x.ico");
-  EXPECT_EQ(frmImage::SaveNameProposal("ab.x"), "ab.ico");
-  // The search does not stop at a folder.
-  EXPECT_EQ(frmImage::SaveNameProposal("C:\\my.dir\\file"), "C:\\my.ico");
-  EXPECT_EQ(frmImage::SaveNameProposal("/home/ann/pics.old/scan"), "/home/ann/pics.ico");
-  EXPECT_EQ(frmImage::SaveNameProposal(""), ".ico");
-}
-
-TEST_F(DocumentTest, FilenameSetsNameAndTitleButNotTheCaption) {
-  frmImage document(m_frame);
-  EXPECT_EQ(document.Filename(), "");
-  EXPECT_EQ(document.FileTitle(), "");
-  EXPECT_FALSE(document.Dirty());
-  document.Filename("C:\\data\\");
-  EXPECT_EQ(document.Filename(), "C:\\data\\");
-  EXPECT_EQ(document.FileTitle(), "");
-  document.Filename("report");
-  EXPECT_EQ(document.FileTitle(), "report");
-  EXPECT_EQ(document.windowTitle(), "");
-  EXPECT_TRUE(m_frame.log.empty());
-  // A document is an image document of the collection, under its class name.
-  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "frmImage");
-  EXPECT_EQ(LoadedWindows().ItemAs<IImageDocument>(0), &document);
-}
-
-// --- Opening
-// --------------------------------------------------------------------------------------
+// --- Opening, saving, exporting, asking -----------------------------------------------------
 
 TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
   const std::string sPath = SmallPicture();
@@ -134,138 +141,85 @@ TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
   EXPECT_EQ(m_frame.log,
             (Log{"SetStatus(Opening " + sPath + "...|#|#)",
                  "SetStatus(Opened " + sPath + ".|small.bmp|3 x 2)", "AddMRUFile(" + sPath + ")"}));
-  EXPECT_EQ(ShownTitle(document).toStdString(), "Image: " + sPath);
-  EXPECT_EQ(document.Filename(), sPath);
-  EXPECT_EQ(document.FileTitle(), "small.bmp");
-  EXPECT_FALSE(document.Dirty());
-  EXPECT_TRUE(m_boxes.Shown().empty());
-
-  EXPECT_EQ(document.ImageWidth(), 3);
-  EXPECT_EQ(document.ImageHeight(), 2);
-  EXPECT_EQ(document.Document().Work().Width(), 3);
-  EXPECT_EQ(document.Document().Work().Height(), 2);
-  EXPECT_EQ(document.ImageDibHDC(), document.Document().Picture().hdc());
+  EXPECT_EQ(std::tuple(ShownTitle(document).toStdString(), document.Filename(),
+                       document.FileTitle(), document.Dirty(), document.Document().Work().Width(),
+                       document.Document().Work().Height(), m_boxes.Shown().size()),
+            std::tuple("Image: " + sPath, sPath, "small.bmp", false, 3, 2, 0u));
   // The picture box is as large as the image and shows it the right way up.
   const cPictureBox* pBox = document.picImage();
-  EXPECT_EQ(pBox->size(), QSize(3, 2));
-  EXPECT_EQ(pBox->pos(), QPoint(0, 0));
-  EXPECT_EQ(DisplayPixel(pBox->Image(), 0, 0), kA);
-  EXPECT_EQ(DisplayPixel(pBox->Image(), 2, 0), kC);
-  EXPECT_EQ(DisplayPixel(pBox->Image(), 1, 1), kE);
+  EXPECT_EQ(pBox->geometry(), QRect(0, 0, 3, 2));
+  EXPECT_EQ(DisplayBytes(pBox->Image()),
+            DisplayBytes(*test::MakeImageFromRows({{kA, kB, kC}, {kD, kE, kF}})));
   EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(document.Document().Picture()));
-}
-
-TEST_F(DocumentTest, TemporaryFilesAreNumberedAndStayOutOfTheRecentFiles) {
-  const std::string sPath = SmallPicture("VBIM1.tmp");
-  frmImage first(m_frame);
-  ASSERT_TRUE(first.OpenFile(sPath, true));
-  frmImage second(m_frame);
-  ASSERT_TRUE(second.OpenFile(sPath, true));
-  // The only message is the one about opening the temporary file itself.
-  EXPECT_EQ(m_frame.log, (Log{"SetStatus(Opening " + sPath + "...|#|#)", "NewImageIndex",
-                              "SetStatus(Opening " + sPath + "...|#|#)", "NewImageIndex"}));
-  EXPECT_EQ(first.Filename(), "Image 1");
-  EXPECT_EQ(first.FileTitle(), "Image 1");
-  EXPECT_EQ(ShownTitle(first), "Image: Image 1");
-  EXPECT_EQ(second.Filename(), "Image 2");
-  EXPECT_FALSE(second.Dirty());
+  // An image document of the collection, under its class name.
+  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "frmImage");
+  EXPECT_EQ(LoadedWindows().ItemAs<IImageDocument>(0), &document);
 }
 
 TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {
-  const std::string sMissing = m_dir.File("missing.bmp");
-  const std::string sText = m_dir.File("notes.bmp");
-  std::ofstream(sText) << "not a picture at all\n";
-  for (const std::string& sPath : {sMissing, sText}) {
-    SCOPED_TRACE(sPath);
+  std::ofstream(m_dir.File("notes.bmp")) << "not a picture at all\n";
+  for (const char* sName : {"missing.bmp", "notes.bmp"}) {
+    SCOPED_TRACE(sName);
+    const std::string sPath = m_dir.File(sName);
     m_frame.log.clear();
     frmImage document(m_frame);
     EXPECT_FALSE(document.OpenFile(sPath));
     EXPECT_EQ(m_frame.log, (Log{"SetStatus(Opening " + sPath + "...|#|#)"}));
     EXPECT_EQ(document.windowTitle(), "");
-  }
-  ASSERT_EQ(m_boxes.Shown().size(), 2u);
-  // The description starts with the file's name, so that one of several files can be told.
-  const char* kNames[] = {"'missing.bmp': ", "'notes.bmp': "};
-  for (size_t i = 0; i < 2; ++i) {
-    const test::sShownMessage& shown = m_boxes.Shown()[i];
+    // The description starts with the file's name, so that one of several files can be told.
+    ASSERT_FALSE(m_boxes.Shown().empty());
+    const test::sShownMessage& shown = m_boxes.Shown().back();
     const std::string sPrefix =
-        std::string("An error occured trying to open this file: ") + kNames[i];
+        "An error occured trying to open this file: '" + std::string(sName) + "': ";
     EXPECT_TRUE(shown.sText.starts_with(sPrefix)) << shown.sText;
     EXPECT_GT(shown.sText.size(), sPrefix.size());
-    EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
-    EXPECT_EQ(shown.eIcon, eMsgIcon::Exclamation);
-    EXPECT_EQ(shown.sTitle, "Brennic");
+    EXPECT_EQ(std::tie(shown.eButtons, shown.eIcon, shown.sTitle),
+              std::make_tuple(eMsgButtons::OK, eMsgIcon::Exclamation, "Brennic"));
   }
+  EXPECT_EQ(m_boxes.Shown().size(), 2u);
 }
-
-TEST_F(DocumentTest, ActivationReportsTitleAndSizeAndKeepsTheMessage) {
-  auto pDocument = Opened(SmallPicture());
-  pDocument->Activate();
-  EXPECT_EQ(m_frame.log, (Log{"SetStatus(#|small.bmp|3 x 2)"}));
-}
-
-// --- Saving and asking
-// ----------------------------------------------------------------------------
 
 TEST_F(DocumentTest, SavingAsksWithTheProposalAndWritesTheShownPictureAsABitmap) {
-  const std::string sPath = SmallPicture("cat.bmp");
-  auto pDocument = Opened(sPath);
+  auto pDocument = Opened(SmallPicture("cat.bmp"));
   pDocument->NegativeImage();
   ASSERT_TRUE(pDocument->Dirty());
-  m_frame.log.clear();
+  EXPECT_TRUE(m_frame.log.empty()) << "the combination behind Negative raises no progress";
 
   const std::string sTarget = m_dir.File("saved.ico");
   m_dialogs.ChooseFiles({sTarget});
   ASSERT_TRUE(pDocument->SaveFile());
 
   ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
-  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
-  EXPECT_TRUE(request.bSave);
-  EXPECT_EQ(request.sFileName, m_dir.File("cat.ico"));
-  EXPECT_EQ(request.filters, (std::vector<sFileFilter>{{"ICON Files (*.ICO)", "*.ICO"},
-                                                       {"BMP Files (*.BMP)", "*.BMP"}}));
-  EXPECT_EQ(request.lFilterIndex, 1);
-  EXPECT_EQ(request.sDefaultExt, "ICO");
-  EXPECT_EQ(request.sInitialDir, "");
-  EXPECT_EQ(request.sTitle, "");
-  EXPECT_EQ(request.lFlags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-  EXPECT_EQ(request.pOwner, pDocument.get());
+  const sFileDialogRequest& r = m_dialogs.FileRequests()[0];
+  EXPECT_EQ(std::tie(r.bSave, r.sFileName, r.lFilterIndex, r.sDefaultExt, r.sInitialDir, r.sTitle,
+                     r.lFlags, r.pOwner),
+            std::make_tuple(true, m_dir.File("cat.ico"), 1, "ICO", "", "",
+                            OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, pDocument.get()));
+  EXPECT_EQ(r.filters, (std::vector<sFileFilter>{{"ICON Files (*.ICO)", "*.ICO"},
+                                                 {"BMP Files (*.BMP)", "*.BMP"}}));
 
   EXPECT_EQ(m_frame.log, (Log{"AddMRUFile(" + sTarget + ")", "SetStatus(#|saved.ico|3 x 2)"}));
-  EXPECT_EQ(pDocument->Filename(), sTarget);
-  EXPECT_EQ(pDocument->FileTitle(), "saved.ico");
-  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sTarget);
-  EXPECT_FALSE(pDocument->Dirty());
-  EXPECT_TRUE(m_boxes.Shown().empty());
-
+  EXPECT_EQ(
+      std::tuple(pDocument->Filename(), pDocument->FileTitle(),
+                 ShownTitle(*pDocument).toStdString(), pDocument->Dirty(), m_boxes.Shown().size()),
+      std::tuple(sTarget, "saved.ico", "Image: " + sTarget, false, 0u));
   // A bitmap file under the ".ico" name, holding the negative.
   QFile saved(QString::fromStdString(sTarget));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_TRUE(saved.read(2) == "BM");
-  const auto pPicture = LoadPicture(sTarget);
   cDIBSection cLoaded;
-  cLoaded.CreateFromPicture(*pPicture);
+  cLoaded.CreateFromPicture(*LoadPicture(sTarget));
   EXPECT_EQ(DisplayPixel(cLoaded, 0, 0), (Bgr{245, 235, 225}));
   EXPECT_EQ(DisplayBytes(cLoaded), DisplayBytes(pDocument->picImage()->Image()));
 }
 
-TEST_F(DocumentTest, CancelledSaveChangesNothing) {
-  auto pDocument = Opened(SmallPicture());
-  pDocument->NegativeImage();
-  m_frame.log.clear();
-  m_dialogs.CancelFile();
-  EXPECT_FALSE(pDocument->SaveFile());
-  EXPECT_TRUE(pDocument->Dirty());
-  EXPECT_EQ(pDocument->Filename(), m_dir.File("small.bmp"));
-  EXPECT_TRUE(m_frame.log.empty());
-  EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-TEST_F(DocumentTest, AFailedSaveIsReportedAndTheImageStaysChanged) {
+TEST_F(DocumentTest, ACancelledOrFailedSaveChangesNothingAndAFailureIsReported) {
   const std::string sPath = SmallPicture();
   auto pDocument = Opened(sPath);
   pDocument->NegativeImage();
-  m_frame.log.clear();
+  m_dialogs.CancelFile();
+  EXPECT_FALSE(pDocument->SaveFile());
+  EXPECT_TRUE(m_boxes.Shown().empty());
   m_dialogs.ChooseFiles({m_dir.File("no such folder/out.bmp")});
   EXPECT_FALSE(pDocument->SaveFile());
   EXPECT_TRUE(pDocument->Dirty());
@@ -275,13 +229,6 @@ TEST_F(DocumentTest, AFailedSaveIsReportedAndTheImageStaysChanged) {
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with("An error occured trying to save this file: "))
       << m_boxes.Shown()[0].sText;
   EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
-}
-
-TEST(DocumentNaming, ExportProposalReplacesTheExtensionOfTheTitle) {
-  EXPECT_EQ(frmImage::ExportNameProposal("/pics/cat.bmp"), "/pics/cat.png");
-  EXPECT_EQ(frmImage::ExportNameProposal("Image 3"), "Image 3.png");
-  EXPECT_EQ(frmImage::ExportNameProposal("/my.dir/file"), "/my.dir/file.png");
-  EXPECT_EQ(frmImage::ExportNameProposal("/pics/.hidden"), "/pics/.hidden.png");
 }
 
 // Each format through the dialogs as a person chooses it: the name's extension decides, a name
@@ -337,12 +284,11 @@ TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
     EXPECT_EQ(m_frame.log, (Log{"SetStatus(Exported " + c.sName + "|#|#)"})) << c.sName;
     m_frame.log.clear();
   }
-  const sFileDialogRequest& request = m_dialogs.FileRequests()[0];
-  EXPECT_EQ(request.sFileName, m_dir.File("cat.png"));
-  EXPECT_EQ(request.sTitle, "Export");
-  EXPECT_EQ(request.filters.size(), 5u);
-  EXPECT_EQ(request.filters[1], (sFileFilter{"JPEG Files (*.jpg;*.jpeg)", "*.jpg;*.jpeg"}));
-  EXPECT_EQ(request.pOwner, pDocument.get());
+  const sFileDialogRequest& r = m_dialogs.FileRequests()[0];
+  EXPECT_EQ(
+      std::tuple(r.sFileName, r.sTitle, r.filters.size(), r.filters[1], r.pOwner),
+      std::make_tuple(m_dir.File("cat.png"), "Export", 5u,
+                      sFileFilter{"JPEG Files (*.jpg;*.jpeg)", "*.jpg;*.jpeg"}, pDocument.get()));
 
   // The quality chosen is the one written: a lower one makes a smaller file.
   quality.Answer(5);
@@ -361,10 +307,9 @@ TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
   EXPECT_FALSE(pDocument->ExportFile());
   EXPECT_FALSE(std::filesystem::exists(m_dir.File("never.webp")));
 
-  EXPECT_TRUE(pDocument->Dirty());
-  EXPECT_EQ(pDocument->Filename(), sPath);
-  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sPath + "*");
-  EXPECT_TRUE(m_boxes.Shown().empty());
+  EXPECT_EQ(std::tuple(pDocument->Dirty(), pDocument->Filename(),
+                       ShownTitle(*pDocument).toStdString(), m_boxes.Shown().size()),
+            std::tuple(true, sPath, "Image: " + sPath + "*", 0u));
 }
 
 TEST_F(DocumentTest, AFailedExportIsReportedAndLeavesNoFile) {
@@ -381,43 +326,23 @@ TEST_F(DocumentTest, AFailedExportIsReportedAndLeavesNoFile) {
       << "only the picture opened";
 }
 
-TEST_F(DocumentTest, QuerySaveAsksAndFollowsTheAnswer) {
+// No, Yes and Cancel at the close are driven from the main window; here Yes with the save dialog
+// cancelled refuses too and keeps the change.
+TEST_F(DocumentTest, QuerySaveRefusesWhenTheSaveIsCancelled) {
   auto pDocument = Opened(SmallPicture("photo.bmp"));
   pDocument->NegativeImage();
-  const std::string sQuestion =
-      "The image 'photo.bmp' has been changed.\r\n\r\nDo you want to save it?";
-
-  m_boxes.Answer(eMsgResult::No);
-  EXPECT_TRUE(pDocument->QuerySave());
-  EXPECT_TRUE(m_dialogs.FileRequests().empty());
-  EXPECT_TRUE(pDocument->Dirty());
-
-  m_boxes.Answer(eMsgResult::Cancel);
-  EXPECT_FALSE(pDocument->QuerySave());
-
   m_boxes.Answer(eMsgResult::Yes);
   m_dialogs.CancelFile();
   EXPECT_FALSE(pDocument->QuerySave());
   EXPECT_TRUE(pDocument->Dirty());
-
-  m_boxes.Answer(eMsgResult::Yes);
-  m_dialogs.ChooseFiles({m_dir.File("kept.bmp")});
-  EXPECT_TRUE(pDocument->QuerySave());
-  EXPECT_FALSE(pDocument->Dirty());
-  EXPECT_TRUE(QFile::exists(QString::fromStdString(m_dir.File("kept.bmp"))));
-
-  ASSERT_EQ(m_boxes.Shown().size(), 4u);
-  for (const test::sShownMessage& shown : m_boxes.Shown()) {
-    EXPECT_EQ(shown.sText, sQuestion);
-    EXPECT_EQ(shown.eButtons, eMsgButtons::YesNoCancel);
-    EXPECT_EQ(shown.eIcon, eMsgIcon::Question);
-    EXPECT_EQ(shown.sTitle, "Brennic");
-  }
-  EXPECT_EQ(m_dialogs.FileRequests().size(), 2u);
+  EXPECT_EQ(test::Messages(m_boxes),
+            (std::vector<test::tMessage>{
+                {"The image 'photo.bmp' has been changed.\r\n\r\nDo you want to save it?",
+                 eMsgButtons::YesNoCancel, eMsgIcon::Question, "Brennic"}}));
+  EXPECT_EQ(m_dialogs.FileRequests().size(), 1u);
 }
 
-// --- Processing
-// -----------------------------------------------------------------------------------
+// --- Processing and combining ----------------------------------------------------------------
 
 TEST_F(DocumentTest, EngineEventsGoStraightToTheMainWindow) {
   auto pDocument = Opened(SmallPicture());
@@ -432,127 +357,45 @@ TEST_F(DocumentTest, EngineEventsGoStraightToTheMainWindow) {
                               "SetStatus(Complete.  Time = 1234|#|#)"}));
 }
 
-TEST_F(DocumentTest, NegativeTurnsEveryChannelAroundAndMarksTheImageChanged) {
-  auto pDocument = Opened(SmallPicture());
-  pDocument->NegativeImage();
-  EXPECT_TRUE(pDocument->Dirty());
-  const QImage& shown = pDocument->picImage()->Image();
-  EXPECT_EQ(DisplayPixel(shown, 0, 0), (Bgr{245, 235, 225}));
-  EXPECT_EQ(DisplayPixel(shown, 2, 0), (Bgr{0, 0, 0}));
-  EXPECT_EQ(DisplayPixel(shown, 2, 1), (Bgr{250, 5, 127}));
-  EXPECT_EQ(DisplayBytes(shown), DisplayBytes(pDocument->Document().Picture()));
-  // The combination behind it raises no progress.
-  EXPECT_TRUE(m_frame.log.empty());
-}
-
-TEST_F(DocumentTest, ResampleToTheSameSizeChangesNoPixelButMarksTheImageChanged) {
-  auto pDocument = Opened(SmallPicture());
-  const std::vector<uint8_t> before = test::Bytes(pDocument->Document().Picture());
-  const cDIBSection* pBuffer = &pDocument->Document().Picture();
-  pDocument->Resample(3, 2);
-  EXPECT_TRUE(pDocument->Dirty());
-  EXPECT_EQ(&pDocument->Document().Picture(), pBuffer);
-  EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
-}
-
-TEST_F(DocumentTest, ResampleToANewSizeRedrawsAndLaysTheViewOut) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("resample");
-  auto pDocument = Opened(SmallPicture());
-  pDocument->resize(104, 104);
-  pDocument->show();
-  pDocument->Resample(300, 50);
-  EXPECT_TRUE(pDocument->Dirty());
-  EXPECT_EQ(pDocument->ImageWidth(), 300);
-  EXPECT_EQ(pDocument->Document().Work().Width(), 300);
-  EXPECT_EQ(pDocument->Document().Work().Height(), 50);
-  EXPECT_EQ(pDocument->picImage()->size(), QSize(300, 50));
-  EXPECT_FALSE(pDocument->hscScroll()->isHidden());
-  EXPECT_EQ(pDocument->hscScroll()->maximum(), 200);
-  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
-}
-
-TEST_F(DocumentTest, LoadCustomFilterCopiesTheDefinitionWithoutProcessing) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("custom");
-  auto pDocument = Opened(SmallPicture());
-  for (int32_t n : {3, 5}) {
-    SCOPED_TRACE(n);
-    cImageProcessDIB cI;
-    cI.FilterType(eCustom);
-    cI.FilterArraySize(n);
-    cI.FilterWeight(7 * n);
-    const int32_t h = n / 2;
-    for (int32_t x = -h; x <= h; ++x) {
-      for (int32_t y = -h; y <= h; ++y)
-        cI.FilterValue(x, y, 10 * x + y);
-    }
-    const std::vector<uint8_t> before = test::Bytes(pDocument->Document().Picture());
-    pDocument->LoadCustomFilter(cI);
-    EXPECT_FALSE(pDocument->Dirty());
-    EXPECT_EQ(test::Bytes(pDocument->Document().Picture()), before);
-    cImageProcessDIB& cEngine = pDocument->Document().Engine();
-    EXPECT_EQ(cEngine.FilterArraySize(), n);
-    EXPECT_EQ(cEngine.FilterWeight(), 7 * n);
-    for (int32_t x = -h; x <= h; ++x) {
-      for (int32_t y = -h; y <= h; ++y)
-        EXPECT_EQ(cEngine.FilterValue(x, y), 10 * x + y);
-    }
-  }
-  pDocument->ProcessImage(eCustom);
-  EXPECT_TRUE(pDocument->Dirty());
-}
-
 // What the combine dialog hands to a new document once confirmed.
 struct sCombination {
-  int32_t lWidth = 0;
-  int32_t lHeight = 0;
+  int32_t lWidth = 2;
+  int32_t lHeight = 1;
   int32_t lSource1 = 0;
   int32_t lSource2 = 0;
   int32_t eType = 0;
-  int32_t lMultiplier1 = 1;
-  int32_t lOffset1 = 0;
-  int32_t lMultiplier2 = 1;
-  int32_t lOffset2 = 0;
   int32_t NewImageWidth() const { return lWidth; }
   int32_t NewImageHeight() const { return lHeight; }
   int32_t ImageSource(int32_t i) const { return i == 1 ? lSource1 : lSource2; }
   int32_t CombinationType() const { return eType; }
-  int32_t Multiplier(int32_t i) const { return i == 1 ? lMultiplier1 : lMultiplier2; }
-  int32_t Offset(int32_t i) const { return i == 1 ? lOffset1 : lOffset2; }
+  int32_t Multiplier(int32_t i) const { return i == 1 ? 1 : 2; }
+  int32_t Offset(int32_t i) const { return i == 1 ? 0 : 5; }
 };
 
 TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
   auto pFirst = Opened(SmallPicture("first.bmp"));
-  auto pSecond = Opened(Picture("second.bmp", {{kC, kC, kD}, {kC, kC, kC}}));
+  auto pSecond = Opened(Picture("second.bmp", {{kD, kC, kD}, {kC, kC, kC}}));
   const int32_t l1 = LoadedWindows().IndexOf(pFirst.get());
   const int32_t l2 = LoadedWindows().IndexOf(pSecond.get());
-
   struct sCase {
     int32_t eType;
     Bgr top_left;
     Bgr top_right;
   };
-  // 1: (second + 5) * 2 + first * 1, clamped; 2 keeps the darker, 3 the lighter pixel; any other
-  // type shows the first picture.
-  for (const sCase& c : {sCase{1, {255, 255, 255}, {255, 255, 255}}, sCase{2, kA, kB},
-                         sCase{3, kC, kC}, sCase{0, kA, kB}, sCase{9, kA, kB}}) {
+  // 1: (second + 5) * 2 + first, clamped: blue (0 + 5) * 2 + 10 = 20, green (1 + 5) * 2 + 20 =
+  // 32, red (2 + 5) * 2 + 30 = 44. 2 keeps the darker, 3 the lighter pixel; any other type shows
+  // the first picture.
+  for (const sCase& c : {sCase{1, {20, 32, 44}, {255, 255, 255}}, sCase{2, kD, kB},
+                         sCase{3, kA, kC}, sCase{0, kA, kB}, sCase{9, kA, kB}}) {
     SCOPED_TRACE(c.eType);
     m_frame.log.clear();
     frmImage combined(m_frame);
-    sCombination fC;
-    fC.lWidth = 2;
-    fC.lHeight = 1;
-    fC.lSource1 = l1;
-    fC.lSource2 = l2;
-    fC.eType = c.eType;
-    fC.lMultiplier2 = 2;
-    fC.lOffset2 = 5;
-    combined.Combine(fC);
-    EXPECT_EQ(combined.ImageWidth(), 2);
-    EXPECT_EQ(combined.ImageHeight(), 1);
-    EXPECT_EQ(combined.Document().Work().Width(), 2);
-    EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 0, 0), c.top_left);
-    EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 1, 0), c.top_right);
-    EXPECT_TRUE(combined.Dirty());
+    combined.Combine(sCombination{2, 1, l1, l2, c.eType});
+    EXPECT_EQ(std::tuple(combined.ImageWidth(), combined.ImageHeight(),
+                         combined.Document().Work().Width(), combined.Dirty()),
+              std::tuple(2, 1, 2, true));
+    EXPECT_EQ(DisplayBytes(combined.picImage()->Image()),
+              DisplayBytes(*test::MakeImageFromRows({{c.top_left, c.top_right}})));
     const std::string sName = "Image " + std::to_string(m_frame.lIndex);
     // Reported once the picture exists (the window reported nothing before it had one).
     EXPECT_EQ(m_frame.log, (Log{"NewImageIndex", "SetStatus(#|" + sName + "|2 x 1)"}));
@@ -562,36 +405,9 @@ TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
   // The sources are left as they were.
   EXPECT_FALSE(pFirst->Dirty());
   EXPECT_EQ(DisplayPixel(pFirst->Document().Picture(), 0, 0), kA);
-}
-
-TEST_F(DocumentTest, AddingWithMultipliersAndOffsetsOfBothSources) {
-  auto pFirst = Opened(Picture("first.bmp", {{kA}}));
-  auto pSecond = Opened(Picture("second.bmp", {{kD}}));
+  // A position that names no document fails and leaves the new window empty.
   frmImage combined(m_frame);
-  sCombination fC;
-  fC.lWidth = 1;
-  fC.lHeight = 1;
-  fC.lSource1 = LoadedWindows().IndexOf(pFirst.get());
-  fC.lSource2 = LoadedWindows().IndexOf(pSecond.get());
-  fC.eType = 1;
-  fC.lMultiplier1 = 1;
-  fC.lOffset1 = 0;
-  fC.lMultiplier2 = 2;
-  fC.lOffset2 = 5;
-  combined.Combine(fC);
-  // Blue (0 + 5) * 2 + 10 = 20, green (1 + 5) * 2 + 20 = 32, red (2 + 5) * 2 + 30 = 44.
-  EXPECT_EQ(DisplayPixel(combined.picImage()->Image(), 0, 0), (Bgr{20, 32, 44}));
-}
-
-TEST_F(DocumentTest, CombineWithAPositionThatNamesNoDocumentFails) {
-  auto pFirst = Opened(SmallPicture());
-  sCombination fC;
-  fC.lWidth = 2;
-  fC.lHeight = 1;
-  fC.lSource1 = LoadedWindows().IndexOf(pFirst.get());
-  fC.lSource2 = 99;
-  frmImage combined(m_frame);
-  EXPECT_THROW(combined.Combine(fC), cError);
+  EXPECT_THROW(combined.Combine(sCombination{2, 1, l1, 99}), cError);
   EXPECT_FALSE(combined.Dirty());
   EXPECT_EQ(combined.Filename(), "");
 }
@@ -610,54 +426,45 @@ class DocumentViewTest : public DocumentTest {
   }
 };
 
-TEST_F(DocumentViewTest, ViewportKeepsTwoPixelsFromEveryEdge) {
-  auto pDocument = Viewed(100, 100);
-  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
-  EXPECT_EQ(pDocument->hscScroll()->height(), 13);
-  EXPECT_EQ(pDocument->vscScroll()->width(), 13);
-  // A window too small for the margins keeps the viewport it had.
-  pDocument->resize(3, 50);
-  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
-  pDocument->resize(4, 4);
-  EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 0, 0));
+// Each row a picture in a viewport of 400 x 300: a bar shows when the picture is larger than the
+// room (less the other bar's thickness when that one shows), so a bar may show with nothing to
+// scroll; maxima are whole twips divided by whole twips per pixel.
+TEST_F(DocumentViewTest, TheBarsShowWhereThePictureDoesNotFit) {
+  const struct {
+    int32_t lWidth;
+    int32_t lHeight;
+    double dTwips;
+    const char* sBars;
+  } cases[] = {
+      {100, 100, 15, "h -, v -"},
+      {1000, 200, 15, "h 600 (0,287 400x13), v -"},
+      {1000, 1000, 15, "h 613 (0,287 387x13), v 713 (387,0 13x287)"},
+      {395, 100, 15, "h 0 (0,287 400x13), v -"},  // 395 > 400 - 13
+      // At 97 dots per inch 600 pixels are 8907 twips after rounding, and 8907 \ 15 is 593.
+      {1000, 200, 1440.0 / 97, "h 593 (0,287 400x13), v -"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lWidth) + " x " + std::to_string(c.lHeight));
+    const cScopedScreenMetrics metrics({c.dTwips, c.dTwips, 1024, 768, 32});
+    auto pDocument = Viewed(c.lWidth, c.lHeight);
+    EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
+    EXPECT_EQ(pDocument->picImage()->geometry(), QRect(0, 0, c.lWidth, c.lHeight));
+    EXPECT_EQ(Bars(*pDocument), c.sBars);
+    if (c.lHeight == 1000) {
+      // The bars lie above the picture and step by 32 pixels.
+      EXPECT_EQ(pDocument->picScrollBox()->childAt(390, 10), pDocument->vscScroll());
+      EXPECT_EQ(pDocument->vscScroll()->singleStep(), 32);
+      EXPECT_EQ(pDocument->vscScroll()->pageStep(), 1);
+      // A window too small for the margins keeps the viewport it had.
+      pDocument->resize(3, 50);
+      EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
+      pDocument->resize(4, 4);
+      EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 0, 0));
+    }
+  }
 }
 
-TEST_F(DocumentViewTest, APictureThatFitsShowsNoBars) {
-  auto pDocument = Viewed(100, 100);
-  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
-  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
-  EXPECT_EQ(pDocument->picImage()->geometry(), QRect(0, 0, 100, 100));
-}
-
-TEST_F(DocumentViewTest, AWidePictureShowsOnlyTheHorizontalBar) {
-  auto pDocument = Viewed(1000, 200);
-  const QScrollBar* pH = pDocument->hscScroll();
-  EXPECT_FALSE(pH->isHidden());
-  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
-  EXPECT_EQ(pH->minimum(), 0);
-  EXPECT_EQ(pH->maximum(), 600);
-  EXPECT_EQ(pH->geometry(), QRect(0, 287, 400, 13));
-  EXPECT_EQ(pH->singleStep(), 32);
-  EXPECT_EQ(pH->pageStep(), 1);
-}
-
-TEST_F(DocumentViewTest, ALargePictureShowsBothBarsMeetingInTheCorner) {
-  auto pDocument = Viewed(1000, 1000);
-  const QScrollBar* pH = pDocument->hscScroll();
-  const QScrollBar* pV = pDocument->vscScroll();
-  ASSERT_FALSE(pH->isHidden());
-  ASSERT_FALSE(pV->isHidden());
-  EXPECT_EQ(pH->maximum(), 613);
-  EXPECT_EQ(pV->maximum(), 713);
-  EXPECT_EQ(pH->geometry(), QRect(0, 287, 387, 13));
-  EXPECT_EQ(pV->geometry(), QRect(387, 0, 13, 287));
-  EXPECT_EQ(pV->singleStep(), 32);
-  EXPECT_EQ(pV->pageStep(), 1);
-  // The bars lie above the picture.
-  EXPECT_EQ(pDocument->picScrollBox()->childAt(390, 10), pV);
-}
-
-TEST_F(DocumentViewTest, BarsMoveThePictureAndFollowTheThumbWhileItIsDragged) {
+TEST_F(DocumentViewTest, BarsMoveThePictureAndFollowTheThumbAndTheWindowsSize) {
   auto pDocument = Viewed(1000, 1000);
   QScrollBar* pH = pDocument->hscScroll();
   QScrollBar* pV = pDocument->vscScroll();
@@ -676,49 +483,17 @@ TEST_F(DocumentViewTest, BarsMoveThePictureAndFollowTheThumbWhileItIsDragged) {
   EXPECT_EQ(pDocument->picImage()->x(), -410);
   pH->setSliderDown(false);
   EXPECT_EQ(pDocument->picImage()->x(), -410);
-}
-
-TEST_F(DocumentViewTest, GrowingTheWindowKeepsTheFarEdgeAtTheViewportsEdge) {
-  auto pDocument = Viewed(1000, 1000);
-  QScrollBar* pH = pDocument->hscScroll();
-  QScrollBar* pV = pDocument->vscScroll();
+  // Growing the window keeps the far edges at the viewport's, inside the bars.
   pH->setValue(613);
   pV->setValue(713);
   pDocument->resize(804, 904);  // viewport 800 x 900
-  EXPECT_EQ(pH->maximum(), 213);
-  EXPECT_EQ(pV->maximum(), 113);
+  EXPECT_EQ(Bars(*pDocument), "h 213 (0,887 787x13), v 113 (787,0 13x887)");
   EXPECT_EQ(pH->value(), 213);
-  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(-213, -113));
-  // The image's right and bottom edges stay at those of the viewport, inside the bars.
-  EXPECT_EQ(pDocument->picImage()->geometry().right() + 1, 800 - 13);
-  EXPECT_EQ(pDocument->picImage()->geometry().bottom() + 1, 900 - 13);
-}
-
-TEST_F(DocumentViewTest, AHiddenBarBringsThePictureBackToTheViewportsEdge) {
-  auto pDocument = Viewed(1000, 200);
-  pDocument->hscScroll()->setValue(300);
-  ASSERT_EQ(pDocument->picImage()->x(), -300);
-  pDocument->resize(1104, 304);
-  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
-  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(0, 0));
-}
-
-TEST_F(DocumentViewTest, ABarShownWhileThePictureFitsCannotScroll) {
-  // 395 > 400 - 13 shows the horizontal bar although the picture fits: its maximum is 0.
-  auto pDocument = Viewed(395, 100);
-  EXPECT_FALSE(pDocument->hscScroll()->isHidden());
-  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
-  EXPECT_EQ(pDocument->hscScroll()->maximum(), 0);
-  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 400, 13));
-}
-
-TEST_F(DocumentViewTest, MaximaAreWholeTwipsDividedByWholeTwipsPerPixel) {
-  // At 97 dots per inch a pixel is 14.845... twips: 600 pixels are 8907 twips after rounding,
-  // and 8907 \ 15 is 593.
-  cScopedScreenMetrics odd({1440.0 / 97, 1440.0 / 97, 1024, 768, 32});
-  auto pDocument = Viewed(1000, 200);
-  EXPECT_EQ(pDocument->hscScroll()->maximum(), 593);
-  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 400, 13));
+  EXPECT_EQ(pDocument->picImage()->geometry(), QRect(-213, -113, 1000, 1000));
+  // A bar that hides brings the picture back to the viewport's edge.
+  pDocument->resize(1104, 904);
+  EXPECT_EQ(Bars(*pDocument), "h -, v 100 (1087,0 13x900)");
+  EXPECT_EQ(pDocument->picImage()->pos(), QPoint(0, -100));
 }
 
 TEST_F(DocumentViewTest, AMinimisedWindowKeepsItsViewportAndBars) {
@@ -832,23 +607,19 @@ TEST_F(DocumentViewTest, TheBarsAreLaidOutForTheZoomedPicture) {
   ASSERT_EQ(pDocument->Zoom(), (sZoom{1, 2}));
   // 500 x 500 in 400 x 300: both bars, maxima 500 - 400 + 13 and 500 - 300 + 13.
   EXPECT_EQ(pDocument->picImage()->size(), QSize(500, 500));
-  EXPECT_EQ(pDocument->hscScroll()->maximum(), 113);
-  EXPECT_EQ(pDocument->vscScroll()->maximum(), 213);
-  EXPECT_EQ(pDocument->hscScroll()->geometry(), QRect(0, 287, 387, 13));
-  EXPECT_EQ(pDocument->vscScroll()->geometry(), QRect(387, 0, 13, 287));
+  EXPECT_EQ(Bars(*pDocument), "h 113 (0,287 387x13), v 213 (387,0 13x287)");
   EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle + " (50 %)");
   // Best fit: the tighter side fills the room inside the bars, 287 / 1000; no bars.
   pDocument->hscScroll()->setValue(50);
   pDocument->BestFit();
   EXPECT_EQ(pDocument->picImage()->geometry(), QRect(0, 0, 287, 287));
-  EXPECT_TRUE(pDocument->hscScroll()->isHidden());
-  EXPECT_TRUE(pDocument->vscScroll()->isHidden());
+  EXPECT_EQ(Bars(*pDocument), "h -, v -");
   EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle + " (28.7 %)");
   pDocument->ZoomIn();
   EXPECT_EQ(pDocument->Zoom(), (sZoom{1, 3}));
   pDocument->ActualSize();
   EXPECT_EQ(pDocument->picImage()->size(), QSize(1000, 1000));
-  EXPECT_EQ(pDocument->hscScroll()->maximum(), 613);
+  EXPECT_EQ(Bars(*pDocument), "h 613 (0,287 387x13), v 713 (387,0 13x287)");
   EXPECT_EQ(ShownTitle(*pDocument).toStdString(), sTitle);
 }
 
@@ -865,9 +636,10 @@ TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
   EXPECT_EQ(pBox->size(), QSize(12, 8));
   const QImage shown = pBox->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(12, 8));
-  EXPECT_EQ(DisplayPixel(shown, 4, 0), (Bgr{55, 155, 255}));  // B negated
-  EXPECT_EQ(DisplayPixel(shown, 7, 3), (Bgr{55, 155, 255}));
-  EXPECT_EQ(DisplayPixel(shown, 11, 7), (Bgr{250, 5, 127}));  // F negated
+  // B negated at both corners of its square, F negated.
+  EXPECT_EQ((std::vector<Bgr>{DisplayPixel(shown, 4, 0), DisplayPixel(shown, 7, 3),
+                              DisplayPixel(shown, 11, 7)}),
+            (std::vector<Bgr>{{55, 155, 255}, {55, 155, 255}, {250, 5, 127}}));
   EXPECT_EQ(pBox->Image().size(), QSize(3, 2));
   EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(pDocument->Document().Picture()));
   // The status strip's size, and what is saved, are the picture's.

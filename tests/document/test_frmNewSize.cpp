@@ -12,6 +12,7 @@
 #include <QTest>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/frmNewSize.h"
@@ -37,15 +38,19 @@ class NewSizeDialog : public ::testing::Test {
   QString Width() { return m_pDialog->txtWidth()->text(); }
   QString Height() { return m_pDialog->txtHeight()->text(); }
   void Click(QAbstractButton* p) { QTest::mouseClick(p, Qt::LeftButton); }
-  void KeepProportions() {
-    Click(m_pDialog->chkKeepProportion());
-    ASSERT_TRUE(m_pDialog->chkKeepProportion()->isChecked());
+  // Each box and the check box as "box:read-only/writable:colour", the mark "kept"/"free".
+  std::string Modes() {
+    std::string s;
+    for (QLineEdit* p : {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()}) {
+      const int32_t lColour = cModalDialog::BackColor(p);
+      s += p->objectName().toStdString() + (p->isReadOnly() ? ":ro:" : ":rw:") +
+           (lColour == kSysWindowColor  ? "window "
+            : lColour == kSysButtonFace ? "face "
+                                        : "? ");
+    }
+    const QCheckBox* pKeep = Dialog().chkKeepProportion();
+    return s + (pKeep->isChecked() ? "kept" : "free") + (pKeep->isEnabled() ? "" : " disabled");
   }
-  void PercentMode() {
-    Click(m_pDialog->optStyle(1));
-    ASSERT_TRUE(m_pDialog->optStyle(1)->isChecked());
-  }
-  void Percent(const QString& s) { TypeInto(m_pDialog->txtPercent(), s); }
 
   test::cScriptedMessageBoxes m_messages;
   test::cScopedScreenMetrics m_metrics;
@@ -55,45 +60,29 @@ class NewSizeDialog : public ::testing::Test {
 
 TEST_F(NewSizeDialog, OpensWithTheCurrentSize) {
   Open(640, 480);
-  EXPECT_EQ(Dialog().windowTitle(), "Choose New Size");
   EXPECT_TRUE(Dialog().Cancelled());
-  EXPECT_EQ(Width(), "640");
-  EXPECT_EQ(Height(), "480");
+  const auto text = [&](const char* sName) { return Dialog().findChild<QLabel*>(sName)->text(); };
   // The current size reads "480 X 640", height first.
-  EXPECT_EQ(Dialog().lblOrigHeight()->text(), "480");
-  EXPECT_EQ(Dialog().findChild<QLabel*>("Label1")->text(), "X");
-  EXPECT_EQ(Dialog().lblOrigWidth()->text(), "640");
+  EXPECT_EQ((QStringList{Dialog().windowTitle(), Width(), Height(), text("lblOrigHeight"),
+                         text("Label1"), text("lblOrigWidth"), Dialog().Frame1()->title(),
+                         Dialog().optStyle(0)->text(), Dialog().optStyle(1)->text(), text("lbl"),
+                         text("lblHeight"), text("lblPercentage"),
+                         Dialog().chkKeepProportion()->text(), Dialog().txtPercent()->text(),
+                         Dialog().cmdOK()->text(), Dialog().cmdCancel()->text()}),
+            (QStringList{"Choose New Size", "640", "480", "480", "X", "640", "Frame1", "&Free",
+                         "&Percent", "Width:", "Height", "Percent:", "&Keep proportions", "100",
+                         "OK", "Cancel"}));
   EXPECT_LT(Dialog().lblOrigHeight()->x(), Dialog().lblOrigWidth()->x());
-
-  EXPECT_EQ(Dialog().Frame1()->title(), "Frame1");
-  EXPECT_EQ(Dialog().optStyle(0)->text(), "&Free");
-  EXPECT_EQ(Dialog().optStyle(1)->text(), "&Percent");
   EXPECT_TRUE(Dialog().optStyle(0)->isChecked());
   EXPECT_EQ(cModalDialog::IndexedChild<QRadioButton>(&Dialog(), "optStyle", 1),
             Dialog().optStyle(1));
-  EXPECT_EQ(Dialog().findChild<QLabel*>("lbl")->text(), "Width:");
-  EXPECT_EQ(Dialog().findChild<QLabel*>("lblHeight")->text(), "Height");
-  EXPECT_EQ(Dialog().findChild<QLabel*>("lblPercentage")->text(), "Percent:");
-  EXPECT_EQ(Dialog().chkKeepProportion()->text(), "&Keep proportions");
-  EXPECT_FALSE(Dialog().chkKeepProportion()->isChecked());
-  EXPECT_TRUE(Dialog().chkKeepProportion()->isEnabled());
-  EXPECT_EQ(Dialog().txtPercent()->text(), "100");
-  EXPECT_TRUE(Dialog().txtPercent()->isReadOnly());
-  EXPECT_FALSE(Dialog().txtWidth()->isReadOnly());
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtPercent()), kSysButtonFace);
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtWidth()), kSysWindowColor);
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtHeight()), kSysWindowColor);
-  EXPECT_EQ(Dialog().cmdOK()->text(), "OK");
-  EXPECT_TRUE(Dialog().cmdOK()->isDefault());
-  EXPECT_EQ(Dialog().cmdCancel()->text(), "Cancel");
-  EXPECT_EQ(Dialog().font().pointSizeF(), 8.25);
+  EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free");
+  EXPECT_EQ(std::tuple(Dialog().cmdOK()->isDefault(), Dialog().font().pointSizeF()),
+            std::tuple(true, 8.25));
   // The buttons sit side by side below the frame, OK on the left.
   EXPECT_GT(Dialog().cmdOK()->y(), Dialog().Frame1()->geometry().bottom());
   EXPECT_LT(Dialog().cmdOK()->x(), Dialog().cmdCancel()->x());
-}
 
-TEST_F(NewSizeDialog, KeyboardOrder) {
-  Open(640, 480);
   std::vector<std::string> order;
   QWidget* p = Dialog().txtWidth();
   do {
@@ -105,128 +94,79 @@ TEST_F(NewSizeDialog, KeyboardOrder) {
                                       "chkKeepProportion", "optStyle", "optStyle"}));
 }
 
-TEST_F(NewSizeDialog, KeepingProportionsSetsTheOtherSide) {
-  Open(640, 480);
-  TypeInto(Dialog().txtWidth(), "320");
-  EXPECT_EQ(Height(), "480") << "proportions are not kept until ticked";
-  KeepProportions();
-  EXPECT_EQ(Height(), "480") << "ticking changes nothing by itself";
-  TypeInto(Dialog().txtWidth(), "320");
-  EXPECT_EQ(Height(), "240");
-  TypeInto(Dialog().txtHeight(), "120");
-  EXPECT_EQ(Width(), "160");
-  TypeInto(Dialog().txtHeight(), "abc");
-  EXPECT_EQ(Width(), "160") << "text that is no number changes nothing";
-  EXPECT_EQ(Height(), "abc");
-}
-
-TEST_F(NewSizeDialog, ProportionsTruncateAndAreNotMirroredBack) {
-  Open(640, 481);
-  KeepProportions();
-  TypeInto(Dialog().txtWidth(), "100");
-  EXPECT_EQ(Height(), "75") << "481 x 100 / 640 = 75.15";
-  EXPECT_EQ(Width(), "100") << "75 would give 99 back";
-  TypeInto(Dialog().txtWidth(), "-64");
-  EXPECT_EQ(Height(), "-48") << "truncated toward zero";
-  TypeInto(Dialog().txtWidth(), "2.5");
-  EXPECT_EQ(Height(), "1") << "2.5 rounds to 2; 481 x 2 / 640 = 1.5";
-}
-
-TEST_F(NewSizeDialog, SwitchingToPercentChangesNoValueUntilEdited) {
-  Open(640, 480);
-  KeepProportions();
-  TypeInto(Dialog().txtWidth(), "100");
-  PercentMode();
-  EXPECT_EQ(Width(), "100");
-  EXPECT_EQ(Height(), "75");
-  EXPECT_EQ(Dialog().txtPercent()->text(), "100");
-  EXPECT_TRUE(Dialog().txtWidth()->isReadOnly());
-  EXPECT_TRUE(Dialog().txtHeight()->isReadOnly());
-  EXPECT_FALSE(Dialog().txtPercent()->isReadOnly());
-  EXPECT_FALSE(Dialog().chkKeepProportion()->isEnabled());
-  EXPECT_TRUE(Dialog().chkKeepProportion()->isChecked()) << "the mark stays while disabled";
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtWidth()), kSysButtonFace);
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtHeight()), kSysButtonFace);
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtPercent()), kSysWindowColor);
-
-  // Typing into a read-only box does nothing.
-  QTest::keyClicks(Dialog().txtWidth(), "9");
-  EXPECT_EQ(Width(), "100");
-
-  Click(Dialog().optStyle(0));
-  EXPECT_FALSE(Dialog().txtWidth()->isReadOnly());
-  EXPECT_TRUE(Dialog().txtPercent()->isReadOnly());
-  EXPECT_TRUE(Dialog().chkKeepProportion()->isEnabled());
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtWidth()), kSysWindowColor);
-  EXPECT_EQ(cModalDialog::BackColor(Dialog().txtPercent()), kSysButtonFace);
-}
-
-TEST_F(NewSizeDialog, PercentScalesBothSides) {
-  Open(640, 480);
-  PercentMode();
-  Percent("50");
-  EXPECT_EQ(Width(), "320");
-  EXPECT_EQ(Height(), "240");
-  Percent("12.5");  // taken as 12
-  EXPECT_EQ(Width(), "77");
-  EXPECT_EQ(Height(), "58");
-  Percent("13.5");  // taken as 14
-  EXPECT_EQ(Dialog().txtPercent()->text(), "13.5");
-  EXPECT_EQ(Width(), "90");
-  EXPECT_EQ(Height(), "67");
-  Percent("abc");
-  EXPECT_EQ(Width(), "90");
-  EXPECT_EQ(Height(), "67");
-  Percent("");
-  EXPECT_EQ(Width(), "90");
-  Percent("x5");
-  EXPECT_EQ(Width(), "90");
-
-  Open(101, 101);
-  PercentMode();
-  Percent("33");
-  EXPECT_EQ(Width(), "33");
-  EXPECT_EQ(Height(), "33");
-}
-
-TEST_F(NewSizeDialog, PercentWithProportionsKeptSetsTheWidthFromTheRoundedHeight) {
-  Open(101, 33);
-  KeepProportions();
-  PercentMode();
-  Percent("50");
-  // Width 50.5 -> 50 sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the
-  // width 101 x 16 / 33 = 48.
-  EXPECT_EQ(Height(), "16");
-  EXPECT_EQ(Width(), "48");
-}
-
-TEST_F(NewSizeDialog, PercentIsIgnoredInFreeMode) {
+// Each row a fresh dialog: the mark ticked or not, Percent chosen or not, one text typed into
+// one box; the sizes the boxes show then. Other sides are computed truncating toward zero from
+// the typed side rounded half to even, and not mirrored back; text that is no number changes
+// nothing.
+TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
+  enum eBox { kWidth, kHeight, kPercent };
+  const struct {
+    int32_t lW;
+    int32_t lH;
+    bool bKeep;
+    bool bPercent;
+    eBox eTyped;
+    const char* sTyped;
+    const char* sWidth;
+    const char* sHeight;
+  } cases[] = {
+      {640, 480, false, false, kWidth, "320", "320", "480"},
+      {640, 480, true, false, kWidth, "320", "320", "240"},
+      {640, 480, true, false, kHeight, "120", "160", "120"},
+      {640, 480, true, false, kHeight, "abc", "640", "abc"},
+      {640, 481, true, false, kWidth, "100", "100", "75"},  // 75.15; 75 would give 99 back
+      {640, 481, true, false, kWidth, "-64", "-64", "-48"},
+      {640, 481, true, false, kWidth, "2.5", "2.5", "1"},  // 481 x 2 / 640 = 1.5
+      {640, 480, false, true, kPercent, "50", "320", "240"},
+      {640, 480, false, true, kPercent, "12.5", "77", "58"},  // taken as 12
+      {640, 480, false, true, kPercent, "13.5", "90", "67"},  // taken as 14
+      {640, 480, false, true, kPercent, "abc", "640", "480"},
+      {640, 480, false, true, kPercent, "", "640", "480"},
+      {640, 480, false, true, kPercent, "x5", "640", "480"},
+      {101, 101, false, true, kPercent, "33", "33", "33"},
+      // Width 50.5 -> 50 sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the
+      // width 101 x 16 / 33 = 48.
+      {101, 33, true, true, kPercent, "50", "48", "16"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lW) + " x " + std::to_string(c.lH) + " typed " + c.sTyped);
+    Open(c.lW, c.lH);
+    if (c.bKeep) Click(Dialog().chkKeepProportion());
+    EXPECT_EQ(Height(), QString::number(c.lH)) << "ticking changes nothing by itself";
+    if (c.bPercent) Click(Dialog().optStyle(1));
+    QLineEdit* pBoxes[] = {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()};
+    TypeInto(pBoxes[c.eTyped], c.sTyped);
+    EXPECT_EQ(pBoxes[c.eTyped]->text(), c.sTyped);
+    EXPECT_EQ(Width(), c.sWidth);
+    EXPECT_EQ(Height(), c.sHeight);
+  }
+  // In the free mode a percentage set from elsewhere is ignored.
   Open(640, 480);
   Dialog().txtPercent()->setText("50");
   EXPECT_EQ(Width(), "640");
 }
 
-TEST_F(NewSizeDialog, OkGivesTheSizeInTheBoxes) {
+TEST_F(NewSizeDialog, PercentModeSwapsWhichBoxesTakeInput) {
+  Open(640, 480);
+  Click(Dialog().chkKeepProportion());
+  Click(Dialog().optStyle(1));
+  // The mark stays while disabled.
+  EXPECT_EQ(Modes(), "txtWidth:ro:face txtHeight:ro:face txtPercent:rw:window kept disabled");
+  QTest::keyClicks(Dialog().txtWidth(), "9");
+  EXPECT_EQ(Width(), "640") << "typing into a read-only box does nothing";
+  Click(Dialog().optStyle(0));
+  EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face kept");
+}
+
+TEST_F(NewSizeDialog, OkGivesTheSizeInTheBoxesAndRefusesSizesThatCannotBeMade) {
   Open(640, 480);
   TypeInto(Dialog().txtWidth(), "32767");
   TypeInto(Dialog().txtHeight(), " 2.5 ");
   Click(Dialog().cmdOK());
-  EXPECT_TRUE(m_messages.Shown().empty());
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().ImageWidth(), 32767);
-  EXPECT_EQ(Dialog().ImageHeight(), 2);
+  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Dialog().ImageWidth(),
+                       Dialog().ImageHeight(), m_messages.Shown().size()),
+            std::tuple(false, false, 32767, 2, 0u));
 
-  Open(640, 480);
-  PercentMode();
-  Percent("50");
-  QTest::keyClick(Dialog().txtPercent(), Qt::Key_Return);
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().ImageWidth(), 320);
-  EXPECT_EQ(Dialog().ImageHeight(), 240);
-}
-
-TEST_F(NewSizeDialog, OkRefusesSizesThatCannotBeMade) {
   Open(640, 480);
   for (const char* sWidth : {"0", "-5", "", "abc", "32768", "99999999999", "0.4"}) {
     TypeInto(Dialog().txtWidth(), sWidth);
@@ -235,57 +175,43 @@ TEST_F(NewSizeDialog, OkRefusesSizesThatCannotBeMade) {
   TypeInto(Dialog().txtWidth(), "10");
   TypeInto(Dialog().txtHeight(), "1e3");
   Click(Dialog().cmdOK());
-  ASSERT_EQ(m_messages.Shown().size(), 8u);
-  for (const test::sShownMessage& shown : m_messages.Shown()) {
-    EXPECT_EQ(shown.sText, "Please enter a width and a height between 1 and 32767.");
-    EXPECT_EQ(shown.eButtons, eMsgButtons::OK);
-  }
-  EXPECT_TRUE(Dialog().isVisible());
-  EXPECT_TRUE(Dialog().Cancelled());
-  EXPECT_EQ(Height(), "1e3") << "the entries stay";
-
+  EXPECT_EQ(
+      test::Messages(m_messages),
+      std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
+                                      eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
+  // Still open, cancelled, the entries as they were.
+  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Height()),
+            std::tuple(true, true, QString("1e3")));
   TypeInto(Dialog().txtHeight(), "1");
   Click(Dialog().cmdOK());
-  EXPECT_FALSE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().ImageWidth(), 10);
-  EXPECT_EQ(Dialog().ImageHeight(), 1);
+  EXPECT_EQ(std::tuple(Dialog().Cancelled(), Dialog().ImageWidth(), Dialog().ImageHeight()),
+            std::tuple(false, 10, 1));
 }
 
-TEST_F(NewSizeDialog, CancelEscapeAndTheCloseBoxLeaveItCancelled) {
-  Open(640, 480);
-  TypeInto(Dialog().txtWidth(), "5");
-  Click(Dialog().cmdCancel());
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_TRUE(Dialog().Cancelled());
-  EXPECT_EQ(Dialog().ImageWidth(), 0);
-
-  Open(640, 480);
-  QTest::keyClick(Dialog().txtWidth(), Qt::Key_Escape);
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_TRUE(Dialog().Cancelled());
-
-  Open(640, 480);
-  Dialog().close();
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_TRUE(Dialog().Cancelled());
-}
-
-TEST_F(NewSizeDialog, TopmostWhileShownAndTheMainWindowGetsItBack) {
+// Cancel, Escape and the close box: the dialog is cancelled and unloaded, and the main window is
+// made topmost again; releasing the closed dialog asks nothing more.
+TEST_F(NewSizeDialog, EveryWayOfClosingLeavesItCancelledAndTheMainWindowOnTop) {
   QWidget main;
-  test::cTopMostLog log;
-  {
-    frmNewSize dialog(&main, log.Function());
-    dialog.SetSize(10, 10);
-    dialog.show();
-    ASSERT_EQ(log.Calls().size(), 1u);
-    EXPECT_EQ(log.Calls()[0], (test::sTopMostCall{&dialog, true}));
-    EXPECT_EQ(LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName(), "frmNewSize");
-    dialog.close();
-    ASSERT_EQ(log.Calls().size(), 2u);
-    EXPECT_EQ(log.Calls()[1], (test::sTopMostCall{&main, true}));
-    EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
+  for (int iWay = 0; iWay < 3; ++iWay) {
+    test::cTopMostLog log;
+    QWidget* pDialog = nullptr;
+    {
+      frmNewSize dialog(&main, log.Function());
+      pDialog = &dialog;
+      dialog.SetSize(640, 480);
+      dialog.show();
+      EXPECT_EQ(LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName(), "frmNewSize");
+      TypeInto(dialog.txtWidth(), "5");
+      if (iWay == 0) Click(dialog.cmdCancel());
+      if (iWay == 1) QTest::keyClick(dialog.txtWidth(), Qt::Key_Escape);
+      if (iWay == 2) dialog.close();
+      EXPECT_FALSE(dialog.isVisible()) << iWay;
+      EXPECT_TRUE(dialog.Cancelled()) << iWay;
+      EXPECT_EQ(dialog.ImageWidth(), 0);
+      EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
+    }
+    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{pDialog, true}, {&main, true}}));
   }
-  EXPECT_EQ(log.Calls().size(), 2u) << "releasing the closed dialog asks nothing more";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "document/cRecoveryStore.h"
 #include "support/ImageTestUtil.h"
@@ -22,11 +23,6 @@ namespace brennic {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<uint8_t> Bytes(const cDIBSection& cImage) {
-  const uint8_t* p = cImage.DIBSectionBitsPtr();
-  return {p, p + static_cast<size_t>(cImage.BytesPerScanLine()) * cImage.Height()};
-}
 
 std::vector<uint8_t> Unpacked(const sRecoveredPicture& cPicture) {
   std::vector<uint8_t> bytes(cPicture.picture.lSize);
@@ -69,14 +65,12 @@ TEST(RecoveryStore, KeptPicturesComeBackToTheNextCopyNeverToOneStillRunning) {
   std::sort(found.pictures.begin(), found.pictures.end(),
             [](const auto& x, const auto& y) { return x.sName < y.sName; });
   const sRecoveredPicture& cCat = found.pictures[0];
-  EXPECT_EQ(cCat.sName, "/p/cat.bmp");
-  EXPECT_FALSE(cCat.bNoFile);
-  EXPECT_EQ(cCat.lWidth, 7);
-  EXPECT_EQ(cCat.lHeight, 2);
-  EXPECT_EQ(Unpacked(cCat), Bytes(*a2));
-  EXPECT_EQ(found.pictures[1].sCaption, "Image 4");
-  EXPECT_TRUE(found.pictures[1].bNoFile);
-  EXPECT_EQ(Unpacked(found.pictures[1]), Bytes(*b));
+  EXPECT_EQ(std::tie(cCat.sName, cCat.bNoFile, cCat.lWidth, cCat.lHeight),
+            std::make_tuple("/p/cat.bmp", false, 7, 2));
+  EXPECT_EQ(Unpacked(cCat), test::Bytes(*a2));
+  EXPECT_EQ(std::tuple(found.pictures[1].sCaption, found.pictures[1].bNoFile,
+                       Unpacked(found.pictures[1])),
+            std::tuple("Image 4", true, test::Bytes(*b)));
   // While the third holds them, a fourth copy sees nothing; once discarded they are gone.
   EXPECT_TRUE(cRecoveryStore(root.Path().string()).FindLeftBehind().pictures.empty());
   third.DiscardLeftBehind(found);
@@ -118,9 +112,8 @@ TEST(RecoveryStore, DamagedAndForeignFilesAreReportedAndLeftAlone) {
   cRecoveryStore store(root.Path().string());
   const cRecoveryStore::sLeftBehind found = store.FindLeftBehind();
   ASSERT_EQ(found.pictures.size(), 1u);
-  EXPECT_EQ(found.pictures[0].sName, "good");
-  EXPECT_EQ(Unpacked(found.pictures[0]), pixel);
-  EXPECT_EQ(found.damaged.size(), 5u);
+  EXPECT_EQ(std::tuple(found.pictures[0].sName, Unpacked(found.pictures[0]), found.damaged.size()),
+            std::tuple("good", pixel, 5u));
   store.DiscardLeftBehind(found);
   for (const sCase& c : cases)
     EXPECT_EQ(fs::exists(dead / c.sName), !c.bRead) << c.sName;
@@ -139,10 +132,10 @@ TEST(RecoveryStore, OverItsBudgetThePicturesWrittenLongestAgoGoFirst) {
     store.Keep(i, "p" + std::to_string(i), "", false, *pictures[i]);
     store.Flush();
   }
-  EXPECT_EQ(PictureFiles(root.Path()), 2u);
-  EXPECT_FALSE(fs::exists(fs::path(store.Folder()) / "picture-1.brec"));
-  EXPECT_TRUE(fs::exists(fs::path(store.Folder()) / "picture-3.brec"));
-  EXPECT_EQ(store.Stats().lWrites, 3);
+  EXPECT_EQ(
+      std::tuple(PictureFiles(root.Path()), fs::exists(fs::path(store.Folder()) / "picture-1.brec"),
+                 fs::exists(fs::path(store.Folder()) / "picture-3.brec"), store.Stats().lWrites),
+      std::tuple(2u, false, true, 3));
 }
 
 TEST(RecoveryStore, IsOffWithoutAFolder) {
@@ -164,8 +157,8 @@ TEST(RecoveryStore, KilledWritesLeaveThePreviousOrTheNewStateComplete) {
   std::mt19937 rng(11);
   const auto a = test::MakeRandomImage(1500, 1000, rng);
   const auto b = test::MakeRandomImage(1500, 1000, rng);
-  const std::vector<uint8_t> bytesA = Bytes(*a);
-  const std::vector<uint8_t> bytesB = Bytes(*b);
+  const std::vector<uint8_t> bytesA = test::Bytes(*a);
+  const std::vector<uint8_t> bytesB = test::Bytes(*b);
   int lStates[3] = {0, 0, 0};  // none yet, a, b
   for (int i = 0; i < lTrials; ++i) {
     int fds[2];

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "filters/cCustomFilterStore.h"
 #include "image/cError.h"
@@ -13,6 +17,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Listing = std::vector<std::pair<int32_t, std::string>>;
+
+const std::string kApp = "Software\\Ostrel\\Halvine";
 
 class FilterStore : public ::testing::Test {
  protected:
@@ -38,21 +44,11 @@ class FilterStore : public ::testing::Test {
   test::cScopedRegistry m_registry;
 };
 
-TEST(FilterCells, OrderRunsOverTheSecondIndexFirst) {
-  EXPECT_EQ(FilterCellIndex(-3, -3), 0);
-  EXPECT_EQ(FilterCellIndex(-3, -2), 1);
-  EXPECT_EQ(FilterCellIndex(-3, 3), 6);
-  EXPECT_EQ(FilterCellIndex(-2, -3), 7);
-  EXPECT_EQ(FilterCellIndex(0, 0), 24);
-  EXPECT_EQ(FilterCellIndex(3, 3), 48);
-}
-
-TEST_F(FilterStore, EmptyStoreListsAndLoadsNothing) {
+// Cells run over the second index first: (-3, -3), (-3, -2) ... (3, 3); each is a sign byte and
+// a magnitude byte.
+TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   EXPECT_TRUE(ListFilters().empty());
   EXPECT_EQ(LoadFilter(1), std::nullopt);
-}
-
-TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   CustomFilterRecord record = Record("Edges", -3);
   record.aCells[FilterCellIndex(-3, -3)] = -7;
   record.aCells[FilterCellIndex(-3, -2)] = 1;
@@ -61,28 +57,28 @@ TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   record.aCells[FilterCellIndex(3, 3)] = -255;
   SaveFilter(record, 1, true);
 
-  const std::string sApp = "Software\\Ostrel\\Halvine";
-  EXPECT_EQ(Raw(sApp, "CustomFilters"), std::make_pair(uint32_t{4}, (Bytes{1, 0, 0, 0})));
-  EXPECT_EQ(Raw(sApp, "Filter1"), std::make_pair(uint32_t{1}, (Bytes{'E', 'd', 'g', 'e', 's', 0})));
-  EXPECT_EQ(Raw(sApp + "\\Filter1", "Weight"),
+  EXPECT_EQ(Raw(kApp, "CustomFilters"), std::make_pair(uint32_t{4}, (Bytes{1, 0, 0, 0})));
+  EXPECT_EQ(Raw(kApp, "Filter1"), std::make_pair(uint32_t{1}, (Bytes{'E', 'd', 'g', 'e', 's', 0})));
+  EXPECT_EQ(Raw(kApp + "\\Filter1", "Weight"),
             std::make_pair(uint32_t{4}, (Bytes{0xFD, 0xFF, 0xFF, 0xFF})));
+  // Cell 0: -7, cell 1: 1, cell 24: 255, cell 30 = (1, -1): -1, cell 48: -255.
   Bytes expected(99, 0);
-  expected[0] = 1;  // cell 0: -7
-  expected[1] = 7;
-  expected[3] = 1;     // cell 1: 1
-  expected[49] = 255;  // cell 24: 255
-  expected[60] = 1;    // cell 30 = (1, -1): -1
-  expected[61] = 1;
-  expected[96] = 1;  // cell 48: -255
-  expected[97] = 255;
-  EXPECT_EQ(Raw(sApp + "\\Filter1", "Values"), std::make_pair(uint32_t{3}, expected));
+  for (const auto& [i, v] : std::initializer_list<std::pair<size_t, uint8_t>>{
+           {0, 1}, {1, 7}, {3, 1}, {49, 255}, {60, 1}, {61, 1}, {96, 1}, {97, 255}})
+    expected[i] = v;
+  EXPECT_EQ(Raw(kApp + "\\Filter1", "Values"), std::make_pair(uint32_t{3}, expected));
 
   const std::optional<CustomFilterRecord> loaded = LoadFilter(1);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->sName, "");
-  EXPECT_EQ(loaded->lWeight, -3);
-  EXPECT_EQ(loaded->aCells, record.aCells);
+  EXPECT_EQ(std::tuple(loaded->sName, loaded->lWeight, loaded->aCells),
+            std::tuple("", -3, record.aCells));
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
+  // An absent weight writes no weight value.
+  record.lWeight.reset();
+  SaveFilter(record, 2, true);
+  EXPECT_EQ(std::tuple(Raw(kApp + "\\Filter2", "Weight").first,
+                       Raw(kApp + "\\Filter2", "Values").second.size(), LoadFilter(2)->lWeight),
+            std::tuple(0xFFFFu, 99u, std::nullopt));
 }
 
 TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
@@ -90,7 +86,7 @@ TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
   ASSERT_EQ(ListFilters().size(), 5u);
   // Overwriting filter 2 keeps the count and every entry.
   SaveFilter(Record("Two again", 9), 2, false);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").second, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(Raw(kApp, "CustomFilters").second, (Bytes{5, 0, 0, 0}));
   EXPECT_EQ(ListFilters(),
             (Listing{{1, "One"}, {2, "Two again"}, {3, "Three"}, {4, "Four"}, {5, "Five"}}));
   EXPECT_EQ(LoadFilter(2)->lWeight, 9);
@@ -100,11 +96,11 @@ TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
   ASSERT_EQ(listed.size(), 6u);
   EXPECT_EQ(listed[0], (std::pair<int32_t, std::string>{1, "One"}));
   EXPECT_EQ(listed[5], (std::pair<int32_t, std::string>{6, "One"}));
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter12", "Weight").first, 0xFFFFu);
+  EXPECT_EQ(Raw(kApp + "\\Filter12", "Weight").first, 0xFFFFu);
 }
 
 TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
-  const std::string sKey = "Software\\Ostrel\\Halvine\\Filter1";
+  const std::string sKey = kApp + "\\Filter1";
   Bytes values(97, 0);
   for (size_t i = 0; i < 48; ++i) {
     values[2 * i] = i % 2 == 0 ? 0 : 0xFF;  // any non-zero sign byte means negative
@@ -121,12 +117,11 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
 
   PutRaw(sKey, "Values", kRegBinary, {1, 0, 0, 5});  // a negative zero and cell 1
   loaded = LoadFilter(1);
-  EXPECT_EQ(loaded->aCells[0], 0);
-  EXPECT_EQ(loaded->aCells[1], 5);
-  EXPECT_EQ(loaded->aCells[2], 0);
+  EXPECT_EQ(std::vector<int32_t>(loaded->aCells.begin(), loaded->aCells.begin() + 3),
+            (std::vector<int32_t>{0, 5, 0}));
 
   // The key alone: every cell 0. Values of another type count as missing.
-  PutRaw("Software\\Ostrel\\Halvine\\Filter2", "Values", kRegSz, {'x', 0});
+  PutRaw(kApp + "\\Filter2", "Values", kRegSz, {'x', 0});
   loaded = LoadFilter(2);
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->aCells, (std::array<int32_t, kFilterCells>{}));
@@ -139,30 +134,30 @@ TEST_F(FilterStore, NamesComeBackExactlyAsTyped) {
   ASSERT_NE(std::getenv("HOME"), nullptr);
   SaveNamed({"50% to 75%", "%HOME%", "100%"});
   for (const char* sName : {"Filter1", "Filter2", "Filter3"})
-    EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", sName).first, 1u) << sName;
-  PutRaw("Software\\Ostrel\\Halvine", "Filter3", kRegExpandSz, {'%', 'H', 'O', 'M', 'E', '%', 0});
+    EXPECT_EQ(Raw(kApp, sName).first, 1u) << sName;
+  PutRaw(kApp, "Filter3", kRegExpandSz, {'%', 'H', 'O', 'M', 'E', '%', 0});
   EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "%HOME%"}, {3, "%HOME%"}}));
 }
 
 // The listing follows the stored count, but ends at the first filter without a name: a damaged
 // count lists what is there, at once.
 TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
-  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {3, 0, 0, 0});
-  PutRaw("Software\\Ostrel\\Halvine", "Filter1", kRegSz, {'A', 0});
-  PutRaw("Software\\Ostrel\\Halvine", "Filter3", kRegSz, {'C', 0});
+  PutRaw(kApp, "CustomFilters", kRegDword, {3, 0, 0, 0});
+  PutRaw(kApp, "Filter1", kRegSz, {'A', 0});
+  PutRaw(kApp, "Filter3", kRegSz, {'C', 0});
   EXPECT_EQ(ListFilters(), (Listing{{1, "A"}}));
-  PutRaw("Software\\Ostrel\\Halvine", "Filter2", kRegSz, {0});
+  PutRaw(kApp, "Filter2", kRegSz, {0});
   EXPECT_EQ(ListFilters(), (Listing{{1, "A"}, {2, ""}, {3, "C"}}));
-  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0x7F});
+  PutRaw(kApp, "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0x7F});
   EXPECT_EQ(ListFilters().size(), 3u);
   // A new filter takes the number after the listed ones and repairs the count.
   EXPECT_EQ(SaveFilter(Record("D", 1), 4, true), 4);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").second, (Bytes{4, 0, 0, 0}));
-  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_EQ(Raw(kApp, "CustomFilters").second, (Bytes{4, 0, 0, 0}));
+  PutRaw(kApp, "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
   EXPECT_TRUE(ListFilters().empty());
-  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'2', 0});
+  PutRaw(kApp, "CustomFilters", kRegSz, {'2', 0});
   EXPECT_EQ(ListFilters().size(), 2u);
-  PutRaw("Software\\Ostrel\\Halvine", "CustomFilters", kRegSz, {'x', 0});
+  PutRaw(kApp, "CustomFilters", kRegSz, {'x', 0});
   EXPECT_TRUE(ListFilters().empty());
 }
 
@@ -192,17 +187,8 @@ TEST_F(FilterStore, CellsOutsideTheByteRangeAreRefusedBeforeAnyWrite) {
   EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
   record.aCells[10] = -256;
   EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine", "CustomFilters").first, 0xFFFFu);
+  EXPECT_EQ(Raw(kApp, "CustomFilters").first, 0xFFFFu);
   EXPECT_TRUE(ListFilters().empty());
-}
-
-TEST_F(FilterStore, AbsentWeightWritesNoWeight) {
-  CustomFilterRecord record = Record("No weight", 0);
-  record.lWeight.reset();
-  SaveFilter(record, 1, true);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter1", "Weight").first, 0xFFFFu);
-  EXPECT_EQ(Raw("Software\\Ostrel\\Halvine\\Filter1", "Values").second.size(), 99u);
-  EXPECT_EQ(LoadFilter(1)->lWeight, std::nullopt);
 }
 
 }  // namespace

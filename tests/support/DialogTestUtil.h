@@ -11,10 +11,13 @@
 #include <QTimer>
 #include <functional>
 #include <ostream>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/cModalDialog.h"
+#include "support/GuiTestUtil.h"
 
 namespace brennic::test {
 
@@ -56,6 +59,15 @@ class cTopMostLog {
  private:
   std::vector<sTopMostCall> m_calls;
 };
+
+// The message boxes shown so far, each as one comparable value: text, buttons, icon, title.
+using tMessage = std::tuple<std::string, eMsgButtons, eMsgIcon, std::string>;
+inline std::vector<tMessage> Messages(const cScriptedMessageBoxes& boxes) {
+  std::vector<tMessage> out;
+  for (const sShownMessage& m : boxes.Shown())
+    out.emplace_back(m.sText, m.eButtons, m.eIcon, m.sTitle);
+  return out;
+}
 
 // Runs fn with the modal dialog of type T once the event loop of its exec() is running; the
 // callback must close it. When no such dialog is shown, fn gets nullptr.

@@ -35,26 +35,23 @@ inline Bgr DisplayPixel(const cDIBSection& cImage, int32_t x, int32_t y) {
   return PixelAt(cImage, x, cImage.Height() - 1 - y);
 }
 
-// The image buffer's pixels as displayed: rows from the top, each left to right, as BGR bytes.
-inline std::vector<uint8_t> DisplayBytes(const cDIBSection& cImage) {
+// The pixels as displayed: rows from the top, each left to right, as BGR bytes.
+template <class tImage>
+std::vector<uint8_t> DisplayBytesOf(const tImage& image, int32_t lWidth, int32_t lHeight) {
   std::vector<uint8_t> out;
-  for (int32_t y = 0; y < cImage.Height(); ++y) {
-    for (int32_t x = 0; x < cImage.Width(); ++x) {
-      const Bgr p = DisplayPixel(cImage, x, y);
-      out.insert(out.end(), {p.b, p.g, p.r});
-    }
-  }
-  return out;
-}
-inline std::vector<uint8_t> DisplayBytes(const QImage& image) {
-  std::vector<uint8_t> out;
-  for (int32_t y = 0; y < image.height(); ++y) {
-    for (int32_t x = 0; x < image.width(); ++x) {
+  for (int32_t y = 0; y < lHeight; ++y) {
+    for (int32_t x = 0; x < lWidth; ++x) {
       const Bgr p = DisplayPixel(image, x, y);
       out.insert(out.end(), {p.b, p.g, p.r});
     }
   }
   return out;
+}
+inline std::vector<uint8_t> DisplayBytes(const cDIBSection& cImage) {
+  return DisplayBytesOf(cImage, cImage.Width(), cImage.Height());
+}
+inline std::vector<uint8_t> DisplayBytes(const QImage& image) {
+  return DisplayBytesOf(image, image.width(), image.height());
 }
 
 // Records every call a document makes into its main window, one line each.
