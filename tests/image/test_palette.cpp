@@ -199,32 +199,28 @@ TEST_F(PaletteFiles, ReductionDithersRightAndDownAndFallsBackToTheFirstEntry) {
   EXPECT_EQ(test::PixelAt(*to, 1, 1), (Bgr{255, 255, 255}));
 }
 
-TEST_F(PaletteFiles, AnEmptyPaletteLeavesThePictureButRaisesTheEvents) {
-  std::mt19937 rng(6);
-  auto from = test::MakeRandomImage(5, 4, rng);
-  const auto before = test::PixelBytes(*from);
-  auto to = test::MakeImage(5, 4);
-  test::cThreadCheckingRecorder events;
-  cImageProcessDIB engine;
-  engine.SetListener(&events);
-  engine.ApplyPalette(*from, *to, cPalette());
-  EXPECT_EQ(test::PixelBytes(*from), before);
-  EXPECT_EQ(test::PixelBytes(*to), before);
-  EXPECT_EQ(events.events, test::ColumnEvents(5));
-}
-
-TEST_F(PaletteFiles, RaisesOneColumnSequence) {
+// An empty palette leaves the picture as it was, in both images; with or without colours the
+// operation raises one column sequence on the calling thread.
+TEST_F(PaletteFiles, ReductionRaisesOneColumnSequenceEvenWithAnEmptyPalette) {
   cPalette pal;
   pal.LoadFromFile(Write("0 0 0\r\n255 0 0\r\n0 0 255\r\n"));
-  for (const auto& [w, h] : {std::pair{1, 1}, {11, 6}, {130, 40}}) {
-    auto from = test::MakeImage(w, h, {90, 10, 200});
-    auto to = test::MakeImage(w, h);
-    test::cThreadCheckingRecorder events;
-    cImageProcessDIB engine;
-    engine.SetListener(&events);
-    engine.ApplyPalette(*from, *to, pal);
-    EXPECT_EQ(events.events, test::ColumnEvents(w));
-    EXPECT_EQ(events.lForeignThread, 0);
+  std::mt19937 rng(6);
+  for (const cPalette& p : {pal, cPalette()}) {
+    for (const auto& [w, h] : {std::pair{1, 1}, {11, 6}, {130, 40}}) {
+      auto from = test::MakeRandomImage(w, h, rng);
+      const auto before = test::PixelBytes(*from);
+      auto to = test::MakeImage(w, h);
+      test::cThreadCheckingRecorder events;
+      cImageProcessDIB engine;
+      engine.SetListener(&events);
+      test::WithWorkers(2, [&] { engine.ApplyPalette(*from, *to, p); });
+      EXPECT_EQ(events.events, test::ColumnEvents(w));
+      EXPECT_EQ(events.lForeignThread, 0);
+      if (p.Count() == 0) {
+        EXPECT_EQ(test::PixelBytes(*from), before);
+        EXPECT_EQ(test::PixelBytes(*to), before);
+      }
+    }
   }
 }
 
