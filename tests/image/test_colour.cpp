@@ -306,7 +306,7 @@ TEST(ColourOperations, EachRaisesColumnSequencesOnTheCallingThread) {
   for (const auto& c : cases) {
     for (const auto& [w, h] : {std::pair{1, 1}, {7, 4}, {400, 300}}) {
       auto img = test::MakeImage(w, h, {10, 20, 30});
-      test::cThreadCheckingRecorder events;
+      test::cEventRecorder events;
       cImageProcessDIB engine;
       engine.SetListener(&events);
       test::WithWorkers(2, [&] { c.run(engine, *img); });

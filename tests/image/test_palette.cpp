@@ -210,7 +210,7 @@ TEST_F(PaletteFiles, ReductionRaisesOneColumnSequenceEvenWithAnEmptyPalette) {
       auto from = test::MakeRandomImage(w, h, rng);
       const auto before = test::PixelBytes(*from);
       auto to = test::MakeImage(w, h);
-      test::cThreadCheckingRecorder events;
+      test::cEventRecorder events;
       cImageProcessDIB engine;
       engine.SetListener(&events);
       test::WithWorkers(2, [&] { engine.ApplyPalette(*from, *to, p); });

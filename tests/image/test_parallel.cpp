@@ -75,13 +75,6 @@ TEST(ParallelFor, EmptyRangeStillReportsCompletion) {
   EXPECT_EQ(reports, std::vector<int64_t>{0});
 }
 
-TEST(WorkerCount, DefaultsAndOverrides) {
-  SetWorkerCount(3);
-  EXPECT_EQ(WorkerCount(), 3);
-  SetWorkerCount(0);
-  EXPECT_GE(WorkerCount(), 1);
-}
-
 }  // namespace
 }  // namespace brennic
 
