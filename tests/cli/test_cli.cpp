@@ -166,6 +166,12 @@ std::unique_ptr<cDIBSection> Direct(const std::string& sText, std::unique_ptr<cD
   return img;
 }
 
+// Expects a run that ended with lStatus and named sWhat on standard error.
+void ExpectFailed(const cToolRun& run, int lStatus, const std::string& sWhat) {
+  EXPECT_EQ(run.lStatus, lStatus) << run.sErr;
+  EXPECT_NE(run.sErr.find(sWhat), std::string::npos) << run.sErr;
+}
+
 class BrennicCli : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -182,8 +188,7 @@ class BrennicCli : public ::testing::Test {
   // Expects a failure with lStatus that leaves OUTPUT as it was (here: missing) and names sWhat.
   void ExpectRefused(const std::vector<std::string>& args, int lStatus, const std::string& sWhat) {
     const cToolRun run = RunCli(args);
-    EXPECT_EQ(run.lStatus, lStatus) << run.sErr;
-    EXPECT_NE(run.sErr.find(sWhat), std::string::npos) << run.sErr;
+    ExpectFailed(run, lStatus, sWhat);
     EXPECT_EQ(run.sOut, "");
     EXPECT_FALSE(std::filesystem::exists(m_sOutput)) << "OUTPUT was created";
   }
@@ -287,16 +292,10 @@ TEST_F(BrennicCli, DashesAreStandardInputAndOutputInAPipeline) {
   EXPECT_EQ(run.sOut, test::ReadAll(m_sOutput).toStdString());
   EXPECT_EQ(run.sErr, "negative: done\n");
   // What is not a picture, and an output that fills up, fail as files do.
-  run = RunCli({"-", m_dir.Path("new.bmp")}, from(m_dir.Write("junk", "no picture")));
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot read standard input: The file is not a picture"),
-            std::string::npos)
-      << run.sErr;
-  run = RunCli({"-", "-"}, from(m_sInput, "/dev/full"));
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot write standard output: The picture could not be written"),
-            std::string::npos)
-      << run.sErr;
+  ExpectFailed(RunCli({"-", m_dir.Path("new.bmp")}, from(m_dir.Write("junk", "no picture"))), 1,
+               "cannot read standard input: The file is not a picture");
+  ExpectFailed(RunCli({"-", "-"}, from(m_sInput, "/dev/full")), 1,
+               "cannot write standard output: The picture could not be written");
 }
 
 TEST_F(BrennicCli, TheSeedMakesNoiseRepeat) {
@@ -410,10 +409,7 @@ TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
     const rlimit limit{64 << 10, 64 << 10};
     setrlimit(RLIMIT_FSIZE, &limit);
   });
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot write '" + m_sOutput + "': The picture could not be written"),
-            std::string::npos)
-      << run.sErr;
+  ExpectFailed(run, 1, "cannot write '" + m_sOutput + "': The picture could not be written");
   EXPECT_EQ(test::ReadAll(m_sOutput), "precious");
   EXPECT_EQ(m_dir.Names(), before) << "a temporary file was left behind";
 }
@@ -425,8 +421,7 @@ TEST_F(BrennicCli, EngineErrorsCarryTheToolsName) {
   std::filesystem::permissions(sCopy, std::filesystem::perms::owner_all);
   const cToolRun run =
       RunCli({m_sInput, m_sOutput, "palette=" + m_dir.Path("no-such.pal")}, nullptr, sCopy);
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("brennic-cli.cPalette"), std::string::npos) << run.sErr;
+  ExpectFailed(run, 1, "brennic-cli.cPalette");
   EXPECT_FALSE(std::filesystem::exists(m_sOutput));
 }
 
@@ -525,6 +520,7 @@ TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
     size_t lSteps;
   } cases[] = {{sPlain, "soften-more", 200}, {sNoise, "negative", 1}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.sStep);
     std::vector<std::string> args = {"--verbose", c.sInput, m_dir.Path("out.png")};
     args.insert(args.end(), c.lSteps, c.sStep);
     cStartedTool tool(args, nullptr, BRENNIC_CLI);
@@ -537,10 +533,7 @@ TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
     ASSERT_NE(tool.Out().find(c.sStep + ":"), std::string::npos) << "the run never reported";
     kill(tool.Pid(), SIGINT);
     const cToolRun run = tool.Wait();
-    EXPECT_EQ(run.lStatus, 128 + SIGINT) << c.sStep << ": " << run.sErr;
-    EXPECT_NE(run.sErr.find("interrupted; '" + m_dir.Path("out.png") + "' was not written"),
-              std::string::npos)
-        << run.sErr;
+    ExpectFailed(run, 128 + SIGINT, "interrupted; '" + m_dir.Path("out.png") + "' was not written");
     if (c.lSteps > 1) {
       EXPECT_LT(Split(run.sOut, '\n').size(), c.lSteps) << "it went on to the end";
     }
