@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/reference/ReferenceColour.h"
+
 namespace brennic::test {
 
 namespace {
@@ -77,20 +79,6 @@ bool RankFilter(int32_t eType, cDIBSection& cImage, cDIBSection& cBuffer,
   return true;
 }
 
-// cTo = clamp((cFrom + from offset) * from multiplier + (cTo + to offset) * to multiplier).
-void AddImages(cDIBSection& cFrom, cDIBSection& cTo, int32_t lFromMultiplier, int32_t lFromOffset,
-               int32_t lToMultiplier) {
-  for (int64_t x = 0; x < 3 * int64_t{cTo.Width()}; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      for (int c = 0; c < 3; ++c) {
-        uint8_t* t = At(cTo, x + c, y);
-        *t = Clamp((int64_t{At(cFrom, x + c, y)[0]} + lFromOffset) * lFromMultiplier +
-                   int64_t{*t} * lToMultiplier);
-      }
-    }
-  }
-}
-
 }  // namespace
 
 int32_t cReferenceKernel::Value(int32_t i, int32_t j) const {
@@ -129,13 +117,13 @@ bool ReferenceProcessImage(int32_t eType, const cReferenceKernel& kernel, cDIBSe
       const cReferenceKernel blur{3, std::vector<int32_t>(9, 1), 9};
       Copy(cImage, cBuffer);
       const bool bResult = Convolve(blur, cImage, cBuffer, pListener);
-      AddImages(cBuffer, cImage, -1, 0, 2);
+      reference::AddImages(cBuffer, cImage, -1, 0, 0, 0, 2, 0, 0, 0);
       return bResult;
     }
     case eEmboss: {
       Copy(cImage, cBuffer);
       const bool bResult = Convolve(kernel, cImage, cBuffer, pListener);
-      AddImages(cBuffer, cImage, 1, 127, 0);
+      reference::AddImages(cBuffer, cImage, 1, 127, 127, 127, 0, 0, 0, 0);
       return bResult;
     }
     case eMedianRank:
