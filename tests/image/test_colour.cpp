@@ -128,6 +128,7 @@ TEST(BlackAndWhite, WorkedExamples) {
   }
 }
 
+// Black and white and palette reduction (even with no colours) of different sizes.
 TEST(BlackAndWhite, DifferentSizesRaiseBeforeAnything) {
   auto from = test::MakeImage(4, 3, {90, 90, 90});
   auto to = test::MakeImage(3, 3, {7, 7, 7});
@@ -135,6 +136,7 @@ TEST(BlackAndWhite, DifferentSizesRaiseBeforeAnything) {
   cImageProcessDIB engine;
   engine.SetListener(&events);
   EXPECT_THROW(engine.BlackAndWhite(*from, *to), cError);
+  EXPECT_THROW(engine.ApplyPalette(*from, *to, cPalette()), cError);
   EXPECT_TRUE(events.events.empty());
   EXPECT_EQ(test::PixelAt(*from, 0, 0), (Bgr{90, 90, 90}));
   EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{7, 7, 7}));

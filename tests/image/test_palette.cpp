@@ -40,9 +40,6 @@ class PaletteFiles : public ::testing::Test {
   std::vector<std::vector<int>> Load(const std::string& sText) {
     cPalette pal;
     EXPECT_TRUE(pal.LoadFromFile(Write(sText)));
-    return Colours(pal);
-  }
-  static std::vector<std::vector<int>> Colours(const cPalette& pal) {
     std::vector<std::vector<int>> out;
     for (int32_t i = 1; i <= pal.Count(); ++i)
       out.push_back({pal.Red(i), pal.Green(i), pal.Blue(i)});
@@ -222,14 +219,6 @@ TEST_F(PaletteFiles, ReductionRaisesOneColumnSequenceEvenWithAnEmptyPalette) {
       }
     }
   }
-}
-
-TEST_F(PaletteFiles, DifferentSizesRaise) {
-  cPalette pal;
-  pal.LoadFromFile(Write("0 0 0\r\n"));
-  auto from = test::MakeImage(3, 4);
-  auto to = test::MakeImage(3, 3);
-  EXPECT_THROW(cImageProcessDIB().ApplyPalette(*from, *to, pal), cError);
 }
 
 // A palette file of lCount colours: random ones, with repeats, greys and the cube's corners.
