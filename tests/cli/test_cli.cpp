@@ -203,7 +203,9 @@ class BrennicCli : public ::testing::Test {
 const std::vector<std::string> kOperationCases = Split(
     "blur blur-more soften soften-more sharpen sharpen-more unsharp emboss median-rank "
     "minimum-rank maximum-rank custom=3:16:1,2,1,2,4,2,1,2,1 "
-    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0 darken lighten lighten=35 "
+    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0 "
+    "custom=7:2:5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
+    "0,0,0,0,0,0,0,-3 darken lighten lighten=35 "
     "fade=100 negative gray-scale bw colourise=2.5 noise=30 noise=30,random palette={palette} "
     "resample=9x4 add={second}:2:-10:1:5 darkest={second} lightest={second}",
     ' ');
