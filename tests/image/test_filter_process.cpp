@@ -82,9 +82,7 @@ TEST(FilterProcess, WorkedExamples) {
     Bgr expected;
   } cases[] = {
       {"90 / 9", eBlur, {}, spot, 1, 1, Grey(10)},
-      {"90 / 25", eBlurMore, {}, spot, 2, 2, Grey(3)},
       {"(4 x 120 + 8 x 30) / 12", eSoften, {}, soft, 2, 2, Grey(60)},
-      {"(12 x 120 + 32 x 30) / 44", eSoftenMore, {}, soft, 2, 2, Grey(54)},
       {"-100 / 7 truncates, then clamps", eSharpen, {}, dark, 1, 1, Grey(0)},
       {"314 clamps; 715 / 7 = 102", eSharpen, {}, light, 1, 1, {255, 102, 0}},
       {"5 x 60 - (50 + 40 + 30 + 20), corners ignored", eSharpenMore, {}, cross, 1, 1, Grey(160)},
@@ -122,10 +120,10 @@ TEST(FilterProcess, UnsharpOvershootsAtAnEdgeAndRestoresItsType) {
   const auto edge = test::MakeImageFromRows(
       std::vector<std::vector<Bgr>>(3, {Grey(40), Grey(40), Grey(220), Grey(220), Grey(220)}));
   const cRun run = Process(e, *edge);
-  EXPECT_EQ(test::PixelAt(*run.image, 0, 1), Grey(40));
-  EXPECT_EQ(test::PixelAt(*run.image, 1, 1), Grey(0));
-  EXPECT_EQ(test::PixelAt(*run.image, 2, 1), Grey(255));
-  EXPECT_EQ(test::PixelAt(*run.image, 3, 1), Grey(220));
+  std::vector<Bgr> middle;
+  for (int32_t c = 0; c < 5; ++c)
+    middle.push_back(test::PixelAt(*run.image, c, 1));
+  EXPECT_EQ(middle, (std::vector<Bgr>{Grey(40), Grey(0), Grey(255), Grey(220), Grey(220)}));
   EXPECT_TRUE(run.bResult);
   // Back to type 7 with the blur values and weight 0, and the same result again.
   EXPECT_EQ(e.FilterArraySize(), 3);
@@ -149,24 +147,6 @@ TEST(FilterProcess, RankFiltersTreatChannelsApart) {
   e.FilterType(eBlurMore);
   e.FilterType(eMedianRank);
   EXPECT_EQ(test::PixelAt(*Process(e, *img).image, 1, 1), (Bgr{50, 66, 50}));
-}
-
-TEST(FilterProcess, EventsFollowTheColumnsAndTooSmallPicturesRaiseOnlyInitAndComplete) {
-  const struct {
-    int32_t eType, w, h;
-    std::vector<std::string> expected;
-  } cases[] = {
-      {eSharpen, 5, 4, test::ExpectedColumnEvents(9, 3, 9)},
-      {eBlurMore, 7, 6, test::ExpectedColumnEvents(12, 6, 12)},
-      {eMedianRank, 2, 9, {"I0", "C"}},
-      {eBlurMore, 8, 4, {"I15", "C"}},  // 4 rows are too few
-      {eEmboss, 1, 1, {"I-3", "C"}},
-  };
-  for (const auto& c : cases) {
-    const cRun run = Process(c.eType, *test::MakeImage(c.w, c.h, {1, 2, 200}));
-    EXPECT_EQ(run.events.events, c.expected) << c.eType << ", " << c.w << " x " << c.h;
-    EXPECT_GE(run.events.lastTimeMs, 0);
-  }
 }
 
 TEST(FilterProcess, NothingToApply) {
