@@ -65,15 +65,10 @@ TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
 
 TEST(DIBSection, FailedCreateLeavesObjectEmptyButReportsRequestedSize) {
   // 46340 x 15447 stays below 2^31 bytes; one more row would not.
-  for (const auto& [w, h] : {std::pair{0, 10},
-                             {10, 0},
-                             {-3, 4},
-                             {4, -3},
-                             {40000, 40000},
-                             {0x7FFFFFFF, 1},
-                             {1, 0x7FFFFFFF},
-                             {715827882, 1},
-                             {46340, 15448}}) {
+  const std::pair<int32_t, int32_t> sizes[] = {{0, 10},         {10, 0},        {-3, 4},
+                                               {4, -3},         {40000, 40000}, {0x7FFFFFFF, 1},
+                                               {1, 0x7FFFFFFF}, {715827882, 1}, {46340, 15448}};
+  for (const auto& [w, h] : sizes) {
     cDIBSection img;
     ASSERT_TRUE(img.Create(2, 2));
     EXPECT_FALSE(img.Create(w, h)) << w << " x " << h;
@@ -93,9 +88,7 @@ TEST(DIBSection, ClearUpIsRepeatableAndKeepsTheSize) {
   img.ClearUp();
   EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
   EXPECT_EQ(img.hdc(), nullptr);
-  EXPECT_EQ(img.Width(), 9);
-  EXPECT_EQ(img.Height(), 4);
-  EXPECT_EQ(img.BytesPerScanLine(), 28);
+  EXPECT_EQ(std::tuple(img.Width(), img.Height(), img.BytesPerScanLine()), std::tuple(9, 4, 28));
   ASSERT_TRUE(img.Create(2, 3));  // re-created after ClearUp
   EXPECT_NE(img.DIBSectionBitsPtr(), nullptr);
 }

@@ -25,19 +25,15 @@ TEST(HLS, FromRgbAndBack) {
       {0, 0, 255, 4, 1, 0.5F},
       {255, 255, 0, 1, 1, 0.5F},   // red wins the tie: (g - b) / 1
       {255, 0, 255, -1, 1, 0.5F},  // magenta lies below red
-      {0, 255, 255, 3, 1, 0.5F},   // cyan
       // Greys have no hue nor saturation.
       {0, 0, 0, 0, 0, 0},
-      {1, 1, 1, 0, 0, 1 / 255.0F},
       {127, 127, 127, 0, 0, 127 / 255.0F},
       {128, 128, 128, 0, 0, 128 / 255.0F},
-      {254, 254, 254, 0, 0, 254 / 255.0F},
       {255, 255, 255, 0, 0, 1},
       // Dark: (max - min) / (max + min); light: (max - min) / (2 - max - min).
       {100, 50, 50, 0, 50.0F / 150.0F, 150 / 510.0F},
       {250, 200, 200, 0, (50 / 255.0F) / (2 - 450 / 255.0F), 450 / 510.0F},
       {12, 200, 99, -1, -1, -1},  // round trip only
-      {250, 3, 128, -1, -1, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b));
