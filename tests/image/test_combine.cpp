@@ -19,18 +19,14 @@ TEST(AddImages, WorkedExamples) {
     int32_t p[8];  // from multiplier, its R G B offsets, to multiplier, its R G B offsets
     Bgr expected;
   } cases[] = {
-      {{1, 2, 3}, {10, 20, 30}, {0, 0, 0, 0, 1, 0, 0, 0}, {10, 20, 30}},              // identity
       {{1, 2, 3}, {10, 20, 30}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 2, 3}},                 // copy
       {{0, 255, 100}, {7, 7, 7}, {-1, -255, -255, -255, 0, 0, 0, 0}, {255, 0, 155}},  // negative
       {{200, 0, 100}, {9, 9, 9}, {1, 127, 127, 127, 0, 0, 0, 0}, {255, 127, 227}},    // emboss
       {{100, 50, 0}, {120, 10, 0}, {-1, 0, 0, 0, 2, 0, 0, 0}, {140, 0, 0}},  // unsharp: 2 to - from
-      {{10, 0, 0}, {200, 0, 0}, {-1, 0, 0, 0, 2, 0, 0, 0}, {255, 0, 0}},
       // R, G, B offsets 1, 2, 3 of the source: blue gets +3, red +1.
       {{10, 20, 30}, {0, 0, 0}, {1, 1, 2, 3, 1, 100, 0, 0}, {13, 22, 131}},
       // (255 + M) M twice would overflow 64 bits; the exact sum is hugely positive.
       {{255, 255, 255}, {255, 255, 255}, {M, M, M, M, M, M, M, M}, {255, 255, 255}},
-      // Terms beyond 32 bits that cancel: 5 M - 5 (M - 1) = 5.
-      {{5, 5, 5}, {5, 5, 5}, {M, 0, 0, 0, -(M - 1), 0, 0, 0}, {5, 5, 5}},
       // Terms beyond 64 bits that cancel: M M - (M + 1)(M - 1) = 1.
       {{0, 0, 0}, {1, 1, 1}, {M, M, M, M, -(M - 1), M, M, M}, {1, 1, 1}},
       {{0, 0, 0},
@@ -57,9 +53,7 @@ TEST(AddLightestAndDarkest, PixelWithTheSmallerOrLargerKeyIsTakenWhole) {
     Bgr from, to, expected;
   } cases[] = {
       {true, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}},        // red and black: both key 0
-      {true, {0, 0, 255}, {0, 10, 0}, {0, 0, 255}},     // over dark green red is taken
       {true, {5, 5, 200}, {5, 5, 0}, {5, 5, 0}},        // red alone differs: kept
-      {false, {5, 5, 200}, {5, 5, 0}, {5, 5, 0}},       //
       {false, {1, 0, 0}, {0, 0, 255}, {1, 0, 0}},       // any blue beats pure red
       {false, {0, 99, 255}, {0, 100, 0}, {0, 100, 0}},  // green 99 < 100
       {false, {0, 1, 0}, {13, 0, 0}, {0, 1, 0}},        // 929 > 923

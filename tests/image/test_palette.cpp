@@ -65,35 +65,31 @@ class PaletteFiles : public ::testing::Test {
 
 using Rows = std::vector<std::vector<int>>;
 
-TEST_F(PaletteFiles, ThreeFieldLinesAreEntriesOthersAreIgnored) {
-  EXPECT_EQ(Load("3\r\n255 0 0\r\n0 255 0\r\n0 0 255"),
-            (Rows{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}));
-  EXPECT_EQ(Load("JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n\r\n4 5 6\r\n"), (Rows{{1, 2, 3}, {4, 5, 6}}));
-  EXPECT_EQ(Load("1 2 3 4\r\n5 6\r\n"), Rows{});
-  EXPECT_EQ(Load(""), Rows{});
-}
-
-TEST_F(PaletteFiles, OnlyCarriageReturnLineFeedEndsALine) {
-  // With LF alone the whole file is one line of seven pieces.
-  EXPECT_EQ(Load("255 0 0\n0 255 0\n0 0 255\n"), Rows{});
-  EXPECT_EQ(Load("255 0 0\r0 255 0\r"), Rows{});
-  // A single entry line ending in LF keeps three pieces, the last not a number.
+// Only lines of three fields cut by single spaces and ended by CR LF are entries; fields are
+// numbers rounded half to even.
+TEST_F(PaletteFiles, LinesAndFields) {
+  const std::pair<std::string, Rows> cases[] = {
+      {"3\r\n255 0 0\r\n0 255 0\r\n0 0 255", {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}},
+      {"JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n\r\n4 5 6\r\n", {{1, 2, 3}, {4, 5, 6}}},
+      {"1 2 3 4\r\n5 6\r\n", {}},
+      {"", {}},
+      {"255 0 0\n0 255 0\n0 0 255\n", {}},  // LF alone: one line of seven pieces
+      {"255 0 0\r0 255 0\r", {}},
+      {"255 0 0 \r\n", {}},  // trailing space: four pieces
+      {"255  0 0\r\n", {}},  // doubled space: four pieces
+      {" 255 0 0\r\n0 255 0", {{0, 255, 0}}},
+      {"12.5 12.6 13.5\r\n", {{12, 13, 14}}},
+      {"+7 -0 .5\r\n", {{7, 0, 0}}},
+      {"254.5 0.49999 12.\r\n", {{254, 0, 12}}},
+      {"12.5000001 -0.5 007\r\n", {{13, 0, 7}}},
+      {"255 255.4 0\r\n", {{255, 255, 0}}},
+  };
+  for (const auto& [sText, rows] : cases)
+    EXPECT_EQ(Load(sText), rows) << sText;
+  // A single entry line ending in LF keeps three pieces, the last not a number; so do three
+  // pieces of which one is empty.
   EXPECT_EQ(LoadError("255 0 0\n").Number(), 13);
-}
-
-TEST_F(PaletteFiles, EverySingleSpaceCuts) {
-  EXPECT_EQ(Load("255 0 0 \r\n"), Rows{});  // trailing space: four pieces
-  EXPECT_EQ(Load("255  0 0\r\n"), Rows{});  // doubled space: four pieces
-  EXPECT_EQ(Load(" 255 0 0\r\n0 255 0"), (Rows{{0, 255, 0}}));
-  EXPECT_EQ(LoadError("255  0\r\n").Number(), 13);  // three pieces, one empty
-}
-
-TEST_F(PaletteFiles, FieldsAreNumbersRoundedHalfToEven) {
-  EXPECT_EQ(Load("12.5 12.6 13.5\r\n"), (Rows{{12, 13, 14}}));
-  EXPECT_EQ(Load("+7 -0 .5\r\n"), (Rows{{7, 0, 0}}));
-  EXPECT_EQ(Load("254.5 0.49999 12.\r\n"), (Rows{{254, 0, 12}}));
-  EXPECT_EQ(Load("12.5000001 -0.5 007\r\n"), (Rows{{13, 0, 7}}));
-  EXPECT_EQ(Load("255 255.4 0\r\n"), (Rows{{255, 255, 0}}));
+  EXPECT_EQ(LoadError("255  0\r\n").Number(), 13);
 }
 
 TEST_F(PaletteFiles, BadFieldsFailTheWholeLoad) {
