@@ -1,5 +1,5 @@
-// brennic-cli as a user runs it: every operation of the table against the engine called directly
-// on a small picture, the exit statuses, and an OUTPUT that no failure creates or changes.
+// brennic-cli as a user runs it: every operation of the table once, the exit statuses, and an
+// OUTPUT that no failure creates or changes.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -7,18 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
-#include <map>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "document/cOperations.h"
-#include "image/cImageProcessDIB.h"
-#include "image/cPalette.h"
-#include "image/mRandom.h"
 #include "platform/PictureTestUtil.h"
 #include "support/DocumentTestUtil.h"
 
@@ -92,95 +90,33 @@ std::vector<std::string> Split(const std::string& s, char c) {
   return out;
 }
 
-// The picture after one operation, computed by calling the engine as the document command of
-// that name does: the same engine operation, buffers and fixed arguments.
-std::unique_ptr<cDIBSection> Direct(const std::string& sText, std::unique_ptr<cDIBSection> img) {
-  const std::string sName = Name(sText);
-  const std::string sArg = sText.size() > sName.size() ? sText.substr(sName.size() + 1) : "";
-  auto work = test::MakeImage(img->Width(), img->Height());
-  cImageProcessDIB e;
-  const std::map<std::string, int32_t> filters = {
-      {"blur", 1},        {"blur-more", 2},     {"soften", 3},       {"soften-more", 4},
-      {"sharpen", 5},     {"sharpen-more", 6},  {"unsharp", 7},      {"emboss", 8},
-      {"median-rank", 9}, {"minimum-rank", 10}, {"maximum-rank", 11}};
-  if (filters.count(sName)) {
-    e.FilterType(filters.at(sName));
-    e.ProcessImage(*img, *work);
-  } else if (sName == "custom") {
-    const auto parts = Split(sArg, ':');
-    const int32_t n = std::stoi(parts[0]);
-    const auto values = Split(parts[2], ',');
-    e.FilterType(13);
-    e.FilterWeight(std::stoi(parts[1]));
-    e.FilterArraySize(n);
-    size_t k = 0;
-    for (int32_t j = n / 2; j >= -(n / 2); --j) {  // the top row of the printed kernel first
-      for (int32_t i = -(n / 2); i <= n / 2; ++i)
-        e.FilterValue(i, j, std::stoi(values[k++]));
-    }
-    e.ProcessImage(*img, *work);
-  } else if (sName == "darken" || sName == "fade") {
-    e.Fade(*img, sArg.empty() ? 240 : std::stoi(sArg));
-  } else if (sName == "lighten") {
-    e.Lighten(*img, sArg.empty() ? 20 : std::stoi(sArg));
-  } else if (sName == "negative") {
-    e.AddImages(*img, *work, -1, -255, -255, -255, 0, 0, 0, 0);
-    work->PaintPicture(img->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  } else if (sName == "gray-scale") {
-    e.GrayScale(*img);
-  } else if (sName == "bw") {
-    e.BlackAndWhite(*img, *work);
-  } else if (sName == "colourise") {
-    e.Colourise(*img, std::stof(sArg), 0.5f);
-  } else if (sName == "noise") {
-    const auto parts = Split(sArg, ',');
-    e.AddNoise(*img, std::stoi(parts[0]), parts.size() == 2);
-  } else if (sName == "palette") {
-    cPalette palette;
-    palette.LoadFromFile(sArg);
-    e.ApplyPalette(*img, *work, palette);
-  } else if (sName == "resample") {
-    const auto x = sArg.find('x');
-    auto resampled = img->Resample(std::stoi(sArg.substr(x + 1)), std::stoi(sArg.substr(0, x)));
-    if (!resampled) throw cError(7, "test", "Resample returned no image");
-    return resampled;
-  } else if (sName == "add" || sName == "darkest" || sName == "lightest") {
-    const auto parts = Split(sArg, ':');
-    const auto second = test::LoadAsImage(parts[0]);
-    const int32_t w = std::min(img->Width(), second->Width());
-    const int32_t h = std::min(img->Height(), second->Height());
-    cDIBSection dib, wk;
-    dib.Create(w, h);
-    wk.Create(w, h);
-    dib.LoadPictureBlt(img->hdc(), 0, 0, -1, -1, SRCCOPY);
-    wk.LoadPictureBlt(second->hdc(), 0, 0, -1, -1, SRCCOPY);
-    if (sName == "add") {
-      const int32_t m1 = std::stoi(parts[1]), o1 = std::stoi(parts[2]);
-      const int32_t m2 = std::stoi(parts[3]), o2 = std::stoi(parts[4]);
-      e.AddImages(wk, dib, m2, o2, o2, o2, m1, o1, o1, o1);
-    } else if (sName == "darkest") {
-      e.AddLightest(wk, dib);  // the engine's AddLightest keeps the darker pixel
-    } else {
-      e.AddDarkest(wk, dib);
-    }
-    return test::Clone(dib);
-  } else {
-    ADD_FAILURE() << "no direct computation for " << sText;
-  }
-  return img;
+// Expects a run that ended with lStatus and named sWhat on standard error.
+void ExpectFailed(const cToolRun& run, int lStatus, const std::string& sWhat) {
+  EXPECT_EQ(run.lStatus, lStatus) << run.sErr;
+  EXPECT_NE(run.sErr.find(sWhat), std::string::npos) << run.sErr;
 }
 
 class BrennicCli : public ::testing::Test {
  protected:
   void SetUp() override {
     std::mt19937 rng(11);
-    m_input = test::MakeRandomImage(7, 5, rng);
+    m_input = test::MakeRandomImage(9, 8, rng);
     m_sInput = m_dir.Path("in.bmp");
     SavePicture(*m_input, m_sInput);
     m_sSecond = m_dir.Path("second.bmp");
     SavePicture(*test::MakeRandomImage(6, 6, rng), m_sSecond);
+    // The twin, and a picture one column wider that holds it: combined with the wider one, the
+    // program copies the common part first, so both ways must give the same picture.
+    const auto wide = test::MakeRandomImage(10, 8, rng);
+    const auto twin = test::MakeImage(9, 8, {0, 0, 0});
+    for (int32_t y = 0; y < 8; ++y) {
+      std::memcpy(twin->DIBSectionBitsPtr() + y * twin->BytesPerScanLine(),
+                  wide->DIBSectionBitsPtr() + y * wide->BytesPerScanLine(), 27);
+    }
     m_sTwin = m_dir.Path("twin.bmp");
-    SavePicture(*test::MakeRandomImage(7, 5, rng), m_sTwin);
+    SavePicture(*twin, m_sTwin);
+    m_sTwinWide = m_dir.Path("twin-wide.bmp");
+    SavePicture(*wide, m_sTwinWide);
     m_sPalette = m_dir.Write("colours.pal", "0 0 0\r\n255 255 255\r\n200 100 50\r\n");
     m_sOutput = m_dir.Path("out.bmp");
   }
@@ -188,53 +124,29 @@ class BrennicCli : public ::testing::Test {
   // Expects a failure with lStatus that leaves OUTPUT as it was (here: missing) and names sWhat.
   void ExpectRefused(const std::vector<std::string>& args, int lStatus, const std::string& sWhat) {
     const cToolRun run = RunCli(args);
-    EXPECT_EQ(run.lStatus, lStatus) << run.sErr;
-    EXPECT_NE(run.sErr.find(sWhat), std::string::npos) << run.sErr;
+    ExpectFailed(run, lStatus, sWhat);
     EXPECT_EQ(run.sOut, "");
     EXPECT_FALSE(std::filesystem::exists(m_sOutput)) << "OUTPUT was created";
   }
 
   test::cScratch m_dir;
   std::unique_ptr<cDIBSection> m_input;
-  std::string m_sInput, m_sSecond, m_sTwin, m_sPalette, m_sOutput;
+  std::string m_sInput, m_sSecond, m_sTwin, m_sTwinWide, m_sPalette, m_sOutput;
 };
 
-// Every operation of the table at least once, with arguments where it takes them. {second} stands
-// for a second picture file of another size, {twin} for one of the input's size (the combination
-// then works in place), {palette} for a palette file.
-const std::vector<std::string> kOperationCases = {
-    "blur",
-    "blur-more",
-    "soften",
-    "soften-more",
-    "sharpen",
-    "sharpen-more",
-    "unsharp",
-    "emboss",
-    "median-rank",
-    "minimum-rank",
-    "maximum-rank",
-    "custom=3:16:1,2,1,2,4,2,1,2,1",
-    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0",
-    "darken",
-    "lighten",
-    "lighten=35",
-    "fade=100",
-    "negative",
-    "gray-scale",
-    "bw",
-    "colourise=2.5",
-    "noise=30",
-    "noise=30,random",
-    "palette={palette}",
-    "resample=9x4",
-    "add={second}:2:-10:1:5",
-    "darkest={second}",
-    "lightest={second}",
-    "add={twin}:-1:3:2:-7",
-    "darkest={twin}",
-    "lightest={twin}",
-};
+// Every operation of the table at least once, with arguments where it takes them, one case a
+// word. {second} stands for a second picture file of another size, {twin} for one of the input's
+// size (the combination then works in place), {palette} for a palette file.
+const std::vector<std::string> kOperationCases = Split(
+    "blur blur-more soften soften-more sharpen sharpen-more unsharp emboss median-rank "
+    "minimum-rank maximum-rank custom=3:16:1,2,1,2,4,2,1,2,1 "
+    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0 "
+    "custom=7:2:5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
+    "0,0,0,0,0,0,0,-3 darken lighten lighten=35 "
+    "fade=100 negative gray-scale bw colourise=2.5 noise=30 noise=30,random palette={palette} "
+    "resample=9x4 add={second}:2:-10:1:5 darkest={second} lightest={second} "
+    "add={twin}:-1:3:2:-7 darkest={twin} lightest={twin}",
+    ' ');
 
 TEST(BrennicCliCases, CoverEveryOperationOfTheTable) {
   for (const cOperation& op : Operations()) {
@@ -246,7 +158,9 @@ TEST(BrennicCliCases, CoverEveryOperationOfTheTable) {
 
 class BrennicCliOperation : public BrennicCli, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(BrennicCliOperation, MatchesTheEngineCalledDirectly) {
+// The arithmetic is the engine's, decided by its own tests, and the menus are compared with this
+// table; here each word runs end to end and writes a changed picture of the size it should have.
+TEST_P(BrennicCliOperation, RunsAndWritesAChangedPicture) {
   std::string sText = GetParam();
   for (const auto& [sKey, sValue] : {std::pair<std::string, std::string>{"{second}", m_sSecond},
                                      {"{twin}", m_sTwin},
@@ -254,56 +168,30 @@ TEST_P(BrennicCliOperation, MatchesTheEngineCalledDirectly) {
     const size_t at = sText.find(sKey);
     if (at != std::string::npos) sText.replace(at, sKey.size(), sValue);
   }
-  const cToolRun run = RunCli({"--seed", "42", m_sInput, m_sOutput, sText});
-  const std::string sWhy = ProbeOperation(*FindOperation(Name(sText)));
-  if (!sWhy.empty()) {
-    // Not built yet: a clean refusal that names the operation, and no OUTPUT.
-    EXPECT_EQ(run.lStatus, 2) << run.sErr;
-    EXPECT_NE(run.sErr.find(Name(sText) + ": not available in this build"), std::string::npos)
-        << run.sErr;
-    EXPECT_FALSE(std::filesystem::exists(m_sOutput));
-    GTEST_SKIP() << "engine not built yet: " << sWhy;
-  }
+  const cToolRun run = RunCli({m_sInput, m_sOutput, sText});
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
   EXPECT_EQ(run.sOut, "");
-  SeedRandom(42);
-  const auto expected = Direct(sText, test::Clone(*m_input));
   const auto got = test::LoadAsImage(m_sOutput);
-  ASSERT_EQ(got->Width(), expected->Width());
-  ASSERT_EQ(got->Height(), expected->Height());
-  EXPECT_EQ(test::PixelBytes(*got), test::PixelBytes(*expected));
+  const bool bCombined = sText.find(m_sSecond) != std::string::npos;  // the common part: 6 x 6
+  const bool bResampled = Name(sText) == "resample";
+  EXPECT_EQ(got->Width(), bCombined ? 6 : 9);
+  EXPECT_EQ(got->Height(), bResampled ? 4 : bCombined ? 6 : 8);
+  if (!bCombined && !bResampled) {
+    EXPECT_NE(test::PixelBytes(*got), test::PixelBytes(*m_input));
+  }
+  if (const size_t at = sText.find(m_sTwin); at != std::string::npos) {
+    const std::string sWide = m_dir.Path("wide-out.bmp");
+    ASSERT_EQ(RunCli({m_sInput, sWide, sText.replace(at, m_sTwin.size(), m_sTwinWide)}).lStatus, 0);
+    EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(sWide)), test::PixelBytes(*got));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BrennicCliOperation, ::testing::ValuesIn(kOperationCases),
                          [](const ::testing::TestParamInfo<std::string>& param) {
                            std::string s = std::to_string(param.index) + "_" + Name(param.param);
-                           for (char& c : s) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
+                           std::replace(s.begin(), s.end(), '-', '_');
                            return s;
                          });
-
-TEST_F(BrennicCli, BlurThenGrayScaleOnARealGif) {
-  std::string sGif;
-  if (const auto data = test::SharedTestData()) {
-    sGif = (*data / "gif/wuffs/hippopotamus.regular.gif").string();
-  }
-  if (sGif.empty() || !std::filesystem::exists(sGif)) {
-    GTEST_SKIP() << "shared test data not found (set BRENNIC_SHARED)";
-  }
-  const cToolRun run = RunCli({sGif, m_sOutput, "blur", "gray-scale"});
-  for (const char* sName : {"blur", "gray-scale"}) {
-    const std::string sWhy = ProbeOperation(*FindOperation(sName));
-    if (!sWhy.empty()) {
-      EXPECT_EQ(run.lStatus, 2);
-      EXPECT_FALSE(std::filesystem::exists(m_sOutput));
-      GTEST_SKIP() << sName << " not built yet: " << sWhy;
-    }
-  }
-  ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  const auto expected = Direct("gray-scale", Direct("blur", test::LoadAsImage(sGif)));
-  EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(m_sOutput)), test::PixelBytes(*expected));
-}
 
 TEST_F(BrennicCli, WithoutOperationsItConverts) {
   // A bitmap comes back byte for byte as the program saves it.
@@ -328,15 +216,9 @@ TEST_F(BrennicCli, VerbosePrintsTheStatusOfEachOperation) {
   // Negative raises no completion event, so the window would show no status text for it.
   EXPECT_EQ(run.sOut, "negative: done\nnegative: done\n");
   EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(m_sInput)) << "twice negative is the input";
-  const std::string sWhy = ProbeOperation(*FindOperation("blur"));
-  if (!sWhy.empty()) GTEST_SKIP() << "blur not built yet: " << sWhy;
   run = RunCli({m_sInput, m_sOutput, "blur", "--verbose"});
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  const std::string sPrefix = "blur: Complete.  Time = ";
-  ASSERT_EQ(run.sOut.rfind(sPrefix, 0), 0u) << run.sOut;
-  const std::string sMs = run.sOut.substr(sPrefix.size());
-  EXPECT_TRUE(sMs.size() >= 2 && sMs.back() == '\n' &&
-              sMs.find_first_not_of("0123456789") == sMs.size() - 1)
+  EXPECT_TRUE(std::regex_match(run.sOut, std::regex("blur: Complete\\.  Time = [0-9]+\n")))
       << run.sOut;
 }
 
@@ -354,58 +236,33 @@ TEST_F(BrennicCli, DashesAreStandardInputAndOutputInAPipeline) {
   EXPECT_EQ(run.sOut, test::ReadAll(m_sOutput).toStdString());
   EXPECT_EQ(run.sErr, "negative: done\n");
   // What is not a picture, and an output that fills up, fail as files do.
-  run = RunCli({"-", m_dir.Path("new.bmp")}, from(m_dir.Write("junk", "no picture")));
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot read standard input: The file is not a picture"),
-            std::string::npos)
-      << run.sErr;
-  run = RunCli({"-", "-"}, from(m_sInput, "/dev/full"));
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot write standard output: The picture could not be written"),
-            std::string::npos)
-      << run.sErr;
+  ExpectFailed(RunCli({"-", m_dir.Path("new.bmp")}, from(m_dir.Write("junk", "no picture"))), 1,
+               "cannot read standard input: The file is not a picture");
+  ExpectFailed(RunCli({"-", "-"}, from(m_sInput, "/dev/full")), 1,
+               "cannot write standard output: The picture could not be written");
 }
 
 TEST_F(BrennicCli, TheSeedMakesNoiseRepeat) {
-  const std::string sWhy = ProbeOperation(*FindOperation("noise"));
-  if (!sWhy.empty()) GTEST_SKIP() << "noise not built yet: " << sWhy;
   const std::string sOther = m_dir.Path("other.bmp");
   ASSERT_EQ(RunCli({"--seed=7", m_sInput, m_sOutput, "noise=40,random"}).lStatus, 0);
   ASSERT_EQ(RunCli({m_sInput, sOther, "--seed", "7", "noise=40,random"}).lStatus, 0);
   EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(sOther));
 }
 
-TEST_F(BrennicCli, HelpListsEveryOperationAndWhatIsNotBuilt) {
+TEST_F(BrennicCli, HelpListsEveryOperation) {
   const cToolRun version = RunCli({"--version"});
   EXPECT_EQ(version.lStatus, 0);
   EXPECT_EQ(version.sOut.rfind("brennic-cli (Brennic) 2.", 0), 0u) << version.sOut;
   const cToolRun run = RunCli({"--help"});
   ASSERT_EQ(run.lStatus, 0);
   EXPECT_EQ(run.sOut.rfind("Usage: brennic-cli [--seed N]", 0), 0u);
-  // Each entry: a line starting with two spaces and the name, then lines indented further.
-  const std::vector<std::string> lines = Split(run.sOut, '\n');
-  for (const cOperation& op : Operations()) {
-    const std::string sStart = "  " + op.sName;
-    std::string sEntry;
-    for (size_t i = 0; i < lines.size() && sEntry.empty(); ++i) {
-      const std::string& l = lines[i];
-      if (l.rfind(sStart, 0) != 0) continue;
-      if (l.size() > sStart.size() &&
-          std::string(" =[").find(l[sStart.size()]) == std::string::npos) {
-        continue;  // another name that starts the same way (blur-more for blur)
-      }
-      sEntry = lines[i];
-      for (size_t k = i + 1; k < lines.size() && lines[k].rfind("   ", 0) == 0; ++k)
-        sEntry += " " + lines[k];
-    }
-    ASSERT_FALSE(sEntry.empty()) << op.sName;
-    const bool bMarked = sEntry.find("[not") != std::string::npos;  // wrapped after "[not"
-    EXPECT_EQ(bMarked, !ProbeOperation(op).empty()) << sEntry;
-  }
+  // Each entry on a line of its own (not a longer name that starts the same); none not built.
+  for (const cOperation& op : Operations())
+    EXPECT_TRUE(std::regex_search(run.sOut, std::regex("\n  " + op.sName + "[ =[\n]"))) << op.sName;
+  EXPECT_EQ(run.sOut.find("[not"), std::string::npos) << run.sOut;
 }
 
 TEST_F(BrennicCli, UsageErrorsExitTwoAndLeaveOutputAlone) {
-  ExpectRefused({}, 2, "expected INPUT and OUTPUT");
   ExpectRefused({m_sInput}, 2, "expected INPUT and OUTPUT");
   ExpectRefused({m_sInput, m_sOutput, "blurr"}, 2, "blurr: unknown operation");
   ExpectRefused({m_sInput, m_sOutput, "negative", "fade=x"}, 2, "fade: ");
@@ -430,22 +287,14 @@ TEST_F(BrennicCli, UsageErrorsExitTwoAndLeaveOutputAlone) {
   EXPECT_EQ(test::ReadAll(m_sOutput), "precious");
 }
 
-TEST_F(BrennicCli, PicturesThatCannotBeReadExitOne) {
-  ExpectRefused({m_dir.Path("missing.bmp"), m_sOutput}, 1,
-                "cannot read '" + m_dir.Path("missing.bmp") + "': The file does not exist.");
-  const std::string sText = m_dir.Write("text.bmp", "not a picture at all\n");
-  ExpectRefused({sText, m_sOutput, "negative"}, 1,
-                "The file is not a picture this program can read.");
-  ExpectRefused({m_sInput, m_sOutput, "darkest=" + sText}, 1,
-                "darkest: cannot read '" + sText + "': The file is not a picture");
-}
-
-// What is no picture file, no palette or too large is refused at once, naming why; a FIFO would
-// block and /dev/zero would read without end.
-TEST_F(BrennicCli, HostileFilesAndSizesAreRefusedAtOnce) {
+// What is missing, no picture file, no palette or too large is refused at once, naming why; a
+// FIFO would block and /dev/zero would read without end.
+TEST_F(BrennicCli, PicturesAndPalettesThatCannotBeReadExitOne) {
   const std::string sFifo = m_dir.Path("pipe.bmp");
   ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
   const std::string sLf = m_dir.Write("lf.pal", "0 0 0\n255 255 255\n");
+  const std::string sText = m_dir.Write("text.bmp", "not a picture at all\n");
+  const std::string sMissing = m_dir.Path("missing.bmp");
   // A one-pixel XPM under a bitmap's name: Qt could decode it, the program does not.
   const std::string sXpm = m_dir.Write(
       "x.bmp", "/* XPM */\nstatic char *x[] = {\n\"1 1 1 1\",\n\"a c #FF0000\",\n\"a\"};\n");
@@ -453,6 +302,10 @@ TEST_F(BrennicCli, HostileFilesAndSizesAreRefusedAtOnce) {
     std::vector<std::string> args;
     std::string sWhy;
   } cases[] = {
+      {{sMissing, m_sOutput}, "cannot read '" + sMissing + "': The file does not exist."},
+      {{sText, m_sOutput, "negative"}, "The file is not a picture this program can read."},
+      {{m_sInput, m_sOutput, "darkest=" + sText},
+       "darkest: cannot read '" + sText + "': The file is not a picture"},
       {{sFifo, m_sOutput},
        "cannot read '" + sFifo + "': This is a named pipe (FIFO), not a picture"},
       {{m_sInput, m_sOutput, "darkest=/dev/zero"},
@@ -477,7 +330,7 @@ TEST_F(BrennicCli, NamesThatAreNotUtf8AreUsedByteForByte) {
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
   EXPECT_EQ(m_dir.Names(),
             (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp", "colours.pal", "in.bmp",
-                                      "second.bmp", "twin.bmp"}));
+                                      "second.bmp", "twin-wide.bmp", "twin.bmp"}));
 }
 
 TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
@@ -494,38 +347,28 @@ TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
     const rlimit limit{64 << 10, 64 << 10};
     setrlimit(RLIMIT_FSIZE, &limit);
   });
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("cannot write '" + m_sOutput + "': The picture could not be written"),
-            std::string::npos)
-      << run.sErr;
+  ExpectFailed(run, 1, "cannot write '" + m_sOutput + "': The picture could not be written");
   EXPECT_EQ(test::ReadAll(m_sOutput), "precious");
   EXPECT_EQ(m_dir.Names(), before) << "a temporary file was left behind";
 }
 
 TEST_F(BrennicCli, EngineErrorsCarryTheToolsName) {
-  const std::string sWhy = ProbeOperation(*FindOperation("palette"));
-  if (!sWhy.empty()) GTEST_SKIP() << "palettes not built yet: " << sWhy;
   // The tool under another file name still reports itself as brennic-cli.
   const std::string sCopy = m_dir.Path("renamed-tool");
   std::filesystem::copy_file(BRENNIC_CLI, sCopy);
   std::filesystem::permissions(sCopy, std::filesystem::perms::owner_all);
   const cToolRun run =
       RunCli({m_sInput, m_sOutput, "palette=" + m_dir.Path("no-such.pal")}, nullptr, sCopy);
-  EXPECT_EQ(run.lStatus, 1);
-  EXPECT_NE(run.sErr.find("brennic-cli.cPalette"), std::string::npos) << run.sErr;
+  ExpectFailed(run, 1, "brennic-cli.cPalette");
   EXPECT_FALSE(std::filesystem::exists(m_sOutput));
 }
 
 // A smooth picture, as photographs are: what lossy formats are made for.
-std::unique_ptr<cDIBSection> Gradient(int32_t lWidth, int32_t lHeight) {
-  auto img = test::MakeImage(lWidth, lHeight);
-  for (int32_t y = 0; y < lHeight; ++y) {
-    for (int32_t x = 0; x < lWidth; ++x) {
-      test::SetPixel(*img, x, y,
-                     {static_cast<uint8_t>(4 * x), static_cast<uint8_t>(4 * y),
-                      static_cast<uint8_t>(2 * (x + y))});
-    }
-  }
+std::unique_ptr<cDIBSection> Gradient() {
+  auto img = test::MakeImage(40, 30);
+  for (int32_t y = 0; y < 30; ++y)
+    for (int32_t x = 0; x < 40; ++x)
+      test::SetPixel(*img, x, y, {uint8_t(4 * x), uint8_t(4 * y), uint8_t(2 * (x + y))});
   return img;
 }
 
@@ -541,7 +384,7 @@ double MeanDifference(const cDIBSection& a, const cDIBSection& b) {
 
 TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
   const std::string sIn = m_dir.Path("smooth.bmp");
-  SavePicture(*Gradient(40, 30), sIn);
+  SavePicture(*Gradient(), sIn);
   const auto input = test::LoadAsImage(sIn);
   const struct {
     std::vector<std::string> options;
@@ -551,14 +394,11 @@ TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
   } cases[] = {
       {{}, "a.png", "\x89PNG", true},
       {{}, "a.TIFF", QByteArray("II*\0", 4), true},
-      {{}, "a.tif", QByteArray("II*\0", 4), true},
       {{}, "a.dib", "BM", true},
-      {{}, "a.jpeg", "\xFF\xD8\xFF", false},
       {{}, "a.jpg", "\xFF\xD8\xFF", false},
       {{}, "a.webp", "RIFF", false},
       {{"--format", "bmp"}, "b.png", "BM", true},
       {{"--format=jpg", "--quality", "100"}, "b.bmp", "\xFF\xD8\xFF", false},
-      {{"--format", "webp"}, "b.tif", "RIFF", false},
       {{"--format", "png"}, "-", "\x89PNG", true},
       {{}, "-", "BM", true},
   };
@@ -573,8 +413,7 @@ TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
     EXPECT_TRUE(bytes.startsWith(c.magic))
         << c.sOutput << ": " << bytes.left(8).toHex().toStdString();
     const auto back = test::LoadBytesAsImage(bytes);
-    ASSERT_EQ(back->Width(), 40);
-    ASSERT_EQ(back->Height(), 30);
+    ASSERT_EQ(std::pair(back->Width(), back->Height()), std::pair(40, 30));
     if (c.bLossless) {
       EXPECT_EQ(test::PixelBytes(*back), test::PixelBytes(*input)) << c.sOutput;
     } else {
@@ -598,7 +437,6 @@ TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
 // run stops, dies of the signal as the shell expects, and leaves neither OUTPUT nor a temporary
 // file.
 TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("soften-more");
   std::mt19937 rng(5);
   const std::string sPlain = m_dir.Path("plain.bmp");
   SavePicture(*test::MakeImage(1500, 1500, {10, 200, 30}), sPlain);
@@ -612,6 +450,7 @@ TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
     size_t lSteps;
   } cases[] = {{sPlain, "soften-more", 200}, {sNoise, "negative", 1}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.sStep);
     std::vector<std::string> args = {"--verbose", c.sInput, m_dir.Path("out.png")};
     args.insert(args.end(), c.lSteps, c.sStep);
     cStartedTool tool(args, nullptr, BRENNIC_CLI);
@@ -624,10 +463,7 @@ TEST_F(BrennicCli, SigintStopsTheRunAndLeavesNoOutput) {
     ASSERT_NE(tool.Out().find(c.sStep + ":"), std::string::npos) << "the run never reported";
     kill(tool.Pid(), SIGINT);
     const cToolRun run = tool.Wait();
-    EXPECT_EQ(run.lStatus, 128 + SIGINT) << c.sStep << ": " << run.sErr;
-    EXPECT_NE(run.sErr.find("interrupted; '" + m_dir.Path("out.png") + "' was not written"),
-              std::string::npos)
-        << run.sErr;
+    ExpectFailed(run, 128 + SIGINT, "interrupted; '" + m_dir.Path("out.png") + "' was not written");
     if (c.lSteps > 1) {
       EXPECT_LT(Split(run.sOut, '\n').size(), c.lSteps) << "it went on to the end";
     }

@@ -473,7 +473,8 @@ TEST(DocumentMemory, ClosingEveryDocumentGivesItsMemoryBack) {
   std::printf("resident memory: %lld MB before, %lld MB with both open, %lld MB after closing\n",
               static_cast<long long>(lBefore >> 20), static_cast<long long>(lOpen >> 20),
               static_cast<long long>(lAfter >> 20));
-  EXPECT_GT(lOpen - lBefore, 150 << 20) << "the documents did not take their memory";
+  // At least both pictures; a work buffer no command has written to may hold no pages yet.
+  EXPECT_GT(lOpen - lBefore, 96 << 20) << "the documents did not take their memory";
   EXPECT_LT(lAfter - lBefore, 50 << 20);
 }
 

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "image/cDIBSection.h"
@@ -77,31 +76,6 @@ void ExpectSameAsReference(Fast fast, Ref ref, uint32_t lSeed = 1, int lCount = 
     }
   }
 }
-
-// Records events like cEventRecorder and counts those raised on another thread than the one
-// that made it.
-class cThreadCheckingRecorder : public cEventRecorder {
- public:
-  void InitProgress(int32_t lMax) override {
-    Check();
-    cEventRecorder::InitProgress(lMax);
-  }
-  void Progress(int32_t lPosition) override {
-    Check();
-    cEventRecorder::Progress(lPosition);
-  }
-  void Complete(int32_t lTimeMs) override {
-    Check();
-    cEventRecorder::Complete(lTimeMs);
-  }
-  int lForeignThread = 0;
-
- private:
-  void Check() {
-    if (std::this_thread::get_id() != m_owner) ++lForeignThread;
-  }
-  std::thread::id m_owner = std::this_thread::get_id();
-};
 
 // The events of one column-by-column operation on an image lWidth wide.
 inline std::vector<std::string> ColumnEvents(int32_t lWidth) {

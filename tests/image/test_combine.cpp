@@ -1,64 +1,84 @@
+// Combinations of two pictures: one-pixel images with hand-computed results, and the fast paths
+// against the plain loops.
+
 #include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
 
 #include "image/cError.h"
 #include "image/cImageProcessDIB.h"
+#include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
+#include "test_colour_support.h"
 
 namespace brennic {
 namespace {
 
 using test::Bgr;
 
-// One pixel per case keeps the expected values readable.
-Bgr AddOne(Bgr from, Bgr to, int32_t mF, int32_t oF, int32_t mT, int32_t oT) {
-  auto f = test::MakeImage(1, 1, from);
-  auto t = test::MakeImage(1, 1, to);
+TEST(AddImages, WorkedExamples) {
+  constexpr int32_t M = INT32_MAX;
+  const struct {
+    Bgr from, to;
+    int32_t p[8];  // from multiplier, its R G B offsets, to multiplier, its R G B offsets
+    Bgr expected;
+  } cases[] = {
+      {{1, 2, 3}, {10, 20, 30}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 2, 3}},                 // copy
+      {{0, 255, 100}, {7, 7, 7}, {-1, -255, -255, -255, 0, 0, 0, 0}, {255, 0, 155}},  // negative
+      {{200, 0, 100}, {9, 9, 9}, {1, 127, 127, 127, 0, 0, 0, 0}, {255, 127, 227}},    // emboss
+      {{100, 50, 0}, {120, 10, 0}, {-1, 0, 0, 0, 2, 0, 0, 0}, {140, 0, 0}},  // unsharp: 2 to - from
+      // R, G, B offsets 1, 2, 3 of the source: blue gets +3, red +1.
+      {{10, 20, 30}, {0, 0, 0}, {1, 1, 2, 3, 1, 100, 0, 0}, {13, 22, 131}},
+      // (255 + M) M twice would overflow 64 bits; the exact sum is hugely positive.
+      {{255, 255, 255}, {255, 255, 255}, {M, M, M, M, M, M, M, M}, {255, 255, 255}},
+      // Terms beyond 64 bits that cancel: M M - (M + 1)(M - 1) = 1.
+      {{0, 0, 0}, {1, 1, 1}, {M, M, M, M, -(M - 1), M, M, M}, {1, 1, 1}},
+      {{0, 0, 0},
+       {0, 0, 0},
+       {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN},
+       {255, 255, 255}},
+      {{0, 0, 0}, {255, 255, 255}, {INT32_MIN, M, M, M, 1, 0, 0, 0}, {0, 0, 0}},
+  };
   cImageProcessDIB engine;
-  EXPECT_TRUE(engine.AddImages(*f, *t, mF, oF, oF, oF, mT, oT, oT, oT));
-  EXPECT_EQ(test::PixelAt(*f, 0, 0), from);  // only cTo is written
-  return test::PixelAt(*t, 0, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.p));
+    auto f = test::MakeImage(1, 1, c.from), t = test::MakeImage(1, 1, c.to);
+    const int32_t* p = c.p;
+    EXPECT_TRUE(engine.AddImages(*f, *t, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]));
+    EXPECT_EQ(test::PixelAt(*t, 0, 0), c.expected);
+    EXPECT_EQ(test::PixelAt(*f, 0, 0), c.from);  // only the destination is written
+  }
 }
 
-TEST(AddImages, IdentityCopyAndNegative) {
-  EXPECT_EQ(AddOne({1, 2, 3}, {10, 20, 30}, 0, 0, 1, 0), (Bgr{10, 20, 30}));
-  EXPECT_EQ(AddOne({1, 2, 3}, {10, 20, 30}, 1, 0, 0, 0), (Bgr{1, 2, 3}));
-  EXPECT_EQ(AddOne({0, 255, 100}, {7, 7, 7}, -1, -255, 0, 0), (Bgr{255, 0, 155}));
-}
-
-TEST(AddImages, EmbossAndUnsharpParametersClamp) {
-  EXPECT_EQ(AddOne({200, 0, 100}, {9, 9, 9}, 1, 127, 0, 0), (Bgr{255, 127, 227}));
-  // Unsharp: 2 x input - blurred.
-  EXPECT_EQ(AddOne({100, 50, 0}, {120, 10, 0}, -1, 0, 2, 0), (Bgr{140, 0, 0}));
-  EXPECT_EQ(AddOne({10, 0, 0}, {200, 0, 0}, -1, 0, 2, 0), (Bgr{255, 0, 0}));
-}
-
-TEST(AddImages, OffsetsApplyPerChannel) {
-  auto f = test::MakeImage(1, 1, {10, 20, 30});
-  auto t = test::MakeImage(1, 1, {0, 0, 0});
+// The key is 929 green + 71 blue: red does not count, and equal keys keep the destination.
+TEST(AddLightestAndDarkest, PixelWithTheSmallerOrLargerKeyIsTakenWhole) {
+  const struct {
+    bool bLightest;
+    Bgr from, to, expected;
+  } cases[] = {
+      {true, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}},        // red and black: both key 0
+      {true, {5, 5, 200}, {5, 5, 0}, {5, 5, 0}},        // red alone differs: kept
+      {false, {1, 0, 0}, {0, 0, 255}, {1, 0, 0}},       // any blue beats pure red
+      {false, {0, 99, 255}, {0, 100, 0}, {0, 100, 0}},  // green 99 < 100
+      {false, {0, 1, 0}, {13, 0, 0}, {0, 1, 0}},        // 929 > 923
+      {true, {14, 0, 0}, {0, 1, 0}, {0, 1, 0}},         // 994 > 929
+  };
   cImageProcessDIB engine;
-  // R, G, B offsets for the source: 1, 2, 3 -> blue gets +3, red +1.
-  engine.AddImages(*f, *t, 1, 1, 2, 3, 1, 100, 0, 0);
-  EXPECT_EQ(test::PixelAt(*t, 0, 0), (Bgr{13, 22, 131}));
+  for (const auto& c : cases) {
+    auto f = test::MakeImage(1, 1, c.from), t = test::MakeImage(1, 1, c.to);
+    c.bLightest ? engine.AddLightest(*f, *t) : engine.AddDarkest(*f, *t);
+    EXPECT_EQ(test::PixelAt(*t, 0, 0), c.expected)
+        << (c.bLightest ? "lightest " : "darkest ") << ::testing::PrintToString(c.from);
+  }
 }
 
-TEST(AddImages, ExtremeDialogValuesDoNotOverflow) {
-  // (255 + 2^31-1) * (2^31-1) twice would overflow 64 bits; the exact sum is hugely positive.
-  EXPECT_EQ(AddOne({255, 255, 255}, {255, 255, 255}, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX),
-            (Bgr{255, 255, 255}));
-  // Terms beyond 32 bits that cancel: 5 M - 5 (M - 1) = 5 exactly.
-  EXPECT_EQ(AddOne({5, 5, 5}, {5, 5, 5}, INT32_MAX, 0, -(INT32_MAX - 1), 0), (Bgr{5, 5, 5}));
-  // Terms beyond 64 bits that cancel: M * M - (M + 1)(M - 1) = 1 exactly.
-  EXPECT_EQ(AddOne({0, 0, 0}, {1, 1, 1}, INT32_MAX, INT32_MAX, -(INT32_MAX - 1), INT32_MAX),
-            (Bgr{1, 1, 1}));
-  EXPECT_EQ(AddOne({0, 0, 0}, {0, 0, 0}, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN),
-            (Bgr{255, 255, 255}));
-  EXPECT_EQ(AddOne({0, 0, 0}, {255, 255, 255}, INT32_MIN, INT32_MAX, 1, 0), (Bgr{0, 0, 0}));
-}
-
-TEST(AddImages, SmallerSourceRaisesSizesDoNotMatch) {
+TEST(Combination, ASmallerSourceRaisesSizesDoNotMatchAndNothingRaisesEvents) {
   auto f = test::MakeImage(2, 3);
   auto t = test::MakeImage(3, 3, {9, 9, 9});
   cImageProcessDIB engine;
+  test::cEventRecorder events;
+  engine.SetListener(&events);
   try {
     engine.AddImages(*f, *t, 1, 0, 0, 0, 0, 0, 0, 0);
     FAIL() << "no error";
@@ -73,61 +93,85 @@ TEST(AddImages, SmallerSourceRaisesSizesDoNotMatch) {
   // A larger source is fine: the loops run over the destination.
   auto big = test::MakeImage(4, 4, {1, 1, 1});
   engine.AddImages(*big, *t, 1, 0, 0, 0, 0, 0, 0, 0);
+  engine.AddLightest(*big, *t);
+  engine.AddDarkest(*big, *t);
   EXPECT_EQ(test::PixelAt(*t, 2, 2), (Bgr{1, 1, 1}));
+  EXPECT_TRUE(events.events.empty());
 }
 
-TEST(AddLightest, DarkerPixelByKeyWinsAndTiesKeepDestination) {
-  cImageProcessDIB engine;
-  // Pure red has key 0, as black does: the black destination stays.
-  auto red = test::MakeImage(1, 1, {0, 0, 255});
-  auto black = test::MakeImage(1, 1, {0, 0, 0});
-  engine.AddLightest(*red, *black);
-  EXPECT_EQ(test::PixelAt(*black, 0, 0), (Bgr{0, 0, 0}));
-  // Over dark green (key > 0) the red pixel is taken whole.
-  auto green = test::MakeImage(1, 1, {0, 10, 0});
-  engine.AddLightest(*red, *green);
-  EXPECT_EQ(test::PixelAt(*green, 0, 0), (Bgr{0, 0, 255}));
-  // Equal keys need equal green and blue (929 and 71 are primes): red alone differs, and the
-  // destination stays.
-  auto pink = test::MakeImage(1, 1, {5, 5, 200});
-  auto dark = test::MakeImage(1, 1, {5, 5, 0});
-  engine.AddLightest(*pink, *dark);
-  EXPECT_EQ(test::PixelAt(*dark, 0, 0), (Bgr{5, 5, 0}));
-  engine.AddDarkest(*pink, *dark);
-  EXPECT_EQ(test::PixelAt(*dark, 0, 0), (Bgr{5, 5, 0}));
+// --- The fast paths against the plain loops, over the whole range of parameters ---------------
+
+struct AddParameters {
+  int32_t mF, oFR, oFG, oFB, mT, oTR, oTG, oTB;
+};
+
+TEST(CombineFastPaths, AddImagesMatchesReferenceInEveryWidth) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  const AddParameters cases[] = {
+      {-1, -255, -255, -255, 0, 0, 0, 0},        // negative
+      {-1, 0, 0, 0, 2, 0, 0, 0},                 // unsharp
+      {1, 127, 127, 127, 0, 0, 0, 0},            // emboss
+      {1, 0, 0, 0, 1, 0, 0, 0},                  // add
+      {3, -10, 20, -30, -2, 5, -6, 7},           // per-channel offsets, 16-bit lanes
+      {100, 50, -60, 70, -90, 1, 2, 3},          // 32-bit lanes
+      {70000, -3, 4, 5, -69999, 6, 7, -8},       // 64 bits
+      {kMax, kMax, kMin, 0, kMin, 1, kMax, -1},  // 128 bits
+      {0, 0, 0, 0, 1, 0, 0, 0},                  // identity
+  };
+  for (const AddParameters& p : cases) {
+    SCOPED_TRACE(std::to_string(p.mF) + " / " + std::to_string(p.mT));
+    test::ExpectSameAsReference(
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) {
+          e.AddImages(a, b, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        [&](cDIBSection& a, cDIBSection& b) {
+          reference::AddImages(a, b, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        21, 5);
+    // In place, as the document runs Negative.
+    test::ExpectSameAsReference(
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
+          e.AddImages(a, a, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        [&](cDIBSection& a, cDIBSection&) {
+          reference::AddImages(a, a, p.mF, p.oFR, p.oFG, p.oFB, p.mT, p.oTR, p.oTG, p.oTB);
+        },
+        25, 3);
+  }
 }
 
-TEST(AddDarkest, LighterPixelByKeyWins) {
+TEST(CombineFastPaths, SelectionsMatchReference) {
+  test::ExpectSameAsReference(
+      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.AddLightest(a, b); },
+      [](cDIBSection& a, cDIBSection& b) { reference::AddLightest(a, b); }, 22);
+  test::ExpectSameAsReference(
+      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.AddDarkest(a, b); },
+      [](cDIBSection& a, cDIBSection& b) { reference::AddDarkest(a, b); }, 23);
+}
+
+TEST(CombineFastPaths, SelectionsOnEqualKeysKeepTheDestination) {
+  // Keys tie pixel for pixel: only red differs, and the key ignores red.
+  auto from = test::MakeImage(37, 3, {40, 50, 200});
+  auto to = test::MakeImage(37, 3, {40, 50, 10});
   cImageProcessDIB engine;
-  auto to = test::MakeImageFromRows({{{0, 0, 255}, {0, 100, 0}, {50, 50, 50}}});
-  auto from = test::MakeImageFromRows({{{1, 0, 0}, {0, 99, 255}, {50, 50, 50}}});
+  engine.AddLightest(*from, *to);
   engine.AddDarkest(*from, *to);
-  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{1, 0, 0}));    // any blue beats pure red
-  EXPECT_EQ(test::PixelAt(*to, 1, 0), (Bgr{0, 100, 0}));  // green 99 < 100: kept
-  EXPECT_EQ(test::PixelAt(*to, 2, 0), (Bgr{50, 50, 50}));
+  EXPECT_EQ(test::PixelAt(*to, 36, 2), (test::Bgr{40, 50, 10}));
 }
 
-TEST(Combination, RedDoesNotCountInTheKeyAndBlueCountsLittle) {
+TEST(CombineFastPaths, ALargerSourceIsReadWithItsOwnRowLength) {
+  std::mt19937 rng(24);
+  auto from = test::MakeRandomImage(50, 9, rng);
+  auto to = test::MakeRandomImage(33, 7, rng);
+  auto refTo = test::Clone(*to);
   cImageProcessDIB engine;
-  // Key of (b=13, g=0) is 923; of (b=0, g=1) is 929: green by one outweighs blue by 13.
-  auto to = test::MakeImage(1, 1, {13, 0, 0});
-  auto from = test::MakeImage(1, 1, {0, 1, 0});
   engine.AddDarkest(*from, *to);
-  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{0, 1, 0}));
-  engine.AddLightest(*test::MakeImage(1, 1, {14, 0, 0}), *to);
-  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{0, 1, 0}));  // 994 > 929: kept
-}
-
-TEST(Combination, NoEventsAreRaised) {
-  cImageProcessDIB engine;
-  test::cEventRecorder rec;
-  engine.SetListener(&rec);
-  auto a = test::MakeImage(3, 2, {1, 2, 3});
-  auto b = test::MakeImage(3, 2, {4, 5, 6});
-  engine.AddImages(*a, *b, 1, 0, 0, 0, 1, 0, 0, 0);
-  engine.AddLightest(*a, *b);
-  engine.AddDarkest(*a, *b);
-  EXPECT_TRUE(rec.events.empty());
+  reference::AddDarkest(*from, *refTo);
+  EXPECT_EQ(test::Bytes(*to), test::Bytes(*refTo));
+  engine.AddImages(*from, *to, 2, 1, 2, 3, -1, 4, 5, 6);
+  reference::AddImages(*from, *refTo, 2, 1, 2, 3, -1, 4, 5, 6);
+  EXPECT_EQ(test::Bytes(*to), test::Bytes(*refTo));
 }
 
 }  // namespace

@@ -12,33 +12,20 @@ namespace {
 
 using test::Bgr;
 
-TEST(DIBSection, RowLengthIsPaddedToFourBytes) {
-  const int64_t expected[] = {4, 8, 12, 12, 16};
-  for (int32_t w = 1; w <= 5; ++w) {
+TEST(DIBSection, HeaderDescribesABottomUp24BitBitmapWithRowsPaddedToFourBytes) {
+  for (const auto& [w, h, lStride] :
+       {std::tuple{1, 1, 4}, {2, 1, 8}, {3, 2, 12}, {4, 1, 12}, {5, 1, 16}, {7, 5, 24}}) {
     cDIBSection img;
-    ASSERT_TRUE(img.Create(w, 1));
-    EXPECT_EQ(img.BytesPerScanLine(), expected[w - 1]) << "width " << w;
-    EXPECT_EQ(img.Header().biSizeImage, expected[w - 1]);
+    ASSERT_TRUE(img.Create(w, h));
+    EXPECT_EQ(img.BytesPerScanLine(), lStride) << "width " << w;
+    const auto& b = img.Header();
+    EXPECT_EQ(std::tuple(b.biSize, b.biWidth, b.biHeight, b.biPlanes, b.biBitCount, b.biCompression,
+                         b.biSizeImage),
+              std::tuple(40, w, h, 1, 24, 0, lStride * h));
+    EXPECT_NE(img.hDib(), 0u);
+    EXPECT_NE(img.hdc(), nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(img.DIBSectionBitsPtr()) % 64, 0u);
   }
-  cDIBSection img;
-  ASSERT_TRUE(img.Create(3, 2));
-  EXPECT_EQ(img.BytesPerScanLine() * img.Height(), 24);
-}
-
-TEST(DIBSection, HeaderDescribesBottomUp24BitBitmap) {
-  cDIBSection img;
-  ASSERT_TRUE(img.Create(7, 5));
-  const auto& h = img.Header();
-  EXPECT_EQ(h.biSize, 40);
-  EXPECT_EQ(h.biWidth, 7);
-  EXPECT_EQ(h.biHeight, 5);
-  EXPECT_EQ(h.biPlanes, 1);
-  EXPECT_EQ(h.biBitCount, 24);
-  EXPECT_EQ(h.biCompression, 0);
-  EXPECT_EQ(h.biSizeImage, 24 * 5);
-  EXPECT_NE(img.hDib(), 0u);
-  EXPECT_NE(img.hdc(), nullptr);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(img.DIBSectionBitsPtr()) % 64, 0u);
 }
 
 TEST(DIBSection, NewPixelMemoryIsZero) {
@@ -51,40 +38,46 @@ TEST(DIBSection, NewPixelMemoryIsZero) {
   }
 }
 
+// The blue values as shown, top row first.
+std::vector<std::vector<int>> Blues(const cDIBSection& img) {
+  std::vector<std::vector<int>> rows;
+  for (int32_t y = img.Height() - 1; y >= 0; --y) {
+    rows.emplace_back();
+    for (int32_t c = 0; c < img.Width(); ++c)
+      rows.back().push_back(test::PixelAt(img, c, y).b);
+  }
+  return rows;
+}
+using Rows = std::vector<std::vector<int>>;
+
+std::unique_ptr<cDIBSection> OneToNine() {
+  return test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
+                                  {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
+                                  {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
+}
+
 TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
   auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}}, {{7, 8, 9}, {10, 11, 12}}});
   const uint8_t* p = img->DIBSectionBitsPtr() + (img->Height() - 1) * img->BytesPerScanLine();
-  EXPECT_EQ(p[0], 1);
-  EXPECT_EQ(p[1], 2);
-  EXPECT_EQ(p[2], 3);
+  EXPECT_EQ((Bgr{p[0], p[1], p[2]}), (Bgr{1, 2, 3}));
   EXPECT_EQ(test::PixelAt(*img, 0, 0), (Bgr{7, 8, 9}));
 }
 
 TEST(DIBSection, FailedCreateLeavesObjectEmptyButReportsRequestedSize) {
-  struct Case {
-    int32_t w, h;
-  };
-  for (Case c : {Case{0, 10}, Case{10, 0}, Case{-3, 4}, Case{4, -3}, Case{40000, 40000},
-                 Case{0x7FFFFFFF, 1}, Case{1, 0x7FFFFFFF}, Case{715827882, 1}}) {
+  // 46340 x 15447 stays below 2^31 bytes; one more row would not.
+  const std::pair<int32_t, int32_t> sizes[] = {{0, 10},         {10, 0},        {-3, 4},
+                                               {4, -3},         {40000, 40000}, {0x7FFFFFFF, 1},
+                                               {1, 0x7FFFFFFF}, {715827882, 1}, {46340, 15448}};
+  for (const auto& [w, h] : sizes) {
     cDIBSection img;
     ASSERT_TRUE(img.Create(2, 2));
-    EXPECT_FALSE(img.Create(c.w, c.h)) << c.w << " x " << c.h;
+    EXPECT_FALSE(img.Create(w, h)) << w << " x " << h;
     EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
     EXPECT_EQ(img.hdc(), nullptr);
     EXPECT_EQ(img.hDib(), 0u);
-    EXPECT_EQ(img.Width(), c.w);
-    EXPECT_EQ(img.Height(), c.h);
+    EXPECT_EQ(img.Width(), w);
+    EXPECT_EQ(img.Height(), h);
   }
-}
-
-TEST(DIBSection, LargestAllowedBufferIsAcceptedByArithmetic) {
-  // 46340 x 15447 stays below 2^31 bytes; one more row would not.
-  const int64_t lStride = ((46340 + 1) * 3) & ~3;
-  EXPECT_LE(lStride * 15447, cDIBSection::kMaxImageBytes);
-  EXPECT_GT(lStride * 15448, cDIBSection::kMaxImageBytes);
-  cDIBSection img;
-  EXPECT_FALSE(img.Create(46340, 15448));
-  EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
 }
 
 TEST(DIBSection, ClearUpIsRepeatableAndKeepsTheSize) {
@@ -95,9 +88,7 @@ TEST(DIBSection, ClearUpIsRepeatableAndKeepsTheSize) {
   img.ClearUp();
   EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
   EXPECT_EQ(img.hdc(), nullptr);
-  EXPECT_EQ(img.Width(), 9);
-  EXPECT_EQ(img.Height(), 4);
-  EXPECT_EQ(img.BytesPerScanLine(), 28);
+  EXPECT_EQ(std::tuple(img.Width(), img.Height(), img.BytesPerScanLine()), std::tuple(9, 4, 28));
   ASSERT_TRUE(img.Create(2, 3));  // re-created after ClearUp
   EXPECT_NE(img.DIBSectionBitsPtr(), nullptr);
 }
@@ -117,35 +108,21 @@ TEST(DIBSection, WholeImageTransferBetweenEqualSizesIsAnExactCopy) {
   }
 }
 
-TEST(DIBSection, SmallerTransferTakesTheTopLeftAsDisplayed) {
-  // Source 3 x 3 displayed as rows A, B, C from the top; a 2 x 2 destination receives the top
-  // two rows, which are the source's last two memory rows.
-  auto src = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
-                                      {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
-                                      {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
+// Whole-image transfers between different sizes cover the top-left part as displayed.
+TEST(DIBSection, TransfersBetweenSizesTakeTheTopLeftAsDisplayed) {
+  auto src = OneToNine();
   cDIBSection dst;
   ASSERT_TRUE(dst.Create(2, 2));
   dst.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(dst, 0, 1).b, 1);  // top-left
-  EXPECT_EQ(test::PixelAt(dst, 1, 1).b, 2);
-  EXPECT_EQ(test::PixelAt(dst, 0, 0).b, 4);
-  EXPECT_EQ(test::PixelAt(dst, 1, 0).b, 5);
-
+  EXPECT_EQ(Blues(dst), (Rows{{1, 2}, {4, 5}}));
   // -1 sizes on a PaintPicture from the small image into the big one cover only 2 x 2 pixels.
   auto big = test::MakeImage(3, 3, {50, 50, 50});
   dst.PaintPicture(big->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(*big, 0, 2).b, 1);
-  EXPECT_EQ(test::PixelAt(*big, 1, 1).b, 5);
-  EXPECT_EQ(test::PixelAt(*big, 2, 2).b, 50);
-  EXPECT_EQ(test::PixelAt(*big, 0, 0).b, 50);
-
+  EXPECT_EQ(Blues(*big), (Rows{{1, 2, 50}, {4, 5, 50}, {50, 50, 50}}));
   // A larger destination only receives what the source has.
   auto large = test::MakeImage(4, 4, {99, 99, 99});
   large->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(*large, 0, 3).b, 1);
-  EXPECT_EQ(test::PixelAt(*large, 2, 1).b, 9);
-  EXPECT_EQ(test::PixelAt(*large, 3, 3).b, 99);
-  EXPECT_EQ(test::PixelAt(*large, 0, 0).b, 99);
+  EXPECT_EQ(Blues(*large), (Rows{{1, 2, 3, 99}, {4, 5, 6, 99}, {7, 8, 9, 99}, {99, 99, 99, 99}}));
 }
 
 TEST(DIBSection, TransferFromAnOffsetAndFromEmptyImages) {
@@ -165,16 +142,9 @@ TEST(DIBSection, TransferFromAnOffsetAndFromEmptyImages) {
 }
 
 TEST(DIBSection, OverlappingTransferWithinOneSurface) {
-  auto img = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
-                                      {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
-                                      {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
+  auto img = OneToNine();
   BitBlt(img->hdc(), 1, 1, 2, 2, img->hdc(), 0, 0, SRCCOPY);
-  // Display row 1 becomes x 1 2, row 2 becomes x 4 5.
-  EXPECT_EQ(test::PixelAt(*img, 1, 1).b, 1);
-  EXPECT_EQ(test::PixelAt(*img, 2, 1).b, 2);
-  EXPECT_EQ(test::PixelAt(*img, 1, 0).b, 4);
-  EXPECT_EQ(test::PixelAt(*img, 2, 0).b, 5);
-  EXPECT_EQ(test::PixelAt(*img, 0, 0).b, 7);
+  EXPECT_EQ(Blues(*img), (Rows{{1, 2, 3}, {4, 1, 2}, {7, 4, 5}}));
 }
 
 class FakePicture : public cPicture {
@@ -188,16 +158,13 @@ class FakePicture : public cPicture {
 
 TEST(DIBSection, CreateFromPictureCopiesSizeAndPixels) {
   FakePicture pic(2, 2);
-  uint8_t* top = pic.m_surface.DisplayRow(0);
-  top[0] = 10;                          // top-left blue
-  top[5] = 20;                          // top-right red
+  pic.m_surface.DisplayRow(0)[0] = 10;  // top-left blue
+  pic.m_surface.DisplayRow(0)[5] = 20;  // top-right red
   pic.m_surface.DisplayRow(1)[1] = 30;  // bottom-left green
   cDIBSection img;
   img.CreateFromPicture(pic);
   ASSERT_EQ(img.Width(), 2);
-  EXPECT_EQ(test::PixelAt(img, 0, 1), (Bgr{10, 0, 0}));
-  EXPECT_EQ(test::PixelAt(img, 1, 1), (Bgr{0, 0, 20}));
-  EXPECT_EQ(test::PixelAt(img, 0, 0), (Bgr{0, 30, 0}));
+  EXPECT_EQ(test::PixelBytes(img), (std::vector<uint8_t>{0, 30, 0, 0, 0, 0, 10, 0, 0, 0, 0, 20}));
 }
 
 class FakeBridge : public cDesktopBridge {
@@ -242,23 +209,18 @@ TEST(DIBSection, CopyToClipboardAsDibOnlyShowsTheMessage) {
 TEST(DIBSection, RandomiseBitsColourLeavesBlueZeroAndGrayIsGray) {
   auto img = test::MakeImage(7, 5, {200, 0, 0});
   img->RandomiseBits(false);
-  int lNonZero = 0;
-  for (int32_t y = 0; y < 5; ++y) {
-    for (int32_t c = 0; c < 7; ++c) {
-      EXPECT_EQ(test::PixelAt(*img, c, y).b, 0);
-      lNonZero += test::PixelAt(*img, c, y).g != 0;
-    }
-  }
-  EXPECT_GT(lNonZero, 20);
+  int lNonZeroGreen = 0;
+  for (const auto& row : Blues(*img))
+    EXPECT_EQ(row, std::vector<int>(7, 0));
+  for (int32_t i = 0; i < 35; ++i)
+    lNonZeroGreen += test::PixelAt(*img, i % 7, i / 7).g != 0;
+  EXPECT_GT(lNonZeroGreen, 20);
   img->RandomiseBits(true);
-  for (int32_t y = 0; y < 5; ++y) {
-    for (int32_t c = 0; c < 7; ++c) {
-      const Bgr p = test::PixelAt(*img, c, y);
-      EXPECT_TRUE(p.b == p.g && p.g == p.r);
-    }
+  for (int32_t i = 0; i < 35; ++i) {
+    const Bgr p = test::PixelAt(*img, i % 7, i / 7);
+    EXPECT_EQ(p, (Bgr{p.r, p.r, p.r}));
   }
-  // Padding bytes are left alone.
-  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);
+  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);  // padding is left alone
 }
 
 TEST(Random, SequenceIsReproducibleAndAddressable) {

@@ -10,17 +10,61 @@
 namespace brennic {
 namespace {
 
-// The kernel as rows from the top (j = +half) down, each row from i = -half to +half: the way
-// the kernel tables print.
-std::vector<std::vector<int32_t>> Table(const cImageProcessDIB& e) {
+// The kernel row by row from the top (j = +half), each row from i = -half to +half: the way the
+// kernel tables print.
+std::vector<int32_t> Kernel(const cImageProcessDIB& e) {
   const int32_t h = e.FilterArraySize() / 2;
-  std::vector<std::vector<int32_t>> rows;
-  for (int32_t j = h; j >= -h; --j) {
-    rows.emplace_back();
+  std::vector<int32_t> values;
+  for (int32_t j = h; j >= -h && e.FilterArraySize() > 0; --j) {
     for (int32_t i = -h; i <= h; ++i)
-      rows.back().push_back(e.FilterValue(i, j));
+      values.push_back(e.FilterValue(i, j));
   }
-  return rows;
+  return values;
+}
+
+TEST(FilterDefinition, KernelsAndWeightsOfEachType) {
+  const std::vector<int32_t> blur(9, 1);
+  const struct {
+    int32_t ePrior, eType, lResize;  // 0: none
+    int32_t lSize;
+    std::vector<int32_t> values;
+    int32_t lWeight;
+  } cases[] = {
+      {0, 0, 0, 0, {}, 0},  // a new engine has no kernel
+      {0, eBlur, 0, 3, blur, 9},
+      {0, eBlurMore, 0, 5, std::vector<int32_t>(25, 1), 25},
+      {0, eSoften, 0, 3, {1, 1, 1, 1, 4, 1, 1, 1, 1}, 12},
+      {0,
+       eSoftenMore,
+       0,
+       5,
+       {1, 1, 1, 1, 1, 1, 2, 2, 2, 1, 1, 2, 12, 2, 1, 1, 2, 2, 2, 1, 1, 1, 1, 1, 1},
+       44},
+      {0, eSharpen, 0, 3, {-1, -1, -1, -1, 15, -1, -1, -1, -1}, 7},
+      {0, eSharpenMore, 0, 3, {0, -1, 0, -1, 5, -1, 0, -1, 0}, 1},
+      // +1 at the upper right (+1, +1), -1 at the lower left; weight 1, not the sum 0.
+      {0, eEmboss, 0, 3, {0, 0, 1, 0, 0, 0, -1, 0, 0}, 1},
+      // Types without a kernel keep the last one and only clear the weight.
+      {eBlur, eUnsharp, 0, 3, blur, 0},
+      {eBlur, eMedianRank, 0, 3, blur, 0},
+      {eBlur, eMinimumRank, 0, 3, blur, 0},
+      {eBlur, eMaximumRank, 0, 3, blur, 0},
+      {eBlur, 12, 0, 3, blur, 0},
+      // Custom keeps kernel and weight.
+      {eSharpenMore, eCustom, 0, 3, {0, -1, 0, -1, 5, -1, 0, -1, 0}, 1},
+      // A new size clears the values and keeps the weight.
+      {0, eSoften, 7, 7, std::vector<int32_t>(49, 0), 12},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ePrior) + " then " + std::to_string(c.eType));
+    cImageProcessDIB e;
+    if (c.ePrior != 0) e.FilterType(c.ePrior);
+    if (c.eType != 0) e.FilterType(c.eType);
+    if (c.lResize != 0) e.FilterArraySize(c.lResize);
+    EXPECT_EQ(e.FilterArraySize(), c.lSize);
+    EXPECT_EQ(Kernel(e), c.values);
+    EXPECT_EQ(e.FilterWeight(), c.lWeight);
+  }
 }
 
 void ExpectError(const std::function<void()>& action, int32_t lNumber, const char* sDescription) {
@@ -34,132 +78,39 @@ void ExpectError(const std::function<void()>& action, int32_t lNumber, const cha
   }
 }
 
-constexpr const char* kEven = "Size must be an odd number";
-constexpr const char* kBadSize = "Invalid size.  Size should be an odd number from 3 to 9";
-constexpr const char* kBadType = "Invalid filter types.";
-constexpr const char* kBadIndex = "Invalid filter index.";
+TEST(FilterDefinition, BadSizesTypesAndIndicesRaiseAndChangeNothing) {
+  constexpr auto kEvenNumber = static_cast<int32_t>(0x80040519);
+  constexpr auto kBadNumber = static_cast<int32_t>(0x8004051A);
+  constexpr auto kIndexNumber = static_cast<int32_t>(0x8004051C);
+  constexpr const char* kBadIndex = "Invalid filter index.";
+  cImageProcessDIB empty;
+  ExpectError([&] { empty.FilterValue(0, 0); }, kIndexNumber, kBadIndex);
+  ExpectError([&] { empty.FilterValue(0, 0, 1); }, kIndexNumber, kBadIndex);
 
-TEST(FilterDefinition, NewEngineHasNoKernel) {
-  cImageProcessDIB e;
-  EXPECT_EQ(e.FilterArraySize(), 0);
-  EXPECT_EQ(e.FilterWeight(), 0);
-  ExpectError([&] { e.FilterValue(0, 0); }, static_cast<int32_t>(0x8004051C), kBadIndex);
-  ExpectError([&] { e.FilterValue(0, 0, 1); }, static_cast<int32_t>(0x8004051C), kBadIndex);
-}
-
-TEST(FilterDefinition, BlurKernels) {
-  cImageProcessDIB e;
-  e.FilterType(eBlur);
-  EXPECT_EQ(e.FilterArraySize(), 3);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>(3, {1, 1, 1})));
-  EXPECT_EQ(e.FilterWeight(), 9);
-  e.FilterType(eBlurMore);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>(5, {1, 1, 1, 1, 1})));
-  EXPECT_EQ(e.FilterWeight(), 25);
-}
-
-TEST(FilterDefinition, PyramidKernels) {
-  cImageProcessDIB e;
-  e.FilterType(eSoften);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>{{1, 1, 1}, {1, 4, 1}, {1, 1, 1}}));
-  EXPECT_EQ(e.FilterWeight(), 12);
-  e.FilterType(eSoftenMore);
-  EXPECT_EQ(e.FilterArraySize(), 5);
-  EXPECT_EQ(
-      Table(e),
-      (std::vector<std::vector<int32_t>>{
-          {1, 1, 1, 1, 1}, {1, 2, 2, 2, 1}, {1, 2, 12, 2, 1}, {1, 2, 2, 2, 1}, {1, 1, 1, 1, 1}}));
-  EXPECT_EQ(e.FilterWeight(), 44);
-}
-
-TEST(FilterDefinition, SharpenAndEmbossKernels) {
   cImageProcessDIB e;
   e.FilterType(eSharpen);
-  EXPECT_EQ(Table(e),
-            (std::vector<std::vector<int32_t>>{{-1, -1, -1}, {-1, 15, -1}, {-1, -1, -1}}));
-  EXPECT_EQ(e.FilterWeight(), 7);
-  e.FilterType(eSharpenMore);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>{{0, -1, 0}, {-1, 5, -1}, {0, -1, 0}}));
-  EXPECT_EQ(e.FilterWeight(), 1);
-  e.FilterType(eEmboss);
-  // +1 at the upper right (+1, +1), -1 at the lower left (-1, -1); weight 1, not the sum 0.
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>{{0, 0, 1}, {0, 0, 0}, {-1, 0, 0}}));
-  EXPECT_EQ(e.FilterValue(1, 1), 1);
-  EXPECT_EQ(e.FilterValue(-1, -1), -1);
-  EXPECT_EQ(e.FilterWeight(), 1);
-}
-
-TEST(FilterDefinition, TypesWithoutKernelOnlyClearTheWeight) {
-  for (int32_t eType : {7, 9, 10, 11, 12}) {
-    cImageProcessDIB e;
-    e.FilterType(eBlur);
-    e.FilterType(eType);
-    EXPECT_EQ(e.FilterArraySize(), 3) << eType;
-    EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>(3, {1, 1, 1}))) << eType;
-    EXPECT_EQ(e.FilterWeight(), 0) << eType;
-  }
-}
-
-TEST(FilterDefinition, CustomKeepsKernelAndWeight) {
-  cImageProcessDIB e;
-  e.FilterType(eSharpenMore);
-  e.FilterType(eCustom);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>{{0, -1, 0}, {-1, 5, -1}, {0, -1, 0}}));
-  EXPECT_EQ(e.FilterWeight(), 1);
-}
-
-TEST(FilterDefinition, ArraySizeClearsValuesAndKeepsWeight) {
-  cImageProcessDIB e;
-  e.FilterType(eSoften);
-  e.FilterArraySize(7);
-  EXPECT_EQ(e.FilterArraySize(), 7);
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>(7, std::vector<int32_t>(7, 0))));
-  EXPECT_EQ(e.FilterWeight(), 12);
-  e.FilterArraySize(9);
-  EXPECT_EQ(e.FilterValue(-4, 4), 0);
-  EXPECT_EQ(e.FilterValue(4, -4), 0);
-}
-
-TEST(FilterDefinition, BadSizesRaiseAndChangeNothing) {
-  cImageProcessDIB e;
-  e.FilterType(eSharpen);
-  for (int32_t lSize : {4, 0, -2, 10, INT32_MIN}) {
-    ExpectError([&] { e.FilterArraySize(lSize); }, static_cast<int32_t>(0x80040519), kEven);
-  }
+  const std::vector<int32_t> sharpen = Kernel(e);
+  for (int32_t lSize : {4, 0, -2, 10, INT32_MIN})
+    ExpectError([&] { e.FilterArraySize(lSize); }, kEvenNumber, "Size must be an odd number");
   for (int32_t lSize : {1, 11, -3, -1, INT32_MAX}) {
-    ExpectError([&] { e.FilterArraySize(lSize); }, static_cast<int32_t>(0x8004051A), kBadSize);
+    ExpectError([&] { e.FilterArraySize(lSize); }, kBadNumber,
+                "Invalid size.  Size should be an odd number from 3 to 9");
   }
-  EXPECT_EQ(e.FilterArraySize(), 3);
-  EXPECT_EQ(Table(e),
-            (std::vector<std::vector<int32_t>>{{-1, -1, -1}, {-1, 15, -1}, {-1, -1, -1}}));
-  EXPECT_EQ(e.FilterWeight(), 7);
-}
-
-TEST(FilterDefinition, BadTypesRaiseAndChangeNothing) {
-  cImageProcessDIB e;
-  e.FilterType(eSoftenMore);
-  for (int32_t eType : {0, 14, -1, INT32_MIN, INT32_MAX}) {
-    ExpectError([&] { e.FilterType(eType); }, static_cast<int32_t>(0x8004051A), kBadType);
-  }
-  EXPECT_EQ(e.FilterArraySize(), 5);
-  EXPECT_EQ(e.FilterValue(0, 0), 12);
-  EXPECT_EQ(e.FilterWeight(), 44);
-  e.FilterType(12);  // accepted
-  EXPECT_EQ(e.FilterWeight(), 0);
-}
-
-TEST(FilterDefinition, IndicesOutsideTheKernelRaiseAndChangeNothing) {
-  cImageProcessDIB e;
-  e.FilterType(eBlur);
+  for (int32_t eType : {0, 14, -1, INT32_MIN, INT32_MAX})
+    ExpectError([&] { e.FilterType(eType); }, kBadNumber, "Invalid filter types.");
   for (auto [i, j] : std::vector<std::pair<int32_t, int32_t>>{
            {2, 0}, {0, -2}, {-2, 0}, {0, 2}, {INT32_MIN, 0}, {0, INT32_MAX}}) {
-    ExpectError([&] { e.FilterValue(i, j); }, static_cast<int32_t>(0x8004051C), kBadIndex);
-    ExpectError([&] { e.FilterValue(i, j, 5); }, static_cast<int32_t>(0x8004051C), kBadIndex);
+    ExpectError([&] { e.FilterValue(i, j); }, kIndexNumber, kBadIndex);
+    ExpectError([&] { e.FilterValue(i, j, 5); }, kIndexNumber, kBadIndex);
   }
-  EXPECT_EQ(Table(e), (std::vector<std::vector<int32_t>>(3, {1, 1, 1})));
+  EXPECT_EQ(e.FilterArraySize(), 3);
+  EXPECT_EQ(Kernel(e), sharpen);
+  EXPECT_EQ(e.FilterWeight(), 7);
   e.FilterArraySize(9);
-  e.FilterValue(4, -4, 3);  // the edges of a 9 x 9 kernel are inside
+  e.FilterValue(4, -4, 3);  // the corners of a 9 x 9 kernel are inside
+  e.FilterValue(-4, 4, 2);
   EXPECT_EQ(e.FilterValue(4, -4), 3);
+  EXPECT_EQ(e.FilterValue(-4, 4), 2);
 }
 
 }  // namespace

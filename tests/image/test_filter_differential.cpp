@@ -30,35 +30,20 @@ int32_t RandomInt(std::mt19937& rng, int32_t lLow, int32_t lHigh) {
 }
 
 // Kernel values of one of several kinds: small, large enough to need 32 or 64-bit sums, the
-// extremes, or a built-in kernel's value pattern.
+// extremes, or any; weights alike.
 int32_t RandomValue(std::mt19937& rng, int lKind) {
-  switch (lKind) {
-    case 0:
-      return RandomInt(rng, -3, 6);
-    case 1:
-      return RandomInt(rng, -400, 400);
-    case 2:
-      return RandomInt(rng, -100000, 100000);
-    case 3:
-      return Pick(rng, {INT32_MIN, INT32_MAX, INT32_MAX - 1, INT32_MIN + 1, 0, 1, -1});
-    default:
-      return RandomInt(rng, INT32_MIN, INT32_MAX);
-  }
+  if (lKind == 0) return RandomInt(rng, -3, 6);
+  if (lKind <= 2) return lKind == 1 ? RandomInt(rng, -400, 400) : RandomInt(rng, -100000, 100000);
+  if (lKind == 3) return Pick(rng, {INT32_MIN, INT32_MAX, INT32_MAX - 1, INT32_MIN + 1, 0, 1, -1});
+  return RandomInt(rng, INT32_MIN, INT32_MAX);
 }
 
 int32_t RandomWeight(std::mt19937& rng) {
-  switch (RandomInt(rng, 0, 5)) {
-    case 0:
-      return Pick(rng, {0, 1, -1, INT32_MIN, INT32_MAX});
-    case 1:
-      return RandomInt(rng, -60, 60);
-    case 2:
-      return RandomInt(rng, 100, 40000);
-    case 3:
-      return -RandomInt(rng, 100, 40000);
-    default:
-      return RandomInt(rng, INT32_MIN, INT32_MAX);
-  }
+  const int lKind = RandomInt(rng, 0, 5);
+  if (lKind == 0) return Pick(rng, {0, 1, -1, INT32_MIN, INT32_MAX});
+  if (lKind == 1) return RandomInt(rng, -60, 60);
+  if (lKind <= 3) return (lKind == 2 ? 1 : -1) * RandomInt(rng, 100, 40000);
+  return RandomInt(rng, INT32_MIN, INT32_MAX);
 }
 
 // Sets a random filter on the engine: a built-in type (now and then with its kernel or weight

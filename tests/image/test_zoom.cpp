@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -16,26 +17,20 @@ namespace {
 
 using test::Bgr;
 
+static_assert(sizeof(Bgr) == 3, "a row of Bgr is a row of the surface");
+
 cMemorySurface Surface(const std::vector<std::vector<Bgr>>& rows) {
   cMemorySurface s(static_cast<int32_t>(rows[0].size()), static_cast<int32_t>(rows.size()));
-  for (size_t y = 0; y < rows.size(); ++y) {
-    for (size_t x = 0; x < rows[y].size(); ++x) {
-      uint8_t* p = s.DisplayRow(static_cast<int32_t>(y)) + 3 * x;
-      p[0] = rows[y][x].b;
-      p[1] = rows[y][x].g;
-      p[2] = rows[y][x].r;
-    }
-  }
+  for (size_t y = 0; y < rows.size(); ++y)
+    std::memcpy(s.DisplayRow(static_cast<int32_t>(y)), rows[y].data(), 3 * rows[y].size());
   return s;
 }
 
 std::vector<std::vector<Bgr>> Rows(const cMemorySurface& s) {
   std::vector<std::vector<Bgr>> rows(static_cast<size_t>(s.SurfaceHeight()));
   for (int32_t y = 0; y < s.SurfaceHeight(); ++y) {
-    for (int32_t x = 0; x < s.SurfaceWidth(); ++x) {
-      const uint8_t* p = s.DisplayRow(y) + 3 * x;
-      rows[static_cast<size_t>(y)].push_back({p[0], p[1], p[2]});
-    }
+    rows[static_cast<size_t>(y)].resize(static_cast<size_t>(s.SurfaceWidth()));
+    std::memcpy(rows[static_cast<size_t>(y)].data(), s.DisplayRow(y), 3 * rows[0].size());
   }
   return rows;
 }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "image/cDIBSection.h"
@@ -40,17 +42,26 @@ std::vector<uint8_t> PixelBytes(const cDIBSection& img);
 // Exact copy of an image (same size, same bytes, padding included).
 std::unique_ptr<cDIBSection> Clone(const cDIBSection& img);
 
-// Records the engine's events in order: "I<max>", "P<pos>", "C".
+// Records the engine's events in order: "I<max>", "P<pos>", "C", and counts those raised on
+// another thread than the one that made the recorder.
 class cEventRecorder : public IImageProcessEvents {
  public:
-  void InitProgress(int32_t lMax) override { events.push_back("I" + std::to_string(lMax)); }
-  void Progress(int32_t lPosition) override { events.push_back("P" + std::to_string(lPosition)); }
+  void InitProgress(int32_t lMax) override { Record("I" + std::to_string(lMax)); }
+  void Progress(int32_t lPosition) override { Record("P" + std::to_string(lPosition)); }
   void Complete(int32_t lTimeMs) override {
-    events.push_back("C");
+    Record("C");
     lastTimeMs = lTimeMs;
   }
   std::vector<std::string> events;
   int32_t lastTimeMs = -1;
+  int lForeignThread = 0;
+
+ private:
+  void Record(std::string sEvent) {
+    if (std::this_thread::get_id() != m_owner) ++lForeignThread;
+    events.push_back(std::move(sEvent));
+  }
+  std::thread::id m_owner = std::this_thread::get_id();
 };
 
 // The column sequence of one operation: "I<max>", "P<x>" for each x, "C".

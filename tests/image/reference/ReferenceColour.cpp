@@ -1,5 +1,6 @@
 #include "image/reference/ReferenceColour.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "image/mConventions.h"
@@ -20,6 +21,16 @@ void SetAll(cDIBSection& img, int64_t x, int64_t y, int32_t v) {
   p[0] = p[1] = p[2] = ClampByte(v);
 }
 
+// Calls pixel(x, y) column by column (x = byte offset of the pixel in the row), each column from
+// the bottom row up: the order in which the operations draw random numbers.
+template <typename Pixel>
+void EachPixel(const cDIBSection& img, Pixel pixel) {
+  for (int64_t x = 0; x <= 3 * (int64_t{img.Width()} - 1); x += 3) {
+    for (int64_t y = 0; y < img.Height(); ++y)
+      pixel(x, y);
+  }
+}
+
 // cTo copied into cFrom with one block transfer.
 void CopyBack(cDIBSection& cFrom, cDIBSection& cTo) {
   cFrom.LoadPictureBlt(cTo.hdc(), 0, 0, -1, -1, SRCCOPY);
@@ -28,14 +39,11 @@ void CopyBack(cDIBSection& cFrom, cDIBSection& cTo) {
 }  // namespace
 
 void GrayScale(cDIBSection& cTo) {
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      uint8_t* p = At(cTo, x, y);
-      const double v = (707.0 * p[1] + 222.0 * p[2] + 71.0 * p[0]) / 1000.0;
-      p[0] = p[1] = p[2] = ClampByte(RoundHalfEven(v));
-    }
-  }
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    uint8_t* p = At(cTo, x, y);
+    const double v = (707.0 * p[1] + 222.0 * p[2] + 71.0 * p[0]) / 1000.0;
+    p[0] = p[1] = p[2] = ClampByte(RoundHalfEven(v));
+  });
 }
 
 void BlackAndWhite(cDIBSection& cFrom, cDIBSection& cTo) {
@@ -71,65 +79,56 @@ void BlackAndWhite(cDIBSection& cFrom, cDIBSection& cTo) {
 void AddNoise(cDIBSection& cTo, int32_t lPercent, bool bRandom) {
   const int64_t lSpan = int64_t{lPercent} * 128 / 100;
   const int64_t lHalf = lSpan / 2;
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      if (bRandom && !(Rnd() * 100.0 > lPercent)) continue;
-      uint8_t* p = At(cTo, x, y);
-      for (int k = 0; k < 3; ++k) {
-        const double r = Rnd();
-        const double v =
-            std::nearbyint(r * static_cast<double>(lSpan) + static_cast<double>(p[k] - lHalf));
-        p[k] = static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-      }
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    if (bRandom && !(Rnd() * 100.0 > lPercent)) return;
+    uint8_t* p = At(cTo, x, y);
+    for (int k = 0; k < 3; ++k) {
+      const double r = Rnd();
+      const double v =
+          std::nearbyint(r * static_cast<double>(lSpan) + static_cast<double>(p[k] - lHalf));
+      p[k] = static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
-  }
+  });
 }
 
 void Fade(cDIBSection& cTo, int32_t lAmount) {
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      uint8_t* p = At(cTo, x, y);
-      for (int k = 0; k < 3; ++k)
-        p[k] = ClampByte(int64_t{p[k]} * lAmount / 255);
-    }
-  }
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    uint8_t* p = At(cTo, x, y);
+    for (int k = 0; k < 3; ++k)
+      p[k] = ClampByte(int64_t{p[k]} * lAmount / 255);
+  });
 }
 
+namespace {
+// Each pixel through the HLS model: change(h, s, l) adjusts its hue, saturation and lightness.
+template <typename Change>
+void ThroughHls(cDIBSection& cTo, Change change) {
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    uint8_t* p = At(cTo, x, y);
+    float h = 0, s = 0, l = 0;
+    RGBToHLS(p[2], p[1], p[0], h, s, l);
+    change(h, s, l);
+    int32_t r = 0, g = 0, b = 0;
+    HLSToRGB(h, s, l, r, g, b);
+    p[0] = ClampByte(b);
+    p[1] = ClampByte(g);
+    p[2] = ClampByte(r);
+  });
+}
+}  // namespace
+
 void Lighten(cDIBSection& cTo, int32_t lAmount) {
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      uint8_t* p = At(cTo, x, y);
-      float h = 0, s = 0, l = 0;
-      RGBToHLS(p[2], p[1], p[0], h, s, l);
-      l = l * (static_cast<float>(lAmount) / 100.0F + 1.0F);
-      if (l > 1.0F) l = 1.0F;
-      int32_t r = 0, g = 0, b = 0;
-      HLSToRGB(h, s, l, r, g, b);
-      p[0] = ClampByte(b);
-      p[1] = ClampByte(g);
-      p[2] = ClampByte(r);
-    }
-  }
+  ThroughHls(cTo, [&](float&, float&, float& l) {
+    l = l * (static_cast<float>(lAmount) / 100.0F + 1.0F);
+    if (l > 1.0F) l = 1.0F;
+  });
 }
 
 void Colourise(cDIBSection& cTo, float fHue, float fSaturation) {
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      uint8_t* p = At(cTo, x, y);
-      float h = 0, s = 0, l = 0;
-      RGBToHLS(p[2], p[1], p[0], h, s, l);
-      if (h == 0.0F) s = fSaturation;
-      int32_t r = 0, g = 0, b = 0;
-      HLSToRGB(fHue, s, l, r, g, b);
-      p[0] = ClampByte(b);
-      p[1] = ClampByte(g);
-      p[2] = ClampByte(r);
-    }
-  }
+  ThroughHls(cTo, [&](float& h, float& s, float&) {
+    if (h == 0.0F) s = fSaturation;
+    h = fHue;
+  });
 }
 
 std::unique_ptr<cDIBSection> Resample(const cDIBSection& cSource, int32_t lNewHeight,
@@ -218,16 +217,12 @@ bool AddImages(cDIBSection& cFrom, cDIBSection& cTo, int32_t lFromMultiplier, in
   // Exact whatever the parameters: 128 bits hold every possible sum.
   const Int128 oF[3] = {lFromOffsetB, lFromOffsetG, lFromOffsetR};
   const Int128 oT[3] = {lToOffsetB, lToOffsetG, lToOffsetR};
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      const uint8_t* f = At(cFrom, x, y);
-      uint8_t* t = At(cTo, x, y);
-      for (int k = 0; k < 3; ++k) {
-        t[k] = ClampByte((f[k] + oF[k]) * lFromMultiplier + (t[k] + oT[k]) * lToMultiplier);
-      }
-    }
-  }
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    const uint8_t* f = At(cFrom, x, y);
+    uint8_t* t = At(cTo, x, y);
+    for (int k = 0; k < 3; ++k)
+      t[k] = ClampByte((f[k] + oF[k]) * lFromMultiplier + (t[k] + oT[k]) * lToMultiplier);
+  });
   return true;
 }
 
@@ -236,18 +231,11 @@ int32_t Key(const uint8_t* p) {
   return 929 * p[1] + 71 * p[0];
 }
 void Select(cDIBSection& cFrom, cDIBSection& cTo, bool bFromIfSmaller) {
-  const int64_t xEnd = 3 * (int64_t{cTo.Width()} - 1);
-  for (int64_t x = 0; x <= xEnd; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      const uint8_t* f = At(cFrom, x, y);
-      uint8_t* t = At(cTo, x, y);
-      if (bFromIfSmaller ? Key(f) < Key(t) : Key(f) > Key(t)) {
-        t[0] = f[0];
-        t[1] = f[1];
-        t[2] = f[2];
-      }
-    }
-  }
+  EachPixel(cTo, [&](int64_t x, int64_t y) {
+    const uint8_t* f = At(cFrom, x, y);
+    uint8_t* t = At(cTo, x, y);
+    if (bFromIfSmaller ? Key(f) < Key(t) : Key(f) > Key(t)) std::copy(f, f + 3, t);
+  });
 }
 }  // namespace
 

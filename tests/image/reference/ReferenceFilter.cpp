@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/reference/ReferenceColour.h"
+
 namespace brennic::test {
 
 namespace {
@@ -18,26 +20,20 @@ uint8_t Clamp(int64_t v) {
   return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255));
 }
 
-bool Convolve(const cReferenceKernel& k, cDIBSection& cImage, cDIBSection& cBuffer,
-              IImageProcessEvents* pListener) {
+// Writes value(x, y) into cBuffer for every channel (x = byte offset in the row) of every pixel at
+// least h from each edge, column by column, raising the events as it goes.
+template <typename Value>
+bool Neighbourhood(int32_t h, cDIBSection& cImage, cDIBSection& cBuffer,
+                   IImageProcessEvents* pListener, Value value) {
   const int64_t lStart = TickCountMs();
-  const int32_t h = k.lSize / 2;
   const int32_t W = cImage.Width(), H = cImage.Height();
-  const int32_t xStart = 3 * h, xEnd = 3 * W - 3 * h - 3, yStart = h, yEnd = H - h - 1;
-  const int64_t lWeight = k.lWeight == 0 ? 1 : k.lWeight;
+  const int32_t xEnd = 3 * W - 3 * h - 3;
   if (pListener != nullptr) pListener->InitProgress(xEnd);
   if (W > 2 * h && H > 2 * h) {
-    for (int32_t x = xStart; x <= xEnd; x += 3) {
-      for (int32_t y = yStart; y <= yEnd; ++y) {
-        int64_t lSum[3] = {0, 0, 0};
-        for (int32_t i = -h; i <= h; ++i) {
-          for (int32_t j = -h; j <= h; ++j) {
-            for (int c = 0; c < 3; ++c)
-              lSum[c] += int64_t{k.Value(i, j)} * At(cImage, x + 3 * i + c, y + j)[0];
-          }
-        }
+    for (int32_t x = 3 * h; x <= xEnd; x += 3) {
+      for (int32_t y = h; y <= H - h - 1; ++y) {
         for (int c = 0; c < 3; ++c)
-          At(cBuffer, x + c, y)[0] = Clamp(lSum[c] / lWeight);
+          At(cBuffer, x + c, y)[0] = Clamp(value(x + c, y));
       }
       if (pListener != nullptr) pListener->Progress(x);
     }
@@ -46,49 +42,35 @@ bool Convolve(const cReferenceKernel& k, cDIBSection& cImage, cDIBSection& cBuff
   return true;
 }
 
+bool Convolve(const cReferenceKernel& k, cDIBSection& cImage, cDIBSection& cBuffer,
+              IImageProcessEvents* pListener) {
+  const int32_t h = k.lSize / 2;
+  const int64_t lWeight = k.lWeight == 0 ? 1 : k.lWeight;
+  return Neighbourhood(h, cImage, cBuffer, pListener, [&](int32_t x, int32_t y) {
+    int64_t lSum = 0;
+    for (int32_t i = -h; i <= h; ++i) {
+      for (int32_t j = -h; j <= h; ++j)
+        lSum += int64_t{k.Value(i, j)} * At(cImage, x + 3 * i, y + j)[0];
+    }
+    return lSum / lWeight;
+  });
+}
+
+// Type 9 is the truncated mean of the 3 x 3 neighbourhood; 10 and 11 its minimum and maximum.
 bool RankFilter(int32_t eType, cDIBSection& cImage, cDIBSection& cBuffer,
                 IImageProcessEvents* pListener) {
-  const int64_t lStart = TickCountMs();
-  const int32_t W = cImage.Width(), H = cImage.Height();
-  const int32_t xEnd = 3 * W - 6, yEnd = H - 2;
-  if (pListener != nullptr) pListener->InitProgress(xEnd);
-  if (W >= 3 && H >= 3) {
-    for (int32_t x = 3; x <= xEnd; x += 3) {
-      for (int32_t y = 1; y <= yEnd; ++y) {
-        int32_t lAcc[3];
-        std::fill(lAcc, lAcc + 3, eType == eMinimumRank ? 255 : 0);
-        for (int32_t i = -1; i <= 1; ++i) {
-          for (int32_t j = -1; j <= 1; ++j) {
-            for (int c = 0; c < 3; ++c) {
-              const int32_t v = At(cImage, x + 3 * i + c, y + j)[0];
-              if (eType == eMedianRank) lAcc[c] += v;
-              if (eType == eMinimumRank && v < lAcc[c]) lAcc[c] = v;
-              if (eType == eMaximumRank && v > lAcc[c]) lAcc[c] = v;
-            }
-          }
-        }
-        for (int c = 0; c < 3; ++c)
-          At(cBuffer, x + c, y)[0] = Clamp(eType == eMedianRank ? lAcc[c] / 9 : lAcc[c]);
-      }
-      if (pListener != nullptr) pListener->Progress(x);
-    }
-  }
-  if (pListener != nullptr) pListener->Complete(static_cast<int32_t>(TickCountMs() - lStart));
-  return true;
-}
-
-// cTo = clamp((cFrom + from offset) * from multiplier + (cTo + to offset) * to multiplier).
-void AddImages(cDIBSection& cFrom, cDIBSection& cTo, int32_t lFromMultiplier, int32_t lFromOffset,
-               int32_t lToMultiplier) {
-  for (int64_t x = 0; x < 3 * int64_t{cTo.Width()}; x += 3) {
-    for (int64_t y = 0; y < cTo.Height(); ++y) {
-      for (int c = 0; c < 3; ++c) {
-        uint8_t* t = At(cTo, x + c, y);
-        *t = Clamp((int64_t{At(cFrom, x + c, y)[0]} + lFromOffset) * lFromMultiplier +
-                   int64_t{*t} * lToMultiplier);
+  return Neighbourhood(1, cImage, cBuffer, pListener, [&](int32_t x, int32_t y) {
+    int32_t lAcc = eType == eMinimumRank ? 255 : 0;
+    for (int32_t i = -1; i <= 1; ++i) {
+      for (int32_t j = -1; j <= 1; ++j) {
+        const int32_t v = At(cImage, x + 3 * i, y + j)[0];
+        if (eType == eMedianRank) lAcc += v;
+        if (eType == eMinimumRank && v < lAcc) lAcc = v;
+        if (eType == eMaximumRank && v > lAcc) lAcc = v;
       }
     }
-  }
+    return eType == eMedianRank ? lAcc / 9 : lAcc;
+  });
 }
 
 }  // namespace
@@ -129,13 +111,13 @@ bool ReferenceProcessImage(int32_t eType, const cReferenceKernel& kernel, cDIBSe
       const cReferenceKernel blur{3, std::vector<int32_t>(9, 1), 9};
       Copy(cImage, cBuffer);
       const bool bResult = Convolve(blur, cImage, cBuffer, pListener);
-      AddImages(cBuffer, cImage, -1, 0, 2);
+      reference::AddImages(cBuffer, cImage, -1, 0, 0, 0, 2, 0, 0, 0);
       return bResult;
     }
     case eEmboss: {
       Copy(cImage, cBuffer);
       const bool bResult = Convolve(kernel, cImage, cBuffer, pListener);
-      AddImages(cBuffer, cImage, 1, 127, 0);
+      reference::AddImages(cBuffer, cImage, 1, 127, 127, 127, 0, 0, 0, 0);
       return bResult;
     }
     case eMedianRank:
