@@ -17,7 +17,9 @@
 // Scaling down by 1.5 to 2, where a block's 32 source columns are nearly all its own, processors
 // with AVX-512BW skip the planes: each block interpolates its window of the two source rows in
 // registers and goes on to the horizontal step at once, so each source row is read once and no
-// plane is written and read back. The arithmetic is the same, operation for operation.
+// plane is written and read back. Scaling up, where sixteen destination columns lie within 16
+// source columns, the same is done with one half of the window. The arithmetic is the same,
+// operation for operation.
 
 #include <algorithm>
 #include <cmath>
@@ -160,6 +162,9 @@ constexpr int64_t kPrefetchBytes = 768;
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 // Blocks [0, lBlocks) of one destination row straight from the source rows p0 (weight 1 - ty)
 // and p1 (weight ty), with the rounding of RoundEven built into the instructions.
+// kHalves 1 is for blocks whose columns all lie within 16 of their first (scaling up), which
+// need only the first half of the window.
+template <int kHalves>
 __attribute__((target("avx512f,avx512bw"), noinline)) void InterpolateBlocksAvx512(
     const uint8_t* p0, const uint8_t* p1, float fOneMinusT, float fT, const ColumnBlock* pBlocks,
     size_t lBlocks, uint8_t* pOut) {
@@ -189,10 +194,11 @@ __attribute__((target("avx512f,avx512bw"), noinline)) void InterpolateBlocksAvx5
       _mm_prefetch(reinterpret_cast<const char*>(q0 + lAhead), _MM_HINT_T0);
       _mm_prefetch(reinterpret_cast<const char*>(q1 + lAhead), _MM_HINT_T0);
     }
-    const __m512i a[2] = {_mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q0)),
-                          _mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q0 + 48))};
-    const __m512i c[2] = {_mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q1)),
-                          _mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q1 + 48))};
+    __m512i a[kHalves], c[kHalves];
+    for (int h = 0; h < kHalves; ++h) {
+      a[h] = _mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q0 + 48 * h));
+      c[h] = _mm512_permutexvar_epi32(lSpread, _mm512_loadu_si512(q1 + 48 * h));
+    }
     const __m512 fTx = _mm512_loadu_ps(b.fT);
     const __m512 fOneMinusTx = _mm512_sub_ps(_mm512_set1_ps(1.0F), fTx);
     const __m512i lNear = _mm512_loadu_si512(b.lNear);
@@ -200,17 +206,17 @@ __attribute__((target("avx512f,avx512bw"), noinline)) void InterpolateBlocksAvx5
     __m512i lQuads = _mm512_setzero_si512();
 #pragma GCC unroll 3
     for (int ch = 0; ch < 3; ++ch) {
-      __m512 v[2];
-      for (int h = 0; h < 2; ++h) {
+      __m512 v[kHalves];
+      for (int h = 0; h < kHalves; ++h) {
         const __m512 x =
             _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_shuffle_epi8(a[h], lChannel[ch])), fNear);
         const __m512 y =
             _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_shuffle_epi8(c[h], lChannel[ch])), fFar);
         v[h] = _mm512_roundscale_ps(_mm512_add_ps(x, y), kNearest);
       }
-      const __m512 r =
-          _mm512_add_ps(_mm512_mul_ps(fOneMinusTx, _mm512_permutex2var_ps(v[0], lNear, v[1])),
-                        _mm512_mul_ps(fTx, _mm512_permutex2var_ps(v[0], lFar, v[1])));
+      const __m512 r = _mm512_add_ps(
+          _mm512_mul_ps(fOneMinusTx, _mm512_permutex2var_ps(v[0], lNear, v[kHalves - 1])),
+          _mm512_mul_ps(fTx, _mm512_permutex2var_ps(v[0], lFar, v[kHalves - 1])));
       lQuads =
           _mm512_or_si512(lQuads, _mm512_slli_epi32(_mm512_cvt_roundps_epi32(r, kNearest), 8 * ch));
     }
@@ -259,12 +265,16 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
   // The leading blocks done straight from the source rows.
   size_t lDirect = 0;
 #ifdef BRENNIC_AVX512_LOOPS
-  if (sx >= 1.5F && CpuHasAvx512BW()) {
+  // Scaling up, a block's columns lie within 16 of its first and one half of the window does.
+  const bool bUp = sx <= 1.0F;
+  if ((sx >= 1.5F || bUp) && CpuHasAvx512BW()) {
     while (lDirect < blocks.size() && blocks[lDirect].lFirst >= 0 &&
-           blocks[lDirect].lFirst + kDirectReach <= lWidth) {
+           blocks[lDirect].lFirst + kDirectReach <= lWidth &&
+           (!bUp || blocks[lDirect].lFar[15] < 16)) {
       ++lDirect;
     }
   }
+  const auto pDirect = bUp ? InterpolateBlocksAvx512<1> : InterpolateBlocksAvx512<2>;
 #endif
   const uint8_t* pSrc = DIBSectionBitsPtr();
   uint8_t* pDest = cDest.DIBSectionBitsPtr();
@@ -283,7 +293,7 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
       uint8_t* pRow = pDest + y * lDestStride;
 #ifdef BRENNIC_AVX512_LOOPS
       if (lDirect > 0) {
-        InterpolateBlocksAvx512(p0, p1, row.fOneMinusT, row.fT, blocks.data(), lDirect, pRow);
+        pDirect(p0, p1, row.fOneMinusT, row.fT, blocks.data(), lDirect, pRow);
       }
 #endif
       // The planes from the first column the remaining destination columns read.

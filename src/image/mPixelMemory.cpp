@@ -1,13 +1,12 @@
 #include "mPixelMemory.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
-
-#include "cParallel.h"
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 #define BRENNIC_USE_MMAP 1
@@ -19,7 +18,9 @@ namespace brennic {
 namespace {
 
 constexpr size_t kAlign = 64;
-enum Kind { kNone = 0, kHeap = 1, kMapped = 2 };
+// kFresh: mapped fresh and cleared by the kernel on first touch; the caller may never have
+// touched it.
+enum Kind { kNone = 0, kHeap = 1, kMapped = 2, kFresh = 3 };
 
 #ifdef BRENNIC_USE_MMAP
 constexpr size_t kHugePage = size_t{2} << 20;
@@ -36,8 +37,8 @@ struct CachedBlock {
   size_t lMapped;
 };
 std::mutex g_cacheMutex;
-std::vector<CachedBlock> g_cache;
-int g_lScopes = 0;  // guarded by g_cacheMutex
+std::vector<CachedBlock> g_cache;  // oldest first
+int g_lScopes = 0;                 // guarded by g_cacheMutex
 
 uint8_t* MapBlock(size_t lMapped) {
   // Over-map by one huge page so the block can start on a huge-page boundary.
@@ -53,6 +54,23 @@ uint8_t* MapBlock(size_t lMapped) {
   uint8_t* pBlock = pRaw + lHead;
   madvise(pBlock, lMapped, MADV_HUGEPAGE);
   return pBlock;
+}
+
+// Whether at least half the block's pages are in memory: a block hardly touched saves no page
+// faults and is not worth keeping.
+bool MostlyResident(uint8_t* pBlock, size_t lMapped) {
+  constexpr size_t kPage = 4096;
+  constexpr size_t kPagesAtOnce = 4096;
+  unsigned char aIn[kPagesAtOnce];
+  size_t lResident = 0;
+  const size_t lPages = lMapped / kPage;
+  for (size_t lFrom = 0; lFrom < lPages; lFrom += kPagesAtOnce) {
+    const size_t n = std::min(kPagesAtOnce, lPages - lFrom);
+    if (mincore(pBlock + lFrom * kPage, n * kPage, aIn) != 0) return false;
+    for (size_t i = 0; i < n; ++i)
+      lResident += aIn[i] & 1U;
+  }
+  return 2 * lResident >= lPages;
 }
 #endif
 
@@ -75,9 +93,12 @@ cPixelBlock cPixelBlock::Allocate(size_t lBytes, bool bCleared) {
   if (lBytes >= kMapThreshold) {
     const size_t lMapped = MappedSize(lBytes);
     uint8_t* p = nullptr;
-    {
+    // A block to be cleared comes fresh from the system, whose zero pages cost only where they
+    // are touched (a work buffer most commands never write to costs nothing); a kept block,
+    // already in memory, goes to a caller that overwrites it all. The latest freed first.
+    if (!bCleared) {
       std::lock_guard lock(g_cacheMutex);
-      for (size_t i = 0; i < g_cache.size(); ++i) {
+      for (size_t i = g_cache.size(); i-- > 0;) {
         if (g_cache[i].lMapped == lMapped) {
           p = g_cache[i].pBytes;
           g_cache.erase(g_cache.begin() + static_cast<std::ptrdiff_t>(i));
@@ -85,14 +106,8 @@ cPixelBlock cPixelBlock::Allocate(size_t lBytes, bool bCleared) {
         }
       }
     }
-    if (p != nullptr && bCleared) {
-      constexpr int64_t kChunk = int64_t{1} << 20;
-      ParallelFor((static_cast<int64_t>(lBytes) + kChunk - 1) / kChunk, 4,
-                  [&](int64_t a, int64_t b) {
-                    const auto lEnd = std::min(static_cast<int64_t>(lBytes), b * kChunk);
-                    std::memset(p + a * kChunk, 0, static_cast<size_t>(lEnd - a * kChunk));
-                  });
-    } else if (p == nullptr) {
+    const bool bFresh = p == nullptr;
+    if (bFresh) {
       p = MapBlock(lMapped);
       if (p == nullptr) {
         DropCachedPixelBlocks();  // the kept blocks may be what stands in the way
@@ -102,7 +117,7 @@ cPixelBlock cPixelBlock::Allocate(size_t lBytes, bool bCleared) {
     }
     block.m_pBytes = p;
     block.m_lSize = lBytes;
-    block.m_lKind = kMapped;
+    block.m_lKind = bFresh ? kFresh : kMapped;
     return block;
   }
 #endif
@@ -121,18 +136,33 @@ void cPixelBlock::Release() {
     ::operator delete (m_pBytes, std::align_val_t{kAlign});
   }
 #ifdef BRENNIC_USE_MMAP
-  else if (m_lKind == kMapped) {
+  else if (m_lKind == kMapped || m_lKind == kFresh) {
     const size_t lMapped = MappedSize(m_lSize);
-    std::unique_lock lock(g_cacheMutex);
-    size_t lKept = 0;
-    for (const auto& c : g_cache)
-      lKept += c.lMapped;
-    if (g_lScopes > 0 && g_cache.size() < kCacheBlocks && lKept + lMapped <= kCacheBytes) {
-      g_cache.push_back({m_pBytes, lMapped});
-    } else {
-      lock.unlock();
-      munmap(m_pBytes, lMapped);
+    const bool bWorthKeeping = m_lKind == kMapped || MostlyResident(m_pBytes, lMapped);
+    std::array<CachedBlock, kCacheBlocks + 1> dropped{};
+    size_t lDropped = 0;
+    {
+      const std::lock_guard lock(g_cacheMutex);
+      if (g_lScopes > 0 && bWorthKeeping && lMapped <= kCacheBytes) {
+        // The latest freed are kept, the oldest make room.
+        g_cache.push_back({m_pBytes, lMapped});
+        size_t lKept = 0;
+        for (const auto& c : g_cache)
+          lKept += c.lMapped;
+        size_t lDrop = 0;
+        while (g_cache.size() - lDrop > kCacheBlocks || lKept > kCacheBytes) {
+          lKept -= g_cache[lDrop].lMapped;
+          ++lDrop;
+        }
+        std::copy_n(g_cache.begin(), lDrop, dropped.begin());
+        lDropped = lDrop;
+        g_cache.erase(g_cache.begin(), g_cache.begin() + static_cast<std::ptrdiff_t>(lDrop));
+      } else {
+        dropped[lDropped++] = {m_pBytes, lMapped};
+      }
     }
+    for (size_t i = 0; i < lDropped; ++i)
+      munmap(dropped[i].pBytes, dropped[i].lMapped);
   }
 #endif
   m_pBytes = nullptr;

@@ -1,9 +1,11 @@
 #pragma once
 // Pixel memory for image buffers: zero-filled, aligned to 64 bytes for vector loads. Large blocks
 // ask the kernel for transparent huge pages. While a cPixelCacheScope lives (an operation runs,
-// a document is open), a few freed large blocks are kept for reuse, because first-touch page
-// faults of a fresh multi-megabyte block cost more than most filters do; without one, and when
-// the last scope ends, freed memory goes back to the system at once.
+// a document is open), the latest few freed large blocks that were in memory are kept for callers
+// that overwrite a whole block, because first-touch page faults of a fresh multi-megabyte block
+// cost more than most filters do; a block to be zero-filled is always fresh, since the system
+// clears a page only when it is first touched. Without a scope, and when the last scope ends,
+// freed memory goes back to the system at once.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +25,8 @@ class cPixelBlock {
   }
   cPixelBlock& operator=(cPixelBlock&& o) noexcept;
 
-  // Returns an empty block when the memory cannot be had. bCleared false leaves reused memory
-  // as it was, for a caller that writes every byte itself.
+  // Returns an empty block when the memory cannot be had. bCleared false may hand out a kept
+  // block as it was, for a caller that writes every byte itself.
   static cPixelBlock Allocate(size_t lBytes, bool bCleared = true);
 
   uint8_t* Bytes() const { return m_pBytes; }

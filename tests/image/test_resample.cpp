@@ -101,11 +101,13 @@ TEST(Resample, MatchesReference) {
   for (const auto& [sw, sh] : test::RandomSizes(9, 30)) {
     auto src = test::MakeRandomImage(sw, sh, rng);
     const auto before = test::Bytes(*src);
-    // Doubled, halved, by 1.6 (both of these also straight from the source rows), two at random.
-    for (int k = 0; k < 5; ++k) {
+    // Doubled, halved, by 1.6 (these three also straight from the source rows), 1.25-fold wider
+    // (likewise), two at random.
+    for (int k = 0; k < 6; ++k) {
       const int32_t nw = k == 0   ? 2 * sw
                          : k == 1 ? (sw + 1) / 2
                          : k == 2 ? (5 * sw + 7) / 8
+                         : k == 3 ? (5 * sw + 3) / 4
                                   : w(rng);
       const int32_t nh = k < 3 ? (sh + 1) / 2 : h(rng);
       const auto ref = reference::Resample(*src, nh, nw);
