@@ -49,7 +49,7 @@ def run(cmd, log, timeout=None):
 
 def failed_tests(log):
     text = Path(log).read_text(errors="replace")
-    return re.findall(r"^\s*\d+ - (\S+) \(", text.split("The following tests FAILED:")[-1], re.M)
+    return re.findall(r"^\s*\d+ - (\S+)(?: # .*?)? \(", text.split("The following tests FAILED:")[-1], re.M)
 
 
 def main():
