@@ -98,7 +98,6 @@ class HistoryRoundTrip : public ::testing::TestWithParam<std::string> {};
 TEST_P(HistoryRoundTrip, UndoAndRedoGiveBothPicturesBackExactlyWithoutRunningAgain) {
   const cOperation* pOp = FindOperation(GetParam());
   ASSERT_NE(pOp, nullptr);
-  BRENNIC_SKIP_WITHOUT_ENGINE(pOp->sName);
   test::cTempDir dir;
   std::string sArg = pOp->sProbeArg;
   if (!pOp->sProbeFileText.empty()) {
@@ -152,7 +151,6 @@ INSTANTIATE_TEST_SUITE_P(EveryOperation, HistoryRoundTrip, ::testing::ValuesIn(T
 
 // Resampling both ways is undone through the menus; here a picture of several chunks.
 TEST(HistoryRoundTrips, APictureOfSeveralChunksComesBackExactly) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
   std::mt19937 rng(5);
   cImageDocumentCore doc;
   // 2100 bytes a row: a little more than one chunk.

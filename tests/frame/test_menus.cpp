@@ -238,7 +238,6 @@ class ProcessingCommandTest : public cFrameTest, public ::testing::WithParamInte
 
 TEST_P(ProcessingCommandTest, ChangesThePictureAsTheDocumentCommandDoesAndMarksItChanged) {
   const sCommand& c = GetParam();
-  BRENNIC_SKIP_WITHOUT_ENGINE(c.sOperation);
   std::mt19937 rng(7);
   const auto cOriginal = test::MakeRandomImage(23, 17, rng);
   const std::string sPath = m_dir.File("random.bmp");
@@ -298,8 +297,6 @@ TEST_F(cFrameTest, AFailureInsideACommandIsShownAndTheProgramGoesOn) {
 }
 
 TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentAndItsHistoryUnchanged) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("bw");
-  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
   frmImage* pDocument = Open(Picture("photo.bmp", 6, 5, {10, 200, 30}));
   ASSERT_NE(pDocument, nullptr);
   Click("mnuColors_5");

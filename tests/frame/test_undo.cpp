@@ -42,8 +42,6 @@ class UndoTest : public cFrameTest {
 };
 
 TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("blur-more");
-  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
   EXPECT_EQ(Captions(), "-&Undo|-&Redo");
   // Disabled entries do nothing, not even ask for a document.
   Click("mnuEditHistory_0");
@@ -94,8 +92,6 @@ TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
 }
 
 TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("negative");
-  BRENNIC_SKIP_WITHOUT_ENGINE("gray-scale");
   frmImage* pFirst = OpenRandom("first.bmp");
   ASSERT_NE(pFirst, nullptr);
   Click("mnuColors_5");
@@ -119,7 +115,6 @@ TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
 }
 
 TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("emboss");
   frmImage* pDocument = OpenRandom("a.bmp");
   ASSERT_NE(pDocument, nullptr);
   pDocument->ProcessImage(eEmboss);  // as another window's command would
@@ -131,8 +126,6 @@ TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) 
 }
 
 TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
-  BRENNIC_SKIP_WITHOUT_ENGINE("lighten");
   frmImage* pDocument = OpenRandom("a.bmp");
   ASSERT_NE(pDocument, nullptr);
   // The changed flag after each step, before and after saving.
@@ -163,7 +156,6 @@ TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
 }
 
 TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithTheirHistory) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("darken");
   const auto close = [this](frmImage* pDocument) {
     for (QMdiSubWindow* pWindow : Windows())
       if (pWindow->widget() == pDocument) pWindow->close();
@@ -239,7 +231,6 @@ TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithThe
 // as it marks the document changed. Saved under another name: the new title and status, nothing
 // changed, the name heads the recent files.
 TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStatus) {
-  BRENNIC_SKIP_WITHOUT_ENGINE("resample");
   frmImage* pDocument = OpenRandom("cat.bmp", 9, 7);
   ASSERT_NE(pDocument, nullptr);
   const std::vector<uint8_t> original = Held(pDocument);

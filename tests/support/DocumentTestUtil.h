@@ -81,18 +81,4 @@ class cRecordingFrame final : public IDocumentFrame {
   static std::string N(int32_t l) { return std::to_string(l); }
 };
 
-// Why the table operation sName cannot run in this build, or "" when it can.
-inline std::string MissingEngine(const std::string& sName) {
-  const cOperation* pOperation = FindOperation(sName);
-  if (pOperation == nullptr) return "no operation " + sName;
-  return ProbeOperation(*pOperation);
-}
-
 }  // namespace brennic::test
-
-// Skips the test, with the reason, while the engine part behind operation sName is not built.
-#define BRENNIC_SKIP_WITHOUT_ENGINE(sName)                                                 \
-  do {                                                                                     \
-    const std::string sMissing_ = ::brennic::test::MissingEngine(sName);                   \
-    if (!sMissing_.empty()) GTEST_SKIP() << "engine for " << (sName) << ": " << sMissing_; \
-  } while (false)
