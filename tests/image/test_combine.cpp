@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <random>
 
 #include "image/cError.h"
 #include "image/cImageProcessDIB.h"
@@ -148,30 +147,6 @@ TEST(CombineFastPaths, SelectionsMatchReference) {
   test::ExpectSameAsReference(
       [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.AddDarkest(a, b); },
       [](cDIBSection& a, cDIBSection& b) { reference::AddDarkest(a, b); }, 23);
-}
-
-TEST(CombineFastPaths, SelectionsOnEqualKeysKeepTheDestination) {
-  // Keys tie pixel for pixel: only red differs, and the key ignores red.
-  auto from = test::MakeImage(37, 3, {40, 50, 200});
-  auto to = test::MakeImage(37, 3, {40, 50, 10});
-  cImageProcessDIB engine;
-  engine.AddLightest(*from, *to);
-  engine.AddDarkest(*from, *to);
-  EXPECT_EQ(test::PixelAt(*to, 36, 2), (test::Bgr{40, 50, 10}));
-}
-
-TEST(CombineFastPaths, ALargerSourceIsReadWithItsOwnRowLength) {
-  std::mt19937 rng(24);
-  auto from = test::MakeRandomImage(50, 9, rng);
-  auto to = test::MakeRandomImage(33, 7, rng);
-  auto refTo = test::Clone(*to);
-  cImageProcessDIB engine;
-  engine.AddDarkest(*from, *to);
-  reference::AddDarkest(*from, *refTo);
-  EXPECT_EQ(test::Bytes(*to), test::Bytes(*refTo));
-  engine.AddImages(*from, *to, 2, 1, 2, 3, -1, 4, 5, 6);
-  reference::AddImages(*from, *refTo, 2, 1, 2, 3, -1, 4, 5, 6);
-  EXPECT_EQ(test::Bytes(*to), test::Bytes(*refTo));
 }
 
 }  // namespace
