@@ -17,7 +17,6 @@
 #include "image/mRandom.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
-#include "test_colour_support.h"
 
 namespace brennic {
 namespace {
@@ -220,7 +219,7 @@ TEST(ColourOperations, EachRaisesColumnSequencesOnTheCallingThread) {
       test::WithWorkers(2, [&] { c.run(engine, *img); });
       std::vector<std::string> expected;
       for (int k = 0; k < c.lSequences; ++k) {
-        const auto one = test::ColumnEvents(w);
+        const auto one = test::ExpectedColumnEvents(3 * (w - 1), 0, 3 * (w - 1));
         expected.insert(expected.end(), one.begin(), one.end());
       }
       EXPECT_EQ(events.events, expected) << c.sName << " " << w << " x " << h;

@@ -9,7 +9,6 @@
 #include "image/cImageProcessDIB.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
-#include "test_colour_support.h"
 
 namespace brennic {
 namespace {

@@ -34,12 +34,6 @@ cRun Process(cImageProcessDIB& e, const cDIBSection& img) {
   return run;
 }
 
-cRun Process(int32_t eType, const cDIBSection& img) {
-  cImageProcessDIB e;
-  e.FilterType(eType);
-  return Process(e, img);
-}
-
 Bgr Grey(uint8_t v) {
   return {v, v, v};
 }
@@ -127,23 +121,6 @@ TEST(FilterProcess, UnsharpOvershootsAtAnEdgeAndRestoresItsType) {
   EXPECT_EQ(e.FilterValue(1, -1), 1);
   EXPECT_EQ(e.FilterWeight(), 0);
   EXPECT_EQ(test::Bytes(*Process(e, *edge).image), test::Bytes(*run.image));
-}
-
-TEST(FilterProcess, RankFiltersTreatChannelsApart) {
-  // Blues 10 .. 90 and reds 90 .. 10 in different pixels; greens all 50 except one 200.
-  std::vector<std::vector<Bgr>> rows(3, std::vector<Bgr>(3));
-  for (int k = 0; k < 9; ++k)
-    rows[k / 3][k % 3] = {static_cast<uint8_t>(10 + 10 * k), 50, static_cast<uint8_t>(90 - 10 * k)};
-  rows[0][2].g = 200;
-  const auto img = test::MakeImageFromRows(rows);
-  EXPECT_EQ(test::PixelAt(*Process(eMinimumRank, *img).image, 1, 1), (Bgr{10, 50, 10}));
-  EXPECT_EQ(test::PixelAt(*Process(eMaximumRank, *img).image, 1, 1), (Bgr{90, 200, 90}));
-  // Type 9 is the truncated mean: blue 450 / 9 = 50, green 600 / 9 = 66, red 450 / 9 = 50; a
-  // 5 x 5 kernel left from before does not widen it.
-  cImageProcessDIB e;
-  e.FilterType(eBlurMore);
-  e.FilterType(eMedianRank);
-  EXPECT_EQ(test::PixelAt(*Process(e, *img).image, 1, 1), (Bgr{50, 66, 50}));
 }
 
 // No type, a type without an operation, and a custom type without a kernel: nothing happens,

@@ -13,7 +13,6 @@
 #include "image/cPalette.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
-#include "test_colour_support.h"
 
 namespace brennic {
 namespace {

@@ -8,7 +8,6 @@
 #include "image/cDIBSection.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
-#include "test_colour_support.h"
 
 namespace brennic {
 namespace {
