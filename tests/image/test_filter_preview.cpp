@@ -1,5 +1,5 @@
-// The engine's side of the filter preview: the centred part of a picture, and the count of
-// channel quotients that clamping changes, against hand-computed cases and a brute-force count.
+// The engine's side of the filter preview: the count of channel quotients that clamping changes,
+// against hand-computed cases and a brute-force count.
 
 #include <gtest/gtest.h>
 
@@ -92,37 +92,6 @@ TEST(FilterPreviewClipping, MatchesABruteForceCountForAnyKernel) {
     e.FilterType(eType);
     EXPECT_EQ(CountClippedChannels(e, *img), BruteForce(e, *img)) << eType;
   }
-}
-
-// The pixel at column c, memory row y of the picture below has blue c and green y.
-TEST(FilterPreviewRegion, TakesTheCentredPartAndKeepsSmallSides) {
-  auto img = test::MakeImage(5, 4);
-  for (int32_t i = 0; i < 20; ++i)
-    test::SetPixel(*img, i % 5, i / 5, {uint8_t(i % 5), uint8_t(i / 5), 7});
-  const struct {
-    int32_t lMaxSide, lWidth, lHeight;
-    Bgr bottomLeft;
-  } cases[] = {
-      {3, 3, 3, {1, 0, 7}},  // columns 1..3, memory rows (4 - 3) / 2 = 0..2
-      {2, 2, 2, {1, 1, 7}},  // columns 1..2, rows 1..2
-      {256, 5, 4, {0, 0, 7}},
-  };
-  for (const auto& c : cases) {
-    cDIBSection region;
-    ASSERT_TRUE(CopyCentredRegion(*img, c.lMaxSide, region));
-    ASSERT_EQ(std::pair(region.Width(), region.Height()), std::pair(c.lWidth, c.lHeight));
-    for (int32_t i = 0; i < c.lWidth * c.lHeight; ++i) {
-      const Bgr p = test::PixelAt(region, i % c.lWidth, i / c.lWidth);
-      EXPECT_EQ(p, (Bgr{uint8_t(c.bottomLeft.b + i % c.lWidth),
-                        uint8_t(c.bottomLeft.g + i / c.lWidth), 7}));
-    }
-  }
-  // An empty picture leaves the target as it was.
-  auto kept = test::MakeImage(2, 2, {5, 6, 7});
-  EXPECT_FALSE(CopyCentredRegion(cDIBSection(), 256, *kept));
-  EXPECT_FALSE(CopyCentredRegion(*kept, 0, *kept));
-  EXPECT_EQ(kept->Width(), 2);
-  EXPECT_EQ(test::PixelAt(*kept, 1, 1), (Bgr{5, 6, 7}));
 }
 
 }  // namespace

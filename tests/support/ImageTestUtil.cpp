@@ -114,16 +114,13 @@ std::vector<std::pair<int32_t, int32_t>> RandomSizes(uint32_t lSeed, int lCount)
   return sizes;
 }
 
-int64_t FirstDifference(const cDIBSection& a, const cDIBSection& b) {
+std::string Difference(const cDIBSection& a, const cDIBSection& b) {
   const auto x = Bytes(a), y = Bytes(b);
-  if (x.size() != y.size()) return 0;
-  const auto at = std::mismatch(x.begin(), x.end(), y.begin()).first;
-  return at == x.end() ? -1 : at - x.begin();
-}
-
-std::string Where(const cDIBSection& img, int64_t lByte) {
-  const int64_t lStride = img.BytesPerScanLine();
-  return "row " + std::to_string(lByte / lStride) + ", byte " + std::to_string(lByte % lStride);
+  if (x.size() != y.size()) return "the size";
+  const auto lAt = std::mismatch(x.begin(), x.end(), y.begin()).first - x.begin();
+  if (lAt == static_cast<int64_t>(x.size())) return "";
+  const int64_t lStride = a.BytesPerScanLine();
+  return "row " + std::to_string(lAt / lStride) + ", byte " + std::to_string(lAt % lStride);
 }
 
 std::optional<std::filesystem::path> SharedTestData() {
