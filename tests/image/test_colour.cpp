@@ -1,14 +1,12 @@
-// Colour operations: worked examples on small images, the event frame, and the fast paths
-// against the plain reference algorithms.
+// Colour operations: worked examples on small images, and the fast paths against the plain
+// reference algorithms, each raising one column sequence (black and white two: one for its gray
+// scale) on the calling thread.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 
@@ -35,9 +33,6 @@ Operation Lighten(int32_t lAmount) {
 }
 Operation Colourise(float fHue, float fSaturation = 0.5F) {
   return [=](cImageProcessDIB& e, cDIBSection& i) { e.Colourise(i, fHue, fSaturation); };
-}
-Operation Noise(int32_t lPercent, bool bRandom) {
-  return [=](cImageProcessDIB& e, cDIBSection& i) { e.AddNoise(i, lPercent, bRandom); };
 }
 // Black and white into a second image; both hold the result.
 Operation BlackAndWhite() {
@@ -115,7 +110,9 @@ TEST(BlackAndWhite, DifferentSizesRaiseBeforeAnything) {
 
 TEST(BlackAndWhite, MatchesReference) {
   test::ExpectSameAsReference(
-      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.BlackAndWhite(a, b); },
+      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) {
+        test::ExpectColumnEvents(e, a.Width(), 2, [&] { e.BlackAndWhite(a, b); });
+      },
       [](cDIBSection& a, cDIBSection& b) { reference::BlackAndWhite(a, b); });
 }
 
@@ -159,7 +156,9 @@ TEST(ColourOperations, MatchReference) {
   for (const auto& [sWhat, fast, ref] : cases) {
     SCOPED_TRACE(sWhat);
     test::ExpectSameAsReference(
-        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) { fast(e, a); },
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
+          test::ExpectColumnEvents(e, a.Width(), 1, [&] { fast(e, a); });
+        },
         [&](cDIBSection& a, cDIBSection&) { ref(a); }, 2, 6);
   }
 }
@@ -173,60 +172,6 @@ TEST(AddNoise, FiftyPercentMovesEachChannelWithin32) {
   for (size_t i = 0; i < bytes.size(); ++i)
     lMaxMove = std::max(lMaxMove, std::abs(bytes[i] - int{uint8_t(100 + 50 * (i % 3))}));
   EXPECT_EQ(lMaxMove, 32);
-}
-
-// A palette of black and red, loaded from a file as every palette is.
-cPalette BlackAndRed() {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("brennic-colour-" + std::to_string(getpid()) + ".pal");
-  std::ofstream(path, std::ios::binary) << "0 0 0\r\n255 0 0\r\n";
-  cPalette pal;
-  pal.LoadFromFile(path.string());
-  std::filesystem::remove(path);
-  return pal;
-}
-
-// Each raises one column sequence on the calling thread, palette reduction even without colours;
-// black and white one for its gray scale and one of its own.
-TEST(ColourOperations, EachRaisesColumnSequencesOnTheCallingThread) {
-  const auto palette = [](cPalette pal) -> Operation {
-    return [pal](cImageProcessDIB& e, cDIBSection& i) {
-      e.ApplyPalette(i, *test::MakeImage(i.Width(), i.Height()), pal);
-    };
-  };
-  const struct {
-    const char* sName;
-    Operation run;
-    int lSequences = 1;
-  } cases[] = {
-      {"GrayScale", Gray()},
-      {"AddNoise", Noise(30, false)},
-      {"AddNoise random", Noise(30, true)},
-      {"Fade", Fade(240)},
-      {"Fade clamped", Fade(999)},
-      {"Lighten", Lighten(20)},
-      {"Colourise", Colourise(2.5F)},
-      {"ApplyPalette", palette(BlackAndRed())},
-      {"ApplyPalette empty", palette(cPalette())},
-      {"BlackAndWhite", BlackAndWhite(), 2},
-  };
-  for (const auto& c : cases) {
-    for (const auto& [w, h] : {std::pair{1, 1}, {7, 4}, {400, 300}}) {
-      auto img = test::MakeImage(w, h, {10, 20, 30});
-      test::cEventRecorder events;
-      cImageProcessDIB engine;
-      engine.SetListener(&events);
-      test::WithWorkers(2, [&] { c.run(engine, *img); });
-      std::vector<std::string> expected;
-      for (int k = 0; k < c.lSequences; ++k) {
-        const auto one = test::ExpectedColumnEvents(3 * (w - 1), 0, 3 * (w - 1));
-        expected.insert(expected.end(), one.begin(), one.end());
-      }
-      EXPECT_EQ(events.events, expected) << c.sName << " " << w << " x " << h;
-      EXPECT_EQ(events.lForeignThread, 0) << c.sName;
-      EXPECT_GE(events.lastTimeMs, 0) << c.sName;
-    }
-  }
 }
 
 }  // namespace

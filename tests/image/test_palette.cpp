@@ -195,7 +195,9 @@ TEST_F(PaletteFiles, ReductionMatchesReference) {
     pal.LoadFromFile(Write(RandomPaletteText(lCount, rng)));
     ASSERT_EQ(pal.Count(), lCount);
     test::ExpectSameAsReference(
-        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.ApplyPalette(a, b, pal); },
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) {
+          test::ExpectColumnEvents(e, a.Width(), 1, [&] { e.ApplyPalette(a, b, pal); });
+        },
         [&](cDIBSection& a, cDIBSection& b) { reference::ApplyPalette(a, b, pal); },
         static_cast<uint32_t>(lCount), 6);
   }

@@ -105,6 +105,24 @@ void ExpectSameAsReference(Fast fast, Ref ref, uint32_t lSeed = 1, int lCount = 
   }
 }
 
+// Runs op with a recorder on the engine: lSequences column sequences of an image lWidth wide, all
+// raised on the calling thread, and a completion time.
+template <typename Op>
+void ExpectColumnEvents(cImageProcessDIB& engine, int32_t lWidth, int lSequences, Op op) {
+  cEventRecorder recorder;
+  engine.SetListener(&recorder);
+  op();
+  engine.SetListener(nullptr);
+  std::vector<std::string> expected;
+  for (int k = 0; k < lSequences; ++k) {
+    const auto one = ExpectedColumnEvents(3 * (lWidth - 1), 0, 3 * (lWidth - 1));
+    expected.insert(expected.end(), one.begin(), one.end());
+  }
+  EXPECT_EQ(recorder.events, expected) << "width " << lWidth;
+  EXPECT_EQ(recorder.lForeignThread, 0);
+  EXPECT_GE(recorder.lastTimeMs, 0);
+}
+
 // ../shared/testdata, or nothing when it is absent (tests then skip with a message).
 std::optional<std::filesystem::path> SharedTestData();
 
