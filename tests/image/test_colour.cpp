@@ -10,7 +10,6 @@
 #include <functional>
 #include <limits>
 
-#include "image/cError.h"
 #include "image/cImageProcessDIB.h"
 #include "image/mRandom.h"
 #include "image/reference/ReferenceColour.h"
@@ -92,20 +91,6 @@ TEST(ColourOperations, WorkedExamples) {
     c.run(engine, *img);
     EXPECT_EQ(test::Bytes(*img), test::Bytes(*test::MakeImageFromRows(c.expected))) << c.sWhat;
   }
-}
-
-// Black and white and palette reduction (even with no colours) of different sizes.
-TEST(BlackAndWhite, DifferentSizesRaiseBeforeAnything) {
-  auto from = test::MakeImage(4, 3, {90, 90, 90});
-  auto to = test::MakeImage(3, 3, {7, 7, 7});
-  test::cEventRecorder events;
-  cImageProcessDIB engine;
-  engine.SetListener(&events);
-  EXPECT_THROW(engine.BlackAndWhite(*from, *to), cError);
-  EXPECT_THROW(engine.ApplyPalette(*from, *to, cPalette()), cError);
-  EXPECT_TRUE(events.events.empty());
-  EXPECT_EQ(test::PixelAt(*from, 0, 0), (Bgr{90, 90, 90}));
-  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{7, 7, 7}));
 }
 
 TEST(BlackAndWhite, MatchesReference) {

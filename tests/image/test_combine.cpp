@@ -66,9 +66,12 @@ TEST(AddLightestAndDarkest, PixelWithTheSmallerOrLargerKeyIsTakenWhole) {
   }
 }
 
+// A smaller source raises before anything happens; black and white and palette reduction (even
+// with no colours) want the very size.
 TEST(Combination, ASmallerSourceRaisesSizesDoNotMatchAndNothingRaisesEvents) {
-  auto f = test::MakeImage(2, 3);
+  auto f = test::MakeImage(2, 3, {5, 5, 5});
   auto t = test::MakeImage(3, 3, {9, 9, 9});
+  auto big = test::MakeImage(4, 4, {1, 1, 1});
   cImageProcessDIB engine;
   test::cEventRecorder events;
   engine.SetListener(&events);
@@ -82,9 +85,13 @@ TEST(Combination, ASmallerSourceRaisesSizesDoNotMatchAndNothingRaisesEvents) {
   }
   EXPECT_THROW(engine.AddLightest(*f, *t), cError);
   EXPECT_THROW(engine.AddDarkest(*f, *t), cError);
-  EXPECT_EQ(test::PixelAt(*t, 0, 0), (Bgr{9, 9, 9}));
-  // A larger source is fine: the loops run over the destination.
-  auto big = test::MakeImage(4, 4, {1, 1, 1});
+  for (cDIBSection* from : {f.get(), big.get()}) {
+    EXPECT_THROW(engine.BlackAndWhite(*from, *t), cError);
+    EXPECT_THROW(engine.ApplyPalette(*from, *t, cPalette()), cError);
+  }
+  EXPECT_EQ(std::tuple(test::PixelAt(*f, 0, 0), test::PixelAt(*t, 0, 0), test::PixelAt(*big, 0, 0)),
+            std::tuple(Bgr{5, 5, 5}, Bgr{9, 9, 9}, Bgr{1, 1, 1}));
+  // A larger source is fine for the combinations: the loops run over the destination.
   engine.AddImages(*big, *t, 1, 0, 0, 0, 0, 0, 0, 0);
   engine.AddLightest(*big, *t);
   engine.AddDarkest(*big, *t);

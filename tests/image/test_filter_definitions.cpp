@@ -34,7 +34,6 @@ TEST(FilterDefinition, TypesThatKeepOrClearTheKernel) {
       {0, 0, 0, {}, 0},  // a new engine has no kernel
       // Types without a kernel keep the last one and only clear the weight.
       {eBlur, eUnsharp, 0, blur, 0},
-      {eBlur, 12, 0, blur, 0},
       {eSharpenMore, eCustom, 0, sharpenMore, 1},        // custom keeps kernel and weight
       {0, eSoften, 7, std::vector<int32_t>(49, 0), 12},  // a new size clears only the values
   };

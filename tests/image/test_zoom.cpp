@@ -51,8 +51,7 @@ TEST(Zoom, LadderStepsClampAndFit) {
   };
   const sCase steps[] = {
       {{1, 1}, {3, 2}, {2, 3}}, {{1, 32}, {1, 24}, {1, 32}},   {{32, 1}, {32, 1}, {24, 1}},
-      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // between two steps (a fitted
-                                                                // factor)
+      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // a fitted factor between steps
   };
   for (const sCase& c : steps) {
     SCOPED_TRACE(std::to_string(c.zoom.lNum) + "/" + std::to_string(c.zoom.lDen));
