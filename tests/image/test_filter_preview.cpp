@@ -87,11 +87,6 @@ TEST(FilterPreviewClipping, MatchesABruteForceCountForAnyKernel) {
       EXPECT_GT(count.lClipped, 0);
     }
   }
-  for (const int32_t eType : {eSharpen, eSoftenMore}) {  // the built-in kernels too
-    cImageProcessDIB e;
-    e.FilterType(eType);
-    EXPECT_EQ(CountClippedChannels(e, *img), BruteForce(e, *img)) << eType;
-  }
 }
 
 }  // namespace

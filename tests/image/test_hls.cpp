@@ -58,12 +58,8 @@ std::unique_ptr<cDIBSection> TieImage() {
   const uint8_t v[] = {0, 1, 2, 16, 17, 63, 64, 127, 128, 129, 191, 200, 253, 254, 255};
   constexpr int32_t n = sizeof v;
   auto img = test::MakeImage(n * n, n);
-  for (int32_t r = 0; r < n; ++r) {
-    for (int32_t g = 0; g < n; ++g) {
-      for (int32_t b = 0; b < n; ++b)
-        test::SetPixel(*img, r * n + g, b, {v[b], v[g], v[r]});
-    }
-  }
+  for (int32_t i = 0; i < n * n * n; ++i)  // column r n + g, row b
+    test::SetPixel(*img, i / n, i % n, {v[i % n], v[i / n % n], v[i / n / n]});
   return img;
 }
 
