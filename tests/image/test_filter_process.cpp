@@ -67,6 +67,8 @@ TEST(FilterProcess, WorkedExamples) {
   } cases[] = {
       {"90 / 9", eBlur, {}, spot, 1, 1, Grey(10)},
       {"(4 x 120 + 8 x 30) / 12", eSoften, {}, soft, 2, 2, Grey(60)},
+      {"90 / 25 truncates", eBlurMore, {}, spot, 2, 2, Grey(3)},
+      {"12 x 90 / 44 truncates", eSoftenMore, {}, spot, 2, 2, Grey(24)},
       {"-100 / 7 truncates, then clamps", eSharpen, {}, dark, 1, 1, Grey(0)},
       {"314 clamps; 715 / 7 = 102", eSharpen, {}, light, 1, 1, {255, 102, 0}},
       {"5 x 60 - (50 + 40 + 30 + 20), corners ignored", eSharpenMore, {}, cross, 1, 1, Grey(160)},
