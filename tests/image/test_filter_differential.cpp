@@ -120,44 +120,27 @@ TEST_P(FilterDifferential, RandomImagesKernelsAndWeights) {
   }
 }
 
-TEST_P(FilterDifferential, EverySmallSizeAndEveryType) {
-  // Widths 1 to 12 cover every row-padding residue and the images too small for each kernel.
-  std::mt19937 rng(77u);
-  for (int32_t W = 1; W <= 12; ++W) {
-    for (int32_t H = 1; H <= 11; H += 2) {
-      const auto img = test::MakeRandomImage(W, H, rng);
-      for (int32_t eType = 1; eType <= 13; ++eType) {
-        cImageProcessDIB e;
-        e.FilterType(eType);
-        if (eType == eCustom) {
-          e.FilterArraySize(5);
-          e.FilterValue(-2, 1, 7);
-          e.FilterValue(1, -1, -3);
-          e.FilterWeight(2);
-        }
-        ExpectSameAsReference(e, eType, *img, "type " + std::to_string(eType));
-        if (HasFatalFailure()) return;
-      }
-    }
-  }
-}
-
-TEST_P(FilterDifferential, LargerImagesSpanManyStrips) {
+// Every type on widths 1 to 12 (every row-padding residue, and images too small for each kernel)
+// and on a larger image that the workers split into many strips.
+TEST_P(FilterDifferential, EverySmallSizeAndALargerImageForEveryType) {
   std::mt19937 rng(5u);
-  const auto img = test::MakeRandomImage(203, 157, rng);
-  for (int32_t eType = 1; eType <= 13; ++eType) {
-    cImageProcessDIB e;
-    e.FilterType(eType);
-    if (eType == eCustom) {
-      e.FilterArraySize(9);
-      for (int32_t j = -4; j <= 4; ++j) {
-        for (int32_t i = -4; i <= 4; ++i)
-          e.FilterValue(i, j, RandomInt(rng, -2, 3));
+  std::vector<std::pair<int32_t, int32_t>> sizes{{203, 157}};
+  for (int32_t i = 0; i < 72; ++i)
+    sizes.emplace_back(1 + i / 6, 1 + 2 * (i % 6));
+  for (const auto& [W, H] : sizes) {
+    const auto img = test::MakeRandomImage(W, H, rng);
+    for (int32_t eType = 1; eType <= 13; ++eType) {
+      cImageProcessDIB e;
+      e.FilterType(eType);
+      if (eType == eCustom) {
+        e.FilterArraySize(9);
+        for (int32_t k = 0; k < 81; ++k)
+          e.FilterValue(k % 9 - 4, k / 9 - 4, RandomInt(rng, -2, 3));
+        e.FilterWeight(17);
       }
-      e.FilterWeight(17);
+      ExpectSameAsReference(e, eType, *img, "type " + std::to_string(eType));
+      if (HasFatalFailure()) return;
     }
-    ExpectSameAsReference(e, eType, *img, "type " + std::to_string(eType));
-    if (HasFatalFailure()) return;
   }
 }
 

@@ -17,27 +17,11 @@ namespace {
 
 using test::Bgr;
 
-struct cRun {
-  std::unique_ptr<cDIBSection> image;
-  test::cEventRecorder events;
-  bool bResult = false;
-};
-
-// Runs the engine's current filter over a copy of img.
-cRun Process(cImageProcessDIB& e, const cDIBSection& img) {
-  cRun run;
-  run.image = test::Clone(img);
-  auto buffer = test::MakeImage(img.Width(), img.Height());
-  e.SetListener(&run.events);
-  run.bResult = e.ProcessImage(*run.image, *buffer);
-  e.SetListener(nullptr);
-  return run;
-}
-
-cRun Process(int32_t eType, const cDIBSection& img) {
-  cImageProcessDIB e;
-  e.FilterType(eType);
-  return Process(e, img);
+// Runs the engine's current filter over a copy of img, which it must change.
+std::unique_ptr<cDIBSection> Process(cImageProcessDIB& e, const cDIBSection& img) {
+  auto out = test::Clone(img);
+  EXPECT_TRUE(e.ProcessImage(*out, *test::MakeImage(img.Width(), img.Height())));
+  return out;
 }
 
 Bgr Grey(uint8_t v) {
@@ -83,6 +67,8 @@ TEST(FilterProcess, WorkedExamples) {
   } cases[] = {
       {"90 / 9", eBlur, {}, spot, 1, 1, Grey(10)},
       {"(4 x 120 + 8 x 30) / 12", eSoften, {}, soft, 2, 2, Grey(60)},
+      {"90 / 25 truncates", eBlurMore, {}, spot, 2, 2, Grey(3)},
+      {"12 x 90 / 44 truncates", eSoftenMore, {}, spot, 2, 2, Grey(24)},
       {"-100 / 7 truncates, then clamps", eSharpen, {}, dark, 1, 1, Grey(0)},
       {"314 clamps; 715 / 7 = 102", eSharpen, {}, light, 1, 1, {255, 102, 0}},
       {"5 x 60 - (50 + 40 + 30 + 20), corners ignored", eSharpenMore, {}, cross, 1, 1, Grey(160)},
@@ -103,161 +89,105 @@ TEST(FilterProcess, WorkedExamples) {
     cImageProcessDIB e;
     e.FilterType(t.eType);
     if (t.eType == eCustom) Custom(e, t.custom[0], t.custom[1], t.custom[2]);
-    const cRun run = Process(e, *img);
-    EXPECT_TRUE(run.bResult) << t.sWhat;
-    EXPECT_EQ(test::PixelAt(*run.image, t.c, t.y), t.expected) << t.sWhat;
+    EXPECT_EQ(test::PixelAt(*Process(e, *img), t.c, t.y), t.expected) << t.sWhat;
   }
 }
 
 TEST(FilterProcess, UnsharpOvershootsAtAnEdgeAndRestoresItsType) {
   cImageProcessDIB e;
   e.FilterType(eUnsharp);
-  const auto uniform = test::MakeImage(4, 4, Grey(77));
-  EXPECT_EQ(test::Bytes(*Process(e, *uniform).image), test::Bytes(*uniform));
-
   // Columns 40 40 | 220 220 220: 2 x 40 - (6 x 40 + 3 x 220) / 9 = 80 - 100 -> 0 and
   // 2 x 220 - (3 x 40 + 6 x 220) / 9 = 440 - 160 -> 255; the border column keeps its 40.
   const auto edge = test::MakeImageFromRows(
       std::vector<std::vector<Bgr>>(3, {Grey(40), Grey(40), Grey(220), Grey(220), Grey(220)}));
-  const cRun run = Process(e, *edge);
+  const auto once = Process(e, *edge);
   std::vector<Bgr> middle;
   for (int32_t c = 0; c < 5; ++c)
-    middle.push_back(test::PixelAt(*run.image, c, 1));
+    middle.push_back(test::PixelAt(*once, c, 1));
   EXPECT_EQ(middle, (std::vector<Bgr>{Grey(40), Grey(0), Grey(255), Grey(220), Grey(220)}));
-  EXPECT_TRUE(run.bResult);
   // Back to type 7 with the blur values and weight 0, and the same result again.
   EXPECT_EQ(e.FilterArraySize(), 3);
   EXPECT_EQ(e.FilterValue(1, -1), 1);
   EXPECT_EQ(e.FilterWeight(), 0);
-  EXPECT_EQ(test::Bytes(*Process(e, *edge).image), test::Bytes(*run.image));
+  EXPECT_EQ(test::Bytes(*Process(e, *edge)), test::Bytes(*once));
 }
 
-TEST(FilterProcess, RankFiltersTreatChannelsApart) {
-  // Blues 10 .. 90 and reds 90 .. 10 in different pixels; greens all 50 except one 200.
-  std::vector<std::vector<Bgr>> rows(3, std::vector<Bgr>(3));
-  for (int k = 0; k < 9; ++k)
-    rows[k / 3][k % 3] = {static_cast<uint8_t>(10 + 10 * k), 50, static_cast<uint8_t>(90 - 10 * k)};
-  rows[0][2].g = 200;
-  const auto img = test::MakeImageFromRows(rows);
-  EXPECT_EQ(test::PixelAt(*Process(eMinimumRank, *img).image, 1, 1), (Bgr{10, 50, 10}));
-  EXPECT_EQ(test::PixelAt(*Process(eMaximumRank, *img).image, 1, 1), (Bgr{90, 200, 90}));
-  // Type 9 is the truncated mean: blue 450 / 9 = 50, green 600 / 9 = 66, red 450 / 9 = 50; a
-  // 5 x 5 kernel left from before does not widen it.
-  cImageProcessDIB e;
-  e.FilterType(eBlurMore);
-  e.FilterType(eMedianRank);
-  EXPECT_EQ(test::PixelAt(*Process(e, *img).image, 1, 1), (Bgr{50, 66, 50}));
-}
-
-TEST(FilterProcess, NothingToApply) {
+// No type, a type without an operation, and a custom type without a kernel: nothing happens,
+// the last with an error.
+TEST(FilterProcess, NothingToApplyChangesNothing) {
   const auto img = test::MakeImage(4, 4, Grey(5));
-  for (cImageProcessDIB e : {cImageProcessDIB{}, [] {
-                               cImageProcessDIB t;
-                               t.FilterType(12);
-                               return t;
-                             }()}) {
-    const cRun run = Process(e, *img);
-    EXPECT_FALSE(run.bResult);
-    EXPECT_TRUE(run.events.events.empty());
-    EXPECT_EQ(test::Bytes(*run.image), test::Bytes(*img));
+  for (const int32_t eType : {0, 12, int32_t{eCustom}}) {
+    cImageProcessDIB e;
+    if (eType != 0) e.FilterType(eType);
+    auto copy = test::Clone(*img), buffer = test::MakeImage(4, 4);
+    test::cEventRecorder events;
+    e.SetListener(&events);
+    try {
+      EXPECT_FALSE(e.ProcessImage(*copy, *buffer));
+      EXPECT_NE(eType, eCustom) << "no error";
+    } catch (const cError& err) {
+      EXPECT_EQ(eType, eCustom);
+      EXPECT_EQ(err.Number(), static_cast<int32_t>(0x8004051C));
+      EXPECT_EQ(err.Description(), "Invalid filter index.");
+    }
+    EXPECT_TRUE(events.events.empty());
+    EXPECT_EQ(test::Bytes(*copy), test::Bytes(*img));
   }
 }
 
-TEST(FilterProcess, CustomWithoutKernelRaisesAndLosesNothing) {
-  cImageProcessDIB e;
-  e.FilterType(eCustom);
-  const auto img = test::MakeImage(4, 4, Grey(5));
-  auto copy = test::Clone(*img);
-  auto buffer = test::MakeImage(4, 4);
-  test::cEventRecorder events;
-  e.SetListener(&events);
-  try {
-    e.ProcessImage(*copy, *buffer);
-    ADD_FAILURE() << "no error";
-  } catch (const cError& err) {
-    EXPECT_EQ(err.Number(), static_cast<int32_t>(0x8004051C));
-    EXPECT_EQ(err.Description(), "Invalid filter index.");
-  }
-  EXPECT_TRUE(events.events.empty());
-  EXPECT_EQ(test::Bytes(*copy), test::Bytes(*img));
-}
-
-// Progress must reach the listener on the calling thread while the work is still running.
-class cWatchingListener : public test::cEventRecorder {
+// Records the events, notes whether the third row from the top is still unfiltered at the first
+// Progress, and asks to stop after a number of them.
+class cListener final : public test::cEventRecorder {
  public:
-  cWatchingListener(const cDIBSection& img, Bgr original) : m_img(img), m_original(original) {}
+  cListener(const cDIBSection& img, int iAfter)
+      : m_img(img), m_original(test::PixelAt(img, 5, img.Height() - 3)), m_iAfter(iAfter) {}
   void Progress(int32_t lPosition) override {
     test::cEventRecorder::Progress(lPosition);
-    if (events.size() == 2) {
-      bTopUnfilteredAtFirstProgress = test::PixelAt(m_img, 5, m_img.Height() - 2) == m_original;
-    }
+    if (events.size() == 2)
+      bTopUnfiltered = test::PixelAt(m_img, 5, m_img.Height() - 3) == m_original;
   }
-  bool bTopUnfilteredAtFirstProgress = false;
+  bool CancelRequested() override { return --m_iAfter < 0; }
+  bool bTopUnfiltered = false;
 
  private:
   const cDIBSection& m_img;
   Bgr m_original;
-};
-
-// With one worker the first column is reported before the top rows are filtered; with several
-// every event still comes on the calling thread.
-TEST(FilterProcess, ProgressArrivesWhileTheWorkRunsOnTheCallingThread) {
-  for (const int32_t lThreads : {1, 3}) {
-    SetWorkerCount(lThreads);
-    auto img = test::MakeImage(40, 400, Grey(10));
-    for (int32_t y = 0; y < 400; y += 2) {
-      for (int32_t c = 0; c < 40; ++c)
-        test::SetPixel(*img, c, y, Grey(250));
-    }
-    auto buffer = test::MakeImage(40, 400);
-    cImageProcessDIB e;
-    e.FilterType(eBlur);
-    cWatchingListener listener(*img, test::PixelAt(*img, 5, 398));
-    e.SetListener(&listener);
-    e.ProcessImage(*img, *buffer);
-    SetWorkerCount(0);
-    EXPECT_TRUE(lThreads > 1 || listener.bTopUnfilteredAtFirstProgress);
-    EXPECT_EQ(listener.lForeignThread, 0) << lThreads;
-    EXPECT_EQ(listener.events, test::ExpectedColumnEvents(114, 3, 114)) << lThreads;
-  }
-}
-
-// Asks to stop after a number of Progress events.
-class cCancellingListener final : public test::cEventRecorder {
- public:
-  explicit cCancellingListener(int iAfter) : m_iAfter(iAfter) {}
-  bool CancelRequested() override { return --m_iAfter < 0; }
-
- private:
   int m_iAfter;
 };
 
-// A cancelled operation stops between columns on the calling thread, with workers or without:
-// the events so far are the plain ones, no Complete follows, and error 18 says why. The workers
-// have ended when it returns (the sanitizer build would see them touch the freed job).
-TEST(FilterProcess, ACancelStopsBetweenColumnsWithAndWithoutWorkers) {
+// Progress reaches the listener on the calling thread while the work runs: with one worker the
+// first column is reported before the top rows are filtered. A cancel stops between columns, with
+// workers or without: the events so far are the plain ones, no Complete follows, and error 18
+// says why. The workers have ended when it returns (the sanitizer build would see them touch the
+// freed job), and the engine is fit for the next operation.
+TEST(FilterProcess, ProgressComesWhileTheWorkRunsAndACancelStopsBetweenColumns) {
   auto img = test::MakeImage(300, 200, Grey(10));
+  for (int32_t i = 0; i < 300 * 100; ++i)
+    test::SetPixel(*img, i % 300, 2 * (i / 300), Grey(250));
   const std::vector<std::string> full = test::ExpectedColumnEvents(891, 6, 891);
   for (const int32_t lThreads : {1, 3}) {
-    for (const int iAfter : {0, 5, 200}) {
+    for (const int iAfter : {0, 5, 200, INT_MAX}) {
       SCOPED_TRACE(std::to_string(lThreads) + " threads, after " + std::to_string(iAfter));
       SetWorkerCount(lThreads);
       auto picture = test::Clone(*img);
       auto buffer = test::MakeImage(300, 200);
       cImageProcessDIB e;
       e.FilterType(eSoftenMore);
-      cCancellingListener listener(iAfter);
+      cListener listener(*picture, iAfter);
       e.SetListener(&listener);
       try {
-        e.ProcessImage(*picture, *buffer);
-        ADD_FAILURE() << "not cancelled";
+        EXPECT_TRUE(e.ProcessImage(*picture, *buffer));
+        EXPECT_EQ(iAfter, INT_MAX) << "not cancelled";
+        EXPECT_EQ(listener.events, full);
       } catch (const cError& error) {
         EXPECT_EQ(error.Number(), kErrCancelled);
+        EXPECT_NE(iAfter, INT_MAX);
+        ASSERT_EQ(listener.events.size(), static_cast<size_t>(iAfter) + 2);
+        EXPECT_TRUE(std::equal(listener.events.begin(), listener.events.end(), full.begin()));
       }
+      EXPECT_TRUE(lThreads > 1 || listener.bTopUnfiltered);
+      EXPECT_EQ(listener.lForeignThread, 0);
       e.SetListener(nullptr);
-      ASSERT_EQ(listener.events.size(), static_cast<size_t>(iAfter) + 2);
-      EXPECT_TRUE(std::equal(listener.events.begin(), listener.events.end(), full.begin()));
-      // The engine is fit for the next operation.
       EXPECT_TRUE(e.ProcessImage(*picture, *buffer));
     }
   }

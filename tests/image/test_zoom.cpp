@@ -1,14 +1,11 @@
 // Zoom of the view: the ladder and its ends, fitting, the shown size and per cent text, and the
-// drawing of a zoomed part (box averages below 1, nearest pixels above) on small hand-computed
-// pictures, whole and in tiles.
+// drawing (box averages below 1, nearest pixels above) on small hand-computed pictures.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
-#include "image/cParallel.h"
 #include "image/mZoom.h"
 #include "support/ImageTestUtil.h"
 
@@ -54,8 +51,7 @@ TEST(Zoom, LadderStepsClampAndFit) {
   };
   const sCase steps[] = {
       {{1, 1}, {3, 2}, {2, 3}}, {{1, 32}, {1, 24}, {1, 32}},   {{32, 1}, {32, 1}, {24, 1}},
-      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // between two steps (a fitted
-                                                                // factor)
+      {{4, 1}, {6, 1}, {3, 1}}, {{287, 1000}, {1, 3}, {1, 4}},  // a fitted factor between steps
   };
   for (const sCase& c : steps) {
     SCOPED_TRACE(std::to_string(c.zoom.lNum) + "/" + std::to_string(c.zoom.lDen));
@@ -119,63 +115,12 @@ TEST(Zoom, BelowOneAShownPixelIsItsBoxsRoundedAverageAboveOneItsNearestPixel) {
        {{Gray(10), Gray(30)}, {Gray(60), Gray(83)}}},
       // One and a half: 4 shown columns from 3, the first picture column twice.
       {{3, 2}, {{a, b, c}}, {{a, a, b, c}}},
-      {{3, 1},
-       {{a, b}, {c, a}},
-       {{a, a, a, b, b, b},
-        {a, a, a, b, b, b},
-        {a, a, a, b, b, b},
-        {c, c, c, a, a, a},
-        {c, c, c, a, a, a},
-        {c, c, c, a, a, a}}},
+      {{2, 1}, {{a, b}, {c, a}}, {{a, a, b, b}, {a, a, b, b}, {c, c, a, a}, {c, c, a, a}}},
   };
   for (const sCase& t : cases) {
     cMemorySurface picture = Surface(t.picture);
     EXPECT_EQ(Rows(Zoomed(picture, t.zoom)), t.shown) << ZoomPercentText(t.zoom);
   }
-}
-
-TEST(Zoom, PartsDrawnInTilesOrShiftedMatchTheWholePicture) {
-  SetWorkerCount(2);
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::vector<std::vector<Bgr>> rows(45, std::vector<Bgr>(61));
-  for (auto& r : rows) {
-    for (Bgr& p : r)
-      p = {static_cast<uint8_t>(byte(rng)), static_cast<uint8_t>(byte(rng)),
-           static_cast<uint8_t>(byte(rng))};
-  }
-  cMemorySurface picture = Surface(rows);
-  for (const sZoom zoom : {sZoom{1, 3}, sZoom{2, 3}, sZoom{1, 1}, sZoom{3, 2}, sZoom{4, 1}}) {
-    SCOPED_TRACE(ZoomPercentText(zoom));
-    cMemorySurface whole = Zoomed(picture, zoom);
-    const int32_t w = whole.SurfaceWidth();
-    const int32_t h = whole.SurfaceHeight();
-    cMemorySurface tiled(w, h);
-    for (int32_t y = 0; y < h; y += 7) {
-      for (int32_t x = 0; x < w; x += 5)
-        DrawZoomed(&tiled, x, y, 5, 7, &picture, zoom, x, y);
-    }
-    EXPECT_EQ(Rows(tiled), Rows(whole));
-    // A part reaching past the picture's top-left corner draws only where the picture is (the
-    // rest stays black); one reaching past the destination's top-left corner only into it.
-    cMemorySurface shifted(w + 2, h + 3);
-    DrawZoomed(&shifted, 0, 0, w + 2, h + 3, &picture, zoom, -2, -3);
-    cMemorySurface cut(w - 2, h - 3);
-    DrawZoomed(&cut, -2, -3, w, h, &picture, zoom, 0, 0);
-    const std::vector<std::vector<Bgr>> expected = Rows(whole);
-    const std::vector<std::vector<Bgr>> shiftedRows = Rows(shifted);
-    const std::vector<std::vector<Bgr>> cutRows = Rows(cut);
-    for (size_t y = 0; y < shiftedRows.size(); ++y) {
-      for (size_t x = 0; x < shiftedRows[y].size(); ++x) {
-        const bool bPicture = x >= 2 && y >= 3;
-        ASSERT_EQ(shiftedRows[y][x], bPicture ? expected[y - 3][x - 2] : Bgr{}) << x << ", " << y;
-        if (bPicture && x < static_cast<size_t>(w) && y < static_cast<size_t>(h)) {
-          ASSERT_EQ(cutRows[y - 3][x - 2], expected[y][x]) << x << ", " << y;
-        }
-      }
-    }
-  }
-  SetWorkerCount(0);
 }
 
 }  // namespace

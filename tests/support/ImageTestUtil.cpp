@@ -1,5 +1,6 @@
 #include "support/ImageTestUtil.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -100,6 +101,26 @@ std::vector<std::string> ExpectedColumnEvents(int32_t lMax, int32_t xFirst, int3
     out.push_back(event('P', x));
   out.push_back("C");
   return out;
+}
+
+std::vector<std::pair<int32_t, int32_t>> RandomSizes(uint32_t lSeed, int lCount) {
+  std::mt19937 rng(lSeed);
+  std::uniform_int_distribution<int32_t> w(1, 67), h(1, 45);
+  std::vector<std::pair<int32_t, int32_t>> sizes{{1, 1}, {16, 1}, {1, 17}, {17, 3}};
+  for (int i = 0; i < lCount; ++i)
+    sizes.emplace_back(w(rng), h(rng));
+  sizes.emplace_back(333, 70);
+  sizes.emplace_back(1030, 41);
+  return sizes;
+}
+
+std::string Difference(const cDIBSection& a, const cDIBSection& b) {
+  const auto x = Bytes(a), y = Bytes(b);
+  if (x.size() != y.size()) return "the size";
+  const auto lAt = std::mismatch(x.begin(), x.end(), y.begin()).first - x.begin();
+  if (lAt == static_cast<int64_t>(x.size())) return "";
+  const int64_t lStride = a.BytesPerScanLine();
+  return "row " + std::to_string(lAt / lStride) + ", byte " + std::to_string(lAt % lStride);
 }
 
 std::optional<std::filesystem::path> SharedTestData() {

@@ -1,6 +1,9 @@
 #pragma once
 // Small images for tests: build them from typed pixel values, read pixels back, compare whole
-// buffers, and find the shared test data.
+// buffers with each other and the engine's fast paths with the plain reference, and find the
+// shared test data.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +18,7 @@
 
 #include "image/cDIBSection.h"
 #include "image/cImageProcessDIB.h"
+#include "image/cParallel.h"
 
 namespace brennic::test {
 
@@ -66,6 +70,58 @@ class cEventRecorder : public IImageProcessEvents {
 
 // The column sequence of one operation: "I<max>", "P<x>" for each x, "C".
 std::vector<std::string> ExpectedColumnEvents(int32_t lMax, int32_t xFirst, int32_t xLast);
+
+// Runs the body with the given number of worker threads, then returns to the default.
+template <typename Body>
+void WithWorkers(int32_t lThreads, Body body) {
+  SetWorkerCount(lThreads);
+  body();
+  SetWorkerCount(0);
+}
+
+// Image sizes from 1 x 1 to 67 x 45, and two wide ones that the worker threads split into several
+// pieces and that run many vector steps per row.
+std::vector<std::pair<int32_t, int32_t>> RandomSizes(uint32_t lSeed, int lCount);
+// Where two images first differ ("row 3, byte 7", "the size"), or "" when they are the same.
+std::string Difference(const cDIBSection& a, const cDIBSection& b);
+
+// fast(engine, a, b) against ref(a, b) on two random images a and b of each size (b unused by
+// one-image operations), with 1, 2 and 3 threads; every byte is compared, padding included.
+template <typename Fast, typename Ref>
+void ExpectSameAsReference(Fast fast, Ref ref, uint32_t lSeed = 1, int lCount = 24) {
+  std::mt19937 rng(lSeed);
+  for (const auto& [w, h] : RandomSizes(lSeed, lCount)) {
+    const auto a = MakeRandomImage(w, h, rng);
+    const auto b = MakeRandomImage(w, h, rng);
+    const auto refA = Clone(*a), refB = Clone(*b);
+    ref(*refA, *refB);
+    for (int32_t lThreads : {1, 2, 3}) {
+      const auto fastA = Clone(*a), fastB = Clone(*b);
+      cImageProcessDIB engine;
+      WithWorkers(lThreads, [&] { fast(engine, *fastA, *fastB); });
+      ASSERT_EQ(Difference(*fastA, *refA), "") << w << " x " << h << ", " << lThreads << " threads";
+      ASSERT_EQ(Difference(*fastB, *refB), "") << w << " x " << h << ", " << lThreads << " threads";
+    }
+  }
+}
+
+// Runs op with a recorder on the engine: lSequences column sequences of an image lWidth wide, all
+// raised on the calling thread, and a completion time.
+template <typename Op>
+void ExpectColumnEvents(cImageProcessDIB& engine, int32_t lWidth, int lSequences, Op op) {
+  cEventRecorder recorder;
+  engine.SetListener(&recorder);
+  op();
+  engine.SetListener(nullptr);
+  std::vector<std::string> expected;
+  for (int k = 0; k < lSequences; ++k) {
+    const auto one = ExpectedColumnEvents(3 * (lWidth - 1), 0, 3 * (lWidth - 1));
+    expected.insert(expected.end(), one.begin(), one.end());
+  }
+  EXPECT_EQ(recorder.events, expected) << "width " << lWidth;
+  EXPECT_EQ(recorder.lForeignThread, 0);
+  EXPECT_GE(recorder.lastTimeMs, 0);
+}
 
 // ../shared/testdata, or nothing when it is absent (tests then skip with a message).
 std::optional<std::filesystem::path> SharedTestData();
