@@ -7,6 +7,8 @@
 
 #include <QImage>
 #include <cstdint>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,20 @@ namespace brennic::test {
 // Writes the image as a bitmap file.
 inline void WriteBitmap(const std::string& sPath, cDIBSection& cImage) {
   SavePicture(cImage, sPath);
+}
+
+// The first lBytes bytes of a file.
+inline std::string FileHead(const std::string& sPath, size_t lBytes) {
+  std::string s(lBytes, '\0');
+  std::ifstream(sPath, std::ios::binary).read(s.data(), static_cast<std::streamsize>(lBytes));
+  return s;
+}
+
+// The picture a file holds, as the program loads it.
+inline std::unique_ptr<cDIBSection> LoadedImage(const std::string& sPath) {
+  auto p = std::make_unique<cDIBSection>();
+  p->CreateFromPicture(*LoadPicture(sPath));
+  return p;
 }
 
 // Display pixel (x from the left, y from the top) of a picture box's copy or a loaded image.
