@@ -92,28 +92,22 @@ TEST(DocumentNaming, TitleAndTheProposalsForSavingAndExporting) {
   } cases[] = {{title, "C:\\pics\\cat.bmp", "cat.bmp"},
                {title, "C:\\data\\", ""},
                // Paths of this platform: "/" separates folders as "\" does.
-               {title, "/home/ann/", ""},
                {title, "/mnt/c\\pics/x\\y.bmp", "y.bmp"},
                {save, "C:\\pics\\cat.bmp", "C:\\pics\\cat.ico"},
                {save, "Image 3", "Image 3.ico"},
                // A last dot among the first two characters starts no extension.
                {save, "a.x", "a.x.ico"},
-               {save, ".x", ".x.ico"},
                {save, "ab.x", "ab.ico"},
                // The search does not stop at a folder.
                {save, "C:\\my.dir\\file", "C:\\my.ico"},
-               {save, "/home/ann/pics.old/scan", "/home/ann/pics.ico"},
                {save, "", ".ico"},
                // Export replaces the extension of the title only.
                {exported, "/pics/cat.bmp", "/pics/cat.png"},
-               {exported, "Image 3", "Image 3.png"},
                {exported, "/my.dir/file", "/my.dir/file.png"},
                {exported, "/pics/.hidden", "/pics/.hidden.png"}};
   for (const auto& c : cases)
     EXPECT_EQ(c.fn(c.sIn), c.sOut) << c.sIn;
 }
-
-// --- Opening, saving, exporting, asking -----------------------------------------------------
 
 TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
   const std::string sPath = Picture("small.bmp");
@@ -149,13 +143,11 @@ TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {
     EXPECT_EQ(document.windowTitle(), "");
     // The description starts with the file's name, so that one of several files can be told.
     ASSERT_FALSE(m_boxes.Shown().empty());
-    const sShownMessage& shown = m_boxes.Shown().back();
-    const std::string sPrefix =
-        "An error occured trying to open this file: '" + std::string(sName) + "': ";
-    EXPECT_TRUE(shown.sText.starts_with(sPrefix)) << shown.sText;
-    EXPECT_GT(shown.sText.size(), sPrefix.size());
-    EXPECT_EQ(std::tie(shown.eButtons, shown.eIcon, shown.sTitle),
-              std::make_tuple(eMsgButtons::OK, eMsgIcon::Exclamation, "Brennic"));
+    const auto [sText, eButtons, eIcon, sTitle] = Messages(m_boxes).back();
+    const std::string sPrefix = "An error occured trying to open this file: '" + std::string(sName);
+    EXPECT_TRUE(sText.starts_with(sPrefix + "': ") && sText.size() > sPrefix.size() + 3) << sText;
+    EXPECT_EQ(std::tuple(eButtons, eIcon, sTitle),
+              std::tuple(eMsgButtons::OK, eMsgIcon::Exclamation, "Brennic"));
   }
   EXPECT_EQ(m_boxes.Shown().size(), 2u);
 }
@@ -227,11 +219,9 @@ TEST_F(DocumentTest, ACancelledOrFailedSaveOrExportChangesNothingAndAFailureIsRe
 // its changed state and the recent-files list.
 TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
   std::vector<std::vector<Bgr>> rows(30, std::vector<Bgr>(40));
-  for (int32_t y = 0; y < 30; ++y) {
-    for (int32_t x = 0; x < 40; ++x) {
-      rows[y][x] = {static_cast<uint8_t>(4 * x), static_cast<uint8_t>(5 * y),
-                    static_cast<uint8_t>(2 * (x + y))};
-    }
+  for (uint8_t y = 0; y < 30; ++y) {
+    for (uint8_t x = 0; x < 40; ++x)
+      rows[y][x] = {uint8_t(4 * x), uint8_t(5 * y), uint8_t(2 * (x + y))};
   }
   const std::string sPath = Picture("cat.bmp", rows);
   auto pDocument = Opened(sPath);
@@ -295,21 +285,6 @@ TEST_F(DocumentTest, ExportWritesTheChosenFormatAndLeavesTheDocumentAsItWas) {
             std::tuple(true, sPath, "Image: " + sPath + "*", 0u));
 }
 
-// --- Processing and combining ----------------------------------------------------------------
-
-TEST_F(DocumentTest, EngineEventsGoStraightToTheMainWindow) {
-  auto pDocument = Opened(Picture("small.bmp"));
-  IImageProcessEvents* pEvents = pDocument->Document().Engine().Listener();
-  ASSERT_NE(pEvents, nullptr);
-  pEvents->InitProgress(8);
-  pEvents->Progress(3);
-  pEvents->Progress(6);
-  pEvents->Complete(1234);
-  EXPECT_EQ(m_frame.log, (Log{"ProgressMax(8)", "ProgressValue(0)", "ShowProgress(true)",
-                              "ProgressValue(3)", "ProgressValue(6)", "ShowProgress(false)",
-                              "SetStatus(Complete.  Time = 1234|#|#)"}));
-}
-
 // What the combine dialog hands to a new document once confirmed.
 struct sCombination {
   int32_t lWidth = 2;
@@ -349,32 +324,27 @@ TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
               std::tuple(2, 1, 2, true));
     EXPECT_EQ(DisplayBytes(combined.picImage()->Image()),
               DisplayBytes(*MakeImageFromRows({{c.top_left, c.top_right}})));
-    const std::string sName = "Image " + std::to_string(m_frame.lIndex);
     // Reported once the picture exists (the window reported nothing before it had one).
-    EXPECT_EQ(m_frame.log, (Log{"NewImageIndex", "SetStatus(#|" + sName + "|2 x 1)"}));
-    EXPECT_EQ(combined.Filename(), sName);
-    EXPECT_EQ(ShownTitle(combined).toStdString(), "Image: " + sName + "*");
+    const std::string sName = "Image " + std::to_string(m_frame.lIndex);
+    EXPECT_EQ(std::tuple(m_frame.log, combined.Filename(), ShownTitle(combined).toStdString()),
+              std::tuple(Log{"NewImageIndex", "SetStatus(#|" + sName + "|2 x 1)"}, sName,
+                         "Image: " + sName + "*"));
   }
-  // The sources are left as they were.
-  EXPECT_FALSE(pFirst->Dirty());
-  EXPECT_EQ(DisplayPixel(pFirst->Document().Picture(), 0, 0), kA);
-  // A position that names no document fails and leaves the new window empty.
+  // The sources are left as they were; a position that names no document fails and leaves the
+  // new window empty.
   frmImage combined(m_frame);
   EXPECT_THROW(combined.Combine(sCombination{2, 1, l1, 99}), cError);
-  EXPECT_FALSE(combined.Dirty());
-  EXPECT_EQ(combined.Filename(), "");
+  EXPECT_EQ(std::tuple(pFirst->Dirty(), DisplayPixel(pFirst->Document().Picture(), 0, 0),
+                       combined.Dirty(), combined.Filename()),
+            std::tuple(false, kA, false, ""));
 }
-// --- The view and zoom ---------------------------------------------------------------------------
-
 class DocumentViewTest : public DocumentTest {
  protected:
-  // A document of a lWidth x lHeight picture whose viewport is 400 x 300 pixels, its bars at x, y.
-  std::unique_ptr<frmImage> Viewed(int32_t lWidth, int32_t lHeight, int x = 0, int y = 0) {
+  // A document of a lWidth x lHeight picture whose viewport is 400 x 300 pixels.
+  std::unique_ptr<frmImage> Viewed(int32_t lWidth, int32_t lHeight) {
     auto pDocument = Opened(Picture("view.bmp", std::vector(lHeight, std::vector<Bgr>(lWidth))));
     pDocument->resize(404, 304);
     pDocument->show();
-    pDocument->hscScroll()->setValue(x);
-    pDocument->vscScroll()->setValue(y);
     return pDocument;
   }
   QPoint Values(const frmImage& document) {
@@ -387,7 +357,9 @@ class DocumentViewTest : public DocumentTest {
 // pixels, move it, also while the thumb is held down, and follow the window's size.
 TEST_F(DocumentViewTest, TheBarsShowWhereThePictureDoesNotFitAndMoveIt) {
   EXPECT_EQ(Bars(*Viewed(395, 100)), "h 0 (0,287 400x13), v -");  // 395 > 400 - 13
-  auto pDocument = Viewed(1000, 1000, 100, 250);
+  auto pDocument = Viewed(1000, 1000);
+  pDocument->hscScroll()->setValue(100);
+  pDocument->vscScroll()->setValue(250);
   EXPECT_EQ(pDocument->picScrollBox()->geometry(), QRect(2, 2, 400, 300));
   EXPECT_EQ(Bars(*pDocument), "h 613 (0,287 387x13), v 713 (387,0 13x287)");
   EXPECT_EQ(pDocument->picScrollBox()->childAt(390, 10), pDocument->vscScroll());
@@ -420,54 +392,40 @@ void Turn(QWidget* pOver, QPointF pos, QPoint angle, Qt::KeyboardModifiers modif
   QApplication::sendEvent(pOver, &event);
 }
 
-// A notch (120) moves three of the bars' small steps, 96 pixels; Shift or a sideways turn moves
-// across; a touchpad's small turns add up (10 x 13 units are 104 pixels, not 10 x 10).
-TEST_F(DocumentViewTest, TheWheelMovesTheBarsAsDraggingThemDoes) {
+// Each row from the bars at 100, 200 and one pixel per pixel. A notch (120) moves three of the
+// bars' small steps, 96 pixels; Shift or a sideways turn moves across; a touchpad's small turns add
+// up (10 x 13 units are 104 pixels, not 10 x 10). With Ctrl it zooms about the pointer: at 50, 60
+// of the viewport it points at picture point 150, 260, which stays under it.
+TEST_F(DocumentViewTest, TheWheelMovesTheBarsAsDraggingThemDoesAndZoomsWithCtrl) {
   auto pDocument = Viewed(1000, 1000);
+  const std::string sTitle = "Image: " + m_dir.File("view.bmp");
   QWidget* pPicture = pDocument->picImage();
   const struct {
     QWidget* pOver;
     QPoint angle;
     Qt::KeyboardModifiers modifiers;
     int iTurns;
-    QPoint expected;  // bar values after the turns, from 100, 200
-  } cases[] = {{pPicture, {0, -120}, {}, 1, {100, 296}},
-               {pPicture, {0, 1200}, {}, 1, {100, 0}},
-               {pPicture, {0, -120}, Qt::ShiftModifier, 1, {196, 200}},
-               {pPicture, {-120, 0}, {}, 1, {196, 200}},
-               {pDocument->hscScroll(), {0, -120}, {}, 1, {196, 200}},
-               {pPicture, {0, -13}, {}, 10, {100, 304}}};
+    QPoint expected;  // bar values after the turns
+    sZoom zoom;
+    const char* sZoomText;
+  } cases[] = {{pPicture, {0, -120}, {}, 1, {100, 296}, {1, 1}, ""},
+               {pPicture, {0, -120}, Qt::ShiftModifier, 1, {196, 200}, {1, 1}, ""},
+               {pPicture, {-120, 0}, {}, 1, {196, 200}, {1, 1}, ""},
+               {pDocument->hscScroll(), {0, -120}, {}, 1, {196, 200}, {1, 1}, ""},
+               {pPicture, {0, -13}, {}, 10, {100, 304}, {1, 1}, ""},
+               {pPicture, {0, 120}, Qt::ControlModifier, 1, {175, 330}, {3, 2}, " (150 %)"},
+               {pPicture, {0, 240}, Qt::ControlModifier, 1, {250, 460}, {2, 1}, " (200 %)"},
+               {pPicture, {0, -240}, Qt::ControlModifier, 1, {25, 70}, {1, 2}, " (50 %)"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pOver->objectName().toStdString() + " " + std::to_string(c.angle.y()));
+    pDocument->ActualSize();
     pDocument->hscScroll()->setValue(100);
     pDocument->vscScroll()->setValue(200);
     for (int i = 0; i < c.iTurns; ++i)
-      Turn(c.pOver, {5, 5}, c.angle, c.modifiers);
-    EXPECT_EQ(Values(*pDocument), c.expected);
-    EXPECT_EQ(pDocument->picImage()->pos(), -c.expected);
-  }
-}
-
-// The pointer at 50, 60 of the viewport is picture point 150, 260; it stays under the pointer.
-TEST_F(DocumentViewTest, CtrlWheelZoomsAboutThePointer) {
-  auto pDocument = Viewed(1000, 1000, 100, 200);
-  const std::string sTitle = "Image: " + m_dir.File("view.bmp");
-  const struct {
-    int iAngle;
-    sZoom zoom;
-    QPoint values;
-    const char* sZoomText;
-  } cases[] = {{120, {3, 2}, {175, 330}, " (150 %)"},  // 150 * 1.5 - 50, 260 * 1.5 - 60
-               {240, {3, 1}, {400, 720}, " (300 %)"},
-               {-360, {1, 1}, {100, 200}, ""},
-               {-240, {1, 2}, {25, 70}, " (50 %)"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.iAngle);
-    Turn(pDocument->picImage(), QPointF(50, 60) - pDocument->picImage()->pos(), {0, c.iAngle},
-         Qt::ControlModifier);
-    EXPECT_EQ(
-        std::tuple(pDocument->Zoom(), Values(*pDocument), ShownTitle(*pDocument).toStdString()),
-        std::tuple(c.zoom, c.values, sTitle + c.sZoomText));
+      Turn(c.pOver, c.pOver == pPicture ? QPointF(150, 260) : QPointF(5, 5), c.angle, c.modifiers);
+    EXPECT_EQ(std::tuple(Values(*pDocument), pPicture->pos(), pDocument->Zoom(),
+                         ShownTitle(*pDocument).toStdString()),
+              std::tuple(c.expected, -c.expected, c.zoom, sTitle + c.sZoomText));
   }
   // 500 x 500 in 400 x 300: both bars, maxima 500 - 400 + 13 and 500 - 300 + 13.
   EXPECT_EQ(Bars(*pDocument), "h 113 (0,287 387x13), v 213 (387,0 13x287)");
@@ -476,14 +434,11 @@ TEST_F(DocumentViewTest, CtrlWheelZoomsAboutThePointer) {
   EXPECT_EQ(pDocument->Zoom(), (sZoom{2, 3}));
   // Best fit: the tighter side fills the room inside the bars, 287 / 1000; no bars.
   pDocument->BestFit();
-  EXPECT_EQ(std::tuple(pDocument->picImage()->geometry(), Bars(*pDocument),
-                       ShownTitle(*pDocument).toStdString()),
-            std::tuple(QRect(0, 0, 287, 287), "h -, v -", sTitle + " (28.7 %)"));
+  EXPECT_EQ(
+      std::tuple(pPicture->geometry(), Bars(*pDocument), ShownTitle(*pDocument).toStdString()),
+      std::tuple(QRect(0, 0, 287, 287), "h -, v -", sTitle + " (28.7 %)"));
   pDocument->ZoomIn();
   EXPECT_EQ(pDocument->Zoom(), (sZoom{1, 3}));
-  pDocument->ActualSize();
-  EXPECT_EQ(std::tuple(pDocument->picImage()->size(), ShownTitle(*pDocument).toStdString()),
-            std::tuple(QSize(1000, 1000), sTitle));
 }
 
 TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
