@@ -1,9 +1,8 @@
 // The undo history of a document without its window: exact round trips of every operation of the
 // table (sizes and work buffer included), the line of steps with its saved position, failing
-// commands, the budget shared by all documents, and the memory a closed document gives back.
+// commands, and the budget shared by all documents and closed pictures.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -18,7 +17,6 @@
 #include "document/cImageHistory.h"
 #include "document/cOperations.h"
 #include "image/cError.h"
-#include "support/DocumentTestUtil.h"
 #include "support/ImageTestUtil.h"
 #include "support/RegistryTestUtil.h"
 
@@ -46,8 +44,6 @@ sState StateOf(cImageDocumentCore& doc) {
 void SetByte(cImageDocumentCore& doc, size_t lAt, uint8_t v) {
   doc.Picture().DIBSectionBitsPtr()[lAt] = v;
 }
-
-// --- Round trips of every operation ----------------------------------------------------------
 
 class HistoryRoundTrip : public ::testing::TestWithParam<std::string> {};
 
@@ -122,8 +118,6 @@ TEST(HistoryRoundTrips, APictureOfSeveralChunksComesBackExactly) {
   EXPECT_EQ(StateOf(doc), after);
 }
 
-// --- The line of steps and the budget shared by all documents ------------------------------------
-
 class History : public ::testing::Test {
  protected:
   cHistoryBudget m_budget{kNoLimit};
@@ -169,7 +163,7 @@ class History : public ::testing::Test {
       history.Redo(doc);
     return s.empty() ? s : s.substr(0, s.size() - 1);
   }
-  // Runs the actions on the first document (a letter records a step, u undoes, r redoes, m marks
+  // Runs the actions on the first document (a capital records a step, u undoes, r redoes, m marks
   // the picture saved); after each, S when it is at its saved picture, else -.
   std::string Run(const std::string& sActions) {
     std::string s;
@@ -233,15 +227,10 @@ TEST_F(History, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) {
   const int64_t s2 = Step(m_history1, m_doc1, "s2");
   const int64_t t2 = Step(m_history2, m_doc2, "t2");
   const int64_t s3 = Step(m_history1, m_doc1, "s3");
-  EXPECT_EQ(m_budget.Bytes(), s1 + t1 + s2 + t2 + s3);
-  EXPECT_EQ(m_budget.Bytes(), m_history1.Bytes() + m_history2.Bytes());
+  EXPECT_EQ(std::tuple(m_budget.Bytes(), m_budget.Bytes()),
+            std::tuple(s1 + t1 + s2 + t2 + s3, m_history1.Bytes() + m_history2.Bytes()));
   const sState latest1 = StateOf(m_doc1);
-  // The first document's file was saved after s1.
-  m_history1.Undo(m_doc1);
-  m_history1.Undo(m_doc1);
-  m_history1.MarkSaved();
-  m_history1.Redo(m_doc1);
-  m_history1.Redo(m_doc1);
+  Run("uumrr");  // the first document's file was saved after s1
 
   m_budget.Limit(m_budget.Bytes() - 1);
   // With s1 gone, the saved picture is the oldest one left.
@@ -254,8 +243,7 @@ TEST_F(History, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) {
   // Nothing fits: each document keeps its latest step, and it still works.
   m_budget.Limit(0);
   EXPECT_EQ(std::tuple(Line(m_history1, m_doc1), Line(m_history2, m_doc2)), std::tuple("s3", "t2"));
-  EXPECT_EQ(m_budget.Bytes(), s3 + t2);
-  EXPECT_EQ(StateOf(m_doc1), latest1);
+  EXPECT_EQ(std::tuple(m_budget.Bytes(), StateOf(m_doc1)), std::tuple(s3 + t2, latest1));
   m_history1.Undo(m_doc1);
   EXPECT_NE(StateOf(m_doc1), latest1);
   m_history1.Redo(m_doc1);
@@ -340,41 +328,6 @@ TEST_F(History, RedoStepsWhoseFirstIsStillNeededStay) {
   // Now "b" is behind the position too; "c", the latest, stays.
   m_budget.Limit(0);
   EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.UndoName()), std::tuple(1, "c"));
-}
-
-// --- Memory going back to the system ------------------------------------------------------
-
-int64_t ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  int64_t lPages = 0;
-  int64_t lResident = 0;
-  statm >> lPages >> lResident;
-  return lResident * sysconf(_SC_PAGESIZE);
-}
-
-// Two 4000 x 4000 documents (48 MB a buffer), each with commands run as the program runs them
-// (through the history, whose operations may reuse freed buffers). Closing both brings resident
-// memory back within 50 MB of the level before they were opened.
-TEST(DocumentMemory, ClosingEveryDocumentGivesItsMemoryBack) {
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: resident memory says nothing";
-#endif
-  const int64_t lBefore = ResidentBytes();
-  int64_t lOpen = 0;
-  {
-    cHistoryBudget budget(kNoLimit);
-    cImageDocumentCore cores[2];
-    cImageHistory histories[2] = {cImageHistory(budget), cImageHistory(budget)};
-    for (int i = 0; i < 2; ++i) {
-      cores[i].LoadImage(*test::MakeImage(4000, 4000, {10, 20, 30}));
-      histories[i].Record(cores[i], "Negative", [&] { cores[i].NegativeImage(); });
-    }
-    lOpen = ResidentBytes();
-  }
-  const int64_t lAfter = ResidentBytes();
-  // At least both pictures; a work buffer no command has written to may hold no pages yet.
-  EXPECT_GT(lOpen - lBefore, 96 << 20) << "the documents did not take their memory";
-  EXPECT_LT(lAfter - lBefore, 50 << 20);
 }
 
 }  // namespace
