@@ -80,33 +80,24 @@ class DocumentTest : public ::testing::Test {
   }
 };
 
+// The title is the name after the last "\" or "/" (this platform's paths mix both). Saving puts
+// ".ico" for the extension; a last dot among the first two characters starts no extension, and
+// the search does not stop at a folder. Export replaces the extension of the title only.
 TEST(DocumentNaming, TitleAndTheProposalsForSavingAndExporting) {
-  using Fn = std::string (*)(const std::string&);
-  const Fn title = frmImage::TitleOf;
-  const Fn save = frmImage::SaveNameProposal;
-  const Fn exported = frmImage::ExportNameProposal;
-  const struct {
-    Fn fn;
-    const char* sIn;
-    const char* sOut;
-  } cases[] = {{title, "C:\\pics\\cat.bmp", "cat.bmp"},
-               {title, "C:\\data\\", ""},
-               // Paths of this platform: "/" separates folders as "\" does.
-               {title, "/mnt/c\\pics/x\\y.bmp", "y.bmp"},
-               {save, "C:\\pics\\cat.bmp", "C:\\pics\\cat.ico"},
-               {save, "Image 3", "Image 3.ico"},
-               // A last dot among the first two characters starts no extension.
-               {save, "a.x", "a.x.ico"},
-               {save, "ab.x", "ab.ico"},
-               // The search does not stop at a folder.
-               {save, "C:\\my.dir\\file", "C:\\my.ico"},
-               {save, "", ".ico"},
-               // Export replaces the extension of the title only.
-               {exported, "/pics/cat.bmp", "/pics/cat.png"},
-               {exported, "/my.dir/file", "/my.dir/file.png"},
-               {exported, "/pics/.hidden", "/pics/.hidden.png"}};
-  for (const auto& c : cases)
-    EXPECT_EQ(c.fn(c.sIn), c.sOut) << c.sIn;
+  using Names = std::vector<std::string>;
+  const auto map = [](std::string (*fn)(const std::string&), Names names) {
+    for (std::string& s : names)
+      s = fn(s);
+    return names;
+  };
+  EXPECT_EQ(map(frmImage::TitleOf, {"C:\\pics\\cat.bmp", "C:\\data\\", "/mnt/c\\pics/x\\y.bmp"}),
+            (Names{"cat.bmp", "", "y.bmp"}));
+  EXPECT_EQ(map(frmImage::SaveNameProposal, {"C:\\pics\\cat.bmp", "Image 3", "a.x", ".x", "ab.x",
+                                             "C:\\my.dir\\file", "/home/ann/pics.old/scan", ""}),
+            (Names{"C:\\pics\\cat.ico", "Image 3.ico", "a.x.ico", ".x.ico", "ab.ico", "C:\\my.ico",
+                   "/home/ann/pics.ico", ".ico"}));
+  EXPECT_EQ(map(frmImage::ExportNameProposal, {"/pics/cat.bmp", "/my.dir/file", "/pics/.hidden"}),
+            (Names{"/pics/cat.png", "/my.dir/file.png", "/pics/.hidden.png"}));
 }
 
 TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {

@@ -1,7 +1,6 @@
 #pragma once
 // Helpers for tests of image documents and the main window around them: picture files written
-// from typed pixels, the pixels a document shows, a recording stand-in for the main window, and
-// the check that skips a test while the engine part it needs is not built.
+// and read back, the pixels a document shows, and a recording stand-in for the main window.
 
 #include <gtest/gtest.h>
 
@@ -77,24 +76,21 @@ class cRecordingFrame final : public IDocumentFrame {
                  const std::string& sSize) override {
     log.push_back("SetStatus(" + sMain + "|" + sImage + "|" + sSize + ")");
   }
-  void ProgressMax(int32_t lMax) override { log.push_back("ProgressMax(" + N(lMax) + ")"); }
-  void ProgressValue(int32_t lValue) override { log.push_back("ProgressValue(" + N(lValue) + ")"); }
-  void ShowProgress(bool bShow) override {
-    log.push_back(std::string("ShowProgress(") + (bShow ? "true" : "false") + ")");
+  void ProgressMax(int32_t l) override { log.push_back("ProgressMax(" + std::to_string(l) + ")"); }
+  void ProgressValue(int32_t l) override {
+    log.push_back("ProgressValue(" + std::to_string(l) + ")");
+  }
+  void ShowProgress(bool b) override {
+    log.push_back(b ? "ShowProgress(true)" : "ShowProgress(false)");
   }
   int32_t NewImageIndex() override {
     log.push_back("NewImageIndex");
     return ++lIndex;
   }
-  void AddMRUFile(const std::string& sFileName) override {
-    log.push_back("AddMRUFile(" + sFileName + ")");
-  }
+  void AddMRUFile(const std::string& sFile) override { log.push_back("AddMRUFile(" + sFile + ")"); }
 
   std::vector<std::string> log;
   int32_t lIndex = 0;
-
- private:
-  static std::string N(int32_t l) { return std::to_string(l); }
 };
 
 }  // namespace brennic::test
