@@ -79,10 +79,14 @@ TEST_F(NewSizeDialog, OpensWithTheCurrentSize) {
 }
 
 // Each row a fresh dialog: the mark ticked or not, Percent chosen or not, one text typed into
-// one box; the sizes the boxes show then. Other sides are computed truncating toward zero from
-// the typed side rounded half to even, and not mirrored back; text that is no number changes
-// nothing.
-TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
+// one box; the sizes the boxes show then, and what OK gives: the size in the boxes, or the
+// message, the dialog left open and cancelled with the entries as they were. Other sides are
+// computed truncating toward zero from the typed side rounded half to even, and not mirrored
+// back; text that is no number changes nothing. 12.5 per cent is taken as 12, 13.5 as 14; 640 x
+// 481 at width 100 is 75.15 high (75 would give 99 back). At 101 x 33, 50 per cent makes the width
+// 50.5 -> 50, which sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the width
+// 101 x 16 / 33 = 48.
+TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt) {
   enum eBox { kWidth, kHeight, kPercent };
   const struct {
     int32_t lW;
@@ -93,24 +97,31 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
     const char* sTyped;
     const char* sWidth;
     const char* sHeight;
+    const char* sAccepted;  // "" when OK refuses
   } cases[] = {
-      {640, 480, false, false, kWidth, "320", "320", "480"},
-      {640, 480, true, false, kWidth, "320", "320", "240"},
-      {640, 480, true, false, kHeight, "120", "160", "120"},
-      {640, 480, true, false, kHeight, "abc", "640", "abc"},
-      {640, 481, true, false, kWidth, "100", "100", "75"},  // 75.15; 75 would give 99 back
-      {640, 481, true, false, kWidth, "-64", "-64", "-48"},
-      {640, 481, true, false, kWidth, "2.5", "2.5", "1"},  // 481 x 2 / 640 = 1.5
-      {640, 480, false, true, kPercent, "50", "320", "240"},
-      {640, 480, false, true, kPercent, "12.5", "77", "58"},  // taken as 12
-      {640, 480, false, true, kPercent, "13.5", "90", "67"},  // taken as 14
-      {640, 480, false, true, kPercent, "abc", "640", "480"},
-      {640, 480, false, true, kPercent, "", "640", "480"},
-      {640, 480, false, true, kPercent, "x5", "640", "480"},
-      {101, 101, false, true, kPercent, "33", "33", "33"},
-      // Width 50.5 -> 50 sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the
-      // width 101 x 16 / 33 = 48.
-      {101, 33, true, true, kPercent, "50", "48", "16"},
+      {640, 480, false, false, kWidth, "320", "320", "480", "320x480"},
+      {640, 480, true, false, kWidth, "320", "320", "240", "320x240"},
+      {640, 480, true, false, kHeight, "120", "160", "120", "160x120"},
+      {640, 480, true, false, kHeight, "abc", "640", "abc", ""},
+      {640, 481, true, false, kWidth, "100", "100", "75", "100x75"},
+      {640, 481, true, false, kWidth, "-64", "-64", "-48", ""},
+      {640, 481, true, false, kWidth, "2.5", "2.5", "1", "2x1"},
+      {640, 480, false, true, kPercent, "50", "320", "240", "320x240"},
+      {640, 480, false, true, kPercent, "12.5", "77", "58", "77x58"},
+      {640, 480, false, true, kPercent, "13.5", "90", "67", "90x67"},
+      {640, 480, false, true, kPercent, "abc", "640", "480", "640x480"},
+      {640, 480, false, true, kPercent, "", "640", "480", "640x480"},
+      {640, 480, false, true, kPercent, "x5", "640", "480", "640x480"},
+      {101, 101, false, true, kPercent, "33", "33", "33", "33x33"},
+      {101, 33, true, true, kPercent, "50", "48", "16", "48x16"},
+      {640, 480, false, false, kWidth, "32767", "32767", "480", "32767x480"},
+      {640, 480, false, false, kHeight, " 2.5 ", "640", " 2.5 ", "640x2"},
+      {640, 480, false, false, kWidth, "0", "0", "480", ""},
+      {640, 480, false, false, kWidth, "", "", "480", ""},
+      {640, 480, false, false, kWidth, "32768", "32768", "480", ""},
+      {640, 480, false, false, kWidth, "99999999999", "99999999999", "480", ""},
+      {640, 480, false, false, kWidth, "0.4", "0.4", "480", ""},
+      {640, 480, false, false, kHeight, "1e3", "640", "1e3", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.lW) + " x " + std::to_string(c.lH) + " typed " + c.sTyped);
@@ -120,10 +131,25 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
     if (c.bPercent) Click(Dialog().optStyle(1));
     QLineEdit* pBoxes[] = {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()};
     TypeInto(pBoxes[c.eTyped], c.sTyped);
-    EXPECT_EQ(pBoxes[c.eTyped]->text(), c.sTyped);
-    EXPECT_EQ(Width(), c.sWidth);
-    EXPECT_EQ(Height(), c.sHeight);
+    const std::tuple<QString, QString, QString> shown(pBoxes[c.eTyped]->text(), Width(), Height());
+    EXPECT_EQ(shown, std::tuple(c.sTyped, c.sWidth, c.sHeight));
+    const size_t lMessages = m_messages.Shown().size();
+    Click(Dialog().cmdOK());
+    const bool bAccepted = *c.sAccepted != 0;
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), m_messages.Shown().size()),
+              std::tuple(!bAccepted, !bAccepted, lMessages + (bAccepted ? 0 : 1)));
+    if (bAccepted) {
+      EXPECT_EQ(
+          std::to_string(Dialog().ImageWidth()) + "x" + std::to_string(Dialog().ImageHeight()),
+          c.sAccepted);
+    } else {
+      EXPECT_EQ(std::tuple(pBoxes[c.eTyped]->text(), Width(), Height()), shown);
+    }
   }
+  EXPECT_EQ(
+      test::Messages(m_messages),
+      std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
+                                      eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
   // In the free mode a percentage set from elsewhere is ignored.
   Open(640, 480);
   Dialog().txtPercent()->setText("50");
@@ -140,36 +166,6 @@ TEST_F(NewSizeDialog, PercentModeSwapsWhichBoxesTakeInput) {
   EXPECT_EQ(Width(), "640") << "typing into a read-only box does nothing";
   Click(Dialog().optStyle(0));
   EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face kept");
-}
-
-TEST_F(NewSizeDialog, OkGivesTheSizeInTheBoxesAndRefusesSizesThatCannotBeMade) {
-  Open(640, 480);
-  TypeInto(Dialog().txtWidth(), "32767");
-  TypeInto(Dialog().txtHeight(), " 2.5 ");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Dialog().ImageWidth(),
-                       Dialog().ImageHeight(), m_messages.Shown().size()),
-            std::tuple(false, false, 32767, 2, 0u));
-
-  Open(640, 480);
-  for (const char* sWidth : {"0", "-5", "", "abc", "32768", "99999999999", "0.4"}) {
-    TypeInto(Dialog().txtWidth(), sWidth);
-    Click(Dialog().cmdOK());
-  }
-  TypeInto(Dialog().txtWidth(), "10");
-  TypeInto(Dialog().txtHeight(), "1e3");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(
-      test::Messages(m_messages),
-      std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
-                                      eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
-  // Still open, cancelled, the entries as they were.
-  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Height()),
-            std::tuple(true, true, QString("1e3")));
-  TypeInto(Dialog().txtHeight(), "1");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(std::tuple(Dialog().Cancelled(), Dialog().ImageWidth(), Dialog().ImageHeight()),
-            std::tuple(false, 10, 1));
 }
 
 // Cancel, Escape and the close box: the dialog is cancelled and unloaded, and the main window is
