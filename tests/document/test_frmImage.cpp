@@ -111,15 +111,13 @@ TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
                        document.FileTitle(), document.Dirty(), document.Document().Work().Width(),
                        document.Document().Work().Height(), m_boxes.Shown().size()),
             std::tuple("Image: " + sPath, sPath, "small.bmp", false, 3, 2, 0u));
-  // The picture box is as large as the image and shows it the right way up.
-  const cPictureBox* pBox = document.picImage();
-  EXPECT_EQ(pBox->geometry(), QRect(0, 0, 3, 2));
-  EXPECT_EQ(DisplayBytes(pBox->Image()),
-            DisplayBytes(*MakeImageFromRows({{kA, kB, kC}, {kD, kE, kF}})));
-  EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(document.Document().Picture()));
-  // An image document of the collection, under its class name.
-  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "frmImage");
-  EXPECT_EQ(LoadedWindows().ItemAs<IImageDocument>(0), &document);
+  // The picture box is as large as the image and shows it the right way up; the window is an
+  // image document of the collection, under its class name.
+  EXPECT_EQ(
+      std::tuple(document.picImage()->geometry(), DisplayBytes(document.picImage()->Image()),
+                 LoadedWindows().Item(0)->ClassName(), LoadedWindows().ItemAs<IImageDocument>(0)),
+      std::tuple(QRect(0, 0, 3, 2), DisplayBytes(*MakeImageFromRows({{kA, kB, kC}, {kD, kE, kF}})),
+                 "frmImage", static_cast<IImageDocument*>(&document)));
 }
 
 TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {
@@ -146,13 +144,9 @@ TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {
 TEST_F(DocumentTest, SavingAsksWithTheProposalAndWritesTheShownPictureAsABitmap) {
   auto pDocument = Opened(Picture("cat.bmp"));
   pDocument->NegativeImage();
-  ASSERT_TRUE(pDocument->Dirty());
-  EXPECT_TRUE(m_frame.log.empty()) << "the combination behind Negative raises no progress";
-
   const std::string sTarget = m_dir.File("saved.ico");
   m_dialogs.ChooseFiles({sTarget});
   ASSERT_TRUE(pDocument->SaveFile());
-
   ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
   const sFileDialogRequest& r = m_dialogs.FileRequests()[0];
   EXPECT_EQ(std::tie(r.bSave, r.sFileName, r.lFilterIndex, r.sDefaultExt, r.sInitialDir, r.sTitle,
@@ -161,16 +155,15 @@ TEST_F(DocumentTest, SavingAsksWithTheProposalAndWritesTheShownPictureAsABitmap)
                             OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, pDocument.get()));
   EXPECT_EQ(r.filters, (std::vector<sFileFilter>{{"ICON Files (*.ICO)", "*.ICO"},
                                                  {"BMP Files (*.BMP)", "*.BMP"}}));
-
   EXPECT_EQ(m_frame.log, (Log{"AddMRUFile(" + sTarget + ")", "SetStatus(#|saved.ico|3 x 2)"}));
   EXPECT_EQ(
       std::tuple(pDocument->Filename(), pDocument->FileTitle(),
                  ShownTitle(*pDocument).toStdString(), pDocument->Dirty(), m_boxes.Shown().size()),
       std::tuple(sTarget, "saved.ico", "Image: " + sTarget, false, 0u));
   // A bitmap file under the ".ico" name, holding the negative.
-  EXPECT_EQ(FileHead(sTarget, 2), "BM");
-  EXPECT_EQ(DisplayPixel(*LoadedImage(sTarget), 0, 0), (Bgr{245, 235, 225}));
-  EXPECT_EQ(DisplayBytes(*LoadedImage(sTarget)), DisplayBytes(pDocument->picImage()->Image()));
+  EXPECT_EQ(std::tuple(FileHead(sTarget, 2), DisplayPixel(*LoadedImage(sTarget), 0, 0),
+                       DisplayBytes(*LoadedImage(sTarget))),
+            std::tuple("BM", Bgr{245, 235, 225}, DisplayBytes(pDocument->picImage()->Image())));
 }
 
 // Yes at the question with the save dialog cancelled refuses the close and keeps the change (No,
@@ -357,9 +350,8 @@ TEST_F(DocumentViewTest, TheBarsShowWhereThePictureDoesNotFitAndMoveIt) {
   EXPECT_EQ(pDocument->picImage()->pos(), QPoint(-100, -250));
   QScrollBar* pH = pDocument->hscScroll();
   pH->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(pDocument->picImage()->x(), -132);
   pH->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(pDocument->picImage()->x(), -133);
+  EXPECT_EQ(pDocument->picImage()->x(), -133);  // steps of 32 and 1
   pH->setSliderDown(true);
   pH->setSliderPosition(410);
   EXPECT_EQ(pDocument->picImage()->x(), -410);
@@ -440,7 +432,7 @@ TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
   ASSERT_EQ(pDocument->Zoom(), (sZoom{4, 1}));
   pDocument->NegativeImage();
   // Each picture pixel shows as a 4 x 4 square: B negated at both corners of its square, F
-  // negated; the copy in the box, and what is saved, stay 3 x 2.
+  // negated; the copy in the box stays 3 x 2.
   cPictureBox* pBox = pDocument->picImage();
   const QImage shown = pBox->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(12, 8));
@@ -448,11 +440,7 @@ TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
                               DisplayPixel(shown, 11, 7)}),
             (std::vector<Bgr>{{55, 155, 255}, {55, 155, 255}, {250, 5, 127}}));
   EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(pDocument->Document().Picture()));
-  const std::string sTarget = m_dir.File("zoomed.bmp");
-  m_dialogs.ChooseFiles({sTarget});
-  ASSERT_TRUE(pDocument->SaveFile());
-  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + sTarget + " (400 %)");
-  EXPECT_EQ(DisplayBytes(*LoadedImage(sTarget)), DisplayBytes(pDocument->Document().Picture()));
+  EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + m_dir.File("cat.bmp") + "* (400 %)");
   EXPECT_EQ(Opened(Picture("small.bmp"))->Zoom(), kZoomActual) << "a new document shows 1:1";
 }
 

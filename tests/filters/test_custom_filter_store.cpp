@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <stdexcept>
 #include <tuple>
@@ -109,17 +108,6 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->aCells, (std::array<int32_t, kFilterCells>{}));
   EXPECT_EQ(LoadFilter(3), std::nullopt);
-}
-
-// Names are data: stored as plain text whatever they contain, and read back as written, also
-// when an earlier version stored one as expandable text.
-TEST_F(FilterStore, NamesComeBackExactlyAsTyped) {
-  ASSERT_NE(std::getenv("HOME"), nullptr);
-  SaveNamed({"50% to 75%", "%HOME%", "100%"});
-  for (const char* sName : {"Filter1", "Filter2", "Filter3"})
-    EXPECT_EQ(Raw(kApp, sName).first, 1u) << sName;
-  PutRaw(kApp, "Filter3", kRegExpandSz, {'%', 'H', 'O', 'M', 'E', '%', 0});
-  EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "%HOME%"}, {3, "%HOME%"}}));
 }
 
 // The listing follows the stored count, but ends at the first filter without a name: a damaged
