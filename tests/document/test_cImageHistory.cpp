@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
@@ -126,6 +129,7 @@ class History : public ::testing::Test {
   cImageHistory m_history1{m_budget};
   cImageHistory m_history2{m_budget};
   std::mt19937 m_rng{9};
+  std::map<std::string, int64_t> m_bytes;  // what each random step took
 
   void SetUp() override {
     m_doc1.LoadImage(*test::MakeImage(40, 30, {1, 2, 3}));
@@ -146,35 +150,50 @@ class History : public ::testing::Test {
       for (int64_t i = 0; i < doc.Picture().BytesPerScanLine() * doc.Picture().Height(); ++i)
         p[i] = static_cast<uint8_t>(m_rng());
     });
-    return m_budget.Bytes() - lBefore;
+    return m_bytes[sName] = m_budget.Bytes() - lBefore;
   }
-  // The undo steps' names, newest first, with "*" where the picture is the saved one; the history
-  // is left where it was.
-  std::string Line(cImageHistory& history, cImageDocumentCore& doc) {
-    std::string s;
-    int iUndone = 0;
-    for (;; ++iUndone) {
-      if (history.AtSaved()) s += "* ";
-      if (!history.CanUndo()) break;
-      s += history.UndoName() + " ";
+  // Every step of a document, oldest first, with * where the picture is the saved one and ^ at
+  // the position; the history is left where it was.
+  static std::string Steps(cImageHistory& history, cImageDocumentCore& doc) {
+    int iBack = 0;
+    for (; history.CanUndo(); ++iBack)
       history.Undo(doc);
-    }
-    while (iUndone-- > 0)
-      history.Redo(doc);
-    return s.empty() ? s : s.substr(0, s.size() - 1);
-  }
-  // Runs the actions on the first document (a capital records a step, u undoes, r redoes, m marks
-  // the picture saved); after each, S when it is at its saved picture, else -.
-  std::string Run(const std::string& sActions) {
     std::string s;
-    for (const char c : sActions) {
-      if (c == 'u') m_history1.Undo(m_doc1);
-      if (c == 'r') m_history1.Redo(m_doc1);
-      if (c == 'm') m_history1.MarkSaved();
-      if (c >= 'A' && c <= 'Z') Set(std::string(1, c), 0, static_cast<uint8_t>(c));
-      s += m_history1.AtSaved() ? 'S' : '-';
+    int iAt = 0;
+    for (;; ++iAt) {
+      const std::string sMarks =
+          std::string(history.AtSaved() ? "*" : "") + (iAt == iBack ? "^" : "");
+      s += sMarks.empty() ? "" : " " + sMarks;
+      if (!history.CanRedo()) break;
+      s += " " + history.RedoName();
+      history.Redo(doc);
     }
-    return s;
+    for (; iAt > iBack; --iAt)
+      history.Undo(doc);
+    return s.substr(1);
+  }
+  // Runs each row's words, then compares both documents' steps. A word from s records a random
+  // step of that name in the first document, one from t in the second; a capital records a
+  // one-byte step in the first; < and > undo and redo in the first, m marks it saved; L-1 limits
+  // the budget to the bytes held less one, L0 and L1 to 0 and 1 byte, L2.5 to two and a half
+  // times the last random step.
+  void Expect(const std::vector<std::pair<std::string, std::string>>& rows) {
+    int64_t lLast = 0;
+    for (const auto& [sWords, sExpected] : rows) {
+      std::istringstream words(sWords);
+      for (std::string w; words >> w;) {
+        if (w == "<") m_history1.Undo(m_doc1);
+        if (w == ">") m_history1.Redo(m_doc1);
+        if (w == "m") m_history1.MarkSaved();
+        if (w.size() == 1 && std::isupper(w[0])) Set(w, 0, static_cast<uint8_t>(w[0]));
+        if (w[0] == 's') lLast = Step(m_history1, m_doc1, w);
+        if (w[0] == 't') lLast = Step(m_history2, m_doc2, w);
+        if (w == "L-1") m_budget.Limit(m_budget.Bytes() - 1);
+        if (w == "L0" || w == "L1") m_budget.Limit(w[1] - '0');
+        if (w == "L2.5") m_budget.Limit(lLast * 5 / 2);
+      }
+      EXPECT_EQ(Steps(m_history1, m_doc1) + " | " + Steps(m_history2, m_doc2), sExpected) << sWords;
+    }
   }
 };
 
@@ -183,12 +202,12 @@ class History : public ::testing::Test {
 // nothing.
 TEST_F(History, TheSavedPositionFollowsUndoRedoAndSaving) {
   const sState first = StateOf(m_doc1);
-  EXPECT_EQ(Run("urAurmB"), "SS-S-S-");
+  Expect({{"< > A <", "*^ A | *^"}, {"> m B", "A * B ^ | *^"}, {"<", "A *^ B | *^"}});
   const int64_t lBytes = m_history1.Bytes();
-  EXPECT_EQ(Run("uuCur"), "S----");
+  Expect({{"< C", "C ^ | *^"}, {"< >", "C ^ | *^"}});
+  EXPECT_EQ(std::tuple(m_history1.UndoName(), m_history1.RedoName(), m_budget.Bytes()),
+            std::tuple("C", "", m_history1.Bytes()));
   EXPECT_LT(m_history1.Bytes(), lBytes);
-  EXPECT_EQ(std::tuple(Line(m_history1, m_doc1), m_history1.CanRedo(), m_budget.Bytes()),
-            std::tuple("C", false, m_history1.Bytes()));
   m_history1.Undo(m_doc1);
   EXPECT_EQ(StateOf(m_doc1), first);
   // A document without a file (a combination) is never at its saved picture.
@@ -221,43 +240,33 @@ TEST_F(History, AFailingCommandRecordsNothingAndPutsThePictureBack) {
   EXPECT_EQ(At(1), 20);
 }
 
+// The first document's file was saved after s1. With s1 gone, the saved picture is the oldest one
+// left; with t1 the second document's went. When nothing fits, each keeps its latest step, and it
+// still works.
 TEST_F(History, TheOldestStepsOfAllDocumentsGoFirstAndEachKeepsItsLatest) {
-  const int64_t s1 = Step(m_history1, m_doc1, "s1");
-  const int64_t t1 = Step(m_history2, m_doc2, "t1");
-  const int64_t s2 = Step(m_history1, m_doc1, "s2");
-  const int64_t t2 = Step(m_history2, m_doc2, "t2");
-  const int64_t s3 = Step(m_history1, m_doc1, "s3");
-  EXPECT_EQ(std::tuple(m_budget.Bytes(), m_budget.Bytes()),
-            std::tuple(s1 + t1 + s2 + t2 + s3, m_history1.Bytes() + m_history2.Bytes()));
-  const sState latest1 = StateOf(m_doc1);
-  Run("uumrr");  // the first document's file was saved after s1
-
-  m_budget.Limit(m_budget.Bytes() - 1);
-  // With s1 gone, the saved picture is the oldest one left.
-  EXPECT_EQ(std::tuple(Line(m_history1, m_doc1), Line(m_history2, m_doc2)),
-            std::tuple("s3 s2 *", "t2 t1 *"));
-  // The file's picture went with t1: the document cannot get back to it.
-  m_budget.Limit(m_budget.Bytes() - 1);
-  EXPECT_EQ(Line(m_history2, m_doc2), "t2");
-
-  // Nothing fits: each document keeps its latest step, and it still works.
-  m_budget.Limit(0);
-  EXPECT_EQ(std::tuple(Line(m_history1, m_doc1), Line(m_history2, m_doc2)), std::tuple("s3", "t2"));
-  EXPECT_EQ(std::tuple(m_budget.Bytes(), StateOf(m_doc1)), std::tuple(s3 + t2, latest1));
+  Expect({{"s1 t1 s2 t2 s3 < < m > >", "s1 * s2 s3 ^ | * t1 t2 ^"},
+          {"L-1", "* s2 s3 ^ | * t1 t2 ^"},
+          {"L-1", "* s2 s3 ^ | t2 ^"},
+          {"L0", "s3 ^ | t2 ^"}});
+  const sState latest = StateOf(m_doc1);
+  EXPECT_EQ(std::tuple(m_budget.Bytes(), m_history1.Bytes()),
+            std::tuple(m_bytes["s3"] + m_bytes["t2"], m_bytes["s3"]));
   m_history1.Undo(m_doc1);
-  EXPECT_NE(StateOf(m_doc1), latest1);
+  EXPECT_NE(StateOf(m_doc1), latest);
   m_history1.Redo(m_doc1);
-  EXPECT_EQ(StateOf(m_doc1), latest1);
+  EXPECT_EQ(StateOf(m_doc1), latest);
+}
+
+// Dropping a step would cut the ones after it off, so the whole line stays; once a step is behind
+// the position it may go.
+TEST_F(History, RedoStepsWhoseFirstIsStillNeededStay) {
+  Expect({{"s1 s2 s3 < < < L0", "*^ s1 s2 s3 | *^"},
+          {"> L1", "^ s2 s3 | *^"},
+          {"> > L0", "s3 ^ | *^"}});
 }
 
 TEST_F(History, RecordingPushesOutTheOldestAndAGoneDocumentGivesItsBytesBack) {
-  const int64_t lStep = Step(m_history1, m_doc1, "a");
-  m_budget.Limit(lStep * 5 / 2);  // room for two steps of this kind
-  Step(m_history2, m_doc2, "b");
-  Step(m_history1, m_doc1, "c");
-  EXPECT_EQ(std::tuple(Line(m_history1, m_doc1), Line(m_history2, m_doc2)), std::tuple("c", "b *"));
-  Step(m_history2, m_doc2, "d");
-  EXPECT_EQ(Line(m_history2, m_doc2), "d");
+  Expect({{"s1 L2.5 t1 s2", "s2 ^ | * t1 ^"}, {"t2", "s2 ^ | t2 ^"}});
   EXPECT_LE(m_budget.Bytes(), m_budget.Limit());
   {
     cImageDocumentCore doc3;
@@ -304,30 +313,8 @@ TEST_F(History, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsSteps) 
   close("e", m_history2);
   cImageHistory back(m_budget);
   back.TakeFrom(*closed.Pop()->pHistory);
-  EXPECT_EQ(Line(back, m_doc2), "b2 b1 *");
+  EXPECT_EQ(Steps(back, m_doc2), "* b1 b2 ^");
   EXPECT_EQ(m_budget.Bytes(), back.Bytes());
-}
-
-TEST_F(History, RedoStepsWhoseFirstIsStillNeededStay) {
-  Step(m_history1, m_doc1, "a");
-  Step(m_history1, m_doc1, "b");
-  Step(m_history1, m_doc1, "c");
-  m_history1.Undo(m_doc1);
-  m_history1.Undo(m_doc1);
-  m_history1.Undo(m_doc1);
-  m_budget.Limit(0);
-  // Dropping "a" would cut "b" and "c" off: the whole chain stays.
-  EXPECT_EQ(m_history1.StepCount(), 3);
-  // Once "a" is behind the position it may go; "b" and "c" stay.
-  m_history1.Redo(m_doc1);
-  m_budget.Limit(1);
-  EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.CanUndo(), m_history1.RedoName()),
-            std::tuple(2, false, "b"));
-  m_history1.Redo(m_doc1);
-  m_history1.Redo(m_doc1);
-  // Now "b" is behind the position too; "c", the latest, stays.
-  m_budget.Limit(0);
-  EXPECT_EQ(std::tuple(m_history1.StepCount(), m_history1.UndoName()), std::tuple(1, "c"));
 }
 
 }  // namespace

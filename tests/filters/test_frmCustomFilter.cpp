@@ -458,17 +458,5 @@ TEST_F(CustomFilterDialog, ThePreviewCountsTheClippedChannelValues) {
   }
 }
 
-TEST_F(CustomFilterDialog, ThePreviewRedrawsOnceTheTypingPauses) {
-  auto picture = MakeImage(4, 4, {50, 50, 50});
-  Open(picture.get());
-  Type(kCentre - 1, "2");  // 3 x 3 kernel, centre 1, weight 1: 150 inside
-  EXPECT_FALSE(ShowsPicture()) << "not before the delay";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsPicture(); }, 1000));
-  EXPECT_EQ(Shown(1, 1, 4), (Bgr{150, 150, 150}));
-  TypeInto(Dialog().txtWeight(), "3");
-  EXPECT_EQ(Shown(1, 1, 4), (Bgr{150, 150, 150}));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Shown(1, 1, 4) == Bgr{50, 50, 50}; }, 1000));
-}
-
 }  // namespace
 }  // namespace brennic
