@@ -150,10 +150,6 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt
       test::Messages(m_messages),
       std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
                                       eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
-  // In the free mode a percentage set from elsewhere is ignored.
-  Open(640, 480);
-  Dialog().txtPercent()->setText("50");
-  EXPECT_EQ(Width(), "640");
 }
 
 TEST_F(NewSizeDialog, PercentModeSwapsWhichBoxesTakeInput) {

@@ -129,10 +129,9 @@ TEST_F(CustomFilterDialog, OpensWithTheIdentityKernelAndTheControlsInPlace) {
             std::tuple("1", false, 0, false, true));
   QStringList entries;
   for (int i = 0; i < Dialog().cboBaseOn()->count(); ++i)
-    entries << Dialog().cboBaseOn()->itemText(i) + "=" +
-                   Dialog().cboBaseOn()->itemData(i).toString();
-  EXPECT_EQ(entries, (QStringList{"<none>=-1", "<reset>=-2", "Blur=1", "Blur More=2", "Soften=3",
-                                  "Soften More=4", "Sharpen=5", "Sharpen More=6"}));
+    entries << Dialog().cboBaseOn()->itemText(i);
+  EXPECT_EQ(entries, (QStringList{"<none>", "<reset>", "Blur", "Blur More", "Soften", "Soften More",
+                                  "Sharpen", "Sharpen More"}));
   const auto text = [&](const char* sName) { return Dialog().findChild<QLabel*>(sName)->text(); };
   EXPECT_EQ((QStringList{Dialog().windowTitle(), Dialog().chkAuto()->text(), text("lblName"),
                          text("lblWeight"), text("lblBase"), Dialog().cboName()->currentText(),
@@ -173,11 +172,8 @@ TEST_F(CustomFilterDialog, ColourShowsWhetherABoxIsNonZero) {
     Type(3, sText);
     EXPECT_EQ(Colour(3), lColour) << sText;
   }
-  Type(3, "0");
-  Value(3)->setText("5-");
-  EXPECT_EQ(Colour(3), kSysButtonFace);
-  Type(kCentre, "0");
   // The colours are those of the palette's window and button-face entries.
+  Type(kCentre, "0");
   EXPECT_EQ(Value(kCentre)->palette().color(QPalette::Base),
             ColorFromRGB(TranslatedColorOrMinusOne(kSysButtonFace)));
 }
