@@ -287,12 +287,10 @@ TEST_F(History, ClosedPicturesCountAndGoOldestFirstBeforeTheOpenDocumentsSteps) 
   // Over the limit: the oldest closed picture goes, the open document keeps its steps.
   m_budget.Limit(m_budget.Bytes());
   close("d", empty);
-  ASSERT_EQ(closed.Count(), 2u);
-  EXPECT_EQ(m_history2.StepCount(), 2);
+  ASSERT_EQ(std::tuple(closed.Count(), m_history2.StepCount()), std::tuple(2u, 2));
   EXPECT_EQ(closed.Pop()->sName, "d");
   std::unique_ptr<sClosedPicture> pC = closed.Pop();
-  EXPECT_EQ(pC->sName, "c");
-  EXPECT_EQ(closed.Pop(), nullptr);
+  EXPECT_EQ(std::tuple(pC->sName, closed.Pop()), std::tuple("c", nullptr));
   EXPECT_EQ(m_budget.Bytes(), m_history2.Bytes() + pC->pHistory->Bytes());
   // Back in a document, a moved history works on as before.
   close("e", m_history2);

@@ -289,25 +289,21 @@ TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
   auto pSecond = Opened(Picture("second.bmp", {{kD, kC, kD}, {kC, kC, kC}}));
   const int32_t l1 = LoadedWindows().IndexOf(pFirst.get());
   const int32_t l2 = LoadedWindows().IndexOf(pSecond.get());
-  struct sCase {
-    int32_t eType;
-    Bgr top_left;
-    Bgr top_right;
-  };
   // 1: (second + 5) * 2 + first, clamped: blue (0 + 5) * 2 + 10 = 20, green (1 + 5) * 2 + 20 =
   // 32, red (2 + 5) * 2 + 30 = 44. 2 keeps the darker, 3 the lighter pixel; any other type shows
   // the first picture.
-  for (const sCase& c : {sCase{1, {20, 32, 44}, {255, 255, 255}}, sCase{2, kD, kB},
-                         sCase{3, kA, kC}, sCase{0, kA, kB}, sCase{9, kA, kB}}) {
-    SCOPED_TRACE(c.eType);
+  for (const auto& [eType, top_left, top_right] :
+       {std::tuple(1, Bgr{20, 32, 44}, kC), std::tuple(2, kD, kB), std::tuple(3, kA, kC),
+        std::tuple(0, kA, kB), std::tuple(9, kA, kB)}) {
+    SCOPED_TRACE(eType);
     m_frame.log.clear();
     frmImage combined(m_frame);
-    combined.Combine(sCombination{2, 1, l1, l2, c.eType});
+    combined.Combine(sCombination{2, 1, l1, l2, eType});
     EXPECT_EQ(std::tuple(combined.ImageWidth(), combined.ImageHeight(),
                          combined.Document().Work().Width(), combined.Dirty()),
               std::tuple(2, 1, 2, true));
     EXPECT_EQ(DisplayBytes(combined.picImage()->Image()),
-              DisplayBytes(*MakeImageFromRows({{c.top_left, c.top_right}})));
+              DisplayBytes(*MakeImageFromRows({{top_left, top_right}})));
     // Reported once the picture exists (the window reported nothing before it had one).
     const std::string sName = "Image " + std::to_string(m_frame.lIndex);
     EXPECT_EQ(std::tuple(m_frame.log, combined.Filename(), ShownTitle(combined).toStdString()),
