@@ -34,12 +34,6 @@ class FilterStore : public ::testing::Test {
     record.lWeight = lWeight;
     return record;
   }
-  void SaveNamed(const std::vector<std::string>& names) {
-    for (const std::string& s : names) {
-      SaveFilter(Record(s, 1), static_cast<int32_t>(ListFilters().size()) + 1, true);
-    }
-  }
-
   test::cScopedRegistry m_registry;
 };
 
@@ -135,7 +129,7 @@ TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
 // A filter is stored whole, under a number of its own: a write failing midway stores nothing,
 // and two copies of the program adding a filter from the same listing get two numbers.
 TEST_F(FilterStore, AFilterIsStoredWholeUnderItsOwnNumber) {
-  SaveNamed({"One"});
+  SaveFilter(Record("One", 1), 1, true);
   for (int iAllowed = 0; iAllowed < 3; ++iAllowed) {
     test::cFailingWrites full(m_registry.Store(), iAllowed);
     IRegistryStore* pPrevious = SetRegistryStore(&full);
