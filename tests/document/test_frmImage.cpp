@@ -318,6 +318,7 @@ TEST_F(DocumentTest, CombineReadsTwoOpenDocumentsByPositionAndNamesTheResult) {
                        combined.Dirty(), combined.Filename()),
             std::tuple(false, kA, false, ""));
 }
+
 class DocumentViewTest : public DocumentTest {
  protected:
   // A document of a lWidth x lHeight picture whose viewport is 400 x 300 pixels.
@@ -326,9 +327,6 @@ class DocumentViewTest : public DocumentTest {
     pDocument->resize(404, 304);
     pDocument->show();
     return pDocument;
-  }
-  QPoint Values(const frmImage& document) {
-    return {document.hscScroll()->value(), document.vscScroll()->value()};
   }
 };
 
@@ -398,7 +396,8 @@ TEST_F(DocumentViewTest, TheWheelMovesTheBarsAsDraggingThemDoesAndZoomsWithCtrl)
     pDocument->vscScroll()->setValue(200);
     for (int i = 0; i < c.iTurns; ++i)
       Turn(c.pOver, c.pOver == pPicture ? QPointF(150, 260) : QPointF(5, 5), c.angle, c.modifiers);
-    EXPECT_EQ(std::tuple(Values(*pDocument), pPicture->pos(), pDocument->Zoom(),
+    const QPoint values(pDocument->hscScroll()->value(), pDocument->vscScroll()->value());
+    EXPECT_EQ(std::tuple(values, pPicture->pos(), pDocument->Zoom(),
                          ShownTitle(*pDocument).toStdString()),
               std::tuple(c.expected, -c.expected, c.zoom, sTitle + c.sZoomText));
   }
@@ -425,13 +424,13 @@ TEST_F(DocumentViewTest, ZoomChangesOnlyWhatIsShown) {
   pDocument->NegativeImage();
   // Each picture pixel shows as a 4 x 4 square: B negated at both corners of its square, F
   // negated; the copy in the box stays 3 x 2.
-  cPictureBox* pBox = pDocument->picImage();
-  const QImage shown = pBox->grab().toImage();
+  const QImage shown = pDocument->picImage()->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(12, 8));
   EXPECT_EQ((std::vector<Bgr>{DisplayPixel(shown, 4, 0), DisplayPixel(shown, 7, 3),
                               DisplayPixel(shown, 11, 7)}),
             (std::vector<Bgr>{{55, 155, 255}, {55, 155, 255}, {250, 5, 127}}));
-  EXPECT_EQ(DisplayBytes(pBox->Image()), DisplayBytes(pDocument->Document().Picture()));
+  EXPECT_EQ(DisplayBytes(pDocument->picImage()->Image()),
+            DisplayBytes(pDocument->Document().Picture()));
   EXPECT_EQ(ShownTitle(*pDocument).toStdString(), "Image: " + m_dir.File("cat.bmp") + "* (400 %)");
   EXPECT_EQ(Opened(Picture("small.bmp"))->Zoom(), kZoomActual) << "a new document shows 1:1";
 }

@@ -28,12 +28,6 @@ class FilterStore : public ::testing::Test {
               const Bytes& data) {
     ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, sKey, sName, lType, data));
   }
-  static CustomFilterRecord Record(const std::string& sName, int32_t lWeight) {
-    CustomFilterRecord record;
-    record.sName = sName;
-    record.lWeight = lWeight;
-    return record;
-  }
   test::cScopedRegistry m_registry;
 };
 
@@ -42,7 +36,7 @@ class FilterStore : public ::testing::Test {
 TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   EXPECT_TRUE(ListFilters().empty());
   EXPECT_EQ(LoadFilter(1), std::nullopt);
-  CustomFilterRecord record = Record("Edges", -3);
+  CustomFilterRecord record = CustomFilterRecord("Edges", -3);
   record.aCells[FilterCellIndex(-3, -3)] = -7;
   record.aCells[FilterCellIndex(-3, -2)] = 1;
   record.aCells[FilterCellIndex(0, 0)] = 255;
@@ -67,7 +61,7 @@ TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   // An absent weight writes no weight value; overwriting keeps the count and the other entries.
   record.lWeight.reset();
   SaveFilter(record, 2, true);
-  SaveFilter(Record("First", 1), 1, false);
+  SaveFilter(CustomFilterRecord("First", 1), 1, false);
   EXPECT_EQ(
       std::tuple(Raw(kApp + "\\Filter2", "Weight").first, LoadFilter(2)->lWeight,
                  Raw(kApp, "CustomFilters").second, ListFilters()),
@@ -122,31 +116,31 @@ TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
     EXPECT_EQ(ListFilters().size(), lListed) << lType << " " << int{count[0]};
   }
   // A new filter takes the number after the listed ones and repairs the count.
-  EXPECT_EQ(SaveFilter(Record("D", 1), 4, true), 4);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("D", 1), 4, true), 4);
   EXPECT_EQ(Raw(kApp, "CustomFilters").second, (Bytes{4, 0, 0, 0}));
 }
 
 // A filter is stored whole, under a number of its own: a write failing midway stores nothing,
 // and two copies of the program adding a filter from the same listing get two numbers.
 TEST_F(FilterStore, AFilterIsStoredWholeUnderItsOwnNumber) {
-  SaveFilter(Record("One", 1), 1, true);
+  SaveFilter(CustomFilterRecord("One", 1), 1, true);
   for (int iAllowed = 0; iAllowed < 3; ++iAllowed) {
     test::cFailingWrites full(m_registry.Store(), iAllowed);
     IRegistryStore* pPrevious = SetRegistryStore(&full);
-    EXPECT_THROW(SaveFilter(Record("Lost", 2), 2, true), cError) << iAllowed;
+    EXPECT_THROW(SaveFilter(CustomFilterRecord("Lost", 2), 2, true), cError) << iAllowed;
     SetRegistryStore(pPrevious);
     EXPECT_EQ(ListFilters(), (Listing{{1, "One"}})) << iAllowed;
     EXPECT_EQ(LoadFilter(2), std::nullopt) << iAllowed;
   }
   // Both copies listed one filter and chose number 2.
-  EXPECT_EQ(SaveFilter(Record("From A", 2), 2, true), 2);
-  EXPECT_EQ(SaveFilter(Record("From B", 3), 2, true), 3);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("From A", 2), 2, true), 2);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("From B", 3), 2, true), 3);
   EXPECT_EQ(ListFilters(), (Listing{{1, "One"}, {2, "From A"}, {3, "From B"}}));
   EXPECT_EQ(std::tuple(LoadFilter(2)->lWeight, LoadFilter(3)->lWeight), std::tuple(2, 3));
 }
 
 TEST_F(FilterStore, CellsOutsideTheByteRangeAreRefusedBeforeAnyWrite) {
-  CustomFilterRecord record = Record("Too strong", 1);
+  CustomFilterRecord record = CustomFilterRecord("Too strong", 1);
   for (const int32_t l : {256, -256}) {
     record.aCells[10] = l;
     EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range) << l;
