@@ -1,5 +1,5 @@
-// The resample dialog driven through its controls: the opening state, the keyboard order, the
-// two modes and their colours, keeping proportions, the percentage, and the ways it closes.
+// The resample dialog driven through its controls: the opening state, the two modes and their
+// colours, keeping proportions, the percentage, and the ways it closes.
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ class NewSizeDialog : public ::testing::Test {
  protected:
   // A fresh dialog for an image of lW x lH, shown (which loads it) but not modal.
   frmNewSize& Open(int32_t lW, int32_t lH) {
-    m_pDialog = std::make_unique<frmNewSize>(nullptr, m_topMost.Function());
+    m_pDialog = std::make_unique<frmNewSize>(&m_main, m_topMost.Function());
     m_pDialog->SetSize(lW, lH);
     m_pDialog->show();
     return *m_pDialog;
@@ -55,6 +55,7 @@ class NewSizeDialog : public ::testing::Test {
   test::cScriptedMessageBoxes m_messages;
   test::cScopedScreenMetrics m_metrics;
   test::cTopMostLog m_topMost;
+  QWidget m_main;
   std::unique_ptr<frmNewSize> m_pDialog;
 };
 
@@ -73,32 +74,21 @@ TEST_F(NewSizeDialog, OpensWithTheCurrentSize) {
                          "&Percent", "Width:", "Height", "Percent:", "&Keep proportions", "100",
                          "OK", "Cancel"}));
   EXPECT_LT(Dialog().lblOrigHeight()->x(), Dialog().lblOrigWidth()->x());
-  EXPECT_TRUE(Dialog().optStyle(0)->isChecked());
-  EXPECT_EQ(cModalDialog::IndexedChild<QRadioButton>(&Dialog(), "optStyle", 1),
-            Dialog().optStyle(1));
-  EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free");
-  EXPECT_EQ(std::tuple(Dialog().cmdOK()->isDefault(), Dialog().font().pointSizeF()),
-            std::tuple(true, 8.25));
-  // The buttons sit side by side below the frame, OK on the left.
-  EXPECT_GT(Dialog().cmdOK()->y(), Dialog().Frame1()->geometry().bottom());
-  EXPECT_LT(Dialog().cmdOK()->x(), Dialog().cmdCancel()->x());
-
-  std::vector<std::string> order;
-  QWidget* p = Dialog().txtWidth();
-  do {
-    if (p->focusPolicy() & Qt::TabFocus) order.push_back(p->objectName().toStdString());
-    p = p->nextInFocusChain();
-  } while (p != Dialog().txtWidth());
-  EXPECT_EQ(order,
-            (std::vector<std::string>{"txtWidth", "txtHeight", "cmdCancel", "cmdOK", "txtPercent",
-                                      "chkKeepProportion", "optStyle", "optStyle"}));
+  EXPECT_EQ(std::tuple(Dialog().optStyle(0)->isChecked(), Dialog().cmdOK()->isDefault(), Modes(),
+                       LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName()),
+            std::tuple(true, true, "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free",
+                       "frmNewSize"));
 }
 
 // Each row a fresh dialog: the mark ticked or not, Percent chosen or not, one text typed into
-// one box; the sizes the boxes show then. Other sides are computed truncating toward zero from
-// the typed side rounded half to even, and not mirrored back; text that is no number changes
-// nothing.
-TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
+// one box; the sizes the boxes show then, and what OK gives: the size in the boxes, or the
+// message, the dialog left open and cancelled with the entries as they were, until it is closed.
+// Other sides are computed truncating toward zero from the typed side rounded half to even, and not
+// mirrored back; text that is no number changes nothing. 12.5 per cent is taken as 12, 13.5 as 14;
+// 640 x 481 at width 100 is 75.15 high (75 would give 99 back). At 101 x 33, 50 per cent makes the
+// width 50.5 -> 50, which sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the
+// width 101 x 16 / 33 = 48.
+TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt) {
   enum eBox { kWidth, kHeight, kPercent };
   const struct {
     int32_t lW;
@@ -109,25 +99,33 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
     const char* sTyped;
     const char* sWidth;
     const char* sHeight;
+    const char* sAccepted;  // "" when OK refuses
   } cases[] = {
-      {640, 480, false, false, kWidth, "320", "320", "480"},
-      {640, 480, true, false, kWidth, "320", "320", "240"},
-      {640, 480, true, false, kHeight, "120", "160", "120"},
-      {640, 480, true, false, kHeight, "abc", "640", "abc"},
-      {640, 481, true, false, kWidth, "100", "100", "75"},  // 75.15; 75 would give 99 back
-      {640, 481, true, false, kWidth, "-64", "-64", "-48"},
-      {640, 481, true, false, kWidth, "2.5", "2.5", "1"},  // 481 x 2 / 640 = 1.5
-      {640, 480, false, true, kPercent, "50", "320", "240"},
-      {640, 480, false, true, kPercent, "12.5", "77", "58"},  // taken as 12
-      {640, 480, false, true, kPercent, "13.5", "90", "67"},  // taken as 14
-      {640, 480, false, true, kPercent, "abc", "640", "480"},
-      {640, 480, false, true, kPercent, "", "640", "480"},
-      {640, 480, false, true, kPercent, "x5", "640", "480"},
-      {101, 101, false, true, kPercent, "33", "33", "33"},
-      // Width 50.5 -> 50 sets the height 33 x 50 / 101 = 16; then the height 16.5 -> 16 sets the
-      // width 101 x 16 / 33 = 48.
-      {101, 33, true, true, kPercent, "50", "48", "16"},
+      {640, 480, false, false, kWidth, "320", "320", "480", "320x480"},
+      {640, 480, true, false, kWidth, "320", "320", "240", "320x240"},
+      {640, 480, true, false, kHeight, "120", "160", "120", "160x120"},
+      {640, 480, true, false, kHeight, "abc", "640", "abc", ""},
+      {640, 481, true, false, kWidth, "100", "100", "75", "100x75"},
+      {640, 481, true, false, kWidth, "-64", "-64", "-48", ""},
+      {640, 481, true, false, kWidth, "2.5", "2.5", "1", "2x1"},
+      {640, 480, false, true, kPercent, "50", "320", "240", "320x240"},
+      {640, 480, false, true, kPercent, "12.5", "77", "58", "77x58"},
+      {640, 480, false, true, kPercent, "13.5", "90", "67", "90x67"},
+      {640, 480, false, true, kPercent, "abc", "640", "480", "640x480"},
+      {640, 480, false, true, kPercent, "", "640", "480", "640x480"},
+      {640, 480, false, true, kPercent, "x5", "640", "480", "640x480"},
+      {101, 101, false, true, kPercent, "33", "33", "33", "33x33"},
+      {101, 33, true, true, kPercent, "50", "48", "16", "48x16"},
+      {640, 480, false, false, kWidth, "32767", "32767", "480", "32767x480"},
+      {640, 480, false, false, kHeight, " 2.5 ", "640", " 2.5 ", "640x2"},
+      {640, 480, false, false, kWidth, "0", "0", "480", ""},
+      {640, 480, false, false, kWidth, "", "", "480", ""},
+      {640, 480, false, false, kWidth, "32768", "32768", "480", ""},
+      {640, 480, false, false, kWidth, "99999999999", "99999999999", "480", ""},
+      {640, 480, false, false, kWidth, "0.4", "0.4", "480", ""},
+      {640, 480, false, false, kHeight, "1e3", "640", "1e3", ""},
   };
+  int iRefused = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.lW) + " x " + std::to_string(c.lH) + " typed " + c.sTyped);
     Open(c.lW, c.lH);
@@ -136,14 +134,32 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTyped) {
     if (c.bPercent) Click(Dialog().optStyle(1));
     QLineEdit* pBoxes[] = {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()};
     TypeInto(pBoxes[c.eTyped], c.sTyped);
-    EXPECT_EQ(pBoxes[c.eTyped]->text(), c.sTyped);
-    EXPECT_EQ(Width(), c.sWidth);
-    EXPECT_EQ(Height(), c.sHeight);
+    const std::tuple<QString, QString, QString> shown(pBoxes[c.eTyped]->text(), Width(), Height());
+    EXPECT_EQ(shown, std::tuple(c.sTyped, c.sWidth, c.sHeight));
+    const size_t lMessages = m_messages.Shown().size();
+    Click(Dialog().cmdOK());
+    const bool bAccepted = *c.sAccepted != 0;
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), m_messages.Shown().size()),
+              std::tuple(!bAccepted, !bAccepted, lMessages + (bAccepted ? 0 : 1)));
+    if (bAccepted) {
+      EXPECT_EQ(
+          std::to_string(Dialog().ImageWidth()) + "x" + std::to_string(Dialog().ImageHeight()),
+          c.sAccepted);
+      continue;
+    }
+    EXPECT_EQ(std::tuple(pBoxes[c.eTyped]->text(), Width(), Height()), shown);
+    // Cancel, Escape or the close box: cancelled and unloaded, the main window made topmost again.
+    if (iRefused == 0) Click(Dialog().cmdCancel());
+    if (iRefused == 1) QTest::keyClick(Dialog().txtWidth(), Qt::Key_Escape);
+    if (iRefused++ >= 2) Dialog().close();
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Dialog().ImageWidth(),
+                         LoadedWindows().IndexOf(&Dialog()), m_topMost.Calls().back()),
+              std::tuple(false, true, 0, -1, test::sTopMostCall{&m_main, true}));
   }
-  // In the free mode a percentage set from elsewhere is ignored.
-  Open(640, 480);
-  Dialog().txtPercent()->setText("50");
-  EXPECT_EQ(Width(), "640");
+  EXPECT_EQ(
+      test::Messages(m_messages),
+      std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
+                                      eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
 }
 
 TEST_F(NewSizeDialog, PercentModeSwapsWhichBoxesTakeInput) {
@@ -152,66 +168,8 @@ TEST_F(NewSizeDialog, PercentModeSwapsWhichBoxesTakeInput) {
   Click(Dialog().optStyle(1));
   // The mark stays while disabled.
   EXPECT_EQ(Modes(), "txtWidth:ro:face txtHeight:ro:face txtPercent:rw:window kept disabled");
-  QTest::keyClicks(Dialog().txtWidth(), "9");
-  EXPECT_EQ(Width(), "640") << "typing into a read-only box does nothing";
   Click(Dialog().optStyle(0));
   EXPECT_EQ(Modes(), "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face kept");
-}
-
-TEST_F(NewSizeDialog, OkGivesTheSizeInTheBoxesAndRefusesSizesThatCannotBeMade) {
-  Open(640, 480);
-  TypeInto(Dialog().txtWidth(), "32767");
-  TypeInto(Dialog().txtHeight(), " 2.5 ");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Dialog().ImageWidth(),
-                       Dialog().ImageHeight(), m_messages.Shown().size()),
-            std::tuple(false, false, 32767, 2, 0u));
-
-  Open(640, 480);
-  for (const char* sWidth : {"0", "-5", "", "abc", "32768", "99999999999", "0.4"}) {
-    TypeInto(Dialog().txtWidth(), sWidth);
-    Click(Dialog().cmdOK());
-  }
-  TypeInto(Dialog().txtWidth(), "10");
-  TypeInto(Dialog().txtHeight(), "1e3");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(
-      test::Messages(m_messages),
-      std::vector<test::tMessage>(8, {"Please enter a width and a height between 1 and 32767.",
-                                      eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
-  // Still open, cancelled, the entries as they were.
-  EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), Height()),
-            std::tuple(true, true, QString("1e3")));
-  TypeInto(Dialog().txtHeight(), "1");
-  Click(Dialog().cmdOK());
-  EXPECT_EQ(std::tuple(Dialog().Cancelled(), Dialog().ImageWidth(), Dialog().ImageHeight()),
-            std::tuple(false, 10, 1));
-}
-
-// Cancel, Escape and the close box: the dialog is cancelled and unloaded, and the main window is
-// made topmost again; releasing the closed dialog asks nothing more.
-TEST_F(NewSizeDialog, EveryWayOfClosingLeavesItCancelledAndTheMainWindowOnTop) {
-  QWidget main;
-  for (int iWay = 0; iWay < 3; ++iWay) {
-    test::cTopMostLog log;
-    QWidget* pDialog = nullptr;
-    {
-      frmNewSize dialog(&main, log.Function());
-      pDialog = &dialog;
-      dialog.SetSize(640, 480);
-      dialog.show();
-      EXPECT_EQ(LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName(), "frmNewSize");
-      TypeInto(dialog.txtWidth(), "5");
-      if (iWay == 0) Click(dialog.cmdCancel());
-      if (iWay == 1) QTest::keyClick(dialog.txtWidth(), Qt::Key_Escape);
-      if (iWay == 2) dialog.close();
-      EXPECT_FALSE(dialog.isVisible()) << iWay;
-      EXPECT_TRUE(dialog.Cancelled()) << iWay;
-      EXPECT_EQ(dialog.ImageWidth(), 0);
-      EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1);
-    }
-    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{pDialog, true}, {&main, true}}));
-  }
 }
 
 }  // namespace

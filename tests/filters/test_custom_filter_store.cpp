@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <stdexcept>
 #include <tuple>
@@ -29,18 +28,6 @@ class FilterStore : public ::testing::Test {
               const Bytes& data) {
     ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, sKey, sName, lType, data));
   }
-  static CustomFilterRecord Record(const std::string& sName, int32_t lWeight) {
-    CustomFilterRecord record;
-    record.sName = sName;
-    record.lWeight = lWeight;
-    return record;
-  }
-  void SaveNamed(const std::vector<std::string>& names) {
-    for (const std::string& s : names) {
-      SaveFilter(Record(s, 1), static_cast<int32_t>(ListFilters().size()) + 1, true);
-    }
-  }
-
   test::cScopedRegistry m_registry;
 };
 
@@ -49,7 +36,7 @@ class FilterStore : public ::testing::Test {
 TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
   EXPECT_TRUE(ListFilters().empty());
   EXPECT_EQ(LoadFilter(1), std::nullopt);
-  CustomFilterRecord record = Record("Edges", -3);
+  CustomFilterRecord record = CustomFilterRecord("Edges", -3);
   record.aCells[FilterCellIndex(-3, -3)] = -7;
   record.aCells[FilterCellIndex(-3, -2)] = 1;
   record.aCells[FilterCellIndex(0, 0)] = 255;
@@ -68,35 +55,17 @@ TEST_F(FilterStore, SavedFilterHasTheExactLayout) {
     expected[i] = v;
   EXPECT_EQ(Raw(kApp + "\\Filter1", "Values"), std::make_pair(uint32_t{3}, expected));
 
-  const std::optional<CustomFilterRecord> loaded = LoadFilter(1);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(std::tuple(loaded->sName, loaded->lWeight, loaded->aCells),
+  ASSERT_TRUE(LoadFilter(1));
+  EXPECT_EQ(std::tuple(LoadFilter(1)->sName, LoadFilter(1)->lWeight, LoadFilter(1)->aCells),
             std::tuple("", -3, record.aCells));
-  EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
-  // An absent weight writes no weight value.
+  // An absent weight writes no weight value; overwriting keeps the count and the other entries.
   record.lWeight.reset();
   SaveFilter(record, 2, true);
-  EXPECT_EQ(std::tuple(Raw(kApp + "\\Filter2", "Weight").first,
-                       Raw(kApp + "\\Filter2", "Values").second.size(), LoadFilter(2)->lWeight),
-            std::tuple(0xFFFFu, 99u, std::nullopt));
-}
-
-TEST_F(FilterStore, NumbersAndNamesAcrossSeveralFilters) {
-  SaveNamed({"One", "Two", "Three", "Four", "Five"});
-  ASSERT_EQ(ListFilters().size(), 5u);
-  // Overwriting filter 2 keeps the count and every entry.
-  SaveFilter(Record("Two again", 9), 2, false);
-  EXPECT_EQ(Raw(kApp, "CustomFilters").second, (Bytes{5, 0, 0, 0}));
-  EXPECT_EQ(ListFilters(),
-            (Listing{{1, "One"}, {2, "Two again"}, {3, "Three"}, {4, "Four"}, {5, "Five"}}));
-  EXPECT_EQ(LoadFilter(2)->lWeight, 9);
-  // A typed name equal to a listed one becomes a new, sixth filter.
-  SaveFilter(Record("One", 4), 6, true);
-  const Listing listed = ListFilters();
-  ASSERT_EQ(listed.size(), 6u);
-  EXPECT_EQ(listed[0], (std::pair<int32_t, std::string>{1, "One"}));
-  EXPECT_EQ(listed[5], (std::pair<int32_t, std::string>{6, "One"}));
-  EXPECT_EQ(Raw(kApp + "\\Filter12", "Weight").first, 0xFFFFu);
+  SaveFilter(CustomFilterRecord("First", 1), 1, false);
+  EXPECT_EQ(
+      std::tuple(Raw(kApp + "\\Filter2", "Weight").first, LoadFilter(2)->lWeight,
+                 Raw(kApp, "CustomFilters").second, ListFilters()),
+      std::tuple(0xFFFFu, std::nullopt, Bytes{2, 0, 0, 0}, Listing{{1, "First"}, {2, "Edges"}}));
 }
 
 TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
@@ -110,10 +79,11 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
   PutRaw(sKey, "Values", kRegBinary, values);
   std::optional<CustomFilterRecord> loaded = LoadFilter(1);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->lWeight, std::nullopt);  // no "Weight": the box stays empty
+  EXPECT_EQ(loaded->lWeight, std::nullopt);   // no "Weight": the box stays empty
+  std::array<int32_t, kFilterCells> cells{};  // cell 48 is 0
   for (int i = 0; i < 48; ++i)
-    EXPECT_EQ(loaded->aCells[i], i % 2 == 0 ? i + 1 : -(i + 1)) << i;
-  EXPECT_EQ(loaded->aCells[48], 0);
+    cells[i] = i % 2 == 0 ? i + 1 : -(i + 1);
+  EXPECT_EQ(loaded->aCells, cells);
 
   PutRaw(sKey, "Values", kRegBinary, {1, 0, 0, 5});  // a negative zero and cell 1
   loaded = LoadFilter(1);
@@ -128,17 +98,6 @@ TEST_F(FilterStore, ShortMissingOrOddValuesReadAsZeros) {
   EXPECT_EQ(LoadFilter(3), std::nullopt);
 }
 
-// Names are data: stored as plain text whatever they contain, and read back as written, also
-// when an earlier version stored one as expandable text.
-TEST_F(FilterStore, NamesComeBackExactlyAsTyped) {
-  ASSERT_NE(std::getenv("HOME"), nullptr);
-  SaveNamed({"50% to 75%", "%HOME%", "100%"});
-  for (const char* sName : {"Filter1", "Filter2", "Filter3"})
-    EXPECT_EQ(Raw(kApp, sName).first, 1u) << sName;
-  PutRaw(kApp, "Filter3", kRegExpandSz, {'%', 'H', 'O', 'M', 'E', '%', 0});
-  EXPECT_EQ(ListFilters(), (Listing{{1, "50% to 75%"}, {2, "%HOME%"}, {3, "%HOME%"}}));
-}
-
 // The listing follows the stored count, but ends at the first filter without a name: a damaged
 // count lists what is there, at once.
 TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
@@ -148,45 +107,44 @@ TEST_F(FilterStore, ListingFollowsTheStoredCountUpToTheFirstMissingName) {
   EXPECT_EQ(ListFilters(), (Listing{{1, "A"}}));
   PutRaw(kApp, "Filter2", kRegSz, {0});
   EXPECT_EQ(ListFilters(), (Listing{{1, "A"}, {2, ""}, {3, "C"}}));
-  PutRaw(kApp, "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0x7F});
-  EXPECT_EQ(ListFilters().size(), 3u);
+  const std::tuple<uint32_t, Bytes, size_t> counts[] = {{kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}, 0},
+                                                        {kRegSz, {'2', 0}, 2},
+                                                        {kRegSz, {'x', 0}, 0},
+                                                        {kRegDword, {0xFF, 0xFF, 0xFF, 0x7F}, 3}};
+  for (const auto& [lType, count, lListed] : counts) {
+    PutRaw(kApp, "CustomFilters", lType, count);
+    EXPECT_EQ(ListFilters().size(), lListed) << lType << " " << int{count[0]};
+  }
   // A new filter takes the number after the listed ones and repairs the count.
-  EXPECT_EQ(SaveFilter(Record("D", 1), 4, true), 4);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("D", 1), 4, true), 4);
   EXPECT_EQ(Raw(kApp, "CustomFilters").second, (Bytes{4, 0, 0, 0}));
-  PutRaw(kApp, "CustomFilters", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
-  EXPECT_TRUE(ListFilters().empty());
-  PutRaw(kApp, "CustomFilters", kRegSz, {'2', 0});
-  EXPECT_EQ(ListFilters().size(), 2u);
-  PutRaw(kApp, "CustomFilters", kRegSz, {'x', 0});
-  EXPECT_TRUE(ListFilters().empty());
 }
 
 // A filter is stored whole, under a number of its own: a write failing midway stores nothing,
 // and two copies of the program adding a filter from the same listing get two numbers.
 TEST_F(FilterStore, AFilterIsStoredWholeUnderItsOwnNumber) {
-  SaveNamed({"One"});
+  SaveFilter(CustomFilterRecord("One", 1), 1, true);
   for (int iAllowed = 0; iAllowed < 3; ++iAllowed) {
     test::cFailingWrites full(m_registry.Store(), iAllowed);
     IRegistryStore* pPrevious = SetRegistryStore(&full);
-    EXPECT_THROW(SaveFilter(Record("Lost", 2), 2, true), cError) << iAllowed;
+    EXPECT_THROW(SaveFilter(CustomFilterRecord("Lost", 2), 2, true), cError) << iAllowed;
     SetRegistryStore(pPrevious);
     EXPECT_EQ(ListFilters(), (Listing{{1, "One"}})) << iAllowed;
     EXPECT_EQ(LoadFilter(2), std::nullopt) << iAllowed;
   }
   // Both copies listed one filter and chose number 2.
-  EXPECT_EQ(SaveFilter(Record("From A", 2), 2, true), 2);
-  EXPECT_EQ(SaveFilter(Record("From B", 3), 2, true), 3);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("From A", 2), 2, true), 2);
+  EXPECT_EQ(SaveFilter(CustomFilterRecord("From B", 3), 2, true), 3);
   EXPECT_EQ(ListFilters(), (Listing{{1, "One"}, {2, "From A"}, {3, "From B"}}));
-  EXPECT_EQ(LoadFilter(2)->lWeight, 2);
-  EXPECT_EQ(LoadFilter(3)->lWeight, 3);
+  EXPECT_EQ(std::tuple(LoadFilter(2)->lWeight, LoadFilter(3)->lWeight), std::tuple(2, 3));
 }
 
 TEST_F(FilterStore, CellsOutsideTheByteRangeAreRefusedBeforeAnyWrite) {
-  CustomFilterRecord record = Record("Too strong", 1);
-  record.aCells[10] = 256;
-  EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
-  record.aCells[10] = -256;
-  EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range);
+  CustomFilterRecord record = CustomFilterRecord("Too strong", 1);
+  for (const int32_t l : {256, -256}) {
+    record.aCells[10] = l;
+    EXPECT_THROW(SaveFilter(record, 1, true), std::out_of_range) << l;
+  }
   EXPECT_EQ(Raw(kApp, "CustomFilters").first, 0xFFFFu);
   EXPECT_TRUE(ListFilters().empty());
 }

@@ -1,7 +1,7 @@
 // The custom filter editor driven through its controls: the opening state, the key filter and
 // the three-character limit, the colours, Auto-calc, Base On, the refusals at OK, the kernel
-// size found from the non-zero boxes, and storing and reloading named filters through the
-// settings store.
+// size found from the non-zero boxes, storing and reloading named filters through the settings
+// store, and the preview of the kernel on the picture.
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -20,16 +20,18 @@
 
 #include "filters/cCustomFilterStore.h"
 #include "filters/frmCustomFilter.h"
+#include "platform/cPictureBox.h"
 #include "platform/mSysColor.h"
 #include "support/DialogTestUtil.h"
+#include "support/DocumentTestUtil.h"
 #include "support/GuiTestUtil.h"
+#include "support/ImageTestUtil.h"
 #include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
 
-using test::ChooseListEntry;
-using test::TypeInto;
+using namespace test;
 using Listing = std::vector<std::pair<int32_t, std::string>>;
 using Boxes = std::vector<std::pair<int, std::string>>;
 
@@ -43,9 +45,10 @@ class CustomFilterDialog : public ::testing::Test {
  protected:
   void SetUp() override { Open(); }
 
-  // A fresh dialog, shown (which loads it) but not modal, so that the test can drive it.
-  void Open() {
-    m_pDialog = std::make_unique<frmCustomFilter>(nullptr, m_topMost.Function());
+  // A fresh dialog over pPicture, shown (which loads it) but not modal.
+  void Open(const cDIBSection* pPicture = nullptr) {
+    m_pDialog = std::make_unique<frmCustomFilter>(&m_main, m_topMost.Function());
+    m_pDialog->SetPreviewPicture(pPicture);
     m_pDialog->show();
   }
   frmCustomFilter& Dialog() { return *m_pDialog; }
@@ -75,7 +78,6 @@ class CustomFilterDialog : public ::testing::Test {
     ASSERT_EQ(m_pDialog->cboBaseOn()->currentText(), sCaption);
   }
   void TypeName(const QString& sName) { TypeInto(m_pDialog->cboName()->lineEdit(), sName); }
-  // Every box's text, row by row.
   std::vector<std::string> Grid() {
     std::vector<std::string> texts;
     for (int i = 0; i < kFilterCells; ++i)
@@ -89,15 +91,6 @@ class CustomFilterDialog : public ::testing::Test {
       texts[static_cast<size_t>(i)] = s;
     return texts;
   }
-  // The boxes of rows and columns 2..4 set to sEdge, the centre to sCentre.
-  static Boxes ThreeByThree(const std::string& sEdge, const std::string& sCentre) {
-    Boxes boxes;
-    for (int r = 2; r <= 4; ++r) {
-      for (int c = 2; c <= 4; ++c)
-        boxes.emplace_back(Box(r, c), Box(r, c) == kCentre ? sCentre : sEdge);
-    }
-    return boxes;
-  }
   static CustomFilterRecord Record(const std::string& sName, std::optional<int32_t> lWeight,
                                    const std::vector<std::pair<int, int32_t>>& cells) {
     CustomFilterRecord record;
@@ -107,11 +100,17 @@ class CustomFilterDialog : public ::testing::Test {
       record.aCells[static_cast<size_t>(i)] = l;
     return record;
   }
+  // The preview: whether it shows a picture (else lblPreview's message), and the clipped count.
+  bool ShowsPicture() const {
+    return m_pDialog->picPreview()->isVisible() && !m_pDialog->lblPreview()->isVisible();
+  }
+  QString Clipped() const { return m_pDialog->lblClipped()->text(); }
 
-  test::cScopedRegistry m_registry;
-  test::cScriptedMessageBoxes m_messages;
-  test::cScopedScreenMetrics m_metrics;
-  test::cTopMostLog m_topMost;
+  cScopedRegistry m_registry;
+  cScriptedMessageBoxes m_messages;
+  cScopedScreenMetrics m_metrics;
+  cTopMostLog m_topMost;
+  QWidget m_main;
   std::unique_ptr<frmCustomFilter> m_pDialog;
 };
 
@@ -119,65 +118,41 @@ TEST_F(CustomFilterDialog, OpensWithTheIdentityKernelAndTheControlsInPlace) {
   EXPECT_TRUE(Dialog().Cancelled());
   EXPECT_EQ(Grid(), GridWith({{kCentre, "1"}}));
   EXPECT_EQ(Coloured(), std::vector<int>{kCentre});
-  EXPECT_EQ(Weight(), "1");
-  EXPECT_FALSE(Dialog().chkAuto()->isChecked());
-  EXPECT_EQ(Dialog().cboName()->currentText(), "New Filter");
-  EXPECT_EQ(Dialog().cboName()->count(), 0);
-  EXPECT_FALSE(Dialog().cboBaseOn()->isEditable());
+  EXPECT_EQ(std::tuple(Weight(), Dialog().chkAuto()->isChecked(), Dialog().cboName()->count(),
+                       Dialog().cboBaseOn()->isEditable(), Dialog().cmdOK()->isDefault()),
+            std::tuple("1", false, 0, false, true));
   QStringList entries;
   for (int i = 0; i < Dialog().cboBaseOn()->count(); ++i)
-    entries << Dialog().cboBaseOn()->itemText(i) + "=" +
-                   Dialog().cboBaseOn()->itemData(i).toString();
-  EXPECT_EQ(entries, (QStringList{"<none>=-1", "<reset>=-2", "Blur=1", "Blur More=2", "Soften=3",
-                                  "Soften More=4", "Sharpen=5", "Sharpen More=6"}));
-  EXPECT_EQ(Dialog().cboBaseOn()->currentText(), "<none>");
+    entries << Dialog().cboBaseOn()->itemText(i);
+  EXPECT_EQ(entries, (QStringList{"<none>", "<reset>", "Blur", "Blur More", "Soften", "Soften More",
+                                  "Sharpen", "Sharpen More"}));
   const auto text = [&](const char* sName) { return Dialog().findChild<QLabel*>(sName)->text(); };
   EXPECT_EQ((QStringList{Dialog().windowTitle(), Dialog().chkAuto()->text(), text("lblName"),
-                         text("lblWeight"), text("lblBase")}),
-            (QStringList{"Custom Filter", "Auto-&calc", "Name:", "Weight:", "Base On:"}));
-
-  // Box i: left 60 + 480 column, top 480 + 360 row, 435 x 315 twips; 15 twips per pixel.
-  for (int i : {0, 8, 24, 48}) {
-    QLineEdit* pBox = cModalDialog::IndexedChild<QLineEdit>(&Dialog(), "txtValue", i);
-    ASSERT_EQ(pBox, Value(i));
-    EXPECT_EQ(pBox->geometry(), QRect(4 + 32 * (i % 7), 32 + 24 * (i / 7), 29, 21)) << i;
-  }
-  EXPECT_EQ(cModalDialog::IndexedChild<QLineEdit>(&Dialog(), "txtValue", 49), nullptr);
-  // A fixed tool window without minimise and maximise boxes, OK the default button.
-  const Qt::WindowFlags flags = Dialog().windowFlags();
-  EXPECT_EQ(std::tuple(Dialog().cmdOK()->isDefault(), Dialog().font().pointSizeF(),
-                       flags.testFlag(Qt::Tool), flags.testFlag(Qt::WindowMinimizeButtonHint),
-                       flags.testFlag(Qt::WindowMaximizeButtonHint), Dialog().minimumSize()),
-            std::tuple(true, 8.25, true, false, false, Dialog().maximumSize()));
+                         text("lblWeight"), text("lblBase"), Dialog().cboName()->currentText(),
+                         Dialog().cboBaseOn()->currentText()}),
+            (QStringList{"Custom Filter", "Auto-&calc",
+                         "Name:", "Weight:", "Base On:", "New Filter", "<none>"}));
 }
 
+// Digits and minus up to three characters; typing over a selection replaces it; control
+// characters are discarded too (no paste or select-all from the keyboard); keys that type nothing
+// still move and delete.
 TEST_F(CustomFilterDialog, BoxesTakeDigitsMinusAndBackspaceUpToThreeCharacters) {
   Type(0, "a1 -.b2x");
-  EXPECT_EQ(Value(0)->text(), "1-2");
   QTest::keyClicks(Value(0), "9");
-  EXPECT_EQ(Value(0)->text(), "1-2") << "a fourth character";
+  EXPECT_EQ(Value(0)->text(), "1-2");
   QTest::keyClick(Value(0), Qt::Key_Backspace);
-  EXPECT_EQ(Value(0)->text(), "1-");
   QTest::keyClicks(Value(0), "75");
   EXPECT_EQ(Value(0)->text(), "1-7");
-  // Typing over a selection replaces it, so it does not count against the limit.
   Type(0, "999");
-  EXPECT_EQ(Value(0)->text(), "999");
-  // Control characters are discarded too: no paste or select-all from the keyboard.
   Value(0)->deselect();
   QTest::keyClick(Value(0), Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(Value(0)->selectedText(), "");
-  // Keys that type nothing still move and delete.
   QTest::keyClick(Value(0), Qt::Key_Home);
   QTest::keyClick(Value(0), Qt::Key_Delete);
   EXPECT_EQ(Value(0)->text(), "99");
-
   TypeInto(Dialog().txtWeight(), "+1e2x45");
   EXPECT_EQ(Weight(), "124");
-
-  // Text that does not come from the keyboard is neither filtered nor cut.
-  Value(1)->setText("12345.5");
-  EXPECT_EQ(Value(1)->text(), "12345.5");
 }
 
 TEST_F(CustomFilterDialog, ColourShowsWhetherABoxIsNonZero) {
@@ -190,75 +165,64 @@ TEST_F(CustomFilterDialog, ColourShowsWhetherABoxIsNonZero) {
     Type(3, sText);
     EXPECT_EQ(Colour(3), lColour) << sText;
   }
-  Type(3, "0");
-  Value(3)->setText("5-");
-  EXPECT_EQ(Colour(3), kSysButtonFace);
-  Type(kCentre, "0");
-  EXPECT_EQ(Colour(kCentre), kSysButtonFace);
   // The colours are those of the palette's window and button-face entries.
+  Type(kCentre, "0");
   EXPECT_EQ(Value(kCentre)->palette().color(QPalette::Base),
             ColorFromRGB(TranslatedColorOrMinusOne(kSysButtonFace)));
 }
 
+// Each row one box typed, then the weight: no sums while Auto-calc is off, unchecking changes
+// nothing, a box that is not a number as a whole adds nothing, the weight may be 0 or negative,
+// and a weight typed while it is on is replaced at the next change of a box.
 TEST_F(CustomFilterDialog, AutoCalcSumsTheBoxesThatHoldNumbers) {
-  const auto step = [&](int i, const char* sText, const char* sWeight) {
-    Type(i, sText);
+  constexpr int kAuto = -1;    // a click on Auto-calc instead of a box
+  constexpr int kWeight = -2;  // the weight typed
+  const std::tuple<int, const char*, const char*> steps[] = {
+      {0, "2", "1"},     {kAuto, "", "3"}, {48, "-10", "-7"}, {47, "12-", "-7"},
+      {46, "-", "-7"},   {48, "6", "9"},   {0, "-9", "-2"},   {kCentre, "0", "-3"},
+      {kAuto, "", "-3"}, {1, "5", "-3"},   {kAuto, "", "2"},  {kWeight, "50", "50"},
+      {1, "4", "1"}};
+  for (const auto& [i, sText, sWeight] : steps) {
+    if (i == kAuto) Dialog().chkAuto()->click();
+    if (i == kWeight) TypeInto(Dialog().txtWeight(), sText);
+    if (i >= 0) Type(i, sText);
     EXPECT_EQ(Weight(), sWeight) << "box " << i << " " << sText;
-  };
-  step(0, "2", "1");  // no sums while Auto-calc is off
-  Dialog().chkAuto()->click();
-  EXPECT_EQ(Weight(), "3");
-  step(48, "-10", "-7");
-  step(47, "12-", "-7");  // a box that is not a number as a whole adds nothing
-  step(46, "-", "-7");
-  step(48, "6", "9");
-  step(0, "-9", "-2");
-  step(kCentre, "0", "-3");  // the weight may be 0 or negative
-  Dialog().chkAuto()->click();
-  EXPECT_EQ(Weight(), "-3") << "unchecking changes nothing";
-  step(1, "5", "-3");
-  // A weight typed while Auto-calc is on is replaced at the next change of a box.
-  Dialog().chkAuto()->click();
-  EXPECT_EQ(Weight(), "2");
-  TypeInto(Dialog().txtWeight(), "50");
-  step(1, "4", "1");
+  }
 }
 
+// <none> keeps what is there; <reset> brings the identity back; with Auto-calc on, the weight is
+// still the built-in one at the end.
 TEST_F(CustomFilterDialog, BaseOnReplacesTheWholeGridWithTheBuiltInKernel) {
   Type({{0, "7"}, {48, "-3"}});
   TypeInto(Dialog().txtWeight(), "40");
-  BaseOn("Blur");
-  const Boxes blur = ThreeByThree("1", "1");
-  EXPECT_EQ(Grid(), GridWith(blur));
-  EXPECT_EQ(Weight(), "9");
+  const auto threeByThree = [](const std::string& sEdge, const std::string& sCentre) {
+    Boxes boxes;
+    for (const int i : {16, 17, 18, 23, 24, 25, 30, 31, 32})
+      boxes.emplace_back(i, i == kCentre ? sCentre : sEdge);
+    return boxes;
+  };
+  for (const char* sEntry : {"Blur", "<none>"}) {
+    BaseOn(sEntry);
+    EXPECT_EQ(std::tuple(Grid(), Weight()), std::tuple(GridWith(threeByThree("1", "1")), "9"));
+  }
   EXPECT_EQ(Coloured(), (std::vector<int>{16, 17, 18, 23, 24, 25, 30, 31, 32}));
-  // <none> keeps what is there; <reset> brings the identity back.
-  BaseOn("<none>");
-  EXPECT_EQ(Grid(), GridWith(blur));
-  EXPECT_EQ(Weight(), "9");
   BaseOn("<reset>");
-  EXPECT_EQ(Grid(), GridWith({{kCentre, "1"}}));
-  EXPECT_EQ(Weight(), "1");
-  EXPECT_EQ(Coloured(), std::vector<int>{kCentre});
-
+  EXPECT_EQ(std::tuple(Grid(), Weight(), Coloured()),
+            std::tuple(GridWith({{kCentre, "1"}}), "1", std::vector<int>{kCentre}));
   BaseOn("Sharpen");
-  EXPECT_EQ(Grid(), GridWith(ThreeByThree("-1", "15")));
-  EXPECT_EQ(Weight(), "7");
-  BaseOn("Soften More");
-  EXPECT_EQ((std::vector<QString>{Value(kCentre)->text(), Value(Box(2, 3))->text(),
-                                  Value(Box(1, 1))->text(), Value(Box(0, 0))->text(), Weight()}),
-            (std::vector<QString>{"12", "2", "1", "0", "44"}));
-  // With Auto-calc on, the weight is still the built-in one at the end.
+  EXPECT_EQ(std::tuple(Grid(), Weight()), std::tuple(GridWith(threeByThree("-1", "15")), "7"));
   Dialog().chkAuto()->click();
   BaseOn("Sharpen More");
-  EXPECT_EQ((std::vector<QString>{Value(kCentre)->text(), Value(Box(2, 2))->text(),
-                                  Value(Box(2, 3))->text(), Weight()}),
-            (std::vector<QString>{"5", "0", "-1", "1"}));
+  EXPECT_EQ((QStringList{Value(kCentre)->text(), Value(Box(2, 2))->text(), Value(Box(2, 3))->text(),
+                         Weight()}),
+            (QStringList{"5", "0", "-1", "1"}));
 }
 
-// Each row typed into a fresh dialog, then OK: the message shown, the dialog left open and
-// cancelled with the entries as they were, nothing stored; the close box still cancels it.
-TEST_F(CustomFilterDialog, OkRefusesFiltersItCannotRun) {
+// Each row typed into a fresh dialog over a picture, then OK: the message shown, the dialog left
+// open and cancelled with the entries as they were, nothing stored; the preview shows the same
+// refusal in place of the picture and asks nothing.
+TEST_F(CustomFilterDialog, OkAndThePreviewRefuseFiltersThatCannotRun) {
+  const auto picture = MakeImage(5, 5, {1, 2, 3});
   const std::string sBlack =
       "This filter would always cause the output image to be black.  Please enter a value.";
   const struct {
@@ -267,22 +231,31 @@ TEST_F(CustomFilterDialog, OkRefusesFiltersItCannotRun) {
   } cases[] = {
       {{{kCentre, "0"}}, sBlack},
       {{{kCentre, "-"}, {0, ""}}, sBlack},
-      {{{kCentre, "8"}}, "Filters must be at least 3x3 in size."},
+      {{{kCentre, "8"}}, "Filters must be at least 3x3 in size."},  // the identity is one box
       {{{0, "256"}}, "Values must lie between -255 and 255."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sMessage);
-    Open();
+    Open(picture.get());
     Type(c.typed);
+    const size_t lShown = m_messages.Shown().size();
+    Dialog().UpdatePreview();
+    EXPECT_EQ(std::tuple(ShowsPicture(), Dialog().lblPreview()->text().toStdString(), Clipped(),
+                         m_messages.Shown().size()),
+              std::tuple(false, c.sMessage, "", lShown));
     ClickOK();
-    EXPECT_EQ(test::Messages(m_messages).back(),
-              (test::tMessage{c.sMessage, eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
-    EXPECT_TRUE(Dialog().isVisible());
-    EXPECT_TRUE(Dialog().Cancelled());
-    EXPECT_EQ(Value(c.typed.back().first)->text().toStdString(), c.typed.back().second);
-    EXPECT_TRUE(ListFilters().empty());
-    Dialog().close();
-    EXPECT_TRUE(Dialog().Cancelled());
+    EXPECT_EQ(Messages(m_messages).back(),
+              (tMessage{c.sMessage, eMsgButtons::OK, eMsgIcon::Information, kAppTitle}));
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(),
+                         Value(c.typed.back().first)->text().toStdString(), ListFilters().size()),
+              std::tuple(true, true, c.typed.back().second, 0u));
+    // Cancel, Escape or the close box: cancelled and unloaded, the main window made topmost again.
+    if (&c == &cases[0]) QTest::mouseClick(Dialog().cmdCancel(), Qt::LeftButton);
+    if (&c == &cases[1]) QTest::keyClick(Value(0), Qt::Key_Escape);
+    if (&c >= &cases[2]) Dialog().close();
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(),
+                         LoadedWindows().IndexOf(&Dialog()), m_topMost.Calls().back()),
+              std::tuple(false, true, -1, sTopMostCall{&m_main, true}));
   }
   EXPECT_EQ(m_messages.Shown().size(), 4u);
 }
@@ -312,16 +285,11 @@ TEST_F(CustomFilterDialog, TheKernelSizeFollowsTheOutermostNonZeroBox) {
     Open();
     Type(c.typed);
     TypeInto(Dialog().txtWeight(), c.sWeight);
-    if (c.bEnter) {
-      QTest::keyClick(Value(c.typed[0].first), Qt::Key_Return);
-    } else {
-      ClickOK();
-    }
-    EXPECT_FALSE(Dialog().isVisible());
-    EXPECT_FALSE(Dialog().Cancelled());
+    c.bEnter ? QTest::keyClick(Value(c.typed[0].first), Qt::Key_Return) : ClickOK();
     cImageProcessDIB& engine = Dialog().ImageProcess();
-    EXPECT_EQ(engine.FilterArraySize(), c.lSize);
-    EXPECT_EQ(engine.FilterWeight(), std::stoi(c.sWeight));
+    EXPECT_EQ(std::tuple(Dialog().isVisible(), Dialog().Cancelled(), engine.FilterArraySize(),
+                         engine.FilterWeight()),
+              std::tuple(false, false, c.lSize, std::stoi(c.sWeight)));
     for (const auto& [iX, iY, lValue] : c.values)
       EXPECT_EQ(engine.FilterValue(iX, iY), lValue) << iX << ", " << iY;
   }
@@ -331,28 +299,6 @@ TEST_F(CustomFilterDialog, TheKernelSizeFollowsTheOutermostNonZeroBox) {
             (Listing{{1, "New Filter"}, {2, "New Filter"}, {3, "New Filter"}, {4, "New Filter"}}));
 }
 
-// Cancel, Escape and the close box: the dialog is cancelled and unloaded, and the main window is
-// made topmost again; nothing is asked of the topmost layer before it is shown.
-TEST_F(CustomFilterDialog, EveryWayOfClosingLeavesItCancelledAndTheMainWindowOnTop) {
-  QWidget main;
-  for (int iWay = 0; iWay < 3; ++iWay) {
-    test::cTopMostLog log;
-    frmCustomFilter dialog(&main, log.Function());
-    EXPECT_TRUE(log.Calls().empty());
-    dialog.show();
-    EXPECT_EQ(LoadedWindows().IndexOf(&dialog), LoadedWindows().Count() - 1);
-    TypeInto(dialog.txtValue(Box(3, 2)), "5");
-    if (iWay == 0) QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
-    if (iWay == 1) QTest::keyClick(dialog.txtValue(0), Qt::Key_Escape);
-    if (iWay == 2) dialog.close();
-    EXPECT_FALSE(dialog.isVisible()) << iWay;
-    EXPECT_TRUE(dialog.Cancelled()) << iWay;
-    EXPECT_EQ(log.Calls(), (std::vector<test::sTopMostCall>{{&dialog, true}, {&main, true}}));
-    EXPECT_EQ(LoadedWindows().IndexOf(&dialog), -1) << "unloaded";
-  }
-  EXPECT_TRUE(ListFilters().empty()) << "nothing is stored unless accepted";
-}
-
 TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   TypeName("Edges");
   Type({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}});
@@ -360,15 +306,13 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   ClickOK();
   ASSERT_FALSE(Dialog().Cancelled());
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}}));
-  const std::optional<CustomFilterRecord> stored = LoadFilter(1);
-  ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->lWeight, 3);
   // Box (0, 1) is cell (iX, iY) = (-3, -2), box (1, 0) is (-2, -3).
-  EXPECT_EQ(stored->aCells, Record("", 0,
-                                   {{FilterCellIndex(-3, -2), -7},
-                                    {FilterCellIndex(-2, -3), 9},
-                                    {FilterCellIndex(0, 0), 255}})
-                                .aCells);
+  const CustomFilterRecord expected = Record(
+      "", 0,
+      {{FilterCellIndex(-3, -2), -7}, {FilterCellIndex(-2, -3), 9}, {FilterCellIndex(0, 0), 255}});
+  ASSERT_TRUE(LoadFilter(1).has_value());
+  EXPECT_EQ(std::tuple(LoadFilter(1)->lWeight, LoadFilter(1)->aCells),
+            std::tuple(3, expected.aCells));
 
   // A new dialog lists it; picking it fills the grid as it was.
   Open();
@@ -378,10 +322,9 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
                    Dialog().cboName()->currentText()}),
       (QStringList{"Edges", "1", "New Filter"}));
   ChooseListEntry(Dialog().cboName(), 0);
-  EXPECT_EQ(Dialog().cboName()->currentText(), "Edges");
-  EXPECT_EQ(Grid(), GridWith({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}}));
-  EXPECT_EQ(Weight(), "3");
-  EXPECT_EQ(Coloured(), (std::vector<int>{Box(0, 1), Box(1, 0), kCentre}));
+  EXPECT_EQ(std::tuple(Dialog().cboName()->currentText(), Grid(), Weight(), Coloured()),
+            std::tuple("Edges", GridWith({{Box(0, 1), "-7"}, {Box(1, 0), "9"}, {kCentre, "255"}}),
+                       "3", std::vector<int>{Box(0, 1), Box(1, 0), kCentre}));
 
   // Accepting the picked entry overwrites it under its number.
   Type(Box(6, 6), "1");
@@ -404,38 +347,35 @@ TEST_F(CustomFilterDialog, StoresANamedFilterAndLoadsItBack) {
   TypeName("Edges 2");
   ClickOK();
   EXPECT_EQ(ListFilters(), (Listing{{1, "Edges"}, {2, "Edges"}, {3, "Edges 2"}}));
-  EXPECT_EQ(LoadFilter(2)->aCells[static_cast<size_t>(Box(2, 2))], 1);
-  EXPECT_EQ(LoadFilter(1)->aCells[static_cast<size_t>(Box(2, 2))], 0);
+  EXPECT_EQ(std::tuple(LoadFilter(1)->aCells[Box(2, 2)], LoadFilter(2)->aCells[Box(2, 2)]),
+            std::tuple(0, 1));
 }
 
-TEST_F(CustomFilterDialog, PickingAStoredFilterFillsTheWeightAsAutoCalcSays) {
+// With Auto-calc on, the weight is the sum; without it, a filter stored without a weight leaves
+// the box empty; a name whose filter key is missing, as another program might leave it, changes
+// nothing.
+TEST_F(CustomFilterDialog, PickingAStoredFilterFillsTheGridAndTheWeightAsAutoCalcSays) {
   SaveFilter(Record("Odd weight", 100, {{Box(2, 3), 3}, {Box(4, 3), -1}}), 1, true);
   SaveFilter(Record("No weight", std::nullopt, {{kCentre, 1}, {Box(3, 2), 1}}), 2, true);
+  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "CustomFilters", 4,
+                          {3, 0, 0, 0}));
+  ASSERT_TRUE(PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "Filter3", 1,
+                          {'G', 'o', 'n', 'e', 0}));
   Open();
   Dialog().chkAuto()->click();
   ChooseListEntry(Dialog().cboName(), 0);
   EXPECT_EQ(Weight(), "2") << "3 - 1 + 0 at the centre";
-  // Without Auto-calc, a filter stored without a weight leaves the weight box empty.
   Dialog().chkAuto()->click();
   ChooseListEntry(Dialog().cboName(), 1);
-  EXPECT_EQ((QStringList{Weight(), Value(Box(3, 2))->text()}), (QStringList{"", "1"}));
-}
-
-TEST_F(CustomFilterDialog, PickingAFilterWithoutAKeyChangesNothing) {
-  // A name whose filter key is missing, as another program might leave it.
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey,
-                                "CustomFilters", 4, {1, 0, 0, 0}));
-  ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, kAppSettingsKey, "Filter1", 1,
-                                {'G', 'o', 'n', 'e', 0}));
-  Open();
   Type(0, "6");
-  ASSERT_EQ(Dialog().cboName()->count(), 1);
-  ChooseListEntry(Dialog().cboName(), 0);
-  EXPECT_EQ((QStringList{Value(0)->text(), Weight()}), (QStringList{"6", "1"}));
+  ASSERT_EQ(Dialog().cboName()->count(), 3);
+  ChooseListEntry(Dialog().cboName(), 2);
+  EXPECT_EQ((QStringList{Weight(), Value(Box(3, 2))->text(), Value(0)->text()}),
+            (QStringList{"", "1", "6"}));
 }
 
 TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
-  test::cFailingWrites readOnly(m_registry.Store(), 0, kErrorAccessDenied);
+  cFailingWrites readOnly(m_registry.Store(), 0, kErrorAccessDenied);
   IRegistryStore* pPrevious = SetRegistryStore(&readOnly);
   Type(Box(3, 2), "2");
   ClickOK();
@@ -446,6 +386,64 @@ TEST_F(CustomFilterDialog, AFilterThatCannotBeStoredIsStillApplied) {
   EXPECT_EQ(std::tuple(m_messages.Shown()[0].eIcon, Dialog().isVisible(), Dialog().Cancelled(),
                        Dialog().ImageProcess().FilterArraySize(), ListFilters().size()),
             std::tuple(eMsgIcon::Exclamation, false, false, 3, 0u));
+}
+
+// Wider than the preview and lower than it: columns 22..277 of 300, all 40 rows, through the
+// engine with the grid's kernel; neither the preview nor accepting changes the picture.
+TEST_F(CustomFilterDialog, ThePreviewShowsTheEnginesResultOnTheCentredPart) {
+  std::mt19937 rng(11);
+  const auto picture = MakeRandomImage(300, 40, rng);
+  const std::vector<uint8_t> before = Bytes(*picture);
+  Open(picture.get());
+  Type({{kCentre, "9"}, {kCentre - 1, "-2"}, {kCentre + 8, "-3"}});  // a 3 x 3 kernel
+  TypeInto(Dialog().txtWeight(), "2");
+  Dialog().UpdatePreview();
+  ASSERT_TRUE(ShowsPicture());
+  ASSERT_EQ(Dialog().picPreview()->Image().size(), QSize(256, 40));
+  const std::vector<uint8_t> shown = DisplayBytes(Dialog().picPreview()->Image());
+  EXPECT_FALSE(Clipped().isEmpty());
+  ClickOK();
+  // The kernel handed over (box 23 is (0, -1), box 32 is (1, 1)) on the centred part.
+  cImageProcessDIB& engine = Dialog().ImageProcess();
+  EXPECT_EQ(std::tuple(Dialog().Cancelled(), engine.FilterArraySize(), engine.FilterValue(0, -1),
+                       engine.FilterValue(1, 1), Bytes(*picture)),
+            std::tuple(false, 3, -2, -3, before));
+  auto expected = MakeImage(256, 40);
+  for (int32_t c = 0; c < 256; ++c) {
+    for (int32_t y = 0; y < 40; ++y)
+      SetPixel(*expected, c, y, PixelAt(*picture, c + 22, y));
+  }
+  engine.FilterType(eCustom);
+  engine.ProcessImage(*expected, *MakeImage(256, 40));
+  EXPECT_EQ(shown, DisplayBytes(*expected));
+}
+
+// Sharpen at a pixel of 100 among 200s: (15 x 100 - 8 x 200) / 7 = -14 in all three channels of
+// the only pixel computed; the Blur kernel keeps them all within 0..255.
+TEST_F(CustomFilterDialog, ThePreviewCountsTheClippedChannelValues) {
+  auto picture = MakeImage(3, 3, {200, 200, 200});
+  SetPixel(*picture, 1, 1, {100, 100, 100});
+  Open(picture.get());
+  BaseOn("Sharpen");
+  Dialog().UpdatePreview();
+  ASSERT_TRUE(ShowsPicture());
+  EXPECT_EQ(Clipped(), "3 of 3 channel values clipped");
+  EXPECT_EQ(DisplayPixel(Dialog().picPreview()->Image(), 1, 1), (Bgr{0, 0, 0}));
+  EXPECT_EQ(DisplayPixel(Dialog().picPreview()->Image(), 0, 2), (Bgr{200, 200, 200}))
+      << "the border is left as it was";
+  BaseOn("Blur");
+  Dialog().UpdatePreview();
+  EXPECT_EQ(Clipped(), "0 of 3 channel values clipped");
+  EXPECT_EQ(DisplayPixel(Dialog().picPreview()->Image(), 1, 1), (Bgr{188, 188, 188}));  // 1700 / 9
+  // Without a picture, or with an empty one, the pane says so.
+  const auto empty = std::make_unique<const cDIBSection>();
+  for (const cDIBSection* pPicture : {static_cast<const cDIBSection*>(nullptr), empty.get()}) {
+    Open(pPicture);
+    Type(0, "1");
+    Dialog().UpdatePreview();
+    EXPECT_EQ(std::tuple(ShowsPicture(), Dialog().lblPreview()->text(), Clipped()),
+              std::tuple(false, "No picture to preview.", ""));
+  }
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 #pragma once
 // Helpers for tests of image documents and the main window around them: picture files written
-// from typed pixels, the pixels a document shows, a recording stand-in for the main window, and
-// the check that skips a test while the engine part it needs is not built.
+// and read back, the pixels a document shows, and a recording stand-in for the main window.
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <cstdint>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,20 @@ namespace brennic::test {
 // Writes the image as a bitmap file.
 inline void WriteBitmap(const std::string& sPath, cDIBSection& cImage) {
   SavePicture(cImage, sPath);
+}
+
+// The first lBytes bytes of a file.
+inline std::string FileHead(const std::string& sPath, size_t lBytes) {
+  std::string s(lBytes, '\0');
+  std::ifstream(sPath, std::ios::binary).read(s.data(), static_cast<std::streamsize>(lBytes));
+  return s;
+}
+
+// The picture a file holds, as the program loads it.
+inline std::unique_ptr<cDIBSection> LoadedImage(const std::string& sPath) {
+  auto p = std::make_unique<cDIBSection>();
+  p->CreateFromPicture(*LoadPicture(sPath));
+  return p;
 }
 
 // Display pixel (x from the left, y from the top) of a picture box's copy or a loaded image.
@@ -61,24 +76,21 @@ class cRecordingFrame final : public IDocumentFrame {
                  const std::string& sSize) override {
     log.push_back("SetStatus(" + sMain + "|" + sImage + "|" + sSize + ")");
   }
-  void ProgressMax(int32_t lMax) override { log.push_back("ProgressMax(" + N(lMax) + ")"); }
-  void ProgressValue(int32_t lValue) override { log.push_back("ProgressValue(" + N(lValue) + ")"); }
-  void ShowProgress(bool bShow) override {
-    log.push_back(std::string("ShowProgress(") + (bShow ? "true" : "false") + ")");
+  void ProgressMax(int32_t l) override { log.push_back("ProgressMax(" + std::to_string(l) + ")"); }
+  void ProgressValue(int32_t l) override {
+    log.push_back("ProgressValue(" + std::to_string(l) + ")");
+  }
+  void ShowProgress(bool b) override {
+    log.push_back(b ? "ShowProgress(true)" : "ShowProgress(false)");
   }
   int32_t NewImageIndex() override {
     log.push_back("NewImageIndex");
     return ++lIndex;
   }
-  void AddMRUFile(const std::string& sFileName) override {
-    log.push_back("AddMRUFile(" + sFileName + ")");
-  }
+  void AddMRUFile(const std::string& sFile) override { log.push_back("AddMRUFile(" + sFile + ")"); }
 
   std::vector<std::string> log;
   int32_t lIndex = 0;
-
- private:
-  static std::string N(int32_t l) { return std::to_string(l); }
 };
 
 }  // namespace brennic::test
