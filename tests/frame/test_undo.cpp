@@ -33,12 +33,6 @@ class UndoTest : public cFrameTest {
     }
     return s;
   }
-  static std::vector<uint8_t> Shown(frmImage* pDocument) {
-    return test::DisplayBytes(pDocument->picImage()->Image());
-  }
-  static std::vector<uint8_t> Held(frmImage* pDocument) {
-    return test::DisplayBytes(pDocument->Document().Picture());
-  }
 };
 
 TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
@@ -70,24 +64,13 @@ TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
   // A new command drops what could have been redone.
   Click("mnuHighPass_2");
   EXPECT_EQ(Captions(), "&Undo Unsharp|-&Redo");
-  const std::vector<uint8_t> sharpened = Held(pDocument);
 
-  // The shortcuts: Ctrl+Z back, Ctrl+Y and Ctrl+Shift+Z again; a disabled entry's does nothing.
+  // The shortcut (the menu tree pins the others).
   m_pMain->activateWindow();
   QApplication::setActiveWindow(m_pMain.get());
-  const auto key = [this](Qt::KeyboardModifiers modifiers, Qt::Key eKey = Qt::Key_Z) {
-    QTest::keyClick(m_pMain.get(), eKey, Qt::ControlModifier | modifiers);
-  };
-  key(Qt::NoModifier);
+  QTest::keyClick(m_pMain.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Held(pDocument), blurred);
   EXPECT_EQ(Captions(), "&Undo Blur More|&Redo Unsharp");
-  key(Qt::NoModifier, Qt::Key_Y);
-  EXPECT_EQ(Held(pDocument), sharpened);
-  key(Qt::NoModifier);
-  key(Qt::ShiftModifier);
-  key(Qt::NoModifier, Qt::Key_Y);
-  EXPECT_EQ(Held(pDocument), sharpened);
-  EXPECT_EQ(Captions(), "&Undo Unsharp|-&Redo");
   EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
@@ -98,31 +81,23 @@ TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
   frmImage* pSecond = OpenRandom("second.bmp");
   ASSERT_NE(pSecond, nullptr);
   EXPECT_EQ(Captions(), "-&Undo|-&Redo");
-  Click("mnuColors_7");
-  EXPECT_EQ(Captions(), "&Undo Gray Scale|-&Redo");
+  // A change outside the menus (as another window's command) shows when the menu opens.
+  pSecond->ProcessImage(eEmboss);
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  Q_EMIT m_pMain->findChild<QMenu*>("mnuEditTOP")->aboutToShow();
+  EXPECT_EQ(Captions(), "&Undo Emboss|-&Redo");
 
   m_pMain->MdiArea()->setActiveSubWindow(Windows()[0]);
   EXPECT_EQ(Captions(), "&Undo Negative|-&Redo");
   Click("mnuEditHistory_0");
   EXPECT_EQ(std::make_pair(pFirst->Dirty(), pSecond->Dirty()), std::make_pair(false, true));
   // Closing the active document: the entries follow the one that becomes active.
-  for (const char* sAfter : {"&Undo Gray Scale|-&Redo", "-&Undo|-&Redo"}) {
+  for (const char* sAfter : {"&Undo Emboss|-&Redo", "-&Undo|-&Redo"}) {
     Windows()[0]->close();
     QApplication::processEvents();
     EXPECT_EQ(Captions(), sAfter);
   }
   EXPECT_TRUE(Windows().empty());
-}
-
-TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) {
-  frmImage* pDocument = OpenRandom("a.bmp");
-  ASSERT_NE(pDocument, nullptr);
-  pDocument->ProcessImage(eEmboss);  // as another window's command would
-  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
-  auto* pEdit = m_pMain->findChild<QMenu*>("mnuEditTOP");
-  ASSERT_NE(pEdit, nullptr);
-  Q_EMIT pEdit->aboutToShow();
-  EXPECT_EQ(Captions(), "&Undo Emboss|-&Redo");
 }
 
 TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
@@ -228,8 +203,7 @@ TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithThe
 
 // The size goes back with the picture: the work buffer, the view, the status strip; the title
 // marks a picture that differs from its file. A resample to the same size is a step all the same,
-// as it marks the document changed. Saved under another name: the new title and status, nothing
-// changed, the name heads the recent files.
+// as it marks the document changed.
 TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStatus) {
   frmImage* pDocument = OpenRandom("cat.bmp", 9, 7);
   ASSERT_NE(pDocument, nullptr);
@@ -267,13 +241,6 @@ TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStat
   Click("mnuEditHistory_0");
   EXPECT_EQ(state(), sOriginal);
   EXPECT_EQ(Shown(pDocument), original);
-
-  Click("mnuEditHistory_1");
-  m_dialogs.ChooseFiles({m_dir.File("dog.ico")});
-  Click("mnuFile_1");
-  EXPECT_EQ(state(), "Image: " + m_dir.File("dog.ico") + "|dog.ico |9 x 7 |9x7|9x7");
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), m_dir.File("dog.ico"));
-  EXPECT_TRUE(Entry("mnuFile_6")->isVisible());
 }
 
 }  // namespace
