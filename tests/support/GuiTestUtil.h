@@ -25,8 +25,8 @@ struct sShownMessage {
 
 class cScriptedMessageBoxes final : public IMessageBoxService {
  public:
-  cScriptedMessageBoxes();
-  ~cScriptedMessageBoxes() override;
+  cScriptedMessageBoxes() { SetMessageBoxService(this); }
+  ~cScriptedMessageBoxes() override { SetMessageBoxService(nullptr); }
   cScriptedMessageBoxes(const cScriptedMessageBoxes&) = delete;
   cScriptedMessageBoxes& operator=(const cScriptedMessageBoxes&) = delete;
 
@@ -34,7 +34,6 @@ class cScriptedMessageBoxes final : public IMessageBoxService {
   void Answer(eMsgResult eResult) { m_answers.push_back(eResult); }
   // Runs while each box is shown, before it answers.
   std::function<void(const sShownMessage&)> OnShow;
-
   const std::vector<sShownMessage>& Shown() const { return m_shown; }
 
   eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
@@ -47,32 +46,36 @@ class cScriptedMessageBoxes final : public IMessageBoxService {
 
 class cScriptedCommonDialogs final : public ICommonDialogService {
  public:
-  cScriptedCommonDialogs();
-  ~cScriptedCommonDialogs() override;
+  cScriptedCommonDialogs() { SetCommonDialogService(this); }
+  ~cScriptedCommonDialogs() override { SetCommonDialogService(nullptr); }
   cScriptedCommonDialogs(const cScriptedCommonDialogs&) = delete;
   cScriptedCommonDialogs& operator=(const cScriptedCommonDialogs&) = delete;
 
-  // The next file dialog chooses these files (filter index 0: keep the one asked for).
-  void ChooseFiles(std::vector<std::string> files, int32_t lFilterIndex = 0);
-  // The next file dialog is cancelled (also the answer when nothing is queued).
-  void CancelFile();
+  // The next file dialog chooses these files (filter index 0: keep the one asked for); no files:
+  // it is cancelled (also the answer when nothing is queued).
+  void ChooseFiles(std::vector<std::string> files, int32_t lFilterIndex = 0) {
+    m_fileAnswers.push_back({std::move(files), lFilterIndex});
+  }
+  void CancelFile() { m_fileAnswers.push_back({}); }
   const std::vector<sFileDialogRequest>& FileRequests() const { return m_fileRequests; }
 
   // Answers of the other dialogs; unset ones cancel.
   std::function<bool(int32_t&, std::array<int32_t, 16>&, uint32_t)> OnChooseColor;
   std::function<bool(QFont&, uint32_t)> OnChooseFont;
   std::function<bool(sPrintSettings&, uint32_t)> OnPrint;
-  std::function<bool(sPageSetupSettings&, uint32_t)> OnPageSetup;
 
   bool ChooseFile(const sFileDialogRequest& request, sFileDialogChoice& choice) override;
-  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& customColors, uint32_t lFlags,
-                   QWidget* pOwner) override;
-  bool ChooseFont(QFont& font, int32_t lMinSize, int32_t lMaxSize, uint32_t lFlags,
-                  QWidget* pOwner) override;
-  bool Print(QPrinter& printer, sPrintSettings& settings, uint32_t lFlags,
-             QWidget* pOwner) override;
-  bool PageSetup(QPrinter& printer, sPageSetupSettings& settings, uint32_t lFlags,
-                 QWidget* pOwner) override;
+  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags,
+                   QWidget*) override {
+    return OnChooseColor && OnChooseColor(lRGB, custom, lFlags);
+  }
+  bool ChooseFont(QFont& font, int32_t, int32_t, uint32_t lFlags, QWidget*) override {
+    return OnChooseFont && OnChooseFont(font, lFlags);
+  }
+  bool Print(QPrinter&, sPrintSettings& settings, uint32_t lFlags, QWidget*) override {
+    return OnPrint && OnPrint(settings, lFlags);
+  }
+  bool PageSetup(QPrinter&, sPageSetupSettings&, uint32_t, QWidget*) override { return false; }
 
  private:
   struct sAnswer {
