@@ -10,13 +10,11 @@
 #include <QMimeData>
 #include <QUrl>
 #include <fstream>
-#include <memory>
 
 #include "FrameTestUtil.h"
 #include "frame/mDrop.h"
 #include "frame/mPaste.h"
 #include "platform/Clipboard.h"
-#include "platform/cPictureBox.h"
 #include "platform/mWindowing.h"
 #include "support/ClipboardTestUtil.h"
 

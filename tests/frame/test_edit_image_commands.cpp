@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <random>
 
 #include "FrameTestUtil.h"
 #include "document/cImageDocumentCore.h"
@@ -21,7 +20,6 @@
 #include "image/cDesktopBridge.h"
 #include "image/cImageProcessDIB.h"
 #include "platform/Clipboard.h"
-#include "platform/cPictureBox.h"
 #include "platform/cQtDesktopBridge.h"
 #include "support/ClipboardTestUtil.h"
 #include "support/DialogTestUtil.h"

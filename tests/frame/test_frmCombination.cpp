@@ -1,37 +1,29 @@
-// The combine dialog driven through its controls: the two source lists filled from the loaded
-// windows, the output size, enabling the "Add" controls, reading the four boxes at OK, and the
-// ways it closes.
+// The combine dialog driven through its controls: reading the four boxes at OK and refusing what
+// cannot be read. (Image > Combine from the menu pins the lists, the output size and Cancel.)
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <array>
-#include <memory>
-#include <string>
 #include <utility>
 
 #include "FrameTestUtil.h"
 #include "frame/frmCombination.h"
 #include "support/DialogTestUtil.h"
-#include "support/GuiTestUtil.h"
 
 namespace brennic {
 namespace {
 
-using test::ChooseListEntry;
 using test::TypeInto;
 
 class CombinationDialog : public ::testing::Test {
  protected:
-  frmCombination& Open() {
+  void Open() {
     m_pDialog = std::make_unique<frmCombination>(nullptr, m_topMost.Function());
     m_pDialog->show();
-    return *m_pDialog;
   }
   frmCombination& Dialog() { return *m_pDialog; }
   // Clicks a button on its caption (an option button reacts to its circle and caption only).
@@ -49,29 +41,6 @@ class CombinationDialog : public ::testing::Test {
   test::cTopMostLog m_topMost;
   std::unique_ptr<frmCombination> m_pDialog;
 };
-
-// The dialog's texts; the "Add" controls (the four boxes and their labels) are enabled for "Add
-// Images" only. (The combination from the menu pins the lists and the output size.)
-TEST_F(CombinationDialog, CaptionsAndTheAddControlsEnabledOnlyForAddImages) {
-  Open();
-  QStringList texts{Dialog().windowTitle()};
-  for (const char* sName : {"lblSource", "lblOffset", "lblMultiplier"})
-    texts << cModalDialog::IndexedChild<QLabel>(&Dialog(), sName, 1)->text();
-  for (int i = 0; i < 3; ++i)
-    texts << Dialog().optCombine(i)->text();
-  EXPECT_EQ(texts, (QStringList{"Image Combination", "Source Image &2:", "Offset:", "Multiplier:",
-                                "&Add Images", "&Darkest", "&Lightest"}));
-  int iTagged = 0;
-  for (const int iOption : {1, 0}) {
-    Click(Dialog().optCombine(iOption));
-    for (const QWidget* p : Dialog().findChildren<QWidget*>()) {
-      if (cModalDialog::Tag(p) != "Add") continue;
-      ++iTagged;
-      EXPECT_EQ(p->isEnabled(), iOption == 0) << p->objectName().toStdString() << iOption;
-    }
-  }
-  EXPECT_EQ(iTagged, 16);
-}
 
 // OK (clicked or pressed) reads the four boxes, rounding halves to even, whichever option is
 // chosen: the disabled boxes too.

@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QMdiArea>
 #include <fstream>
-#include <memory>
 
 #include "FrameTestUtil.h"
 #include "frame/cStatusStrip.h"

@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QKeySequence>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <fstream>
 #include <new>
-#include <random>
 #include <tuple>
 
 #include "FrameTestUtil.h"
@@ -18,7 +16,6 @@
 #include "frame/cStatusStrip.h"
 #include "image/cError.h"
 #include "platform/ProgressBar.h"
-#include "platform/cPictureBox.h"
 #include "platform/mWindowing.h"
 
 namespace brennic {
@@ -129,7 +126,6 @@ TEST_F(cFrameTest, OpenAsksForABitmapGifOrIconAndShowsTheDocument) {
                                                   "*.BMP;*.DIB;*.GIF;*.ICO;*.PNG;*.JPG;"
                                                   "*.JPEG;*.TIF;*.TIFF;*.WEBP"}}));
   ASSERT_EQ(Windows().size(), 1u);
-  EXPECT_TRUE(Windows()[0]->isVisible());
   EXPECT_EQ(ShownTitle(*Windows()[0]).toStdString(), "Image: " + sPath);
   EXPECT_FALSE(pDocument->Dirty());
   EXPECT_EQ(m_pMain->StatusStrip()->MainText(), "Opened " + sPath + ".");
@@ -168,11 +164,7 @@ class ProcessingCommandTest : public cFrameTest, public ::testing::WithParamInte
 
 TEST_P(ProcessingCommandTest, ChangesThePictureAsTheDocumentCommandDoesAndMarksItChanged) {
   const sCommand& c = GetParam();
-  std::mt19937 rng(7);
-  const auto cOriginal = test::MakeRandomImage(23, 17, rng);
-  const std::string sPath = m_dir.File("random.bmp");
-  test::WriteBitmap(sPath, *cOriginal);
-  frmImage* pDocument = Open(sPath);
+  frmImage* pDocument = OpenRandom("random.bmp", 23, 17);
   ASSERT_NE(pDocument, nullptr);
 
   Click(c.sEntry);
@@ -180,13 +172,13 @@ TEST_P(ProcessingCommandTest, ChangesThePictureAsTheDocumentCommandDoesAndMarksI
   EXPECT_TRUE(pDocument->Dirty());
   // The expected picture: the same command of the shared document on the same picture.
   cImageDocumentCore cExpected;
-  cExpected.LoadImage(*cOriginal);
+  cExpected.LoadImage(*m_pOriginal);
   cProbeContext context;
   ParseOperation(c.sOperation, context)(cExpected);
-  const std::vector<uint8_t> shown = test::DisplayBytes(pDocument->picImage()->Image());
+  const std::vector<uint8_t> shown = Shown(pDocument);
   EXPECT_EQ(shown, test::DisplayBytes(cExpected.Picture()));
-  EXPECT_NE(shown, test::DisplayBytes(*cOriginal));
-  EXPECT_EQ(test::DisplayBytes(pDocument->Document().Picture()), shown);
+  EXPECT_NE(shown, test::DisplayBytes(*m_pOriginal));
+  EXPECT_EQ(Held(pDocument), shown);
   // Whatever progress it showed is gone, and the strip tells the completion (the negative, in
   // one quick pass, shows no progress).
   EXPECT_TRUE(m_pMain->StatusStrip()->Progress()->isHidden());
@@ -231,7 +223,7 @@ TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentAndItsHistoryUnchan
   ASSERT_NE(pDocument, nullptr);
   Click("mnuColors_5");
   Click("mnuEditHistory_0");
-  const std::vector<uint8_t> before = test::DisplayBytes(pDocument->picImage()->Image());
+  const std::vector<uint8_t> before = Shown(pDocument);
   // A work buffer that no longer matches the picture: the engine refuses B/W.
   ASSERT_TRUE(pDocument->Document().Work().Create(2, 2));
   Click("mnuColors_8");
@@ -242,8 +234,8 @@ TEST_F(cFrameTest, AnEngineFailureIsShownAndLeavesTheDocumentAndItsHistoryUnchan
   EXPECT_EQ(test::Box(m_boxes.Shown()[0]),
             test::Box("Image sizes do not match.", eMsgIcon::Exclamation));
   EXPECT_FALSE(pDocument->Dirty());
-  EXPECT_EQ(test::DisplayBytes(pDocument->picImage()->Image()), before);
-  EXPECT_EQ(test::DisplayBytes(pDocument->Document().Picture()), before);
+  EXPECT_EQ(Shown(pDocument), before);
+  EXPECT_EQ(Held(pDocument), before);
   // The program goes on: the next command works.
   Click("mnuColors_5");
   EXPECT_TRUE(pDocument->Dirty());

@@ -12,7 +12,6 @@
 #include "FrameTestUtil.h"
 #include "frame/cMRUFileList.h"
 #include "platform/cRegistry.h"
-#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -103,9 +102,7 @@ class MRUStorage : public ::testing::Test {
     m_cR.ClassKey(kHKeyCurrentUser);
     m_cR.SectionKey("Software\\Ostrel\\Halvine");
   }
-  void Put(const std::string& sName, int32_t lType, const Variant& v,
-           const std::string& sKey = "Software\\Ostrel\\Halvine") {
-    m_cR.SectionKey(sKey);
+  void Put(const std::string& sName, int32_t lType, const Variant& v) {
     m_cR.ValueKey(sName);
     m_cR.ValueType(lType);
     m_cR.Value(v);
@@ -174,24 +171,23 @@ TEST_F(MRUStorage, ACopyClosingLaterKeepsTheOtherCopysFiles) {
 TEST_F(MRUStorage, TheStoredCapacityAndCountDecideWhatLoads) {
   const Variant vNone;
   const struct {
-    Variant vMax;  // none: not stored
-    int32_t lCount;
-    int32_t lFiles;  // File1..File<n> stored
+    Variant vMax;    // none: not stored
+    int32_t lCount;  // File1..File<n> stored too
     bool bLoads;
     int32_t lMaxAfter;
     std::vector<std::string> entries;
   } cases[] = {
-      {10, 10, 10, true, 4, {"f1", "f2", "f3", "f4"}},
-      {std::string("3"), 3, 3, true, 3, {"f1", "f2", "f3"}},  // a capacity written as text
-      {std::string("many"), 3, 3, false, 4, {}},
-      {vNone, 3, 3, false, 4, {}},  // the key holds other settings but no capacity
+      {10, 10, true, 4, {"f1", "f2", "f3", "f4"}},
+      {std::string("3"), 3, true, 3, {"f1", "f2", "f3"}},  // a capacity written as text
+      {std::string("many"), 3, false, 4, {}},
+      {vNone, 3, false, 4, {}},  // the key holds other settings but no capacity
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.entries) + " " + std::to_string(c.lCount));
     test::cScopedRegistry registry;
     if (c.vMax != vNone) Put("MaxCount", c.vMax.index() == 3 ? kRegSz : kRegDword, c.vMax);
     Put("Count", kRegDword, c.lCount);
-    for (int i = 1; i <= c.lFiles; ++i)
+    for (int i = 1; i <= c.lCount; ++i)
       Put("File" + std::to_string(i), kRegSz, "f" + std::to_string(i));
     const cMRUFileList list = Loaded(c.bLoads);
     EXPECT_EQ(list.MaxFileCount(), c.lMaxAfter);
