@@ -138,11 +138,10 @@ TEST_F(cFrameTest, TheWindowMenuTilesArrangesAndListsTheDocuments) {
   ASSERT_NE(m_pMain->ActiveDocument(), nullptr);
   EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "one.bmp");
   // Activation shows the document's title and size and keeps the message.
-  EXPECT_EQ((m_pMain->StatusStrip()->ImageLabel()->text() + "|" +
-             m_pMain->StatusStrip()->SizeLabel()->text())
-                .toStdString(),
+  const cStatusStrip* pStrip = m_pMain->StatusStrip();
+  EXPECT_EQ(pStrip->ImageLabel()->text() + "|" + pStrip->SizeLabel()->text(),
             "one.bmp |300 x 200 ");
-  EXPECT_EQ(m_pMain->StatusStrip()->MainText(), "Opened " + m_dir.File("three.bmp") + ".");
+  EXPECT_EQ(pStrip->MainText(), "Opened " + m_dir.File("three.bmp") + ".");
   Windows()[1]->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_NE(Open(Picture("R&D.bmp")), nullptr);
@@ -245,18 +244,16 @@ TEST_F(cFrameTest, EscapeOrTheCancelButtonStopsAnOperationAndPutsThePictureBack)
   EXPECT_TRUE(strip.MainText().starts_with("Complete."));
 }
 
-// Ctrl+W, Ctrl+F4 and the window's own close discard without asking, the document leaves the
+// Ctrl+W and the window's own close discard without asking, the document leaves the
 // collection at once, and a later close request asks nothing either.
-TEST_F(cFrameTest, CtrlWCtrlF4AndTheCloseBoxCloseADocumentWithoutAsking) {
-  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+TEST_F(cFrameTest, CtrlWAndTheCloseBoxCloseADocumentWithoutAsking) {
+  for (const char* sName : {"a.bmp", "b.bmp", "c.bmp"})
     Changed(Open(Picture(sName)));
   m_pMain->activateWindow();
   QCoreApplication::processEvents();
   QTest::keyClick(m_pMain.get(), Qt::Key_W, Qt::ControlModifier);
-  ASSERT_EQ(Windows().size(), 3u);
-  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[2]->widget())->Filename(), m_dir.File("c.bmp"));
-  QTest::keyClick(m_pMain.get(), Qt::Key_F4, Qt::ControlModifier);
   ASSERT_EQ(Windows().size(), 2u);
+  EXPECT_EQ(qobject_cast<frmImage*>(Windows()[1]->widget())->Filename(), m_dir.File("b.bmp"));
   Windows()[0]->close();
   EXPECT_EQ(LoadedWindows().Count(), 2);  // the main window and one document
   EXPECT_TRUE(m_boxes.Shown().empty());

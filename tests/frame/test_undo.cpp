@@ -189,8 +189,7 @@ TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithThe
 }
 
 // The size goes back with the picture: the work buffer, the view, the status strip; the title
-// marks a picture that differs from its file. A resample to the same size is a step all the same,
-// as it marks the document changed.
+// marks a picture that differs from its file.
 TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStatus) {
   frmImage* pDocument = OpenRandom("cat.bmp", 9, 7);
   ASSERT_NE(pDocument, nullptr);
@@ -209,7 +208,6 @@ TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStat
   };
   const std::string sOriginal = sTitle + "|cat.bmp |9 x 7 |9x7|9x7";
   const std::string sResampled = sTitle + "*|cat.bmp |20 x 3 |20x3|20x3|changed";
-  EXPECT_EQ(state(), sOriginal);
   m_pMain->RunCommand([pDocument] { pDocument->Resample(20, 3); });
   EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
   EXPECT_EQ(state(), sResampled);
@@ -220,14 +218,6 @@ TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStat
   Click("mnuEditHistory_1");
   EXPECT_EQ(state(), sResampled);
   EXPECT_EQ(Shown(pDocument), resampled);
-
-  Click("mnuEditHistory_0");
-  m_pMain->RunCommand([pDocument] { pDocument->Resample(9, 7); });
-  EXPECT_EQ(state(), sTitle + "*|cat.bmp |9 x 7 |9x7|9x7|changed");
-  EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
-  Click("mnuEditHistory_0");
-  EXPECT_EQ(state(), sOriginal);
-  EXPECT_EQ(Shown(pDocument), original);
 }
 
 }  // namespace
