@@ -1,7 +1,7 @@
 #pragma once
 // The frame tests' set-up: the main window as the menu and document tests drive it (a settings
-// store of its own in a temporary folder, scripted message boxes and file dialogs, fixed screen
-// metrics, the end of the process replaced by a counter), and a temporary folder of their own.
+// store of its own, scripted boxes and file dialogs, fixed screen metrics, the end of the process
+// replaced by a counter), and a temporary folder taken for the system's.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -31,19 +30,13 @@
 namespace brennic::test {
 
 // A fresh temporary folder that the program takes for the system's ($TMPDIR) while it lives.
-class cScopedTempFolder final {
+class cScopedTempFolder final : public cTempDir {
  public:
-  cScopedTempFolder() {
-    if (const char* s = std::getenv("TMPDIR")) m_previous = s;
-    ::setenv("TMPDIR", Path().c_str(), 1);
-  }
+  cScopedTempFolder() { ::setenv("TMPDIR", Path().c_str(), 1); }
   ~cScopedTempFolder() {
     m_previous ? ::setenv("TMPDIR", m_previous->c_str(), 1) : ::unsetenv("TMPDIR");
   }
-  cScopedTempFolder(const cScopedTempFolder&) = delete;
-  cScopedTempFolder& operator=(const cScopedTempFolder&) = delete;
-
-  std::string Path() const { return m_dir.path().toStdString(); }
+  std::string Path() const { return cTempDir::Path().string(); }
   // The names in the folder, hidden ones included, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
@@ -54,8 +47,8 @@ class cScopedTempFolder final {
   }
 
  private:
-  QTemporaryDir m_dir;
-  std::optional<std::string> m_previous;
+  std::optional<std::string> m_previous =
+      std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
 };
 
 // A message box as one line: "text | buttons icon | title".

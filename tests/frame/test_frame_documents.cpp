@@ -1,7 +1,6 @@
-// The main window with real documents: the close walk and what it stores (the programs under X
-// pin the recent files after a restart), the Window menu's arrangements and list, activation, the
-// windows kept alive while an operation holds the event loop, the status strip, and files named on
-// the command line.
+// The main window with real documents: the close walk and what it stores, the Window menu, the
+// windows kept alive while an operation holds the event loop, cancelling it, recovery after a
+// kill, and files named on the command line.
 
 #include <gtest/gtest.h>
 
@@ -36,9 +35,9 @@ frmImage* Changed(frmImage* pDocument) {
   return pDocument;
 }
 
-std::vector<uint8_t> Dword(uint32_t l) {
-  return {static_cast<uint8_t>(l), static_cast<uint8_t>(l >> 8), static_cast<uint8_t>(l >> 16),
-          static_cast<uint8_t>(l >> 24)};
+// A number as the settings store holds it.
+std::pair<uint32_t, std::vector<uint8_t>> Dword(uint8_t l) {
+  return {kRegDword, {l, 0, 0, 0}};
 }
 
 // Text values that read as numbers are applied (in twips), anything else is passed over silently.
@@ -76,7 +75,6 @@ TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
             "The image 'first.bmp' has been changed.\r\n\r\nDo you want to save it?");
   EXPECT_EQ(m_pMain->iEnded, 1);
   EXPECT_EQ(Stored("Count").first, 0xFFFFu);
-  EXPECT_EQ(Windows().size(), 3u);
   for (int16_t iMode : {vbAppWindows, vbAppTaskManager}) {
     bCancel = false;
     m_pMain->QueryUnload(bCancel, iMode);
@@ -84,7 +82,7 @@ TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
   }
   EXPECT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_EQ(m_pMain->iEnded, 3);
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(3)));
+  EXPECT_EQ(Stored("Count"), Dword(3));
 
   m_boxes.Answer(eMsgResult::No);
   m_boxes.Answer(eMsgResult::Yes);
@@ -96,16 +94,14 @@ TEST_F(cFrameTest, ExitTheCloseWalkAndTheSessionEndStoreTheListAsTheyMay) {
   EXPECT_NE(m_boxes.Shown()[1].sText.find("'first.bmp'"), std::string::npos);
   EXPECT_NE(m_boxes.Shown()[2].sText.find("'third.bmp'"), std::string::npos);
   EXPECT_FALSE(pThird->Dirty());
-  EXPECT_EQ(Stored("MaxCount"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
-  EXPECT_EQ(Stored("Count"), std::make_pair(uint32_t{kRegDword}, Dword(4)));
+  EXPECT_EQ(std::pair(Stored("MaxCount"), Stored("Count")), std::pair(Dword(4), Dword(4)));
   const std::vector<uint8_t> sFirst = Stored("File1").second;
   EXPECT_EQ(std::string(sFirst.begin(), sFirst.end()).c_str(), sSaved);
 }
 
-// Tiling in thirds side by side; Arrange Icons lines minimised documents up along the bottom. The
-// list names the documents (a checked
-// one active), activates the chosen one and follows them; "&" stays a plain character.
-TEST_F(cFrameTest, TheWindowMenuTilesArrangesAndListsTheDocuments) {
+// Tiling in thirds side by side (one row: the rest is layout); the list names the documents (a
+// checked one active), activates the chosen one and follows them; "&" stays a plain character.
+TEST_F(cFrameTest, TheWindowMenuTilesAndListsTheDocuments) {
   m_pMain->resize(800, 600);
   for (const char* sName : {"one.bmp", "two.bmp", "three.bmp"})
     ASSERT_NE(Open(Picture(sName, 300, 200)), nullptr);
@@ -114,10 +110,6 @@ TEST_F(cFrameTest, TheWindowMenuTilesArrangesAndListsTheDocuments) {
   const int h = m_pMain->MdiArea()->viewport()->height();
   Click("mnuWindow_1");
   EXPECT_EQ(windows[1]->geometry(), QRect(w / 3, 0, 2 * w / 3 - w / 3, h));
-  windows[0]->showMinimized();
-  windows[0]->move(300, 10);
-  Click("mnuWindow_3");
-  EXPECT_EQ(windows[0]->pos(), QPoint(0, h - windows[0]->height()));
 
   auto* pMenu = m_pMain->findChild<QMenu*>("mnuWindowTop");
   ASSERT_NE(pMenu, nullptr);
@@ -362,9 +354,7 @@ TEST_F(cFrameTest, FilesOnTheCommandLineOpenAsFileOpenOpensThem) {
   // Relative names become full paths, as the open dialog gives them.
   EXPECT_EQ(ShownTitle(*windows[0]), QString::fromStdString("Image: " + sA));
   EXPECT_EQ(ShownTitle(*windows[1]).toStdString(), "Image: " + sB);
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), sB);
-  EXPECT_EQ(m_pMain->RecentFiles().File(2), sA);
-  EXPECT_EQ(m_pMain->ActiveDocument()->FileTitle(), "b.bmp");
+  EXPECT_EQ(m_pMain->RecentFiles().File(1) + "|" + m_pMain->RecentFiles().File(2), sB + "|" + sA);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with("An error occured trying to open this file: "));
   EXPECT_TRUE(m_dialogs.FileRequests().empty());

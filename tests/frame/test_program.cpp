@@ -40,16 +40,14 @@ for try in 1 2 3 4 5; do
   n=$(( ($$ * 7 + try * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/') % 997) % 30000 + 1000 ))
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   x=$!
-  i=0
-  while kill -0 $x 2>/dev/null && ! xdpyinfo -display ":$n" >/dev/null 2>&1 && [ $i -lt 200 ]; do
+  for i in $(seq 200); do
+    kill -0 $x 2>/dev/null || break
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && break 2
     sleep 0.05
-    i=$((i + 1))
   done
-  kill -0 $x 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1 && break
   kill $x 2>/dev/null
 done
-DISPLAY=":$n"
-export DISPLAY
+export DISPLAY=":$n"
 echo "$$ $DISPLAY $x"
 exec "$0" "$@"
 )sh";
@@ -159,18 +157,17 @@ class cProgramOnX {
 // Whether the top left lSize x lSize block of the expected picture appears exactly in the shot.
 bool ShowsBlock(const QImage& shot, const cDIBSection& cExpected, int32_t lSize) {
   QImage block(lSize, lSize, QImage::Format_RGB32);
-  for (int32_t y = 0; y < lSize; ++y) {
-    for (int32_t x = 0; x < lSize; ++x) {
-      const test::Bgr p = test::DisplayPixel(cExpected, x, y);
-      block.setPixel(x, y, qRgb(p.r, p.g, p.b));
-    }
+  for (int32_t i = 0; i < lSize * lSize; ++i) {
+    const test::Bgr p = test::DisplayPixel(cExpected, i % lSize, i / lSize);
+    block.setPixel(i % lSize, i / lSize, qRgb(p.r, p.g, p.b));
   }
   const QImage screen = shot.convertToFormat(QImage::Format_RGB32);
-  for (int32_t sy = 0; sy + lSize <= screen.height(); ++sy) {
-    for (int32_t sx = 0; sx + lSize <= screen.width(); ++sx) {
-      if (screen.pixel(sx, sy) == block.pixel(0, 0) && screen.copy(sx, sy, lSize, lSize) == block)
-        return true;
-    }
+  for (int32_t i = 0; i < screen.width() * screen.height(); ++i) {
+    const int32_t x = i % screen.width();
+    const int32_t y = i / screen.width();
+    if (x + lSize <= screen.width() && y + lSize <= screen.height() &&
+        screen.pixel(x, y) == block.pixel(0, 0) && screen.copy(x, y, lSize, lSize) == block)
+      return true;
   }
   return false;
 }
@@ -277,22 +274,20 @@ TEST_F(ProgramUnderX, APictureCopiedInOneCopyPastesIntoAnother) {
 // does when nothing is held; a SIGTERM (a desktop logging out) while a start-up message box is
 // shown ends the program; and a program that has ended leaves no journal files beside the file.
 TEST_F(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
-  struct sCase {
-    const char* sHeld;  // nullptr: nothing
-    bool bNotice;       // the start-up message box says the file is in use
-  };
-  const sCase cases[] = {
+  // What another program holds of the file (nullptr: nothing); whether the start-up message box
+  // says the file is in use.
+  const std::pair<const char*, bool> cases[] = {
       {nullptr, false}, {test::kWriteUnderWay, false}, {test::kExclusiveLock, true}};
   Clock::duration tNormal{};
-  for (const sCase& c : cases) {
-    SCOPED_TRACE(c.sHeld != nullptr ? c.sHeld : "nothing held");
+  for (const auto& [sHeld, bNotice] : cases) {
+    SCOPED_TRACE(sHeld != nullptr ? sHeld : "nothing held");
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string sFile = dir.filePath("registry.sqlite").toStdString();
     { cSqliteRegistryStore create(sFile); }
     std::optional<test::cLockHolder> holder;
-    if (c.sHeld != nullptr) {
-      holder.emplace(sFile, c.sHeld);
+    if (sHeld != nullptr) {
+      holder.emplace(sFile, sHeld);
       ASSERT_TRUE(holder->Holding());
     }
     cProgramOnX program(dir, {}, {BRENNIC_APP}, QString::fromStdString(sFile));
@@ -300,13 +295,13 @@ TEST_F(ProgramUnderX, StartsAtOnceAndEndsOnSigtermWhateverHoldsTheSettings) {
     const std::optional<Clock::duration> tWindow =
         program.WaitForWindow("^Brennic V\\.2\\.10$", std::chrono::seconds(12));
     EXPECT_TRUE(tWindow) << "no main window; the program wrote: " << program.Output();
-    if (tWindow && c.sHeld == nullptr) tNormal = *tWindow;
+    if (tWindow && sHeld == nullptr) tNormal = *tWindow;
     EXPECT_LT(tWindow.value_or(tNormal), tNormal + std::chrono::seconds(1));
-    if (c.bNotice || !tWindow) {
+    if (bNotice || !tWindow) {
       ASSERT_TRUE(program.WaitForWindow("^Brennic$", std::chrono::seconds(5))) << "no message";
     }
     ASSERT_TRUE(program.Terminate(5000)) << "still running 5 s after SIGTERM";
-    if (c.sHeld == nullptr) {
+    if (sHeld == nullptr) {
       EXPECT_FALSE(std::filesystem::exists(sFile + "-wal"));
       EXPECT_FALSE(std::filesystem::exists(sFile + "-shm"));
       // SIGTERM stored the recent files on the way out.
@@ -321,19 +316,18 @@ TEST(Program, AnswersHelpAndVersionWithoutADisplay) {
   const auto run = [](const QStringList& arguments) {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
+    for (const char* sName : {"DISPLAY", "WAYLAND_DISPLAY"})
+      environment.remove(sName);
     environment.insert("QT_QPA_PLATFORM", "xcb");
     program.setProcessEnvironment(environment);
     program.start(BRENNIC_APP, arguments);
-    EXPECT_TRUE(program.waitForFinished(30000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     return program.readAllStandardOutput().toStdString();
   };
   EXPECT_EQ(run({"--version"}), "Brennic 2.10\n");
   const std::string sHelp = run({"--help", "picture.bmp"});
-  EXPECT_EQ(sHelp.rfind("Usage: ", 0), 0u) << sHelp;
+  EXPECT_TRUE(sHelp.starts_with("Usage: ")) << sHelp;
   for (const char* sPart : {"[FILE...]", "--version", "BRENNIC_REGISTRY", "XDG_CONFIG_HOME"})
     EXPECT_NE(sHelp.find(sPart), std::string::npos) << sPart << " in\n" << sHelp;
 }

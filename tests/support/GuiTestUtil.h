@@ -1,7 +1,6 @@
 #pragma once
-// Stand-ins for the desktop in widget tests: message boxes and common dialogs that answer from a
-// script and record what they were shown, and fixed screen metrics. Each installs itself for its
-// lifetime and puts the shipped service back when destroyed.
+// Stand-ins for the desktop in widget tests: boxes and dialogs that answer from a script and record
+// what they showed, and fixed screen metrics; each is installed while it lives.
 
 #include <deque>
 #include <functional>
@@ -32,8 +31,7 @@ class cScriptedMessageBoxes final : public IMessageBoxService {
 
   // Answers given in turn; when none is left, OK boxes answer OK and Yes/No/Cancel boxes Cancel.
   void Answer(eMsgResult eResult) { m_answers.push_back(eResult); }
-  // Runs while each box is shown, before it answers.
-  std::function<void(const sShownMessage&)> OnShow;
+  std::function<void(const sShownMessage&)> OnShow;  // runs as each box shows, before it answers
   const std::vector<sShownMessage>& Shown() const { return m_shown; }
 
   eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
@@ -87,7 +85,7 @@ class cScriptedCommonDialogs final : public ICommonDialogService {
 };
 
 // Quality dialogs that answer from a script: each queued answer in turn (nothing: cancelled);
-// when none is left, the value proposed is confirmed.
+// when none is left, the value proposed is confirmed. Asked() lists "<format> <proposed quality>".
 class cScriptedQualityDialogs final : public IQualityDialogService {
  public:
   cScriptedQualityDialogs() { SetQualityDialogService(this); }
@@ -96,15 +94,13 @@ class cScriptedQualityDialogs final : public IQualityDialogService {
   cScriptedQualityDialogs& operator=(const cScriptedQualityDialogs&) = delete;
 
   void Answer(std::optional<int32_t> lQuality) { m_answers.push_back(lQuality); }
-  // "<format> <proposed quality>" of every dialog shown.
   const std::vector<std::string>& Asked() const { return m_asked; }
 
   bool AskQuality(const std::string& sFormat, int32_t& lQuality) override {
     m_asked.push_back(sFormat + " " + std::to_string(lQuality));
-    if (m_answers.empty()) return true;
-    const std::optional<int32_t> answer = m_answers.front();
-    m_answers.pop_front();
-    if (answer) lQuality = *answer;
+    const std::optional<int32_t> answer = m_answers.empty() ? lQuality : m_answers.front();
+    if (!m_answers.empty()) m_answers.pop_front();
+    lQuality = answer.value_or(lQuality);
     return answer.has_value();
   }
 
@@ -113,8 +109,7 @@ class cScriptedQualityDialogs final : public IQualityDialogService {
   std::vector<std::string> m_asked;
 };
 
-// Fixed screen metrics for the lifetime of the object: 15 twips per pixel both ways unless
-// given otherwise. Nested ones put back what they replaced.
+// Fixed screen metrics (15 twips per pixel unless given); nested ones put back what they replaced.
 class cScopedScreenMetrics final {
  public:
   explicit cScopedScreenMetrics(sScreenMetrics metrics = {})
