@@ -1,17 +1,17 @@
 #pragma once
 // The frame tests' set-up: the main window as the menu and document tests drive it (a settings
-// store of its own in a temporary folder, scripted message boxes and file dialogs, fixed screen
-// metrics, the end of the process replaced by a counter), and a temporary folder of their own.
+// store of its own, scripted boxes and file dialogs, fixed screen metrics, the end of the process
+// replaced by a counter), and a temporary folder taken for the system's.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
@@ -21,6 +21,7 @@
 #include "document/frmImage.h"
 #include "frame/mfrmMain.h"
 #include "platform/MessageBox.h"
+#include "platform/cPictureBox.h"
 #include "support/DocumentTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
@@ -29,38 +30,25 @@
 namespace brennic::test {
 
 // A fresh temporary folder that the program takes for the system's ($TMPDIR) while it lives.
-class cScopedTempFolder final {
+class cScopedTempFolder final : public cTempDir {
  public:
-  cScopedTempFolder() {
-    EXPECT_TRUE(m_dir.isValid());
-    if (const char* s = std::getenv("TMPDIR")) m_previous = s;
-    ::setenv("TMPDIR", Path().c_str(), 1);
-  }
+  cScopedTempFolder() { ::setenv("TMPDIR", Path().c_str(), 1); }
   ~cScopedTempFolder() {
-    if (m_previous) {
-      ::setenv("TMPDIR", m_previous->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    m_previous ? ::setenv("TMPDIR", m_previous->c_str(), 1) : ::unsetenv("TMPDIR");
   }
-  cScopedTempFolder(const cScopedTempFolder&) = delete;
-  cScopedTempFolder& operator=(const cScopedTempFolder&) = delete;
-
-  std::string Path() const { return m_dir.path().toStdString(); }
+  std::string Path() const { return cTempDir::Path().string(); }
   // The names in the folder, hidden ones included, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    const QDir dir(m_dir.path());
-    for (const QString& s : dir.entryList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-      names.push_back(s.toStdString());
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(Path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
   }
 
  private:
-  QTemporaryDir m_dir;
-  std::optional<std::string> m_previous;
+  std::optional<std::string> m_previous =
+      std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
 };
 
 // A message box as one line: "text | buttons icon | title".
@@ -92,6 +80,7 @@ class cFrameTest : public ::testing::Test {
   cScriptedCommonDialogs m_dialogs;
   cTempDir m_dir;
   std::unique_ptr<cTestMain> m_pMain;
+  std::unique_ptr<cDIBSection> m_pOriginal;
 
   void SetUp() override {
     ASSERT_EQ(LoadedWindows().Count(), 0) << "a window of an earlier test is still loaded";
@@ -123,12 +112,21 @@ class cFrameTest : public ::testing::Test {
     if (pDocument == nullptr || pDocument->Filename() != sPath) return nullptr;
     return pDocument;
   }
-  // A document of random pixels (seeded by the name), opened through File > Open.
+  // A document of random pixels (seeded by the name), opened through File > Open; its picture
+  // stays in m_pOriginal.
   frmImage* OpenRandom(const std::string& sName, int32_t lWidth = 9, int32_t lHeight = 7) {
-    std::mt19937 rng(static_cast<uint32_t>(sName.size()));
+    std::mt19937 rng(static_cast<uint32_t>(sName.size() * 7 + lWidth));
     const std::string sPath = m_dir.File(sName);
-    WriteBitmap(sPath, *MakeRandomImage(lWidth, lHeight, rng));
+    m_pOriginal = MakeRandomImage(lWidth, lHeight, rng);
+    WriteBitmap(sPath, *m_pOriginal);
     return Open(sPath);
+  }
+  // The picture the document shows, and the one it holds.
+  static std::vector<uint8_t> Shown(frmImage* pDocument) {
+    return DisplayBytes(pDocument->picImage()->Image());
+  }
+  static std::vector<uint8_t> Held(frmImage* pDocument) {
+    return DisplayBytes(pDocument->Document().Picture());
   }
   std::vector<QMdiSubWindow*> Windows() const {
     const QList<QMdiSubWindow*> list = m_pMain->MdiArea()->subWindowList(QMdiArea::CreationOrder);

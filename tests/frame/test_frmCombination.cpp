@@ -1,58 +1,29 @@
-// The combine dialog driven through its controls: the two source lists filled from the loaded
-// windows, the output size, enabling the "Add" controls, reading the four boxes at OK, and the
-// ways it closes.
+// The combine dialog driven through its controls: reading the four boxes at OK and refusing what
+// cannot be read. (Image > Combine from the menu pins the lists, the output size and Cancel.)
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <array>
-#include <memory>
-#include <string>
 #include <utility>
 
 #include "FrameTestUtil.h"
-#include "document/IImageDocument.h"
 #include "frame/frmCombination.h"
-#include "platform/cLoadedWindows.h"
 #include "support/DialogTestUtil.h"
-#include "support/GuiTestUtil.h"
 
 namespace brennic {
 namespace {
 
-using test::ChooseListEntry;
 using test::TypeInto;
-
-// An image document as the dialog sees it, and another kind of window in the collection.
-class cFakeImage final : public QWidget, public cLoadedWindow, public IImageDocument {
- public:
-  cFakeImage(std::string sTitle, int32_t lWidth, int32_t lHeight)
-      : cLoadedWindow(kImageDocumentClass), m_sTitle(std::move(sTitle)), m_size{lWidth, lHeight} {}
-  hDC ImageDibHDC() override { return nullptr; }
-  int32_t ImageWidth() const override { return m_size[0]; }
-  int32_t ImageHeight() const override { return m_size[1]; }
-  std::string FileTitle() const override { return m_sTitle; }
-
- private:
-  std::string m_sTitle;
-  std::array<int32_t, 2> m_size;
-};
-class cOtherWindow final : public QWidget, public cLoadedWindow {
- public:
-  cOtherWindow() : cLoadedWindow("frmOther") {}
-};
 
 class CombinationDialog : public ::testing::Test {
  protected:
-  frmCombination& Open() {
+  void Open() {
     m_pDialog = std::make_unique<frmCombination>(nullptr, m_topMost.Function());
     m_pDialog->show();
-    return *m_pDialog;
   }
   frmCombination& Dialog() { return *m_pDialog; }
   // Clicks a button on its caption (an option button reacts to its circle and caption only).
@@ -70,75 +41,6 @@ class CombinationDialog : public ::testing::Test {
   test::cTopMostLog m_topMost;
   std::unique_ptr<frmCombination> m_pDialog;
 };
-
-TEST_F(CombinationDialog, ControlsWithTheirCaptionsAndDefaults) {
-  Open();
-  QStringList texts{Dialog().windowTitle()};
-  for (const char* sName : {"lblSource", "lblOffset", "lblMultiplier"}) {
-    for (int i = 0; i < 2; ++i)
-      texts << cModalDialog::IndexedChild<QLabel>(&Dialog(), sName, i)->text();
-  }
-  for (int i = 0; i < 3; ++i)
-    texts << Dialog().optCombine(i)->text();
-  texts << Dialog().txtOffset(0)->text() << Dialog().txtMultiplier(1)->text();
-  EXPECT_EQ(texts, (QStringList{"Image Combination", "Source Image &1:", "Source Image &2:",
-                                "Offset:", "Offset:", "Multiplier:", "Multiplier:", "&Add Images",
-                                "&Darkest", "&Lightest", "0", "1"}));
-  EXPECT_EQ(cModalDialog::IndexedChild<QLabel>(&Dialog(), "lblSource", 1)->buddy(),
-            Dialog().cboSource(1));
-  EXPECT_TRUE(Dialog().optCombine(0)->isChecked());
-  EXPECT_TRUE(Dialog().cmdOK()->isDefault());
-  EXPECT_TRUE(Dialog().Cancelled());
-}
-
-// Only image documents are listed, each in both lists; the output size is the smaller of each
-// side of the two chosen.
-TEST_F(CombinationDialog, TheListsHoldTheImageDocumentsAndTheOutputSizeIsTheSmallerSide) {
-  // The chosen documents' places in the collection and the output size, as one line.
-  const auto chosen = [&] {
-    return std::to_string(Dialog().ImageSource(1)) + " " + std::to_string(Dialog().ImageSource(2)) +
-           " " + Dialog().lblInfo()->text().toStdString() + " = " +
-           std::to_string(Dialog().NewImageWidth()) + " x " +
-           std::to_string(Dialog().NewImageHeight());
-  };
-  {
-    cFakeImage only("Photo.bmp", 50, 40);  // one document: chosen in both
-    Open();
-    EXPECT_EQ(chosen(), "0 0 Output image size: 50 x 40 = 50 x 40");
-  }
-  cFakeImage wide("Wide.bmp", 100, 80);
-  cOtherWindow other;
-  cFakeImage tall("Tall.gif", 60, 120);
-  cFakeImage small("Small.ico", 32, 32);
-  Open();
-  ASSERT_EQ(Dialog().cboSource(0)->count(), 3);
-  EXPECT_EQ(Dialog().cboSource(1)->itemText(1), "Tall.gif");
-  EXPECT_EQ(Dialog().cboSource(1)->itemData(1).toInt(), 2);
-  EXPECT_EQ(chosen(), "0 2 Output image size: 60 x 80 = 60 x 80");
-  ChooseListEntry(Dialog().cboSource(0), 2);
-  EXPECT_EQ(chosen(), "3 2 Output image size: 32 x 32 = 32 x 32");
-  ChooseListEntry(Dialog().cboSource(1), 0);
-  EXPECT_EQ(chosen(), "3 0 Output image size: 32 x 32 = 32 x 32");
-}
-
-// The four boxes and their labels are enabled for "Add Images" only, and keep their text.
-TEST_F(CombinationDialog, AddControlsAreEnabledOnlyForAddImages) {
-  Open();
-  SetBoxes({"5", "-5", "2", "3"});
-  std::vector<QWidget*> tagged;
-  for (QWidget* p : Dialog().findChildren<QWidget*>()) {
-    if (cModalDialog::Tag(p) == "Add") tagged.push_back(p);
-  }
-  ASSERT_EQ(tagged.size(), 8u) << "the four boxes and their labels";
-  for (const int iOption : {1, 2, 0}) {
-    Click(Dialog().optCombine(iOption));
-    for (const QWidget* p : tagged)
-      EXPECT_EQ(p->isEnabled(), iOption == 0) << p->objectName().toStdString() << iOption;
-    EXPECT_TRUE(Dialog().cboSource(0)->isEnabled());
-  }
-  EXPECT_EQ(Dialog().txtOffset(1)->text(), "-5");
-  EXPECT_EQ(Dialog().txtMultiplier(1)->text(), "3");
-}
 
 // OK (clicked or pressed) reads the four boxes, rounding halves to even, whichever option is
 // chosen: the disabled boxes too.

@@ -1,14 +1,11 @@
-// The main window's start-up and shutdown: decorations, size and place, the status strip, the
-// depth warning, and what the settings store found or could not store. (The close walk is pinned
-// on real documents; the desktop test pins the topmost layer and the boxes' owner on a real window
+// The main window's start-up and shutdown: decorations, size and place, the status strip, what
+// start-up has to tell, and a list that could not be stored. (The close walk is pinned on real
+// documents; the desktop test pins the topmost layer and the boxes' owner on a real window
 // manager, the programs under X the end on SIGTERM.)
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QMdiArea>
 #include <fstream>
-#include <memory>
 
 #include "FrameTestUtil.h"
 #include "frame/cStatusStrip.h"
@@ -19,157 +16,80 @@ namespace brennic {
 namespace {
 
 using test::cScopedScreenMetrics;
-using test::cScriptedMessageBoxes;
-using Log = std::vector<std::string>;
-
-// The main window with its hooks recorded and the end of the process replaced by a log entry.
-class cTestMain final : public mfrmMain {
- public:
-  explicit cTestMain(Log& log) : m_log(log) {}
-
- protected:
-  void ApplyStoredWindowPosition() override {
-    m_log.push_back("position");
-    move(5, 5);
-  }
-  void LoadRecentFiles() override { m_log.push_back(isVisible() ? "recent shown" : "recent"); }
-  void SaveRecentFiles() override { m_log.push_back("store"); }
-  void EndProcess() override { m_log.push_back("end"); }
-
- private:
-  Log& m_log;
-};
+using test::cTestMain;
 
 class MainWindowTest : public ::testing::Test {
  protected:
   cScopedScreenMetrics m_metrics{{15.0, 15.0, 1920, 1080, 32}};
-  cScriptedMessageBoxes m_boxes;
-  Log m_log;
-  std::unique_ptr<cTestMain> m_pMain;
-
-  void SetUp() override {
-    ASSERT_EQ(LoadedWindows().Count(), 0) << "a window of an earlier test is still loaded";
-    m_pMain = std::make_unique<cTestMain>(m_log);
-  }
-  void TearDown() override { m_pMain.reset(); }
+  test::cScopedRegistry m_registry;
+  test::cScriptedMessageBoxes m_boxes;
+  cTestMain m_main;
 };
 
 TEST_F(MainWindowTest, LoadBringsTheWindowUpTopmostAtItsPlaceWithTheStatusStripAtTheBottom) {
-  m_pMain->Load();
-  // The stored position is applied first and replaced; the list is loaded before showing.
-  EXPECT_EQ(m_log, (Log{"position", "recent"}));
-  EXPECT_TRUE(m_pMain->isVisible());
-  EXPECT_EQ(m_pMain->windowTitle(), "Brennic V.2.10");
+  m_main.Load();
+  EXPECT_TRUE(m_main.isVisible());
+  EXPECT_EQ(m_main.windowTitle(), "Brennic V.2.10");
   const Qt::WindowFlags buttons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
-  EXPECT_EQ(m_pMain->windowFlags() & buttons, Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(m_pMain->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));  // sizable
-  EXPECT_EQ(m_pMain->size(), QSize(350, 191));
-  // Half the screen less 1500 twips: (14400 - 1500) / 15 and (8100 - 1500) / 15.
-  EXPECT_EQ(m_pMain->pos(), QPoint(860, 440));
+  EXPECT_EQ(m_main.windowFlags() & buttons, Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  // 350 x 191 at half the screen less 1500 twips: (14400 - 1500) / 15 and (8100 - 1500) / 15.
+  EXPECT_EQ(QRect(m_main.pos(), m_main.size()), QRect(860, 440, 350, 191));
   EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "mfrmMain");
 
-  cStatusStrip* pStrip = m_pMain->findChild<cStatusStrip*>("picStatus");
-  ASSERT_EQ(pStrip, m_pMain->StatusStrip());
-  ASSERT_NE(m_pMain->findChild<QMdiArea*>("mdiClient"), nullptr);
-  const QRect inWindow(pStrip->mapTo(m_pMain.get(), QPoint(0, 0)), pStrip->size());
-  EXPECT_EQ(inWindow, QRect(0, 191 - 21, 350, 21));
-  ProgressBar* pBar = pStrip->findChild<ProgressBar*>("prgMain");
-  ASSERT_EQ(pBar, pStrip->Progress());
-  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));
+  cStatusStrip* pStrip = m_main.StatusStrip();
+  ASSERT_NE(pStrip, nullptr);
+  EXPECT_EQ(pStrip->mapTo(&m_main, QPoint(0, pStrip->height())), QPoint(0, 191));
+  ProgressBar* pBar = pStrip->Progress();
   EXPECT_TRUE(pBar->isHidden());  // until the first operation
-
   // A "#" (only that) leaves a field as it is; the labels get a trailing space.
   const auto status = [pStrip] {
     return pStrip->MainText() + "|" + pStrip->ImageLabel()->text().toStdString() + "|" +
            pStrip->SizeLabel()->text().toStdString();
   };
-  m_pMain->SetStatus("Opened x.", "x.bmp", "640 x 480");
+  m_main.SetStatus("Opened x.", "x.bmp", "640 x 480");
+  m_main.SetStatus("#", "#", "#");
   EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
-  m_pMain->SetStatus("#", "#", "#");
-  EXPECT_EQ(status(), "Opened x.|x.bmp |640 x 480 ");
-  m_pMain->SetStatus("", "", "# ");
+  m_main.SetStatus("", "", "# ");
   EXPECT_EQ(status(), "| |#  ");
-
-  m_pMain->ProgressMax(10);
-  m_pMain->ProgressValue(4);
-  m_pMain->ShowProgress(true);
-  EXPECT_TRUE(pBar->isVisible());
+  m_main.ProgressMax(10);
+  m_main.ProgressValue(4);
+  m_main.ShowProgress(true);
   EXPECT_EQ(qobject_cast<cProgressBarWidget*>(pBar->hwnd()->Widget())->Pos(), 4);
-  EXPECT_EQ(pBar->Max(), 10);
-
-  // The client width decides about the labels: 4050 twips show them, one pixel less hides them.
-  for (const int iWidth : {270, 269, 270}) {
-    m_pMain->resize(iWidth, 191);
-    EXPECT_EQ(pStrip->ImageLabel()->isVisible(), iWidth >= 270) << iWidth;
-    EXPECT_EQ(pStrip->SizeLabel()->isVisible(), iWidth >= 270) << iWidth;
-  }
-  EXPECT_EQ(pBar->geometry(), QRect(0, 5, 163, 14));  // the layout never moves the bar
 }
 
-// At 12 twips per pixel the room is 24 + 1512 + 1512 + 24 = 3072 twips and 64 pixels are 768:
-// the labels need 3840 twips, 320 pixels.
-TEST(StatusStrip, TheRoomForTheLabelsFollowsTheTwipsPerPixel) {
-  cScopedScreenMetrics metrics({12.0, 12.0, 1024, 768, 32});
-  cStatusStrip strip;
-  strip.show();
-  ASSERT_EQ(strip.ImageLabel()->width(), 126);  // 1515 / 12 = 126.25
-  for (const int iWidth : {320, 319}) {
-    strip.resize(iWidth, strip.height());
-    EXPECT_EQ(strip.ImageLabel()->isVisible(), iWidth >= 320) << iWidth;
-  }
-}
-
-// Below 16 bits per pixel a warning is shown once, after the window is visible; start-up goes on.
-TEST_F(MainWindowTest, LowColourDepthIsWarnedOnceAfterTheWindowIsVisible) {
-  for (const int32_t lBits : {4, 8, 16, 24}) {
-    SCOPED_TRACE(lBits);
-    cScopedScreenMetrics depth({15.0, 15.0, 1920, 1080, lBits});
-    const size_t lBefore = m_boxes.Shown().size();
-    cTestMain main(m_log);
-    bool bVisibleWhenShown = false;
-    m_boxes.OnShow = [&](const test::sShownMessage&) { bVisibleWhenShown = main.isVisible(); };
-    main.Load();
-    m_boxes.OnShow = nullptr;
-    ASSERT_EQ(m_boxes.Shown().size(), lBefore + (lBits < 16 ? 1 : 0));
-    if (lBits >= 16) continue;
-    EXPECT_EQ(
-        test::Box(m_boxes.Shown().back()),
-        test::Box("Screen colour depths below 16 bits/pixel are not supported by this sample.",
-                  eMsgIcon::Exclamation));
-    EXPECT_TRUE(bVisibleWhenShown);
-    EXPECT_TRUE(main.isVisible());
-  }
-}
-
-// The settings store opens without showing anything (it may be opened inside a modal loop);
-// what it found is told once, with the window up.
-TEST_F(MainWindowTest, WhatTheSettingsStoreFoundIsToldOnceWithTheWindowUp) {
+// A colour depth below 16 bits per pixel and a damaged settings store are each told once, after
+// the window is visible; start-up goes on. (The store opens without showing anything: it may be
+// opened inside a modal loop.)
+TEST_F(MainWindowTest, WhatStartUpFoundIsToldOnceWithTheWindowUp) {
   test::cTempDir dir;
   const std::string sFile = dir.File("registry.sqlite");
   std::ofstream(sFile) << "not a settings file";
   cSqliteRegistryStore store(sFile);
   EXPECT_TRUE(m_boxes.Shown().empty());
   IRegistryStore* pPrevious = SetRegistryStore(&store);
-  bool bVisibleWhenShown = false;
-  m_boxes.OnShow = [&](const test::sShownMessage&) { bVisibleWhenShown = m_pMain->isVisible(); };
-  m_pMain->Load();
-  cTestMain second(m_log);
+  bool bVisibleWhenShown = true;
+  m_boxes.OnShow = [&](const test::sShownMessage&) { bVisibleWhenShown &= m_main.isVisible(); };
+  for (const int32_t lBits : {8, 16}) {
+    cScopedScreenMetrics depth({15.0, 15.0, 1920, 1080, lBits});
+    m_main.Load();
+  }
+  cTestMain second;
   second.Load();
   SetRegistryStore(pPrevious);
-  ASSERT_EQ(m_boxes.Shown().size(), 1u);
+  ASSERT_EQ(m_boxes.Shown().size(), 2u);
   EXPECT_NE(m_boxes.Shown()[0].sText.find(store.DamagedCopy()), std::string::npos);
   EXPECT_EQ(m_boxes.Shown()[0].eIcon, eMsgIcon::Exclamation);
+  EXPECT_EQ(test::Box(m_boxes.Shown()[1]),
+            test::Box("Screen colour depths below 16 bits/pixel are not supported by this sample.",
+                      eMsgIcon::Exclamation));
   EXPECT_TRUE(bVisibleWhenShown);
+  EXPECT_TRUE(second.isVisible());
 }
 
 // Another program holding the settings file: the list that cannot be stored is told when the
 // user closes the window, and not when the process is ended from outside.
 TEST_F(MainWindowTest, AListThatCannotBeStoredIsToldWhenTheUserCloses) {
-  class cStoringMain final : public mfrmMain {
-    void EndProcess() override {}
-  };
   test::cTempDir dir;
   const std::string sFile = dir.File("registry.sqlite");
   { cSqliteRegistryStore create(sFile); }
@@ -177,12 +97,11 @@ TEST_F(MainWindowTest, AListThatCannotBeStoredIsToldWhenTheUserCloses) {
   ASSERT_TRUE(holder.Holding());
   cSqliteRegistryStore store(sFile);
   IRegistryStore* pPrevious = SetRegistryStore(&store);
-  cStoringMain main;
-  main.Load();
+  m_main.Load();
   bool bCancel = false;
-  main.QueryUnload(bCancel, vbAppTaskManager);
+  m_main.QueryUnload(bCancel, vbAppTaskManager);
   const size_t lAfterSigterm = m_boxes.Shown().size();
-  main.QueryUnload(bCancel, vbFormCode);
+  m_main.QueryUnload(bCancel, vbFormCode);
   SetRegistryStore(pPrevious);
   EXPECT_EQ(lAfterSigterm, 0u);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);

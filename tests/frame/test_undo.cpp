@@ -1,18 +1,16 @@
 // Edit > Undo and Redo through the menus: their captions and enabled state as documents change,
-// come and go; exact pictures and sizes; the changed flag through saving, undoing and redoing;
-// failing commands; the shortcuts.
+// come and go; exact pictures and sizes; File > Reopen Closed Picture. (The history's tests pin
+// the saved position through saving, undoing and redoing.)
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
-#include <random>
 
 #include "FrameTestUtil.h"
 #include "frame/cStatusStrip.h"
 #include "platform/Clipboard.h"
-#include "platform/cPictureBox.h"
 #include "platform/mWindowing.h"
 #include "support/ClipboardTestUtil.h"
 
@@ -32,12 +30,6 @@ class UndoTest : public cFrameTest {
            pEntry->text().toStdString();
     }
     return s;
-  }
-  static std::vector<uint8_t> Shown(frmImage* pDocument) {
-    return test::DisplayBytes(pDocument->picImage()->Image());
-  }
-  static std::vector<uint8_t> Held(frmImage* pDocument) {
-    return test::DisplayBytes(pDocument->Document().Picture());
   }
 };
 
@@ -70,24 +62,13 @@ TEST_F(UndoTest, EntriesNameTheStepAndAreEnabledOnlyWhenThereIsOne) {
   // A new command drops what could have been redone.
   Click("mnuHighPass_2");
   EXPECT_EQ(Captions(), "&Undo Unsharp|-&Redo");
-  const std::vector<uint8_t> sharpened = Held(pDocument);
 
-  // The shortcuts: Ctrl+Z back, Ctrl+Y and Ctrl+Shift+Z again; a disabled entry's does nothing.
+  // The shortcut (the menu tree pins the others).
   m_pMain->activateWindow();
   QApplication::setActiveWindow(m_pMain.get());
-  const auto key = [this](Qt::KeyboardModifiers modifiers, Qt::Key eKey = Qt::Key_Z) {
-    QTest::keyClick(m_pMain.get(), eKey, Qt::ControlModifier | modifiers);
-  };
-  key(Qt::NoModifier);
+  QTest::keyClick(m_pMain.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Held(pDocument), blurred);
   EXPECT_EQ(Captions(), "&Undo Blur More|&Redo Unsharp");
-  key(Qt::NoModifier, Qt::Key_Y);
-  EXPECT_EQ(Held(pDocument), sharpened);
-  key(Qt::NoModifier);
-  key(Qt::ShiftModifier);
-  key(Qt::NoModifier, Qt::Key_Y);
-  EXPECT_EQ(Held(pDocument), sharpened);
-  EXPECT_EQ(Captions(), "&Undo Unsharp|-&Redo");
   EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
@@ -98,15 +79,18 @@ TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
   frmImage* pSecond = OpenRandom("second.bmp");
   ASSERT_NE(pSecond, nullptr);
   EXPECT_EQ(Captions(), "-&Undo|-&Redo");
-  Click("mnuColors_7");
-  EXPECT_EQ(Captions(), "&Undo Gray Scale|-&Redo");
+  // A change outside the menus (as another window's command) shows when the menu opens.
+  pSecond->ProcessImage(eEmboss);
+  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
+  Q_EMIT m_pMain->findChild<QMenu*>("mnuEditTOP")->aboutToShow();
+  EXPECT_EQ(Captions(), "&Undo Emboss|-&Redo");
 
   m_pMain->MdiArea()->setActiveSubWindow(Windows()[0]);
   EXPECT_EQ(Captions(), "&Undo Negative|-&Redo");
   Click("mnuEditHistory_0");
   EXPECT_EQ(std::make_pair(pFirst->Dirty(), pSecond->Dirty()), std::make_pair(false, true));
   // Closing the active document: the entries follow the one that becomes active.
-  for (const char* sAfter : {"&Undo Gray Scale|-&Redo", "-&Undo|-&Redo"}) {
+  for (const char* sAfter : {"&Undo Emboss|-&Redo", "-&Undo|-&Redo"}) {
     Windows()[0]->close();
     QApplication::processEvents();
     EXPECT_EQ(Captions(), sAfter);
@@ -114,51 +98,9 @@ TEST_F(UndoTest, EveryDocumentHasItsOwnHistoryAndTheEntriesFollowTheActiveOne) {
   EXPECT_TRUE(Windows().empty());
 }
 
-TEST_F(UndoTest, TheEntriesAreRightWhenTheMenuOpensAfterAChangeOutsideTheMenus) {
-  frmImage* pDocument = OpenRandom("a.bmp");
-  ASSERT_NE(pDocument, nullptr);
-  pDocument->ProcessImage(eEmboss);  // as another window's command would
-  EXPECT_EQ(Captions(), "-&Undo|-&Redo");
-  auto* pEdit = m_pMain->findChild<QMenu*>("mnuEditTOP");
-  ASSERT_NE(pEdit, nullptr);
-  Q_EMIT pEdit->aboutToShow();
-  EXPECT_EQ(Captions(), "&Undo Emboss|-&Redo");
-}
-
-TEST_F(UndoTest, TheChangedFlagSaysWhetherThePictureIsTheOneOfTheFile) {
-  frmImage* pDocument = OpenRandom("a.bmp");
-  ASSERT_NE(pDocument, nullptr);
-  // The changed flag after each step, before and after saving.
-  const auto after = [&](const std::vector<const char*>& entries) {
-    std::string s;
-    for (const char* sEntry : entries) {
-      Click(sEntry);
-      s += pDocument->Dirty() ? "1" : "0";
-    }
-    return s;
-  };
-  EXPECT_EQ(after({"mnuColors_0", "mnuEditHistory_0", "mnuEditHistory_1"}), "101");
-  m_dialogs.ChooseFiles({m_dir.File("saved.ico")});
-  EXPECT_EQ(after({"mnuFile_1", "mnuEditHistory_0", "mnuEditHistory_1", "mnuColors_1",
-                   "mnuEditHistory_0"}),
-            "01010");
-  // So closing asks exactly when the picture differs from the file.
-  bool bCancel = false;
-  m_pMain->QueryUnload(bCancel, vbFormCode);
-  EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_EQ(m_pMain->iEnded, 1);
-  Click("mnuEditHistory_0");
-  m_boxes.Answer(eMsgResult::Cancel);
-  m_pMain->QueryUnload(bCancel, vbFormCode);
-  EXPECT_TRUE(bCancel);
-  ASSERT_EQ(m_boxes.Shown().size(), 1u);
-  EXPECT_NE(m_boxes.Shown()[0].sText.find("'saved.ico'"), std::string::npos);
-}
-
 TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithTheirHistory) {
-  const auto close = [this](frmImage* pDocument) {
-    for (QMdiSubWindow* pWindow : Windows())
-      if (pWindow->widget() == pDocument) pWindow->close();
+  const auto close = [](frmImage* pDocument) {
+    pDocument->parentWidget()->close();  // its window
     QCoreApplication::processEvents();
   };
   EXPECT_FALSE(Entry("mnuFile_4")->isEnabled());
@@ -227,9 +169,7 @@ TEST_F(UndoTest, ReopenClosedPictureBringsBackChangedDocumentsNewestFirstWithThe
 }
 
 // The size goes back with the picture: the work buffer, the view, the status strip; the title
-// marks a picture that differs from its file. A resample to the same size is a step all the same,
-// as it marks the document changed. Saved under another name: the new title and status, nothing
-// changed, the name heads the recent files.
+// marks a picture that differs from its file.
 TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStatus) {
   frmImage* pDocument = OpenRandom("cat.bmp", 9, 7);
   ASSERT_NE(pDocument, nullptr);
@@ -248,7 +188,6 @@ TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStat
   };
   const std::string sOriginal = sTitle + "|cat.bmp |9 x 7 |9x7|9x7";
   const std::string sResampled = sTitle + "*|cat.bmp |20 x 3 |20x3|20x3|changed";
-  EXPECT_EQ(state(), sOriginal);
   m_pMain->RunCommand([pDocument] { pDocument->Resample(20, 3); });
   EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
   EXPECT_EQ(state(), sResampled);
@@ -259,21 +198,6 @@ TEST_F(UndoTest, UndoingAResampleBringsBackTheSizeTheWorkBufferTheViewAndTheStat
   Click("mnuEditHistory_1");
   EXPECT_EQ(state(), sResampled);
   EXPECT_EQ(Shown(pDocument), resampled);
-
-  Click("mnuEditHistory_0");
-  m_pMain->RunCommand([pDocument] { pDocument->Resample(9, 7); });
-  EXPECT_EQ(state(), sTitle + "*|cat.bmp |9 x 7 |9x7|9x7|changed");
-  EXPECT_EQ(Captions(), "&Undo Resample|-&Redo");
-  Click("mnuEditHistory_0");
-  EXPECT_EQ(state(), sOriginal);
-  EXPECT_EQ(Shown(pDocument), original);
-
-  Click("mnuEditHistory_1");
-  m_dialogs.ChooseFiles({m_dir.File("dog.ico")});
-  Click("mnuFile_1");
-  EXPECT_EQ(state(), "Image: " + m_dir.File("dog.ico") + "|dog.ico |9 x 7 |9x7|9x7");
-  EXPECT_EQ(m_pMain->RecentFiles().File(1), m_dir.File("dog.ico"));
-  EXPECT_TRUE(Entry("mnuFile_6")->isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// A clipboard of the test's own: what the program puts on it stays in memory, and it can be
-// told to refuse pictures.
+// A clipboard of the test's own: what the program puts on it stays in memory; it may refuse.
 
 #include <QImage>
 
@@ -14,11 +13,7 @@ class cMemoryClipboard final : public IClipboardService {
     m_image = image;
     return bAccept;
   }
-  cPictureData GetPicture() override {
-    cPictureData data;
-    data.image = m_image;
-    return data;
-  }
+  cPictureData GetPicture() override { return {.file = {}, .image = m_image, .sOtherKind = {}}; }
   bool bAccept = true;
   QImage m_image;
 };

@@ -1,7 +1,6 @@
 #pragma once
-// Driving the program's dialogs in widget tests as a user would: typing into text boxes with key
-// events, choosing list entries from the opened list, acting on a dialog while it is shown
-// modally, and recording what a dialog asks of the topmost layer.
+// Driving dialogs as a user would (typing, choosing list entries, acting on a modal dialog while
+// it is shown), and recording what a dialog asks of the topmost layer.
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -24,11 +23,7 @@ namespace brennic::test {
 // Replaces the whole text of a box by typing: the text is selected, then each character typed.
 inline void TypeInto(QLineEdit* pBox, const QString& sText) {
   pBox->selectAll();
-  if (sText.isEmpty()) {
-    QTest::keyClick(pBox, Qt::Key_Backspace);
-  } else {
-    QTest::keyClicks(pBox, sText);
-  }
+  sText.isEmpty() ? QTest::keyClick(pBox, Qt::Key_Backspace) : QTest::keyClicks(pBox, sText);
 }
 
 // Opens the list of a combo box and clicks entry iIndex in it.
@@ -37,9 +32,9 @@ inline void ChooseListEntry(QComboBox* pCombo, int iIndex) {
   QAbstractItemView* pView = pCombo->view();
   const QModelIndex index = pView->model()->index(iIndex, pCombo->modelColumn());
   pView->scrollTo(index);
-  const QPoint at = pView->visualRect(index).center();
   // The list reacts to the release of the button on an entry.
-  QTest::mouseClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    pView->visualRect(index).center());
 }
 
 // What a dialog asked of the topmost layer, in order.

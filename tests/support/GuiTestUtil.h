@@ -1,7 +1,6 @@
 #pragma once
-// Stand-ins for the desktop in widget tests: message boxes and common dialogs that answer from a
-// script and record what they were shown, and fixed screen metrics. Each installs itself for its
-// lifetime and puts the shipped service back when destroyed.
+// Stand-ins for the desktop in widget tests: boxes and dialogs that answer from a script and record
+// what they showed, and fixed screen metrics; each is installed while it lives.
 
 #include <deque>
 #include <functional>
@@ -25,16 +24,14 @@ struct sShownMessage {
 
 class cScriptedMessageBoxes final : public IMessageBoxService {
  public:
-  cScriptedMessageBoxes();
-  ~cScriptedMessageBoxes() override;
+  cScriptedMessageBoxes() { SetMessageBoxService(this); }
+  ~cScriptedMessageBoxes() override { SetMessageBoxService(nullptr); }
   cScriptedMessageBoxes(const cScriptedMessageBoxes&) = delete;
   cScriptedMessageBoxes& operator=(const cScriptedMessageBoxes&) = delete;
 
   // Answers given in turn; when none is left, OK boxes answer OK and Yes/No/Cancel boxes Cancel.
   void Answer(eMsgResult eResult) { m_answers.push_back(eResult); }
-  // Runs while each box is shown, before it answers.
-  std::function<void(const sShownMessage&)> OnShow;
-
+  std::function<void(const sShownMessage&)> OnShow;  // runs as each box shows, before it answers
   const std::vector<sShownMessage>& Shown() const { return m_shown; }
 
   eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
@@ -47,32 +44,36 @@ class cScriptedMessageBoxes final : public IMessageBoxService {
 
 class cScriptedCommonDialogs final : public ICommonDialogService {
  public:
-  cScriptedCommonDialogs();
-  ~cScriptedCommonDialogs() override;
+  cScriptedCommonDialogs() { SetCommonDialogService(this); }
+  ~cScriptedCommonDialogs() override { SetCommonDialogService(nullptr); }
   cScriptedCommonDialogs(const cScriptedCommonDialogs&) = delete;
   cScriptedCommonDialogs& operator=(const cScriptedCommonDialogs&) = delete;
 
-  // The next file dialog chooses these files (filter index 0: keep the one asked for).
-  void ChooseFiles(std::vector<std::string> files, int32_t lFilterIndex = 0);
-  // The next file dialog is cancelled (also the answer when nothing is queued).
-  void CancelFile();
+  // The next file dialog chooses these files (filter index 0: keep the one asked for); no files:
+  // it is cancelled (also the answer when nothing is queued).
+  void ChooseFiles(std::vector<std::string> files, int32_t lFilterIndex = 0) {
+    m_fileAnswers.push_back({std::move(files), lFilterIndex});
+  }
+  void CancelFile() { m_fileAnswers.push_back({}); }
   const std::vector<sFileDialogRequest>& FileRequests() const { return m_fileRequests; }
 
   // Answers of the other dialogs; unset ones cancel.
   std::function<bool(int32_t&, std::array<int32_t, 16>&, uint32_t)> OnChooseColor;
   std::function<bool(QFont&, uint32_t)> OnChooseFont;
   std::function<bool(sPrintSettings&, uint32_t)> OnPrint;
-  std::function<bool(sPageSetupSettings&, uint32_t)> OnPageSetup;
 
   bool ChooseFile(const sFileDialogRequest& request, sFileDialogChoice& choice) override;
-  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& customColors, uint32_t lFlags,
-                   QWidget* pOwner) override;
-  bool ChooseFont(QFont& font, int32_t lMinSize, int32_t lMaxSize, uint32_t lFlags,
-                  QWidget* pOwner) override;
-  bool Print(QPrinter& printer, sPrintSettings& settings, uint32_t lFlags,
-             QWidget* pOwner) override;
-  bool PageSetup(QPrinter& printer, sPageSetupSettings& settings, uint32_t lFlags,
-                 QWidget* pOwner) override;
+  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags,
+                   QWidget*) override {
+    return OnChooseColor && OnChooseColor(lRGB, custom, lFlags);
+  }
+  bool ChooseFont(QFont& font, int32_t, int32_t, uint32_t lFlags, QWidget*) override {
+    return OnChooseFont && OnChooseFont(font, lFlags);
+  }
+  bool Print(QPrinter&, sPrintSettings& settings, uint32_t lFlags, QWidget*) override {
+    return OnPrint && OnPrint(settings, lFlags);
+  }
+  bool PageSetup(QPrinter&, sPageSetupSettings&, uint32_t, QWidget*) override { return false; }
 
  private:
   struct sAnswer {
@@ -84,7 +85,7 @@ class cScriptedCommonDialogs final : public ICommonDialogService {
 };
 
 // Quality dialogs that answer from a script: each queued answer in turn (nothing: cancelled);
-// when none is left, the value proposed is confirmed.
+// when none is left, the value proposed is confirmed. Asked() lists "<format> <proposed quality>".
 class cScriptedQualityDialogs final : public IQualityDialogService {
  public:
   cScriptedQualityDialogs() { SetQualityDialogService(this); }
@@ -93,15 +94,13 @@ class cScriptedQualityDialogs final : public IQualityDialogService {
   cScriptedQualityDialogs& operator=(const cScriptedQualityDialogs&) = delete;
 
   void Answer(std::optional<int32_t> lQuality) { m_answers.push_back(lQuality); }
-  // "<format> <proposed quality>" of every dialog shown.
   const std::vector<std::string>& Asked() const { return m_asked; }
 
   bool AskQuality(const std::string& sFormat, int32_t& lQuality) override {
     m_asked.push_back(sFormat + " " + std::to_string(lQuality));
-    if (m_answers.empty()) return true;
-    const std::optional<int32_t> answer = m_answers.front();
-    m_answers.pop_front();
-    if (answer) lQuality = *answer;
+    const std::optional<int32_t> answer = m_answers.empty() ? lQuality : m_answers.front();
+    if (!m_answers.empty()) m_answers.pop_front();
+    lQuality = answer.value_or(lQuality);
     return answer.has_value();
   }
 
@@ -110,8 +109,7 @@ class cScriptedQualityDialogs final : public IQualityDialogService {
   std::vector<std::string> m_asked;
 };
 
-// Fixed screen metrics for the lifetime of the object: 15 twips per pixel both ways unless
-// given otherwise. Nested ones put back what they replaced.
+// Fixed screen metrics (15 twips per pixel unless given); nested ones put back what they replaced.
 class cScopedScreenMetrics final {
  public:
   explicit cScopedScreenMetrics(sScreenMetrics metrics = {})

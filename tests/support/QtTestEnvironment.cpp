@@ -1,6 +1,6 @@
-// One QApplication for every widget test of an executable, created before the first test and
-// destroyed after the last. Settings and standard paths are redirected to Qt's test locations so
-// that no test reads or writes the user's own.
+// One QApplication for every widget test of an executable, offscreen unless the caller chose a
+// display; settings and standard paths in Qt's test locations and no recovery data kept (tests
+// that need it name a folder), so that no test touches the user's own.
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,8 @@ namespace {
 class cQtEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
-    // Offscreen unless the caller chose a display (a test run under Xvfb sets "xcb").
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
-    // No test keeps recovery data in the user's own folder; tests that need it name a folder.
     qputenv("BRENNIC_RECOVERY_DIR", "off");
     m_pApp = std::make_unique<QApplication>(m_argc, m_argv);
     QApplication::setApplicationName("Brennic");
