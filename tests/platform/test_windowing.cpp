@@ -1,22 +1,16 @@
-// The windowing layer: twips, the collection of loaded windows, SIGTERM as a Qt signal and
-// ending the process at once.
+// The windowing layer: twips, the collection of loaded windows and ending the process at once.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QWidget>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/cLoadedWindows.h"
-#include "platform/cTermSignalWatcher.h"
 #include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
 
@@ -25,26 +19,12 @@ namespace {
 
 using test::cScopedScreenMetrics;
 
+// 120 dpi across, 72 dpi down: 12 and 20 twips per pixel; halves go to the even neighbour.
 TEST(Twips, ConvertWithTheScreensFactorsPerDirection) {
-  cScopedScreenMetrics metrics({15.0, 15.0, 1024, 768, 32});
-  EXPECT_EQ(TwipsToPixelsX(5250), 350);
-  EXPECT_EQ(TwipsToPixelsY(2865), 191);
-  EXPECT_EQ(TwipsToPixelsX(1500), 100);
-  EXPECT_DOUBLE_EQ(PixelsToTwipsX(350), 5250);
-  EXPECT_DOUBLE_EQ(ScreenWidthTwips(), 1024 * 15.0);
-  EXPECT_DOUBLE_EQ(ScreenHeightTwips(), 768 * 15.0);
-
-  // 120 dpi across, 72 dpi down: 12 and 20 twips per pixel; halves go to the even neighbour.
   cScopedScreenMetrics uneven({12.0, 20.0, 800, 600, 24});
   EXPECT_EQ(TwipsToPixelsX(5250), 438);  // 437.5
-  EXPECT_EQ(TwipsToPixelsX(5262), 438);  // 438.5
-  EXPECT_EQ(TwipsToPixelsY(2865), 143);  // 143.25
   EXPECT_EQ(TwipsToPixelsY(2870), 144);  // 143.5
-  EXPECT_EQ(DisplayBitsPerPixel(), 24);
-}
-
-TEST(Twips, WindowGeometryRoundTrips) {
-  cScopedScreenMetrics metrics;
+  cScopedScreenMetrics metrics;          // 15 twips per pixel
   QWidget window;
   SetWindowTwips(window, {1500, 750, 5250, 2865});
   EXPECT_EQ(window.geometry(), QRect(100, 50, 350, 191));
@@ -101,42 +81,6 @@ TEST(LoadedWindows, KeepLoadingOrderAndCloseRanksWhenOneLeaves) {
   pSecond.reset();
   pMain.reset();
   EXPECT_EQ(LoadedWindows().Count(), 0);
-}
-
-// Runs the event loop until bDone or two seconds have passed.
-template <class Done>
-bool ProcessEventsUntil(Done bDone) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!bDone() && timer.elapsed() < 2000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return bDone();
-}
-
-TEST(TermSignalWatcher, TurnsSigtermIntoOneSignalOnTheEventLoop) {
-  struct sigaction before {};
-  sigaction(SIGTERM, nullptr, &before);
-  {
-    cTermSignalWatcher watcher;
-    ASSERT_TRUE(watcher.Active());
-    // A second watcher cannot take the signal from the first.
-    cTermSignalWatcher second;
-    EXPECT_FALSE(second.Active());
-
-    int iCount = 0;
-    QObject::connect(&watcher, &cTermSignalWatcher::Terminated, [&] { ++iCount; });
-    std::raise(SIGTERM);
-    std::raise(SIGTERM);
-    // Nothing runs inside the handler: the signal waits for the event loop.
-    EXPECT_EQ(iCount, 0);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return iCount > 0; }));
-    // Requests that arrive together are one request.
-    QCoreApplication::processEvents();
-    EXPECT_EQ(iCount, 1);
-  }
-  struct sigaction after {};
-  sigaction(SIGTERM, nullptr, &after);
-  EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 // The process ends with the code, writes what stdio still buffers, and runs no exit handler.
