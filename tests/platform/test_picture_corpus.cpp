@@ -7,12 +7,8 @@
 // fill bytes; a crash or a sanitizer report ends a child with a failure status.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QProcess>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,7 +16,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include "support/ImageTestUtil.h"
 
@@ -48,49 +43,30 @@ struct cRun {
   std::map<std::string, cResult> results;
 };
 
-// Runs the digest tool on files (relative to root) with malloc filling fresh memory with fill.
+// Runs the digest tool on files (relative to root) with malloc filling fresh memory with lFill;
+// a child that hangs is stopped after a generous wait.
 cRun RunDigest(const std::filesystem::path& root, const std::vector<std::string>& files, int lFill,
-               const std::vector<std::string>& options = {},
-               std::chrono::seconds tLimit = std::chrono::minutes(5)) {
-  QTemporaryDir scratch;
-  const std::string sOut = scratch.path().toStdString() + "/out.txt";
-  const std::string sErr = scratch.path().toStdString() + "/err.txt";
-  std::vector<std::string> args = {BRENNIC_PICTURE_DIGEST};
-  args.insert(args.end(), options.begin(), options.end());
-  args.insert(args.end(), files.begin(), files.end());
-  std::string sAsan = std::getenv("ASAN_OPTIONS") != nullptr ? std::getenv("ASAN_OPTIONS") : "";
-  sAsan += (sAsan.empty() ? "" : ":") + std::string("malloc_fill_byte=") + std::to_string(lFill) +
-           ":max_malloc_fill_size=1073741824";
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(root.c_str()) != 0) _exit(100);
-    if (!freopen(sOut.c_str(), "w", stdout) || !freopen(sErr.c_str(), "w", stderr)) _exit(101);
-    setenv("MALLOC_PERTURB_", std::to_string(lFill).c_str(), 1);
-    setenv("ASAN_OPTIONS", sAsan.c_str(), 1);
-    std::vector<char*> argv;
-    for (auto& s : args)
-      argv.push_back(s.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(102);
-  }
+               const QStringList& options = {},
+               std::chrono::milliseconds tLimit = std::chrono::minutes(5)) {
+  QProcess process;
+  process.setWorkingDirectory(QString::fromStdString(root.string()));
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  const QString sAsan = environment.value("ASAN_OPTIONS");
+  environment.insert("ASAN_OPTIONS",
+                     (sAsan.isEmpty() ? "" : sAsan + ":") +
+                         QString("malloc_fill_byte=%1:max_malloc_fill_size=1073741824").arg(lFill));
+  environment.insert("MALLOC_PERTURB_", QString::number(lFill));
+  process.setProcessEnvironment(environment);
+  QStringList args = options;
+  for (const std::string& sFile : files)
+    args << QString::fromStdString(sFile);
+  process.start(BRENNIC_PICTURE_DIGEST, args);
+  if (!process.waitForFinished(static_cast<int>(tLimit.count()))) process.kill();
+  process.waitForFinished();
   cRun run;
-  // A child that hangs is stopped after a generous wait.
-  const auto tEnd = std::chrono::steady_clock::now() + tLimit;
-  int lWait = 0;
-  while (waitpid(pid, &lWait, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > tEnd) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &lWait, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  run.lStatus = WIFEXITED(lWait) ? WEXITSTATUS(lWait) : 128 + WTERMSIG(lWait);
-  QFile err(QString::fromStdString(sErr));
-  if (err.open(QIODevice::ReadOnly)) run.sErrors = err.readAll().toStdString();
-  std::ifstream out(sOut);
+  run.lStatus = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 128;
+  run.sErrors = process.readAllStandardError().toStdString();
+  std::istringstream out(process.readAllStandardOutput().toStdString());
   // path TAB outcome TAB milliseconds
   for (std::string sLine; std::getline(out, sLine);) {
     const size_t lFirst = sLine.find('\t'), lLast = sLine.rfind('\t');

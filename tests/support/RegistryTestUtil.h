@@ -89,8 +89,7 @@ inline bool PutRawValue(IRegistryStore& store, HKey hRoot, const std::string& sK
 
 // Passes everything on to another store, except that writes of values fail with lError once
 // lAllowed of them have been made (0: every write fails, as on a full disk). It can also refuse
-// to create keys, raise on the second sub-key enumerated (a store that went away) and counts the
-// handles opened through it and not yet closed.
+// to create keys, and counts the handles opened through it and not yet closed.
 class cFailingWrites final : public IRegistryStore {
  public:
   cFailingWrites(IRegistryStore& inner, int iAllowed, int32_t lError = kErrorDiskFull)
@@ -131,7 +130,6 @@ class cFailingWrites final : public IRegistryStore {
     return m_inner.EnumValue(hKey, lIndex, pName, pcchName, pType, pData, pcbData);
   }
   int32_t EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) override {
-    if (m_bThrowOnEnumKey && lIndex == 1) throw cError(-5, "store", "The store went away.");
     return m_inner.EnumKey(hKey, lIndex, pName, cchName);
   }
   int32_t Transaction(const std::function<int32_t()>& fnBody) override {
@@ -139,7 +137,6 @@ class cFailingWrites final : public IRegistryStore {
   }
 
   int32_t m_lCreateError = 0;
-  bool m_bThrowOnEnumKey = false;
   int m_iOpen = 0;
 
  private:
