@@ -23,6 +23,13 @@ namespace {
 using namespace std::string_literals;
 using Bytes = std::vector<uint8_t>;
 
+bool PutDword(IRegistryStore& store, const std::string& sKey, const std::string& sName, uint8_t v) {
+  return test::PutRawValue(store, kHKeyCurrentUser, sKey, sName, kRegDword, {v, 0, 0, 0});
+}
+uint32_t TypeOf(IRegistryStore& store, const std::string& sKey, const std::string& sName) {
+  return test::RawValue(store, kHKeyCurrentUser, sKey, sName).first;
+}
+
 // Store tests run on their own file, created fresh per test.
 class SqliteStore : public ::testing::Test {
  protected:
@@ -36,14 +43,6 @@ class SqliteStore : public ::testing::Test {
   }
   int32_t Set(HKey h, const std::string& sName, uint32_t lType, const Bytes& data) {
     return m_store.SetValue(h, sName, lType, data.data(), static_cast<uint32_t>(data.size()));
-  }
-  // Type and bytes of a value, read with a buffer of exactly the reported size.
-  int32_t Get(HKey h, const std::string& sName, uint32_t& lType, Bytes& data) {
-    uint32_t lSize = 0;
-    const int32_t r = m_store.QueryValue(h, sName, &lType, nullptr, &lSize);
-    if (r != kErrorSuccess) return r;
-    data.assign(lSize, 0xEE);
-    return m_store.QueryValue(h, sName, nullptr, data.data(), &lSize);
   }
   std::vector<std::string> Keys(HKey h) {
     std::vector<std::string> names;
@@ -113,15 +112,14 @@ TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
   h = MustCreate("Software\\Ostrel\\Halvine");
   ASSERT_EQ(Set(h, "MaxCount", kRegDword, {4, 0, 0, 0}), 0);
   ASSERT_EQ(Set(h, "MAXCOUNT", kRegDword, {5, 0, 0, 0}), 0);  // overwrites, keeps the spelling
-  uint32_t lType = 0;
-  Bytes data;
-  EXPECT_EQ(Get(h, "maxcount", lType, data), 0);
-  EXPECT_EQ(data, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(TypeOf(m_store, "software\\ostrel\\halvine", "maxcount"), uint32_t{kRegDword});
+  EXPECT_EQ(test::RawValue(m_store, kCU, "Software\\Ostrel\\Halvine", "maxcount").second,
+            (Bytes{5, 0, 0, 0}));
   EXPECT_EQ(Values(h), std::vector<std::string>{"MaxCount"});
   // No expansion of ß to SS.
   ASSERT_EQ(Set(h, "Stra\u00DFe", kRegSz, {'a', 0}), 0);
-  EXPECT_EQ(Get(h, "STRA\u00DFE", lType, data), 0);
-  EXPECT_EQ(Get(h, "STRASSE", lType, data), 2);
+  EXPECT_EQ(TypeOf(m_store, "Software\\Ostrel\\Halvine", "STRA\u00DFE"), uint32_t{kRegSz});
+  EXPECT_EQ(TypeOf(m_store, "Software\\Ostrel\\Halvine", "STRASSE"), 0xFFFFu);
 }
 
 // Sizes, buffers and enumeration as the Windows functions have them: a buffer too small is
@@ -229,10 +227,14 @@ std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
 // A store with "Software\Kept" holding Count = 7, closed again.
 void WriteKeptCount(const std::string& sFile) {
   cSqliteRegistryStore store(sFile);
-  HKey h = 0;
-  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
-  const uint8_t seven[4] = {7, 0, 0, 0};
-  ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
+  ASSERT_TRUE(PutDword(store, "Software\\Kept", "Count", 7));
+}
+
+void Sql(const std::string& sFile, const char* sSql) {
+  sqlite3* pDb = nullptr;
+  ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(pDb, sSql, nullptr, nullptr, nullptr), SQLITE_OK) << sSql;
+  sqlite3_close(pDb);
 }
 
 // Garbage, a database with damaged pages and another program's database: each is moved aside
@@ -245,18 +247,13 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
   const auto damagedPages = [](const std::string& sFile) {
     {
       cSqliteRegistryStore store(sFile);
-      HKey h = 0;
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Big", kKeyAllAccessOwn, h), 0);
-      const std::vector<uint8_t> data(3000, 7);
-      for (int i = 0; i < 40; ++i)
-        ASSERT_EQ(store.SetValue(h, "v" + std::to_string(i), kRegBinary, data.data(), 3000), 0);
+      for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(test::PutRawValue(store, kHKeyCurrentUser, "Big", "v" + std::to_string(i),
+                                      kRegBinary, Bytes(3000, 7)));
+      }
     }
     // Fold the journal into the file, then scribble over the middle of it.
-    sqlite3* pDb = nullptr;
-    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
-    sqlite3_exec(pDb, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr,
-                 nullptr, nullptr);
-    sqlite3_close(pDb);
+    Sql(sFile, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE");
     std::string sBytes = ReadFile(sFile);
     ASSERT_GT(sBytes.size(), 20000u);
     for (size_t i = 4096; i < 12288; ++i)
@@ -264,12 +261,7 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
     WriteFile(sFile, sBytes);
   };
   const auto foreign = [](const std::string& sFile) {
-    sqlite3* pDb = nullptr;
-    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(pDb, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(pDb);
+    Sql(sFile, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)");
   };
   for (const auto& [sWhat, damage] :
        std::vector<std::pair<const char*, std::function<void(const std::string&)>>>{
@@ -284,28 +276,24 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
       cSqliteRegistryStore store(sFile);
       EXPECT_TRUE(store.Persistent());
       const std::string sNotice = store.TakeNotice();
+      const std::filesystem::path copy(store.DamagedCopy());
+      ASSERT_FALSE(copy.empty());
       EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
-      ASSERT_FALSE(store.DamagedCopy().empty());
-      EXPECT_NE(sNotice.find(store.DamagedCopy()), std::string::npos) << sNotice;
+      EXPECT_NE(sNotice.find(copy.string()), std::string::npos) << sNotice;
       EXPECT_EQ(store.TakeNotice(), "");  // told once
       // Same folder, ".damaged" at the end, the bytes untouched.
-      const std::filesystem::path copy(store.DamagedCopy());
-      EXPECT_EQ(copy.parent_path(), dir.Path());
-      EXPECT_EQ(copy.extension(), ".damaged");
-      EXPECT_EQ(copy.filename().string().rfind("registry.sqlite.", 0), 0u);
-      EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
+      EXPECT_EQ(std::make_tuple(copy.parent_path(), copy.extension().string(),
+                                copy.filename().string().rfind("registry.sqlite.", 0)),
+                std::make_tuple(dir.Path(), ".damaged"s, size_t{0}));
+      EXPECT_EQ(ReadFile(copy), sBytes);
       // The fresh store is empty and keeps what is written.
-      HKey h = 0;
-      EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Big", kKeyRead, h), 2);
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccessOwn, h), 0);
-      const uint8_t one[4] = {1, 0, 0, 0};
-      ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+      EXPECT_EQ(TypeOf(store, "Big", "v0"), 0xFFFFu);
+      ASSERT_TRUE(PutDword(store, "Software", "x", 1));
     }
     cSqliteRegistryStore again(sFile);
     EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
     EXPECT_TRUE(boxes.Shown().empty());
-    HKey h = 0;
-    EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
+    EXPECT_EQ(TypeOf(again, "Software", "x"), uint32_t{kRegDword});
     const auto names = FolderListing(dir.Path());
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& n) { return n.ends_with(".damaged"); }),
@@ -320,10 +308,7 @@ TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
   cSqliteRegistryStore store(dir.File("plain-file/registry.sqlite"));
   EXPECT_FALSE(store.Persistent());
   EXPECT_NE(store.TakeNotice().find("not kept"), std::string::npos);
-  HKey h = 0;
-  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Mem", kKeyAllAccessOwn, h), 0);
-  const uint8_t one[4] = {1, 0, 0, 0};
-  EXPECT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+  EXPECT_TRUE(PutDword(store, "Mem", "x", 1));
   EXPECT_EQ(ReadFile(dir.File("plain-file")), "x");
 }
 
@@ -391,14 +376,12 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
       EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
       EXPECT_NE(sNotice.find("will not be kept"), std::string::npos) << sNotice;
       EXPECT_EQ(store.TakeNotice(), "");
-      HKey h = 0;
-      ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "software\\kept", kKeyRead, h), 0);
-      uint8_t data[4] = {};
-      uint32_t lSize = 4;
-      EXPECT_EQ(store.QueryValue(h, "Count", nullptr, data, &lSize), 0);
-      EXPECT_EQ(data[0], 7);
-      EXPECT_EQ(store.SetValue(h, "Count", kRegDword, data, 4), kErrorAccessDenied);
-      HKey hNew = 0;
+      EXPECT_EQ(test::RawValue(store, kHKeyCurrentUser, "software\\kept", "Count").second,
+                (Bytes{7, 0, 0, 0}));
+      HKey h = 0, hNew = 0;
+      ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
+      const uint8_t eight[4] = {8, 0, 0, 0};
+      EXPECT_EQ(store.SetValue(h, "Count", kRegDword, eight, 4), kErrorAccessDenied);
       EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, hNew),
                 kErrorAccessDenied);
       EXPECT_EQ(store.Transaction([] { return 0; }), kErrorAccessDenied);
@@ -411,37 +394,27 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
 // Another program holding the file stalls nothing: reading takes a moment at most, a write
 // that cannot be made gives up after a short wait and is told once.
 TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
-  struct sCase {
-    const char* sHeld;
-    bool bReadable;
-  };
-  for (const sCase& c : {sCase{test::kWriteUnderWay, true}, sCase{test::kExclusiveLock, false}}) {
-    SCOPED_TRACE(c.sHeld);
+  for (const bool bReadable : {true, false}) {
+    SCOPED_TRACE(bReadable ? "a write under way" : "an exclusive lock");
     test::cTempDir dir;
     const std::string sFile = dir.File("registry.sqlite");
     WriteKeptCount(sFile);
-    test::cLockHolder holder(sFile, c.sHeld);
+    test::cLockHolder holder(sFile, bReadable ? test::kWriteUnderWay : test::kExclusiveLock);
     ASSERT_TRUE(holder.Holding());
     const auto tStart = std::chrono::steady_clock::now();
     cSqliteRegistryStore store(sFile);
     HKey h = 0;
-    const int32_t lOpened = store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyRead, h);
-    uint8_t data[4] = {};
-    uint32_t lSize = 4;
-    const int32_t lRead = store.QueryValue(h, "Count", nullptr, data, &lSize);
-    const auto tRead = std::chrono::steady_clock::now() - tStart;
-    EXPECT_LT(tRead, std::chrono::milliseconds(500));
+    EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyRead, h),
+              bReadable ? 0 : kErrorBusy);
+    const auto value = test::RawValue(store, kHKeyCurrentUser, "Software\\Kept", "Count");
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::milliseconds(500));
     EXPECT_TRUE(store.Persistent());
-    if (c.bReadable) {
-      EXPECT_EQ(lOpened, 0);
-      EXPECT_EQ(lRead, 0);
-      EXPECT_EQ(data[0], 7);
-      EXPECT_EQ(store.TakeNotice(), "");
-    } else {
-      EXPECT_EQ(lOpened, kErrorBusy);
+    if (!bReadable) {
       EXPECT_NE(store.TakeNotice().find("in use"), std::string::npos);
+      continue;
     }
-    if (!c.bReadable) continue;
+    EXPECT_EQ(value.second, (Bytes{7, 0, 0, 0}));
+    EXPECT_EQ(store.TakeNotice(), "");
     // A write waits briefly, then says so; the failure is told once.
     const auto tWrite = std::chrono::steady_clock::now();
     EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
@@ -450,36 +423,6 @@ TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
     EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
     EXPECT_EQ(store.TakeNotice(), "");
   }
-}
-
-// Several writes in one transaction are kept together or not at all: a result other than 0 or
-// an exception undoes them; a nested transaction belongs to the outer one.
-TEST(SqliteRegistryStore, TransactionKeepsItsWritesTogether) {
-  test::cTempDir dir;
-  cSqliteRegistryStore store(dir.File("registry.sqlite"));
-  const auto write = [&](const std::string& sKey) {
-    HKey h = 0;
-    const uint8_t one[4] = {1, 0, 0, 0};
-    int32_t r = store.CreateKey(kHKeyCurrentUser, sKey, kKeyAllAccessOwn, h);
-    if (r == 0) r = store.SetValue(h, "x", kRegDword, one, 4);
-    store.CloseKey(h);
-    return r;
-  };
-  const auto exists = [&](const std::string& sKey) {
-    HKey h = 0;
-    return store.OpenKey(kHKeyCurrentUser, sKey, kKeyRead, h) == 0;
-  };
-  EXPECT_EQ(store.Transaction([&] { return write("A\\1") + 99; }), 99);
-  EXPECT_THROW(store.Transaction([&]() -> int32_t {
-    write("B");
-    throw std::runtime_error("midway");
-  }),
-               std::runtime_error);
-  EXPECT_EQ(store.Transaction(
-                [&] { return store.Transaction([&] { return write("C\\1"); }) + write("C\\2"); }),
-            0);
-  EXPECT_EQ((std::vector<bool>{exists("A"), exists("B"), exists("C\\1"), exists("C\\2")}),
-            (std::vector<bool>{false, false, true, true}));
 }
 
 // --- Several processes on one file ------------------------------------------------------------
