@@ -167,7 +167,6 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
   const std::string sSet =
       "Failed to set registry value Key: '-2147483647',Section: 'Software\\x',";
   const std::string sDel = "Failed to delete registry Key: '-2147483647',Section: 'Software";
-  const std::string sApp = "Application-defined or object-defined error";
   const char* kX = "Software\\x";
   // Operations: w writes the value, c creates the key, k deletes the key, v deletes the value.
   const struct {
@@ -180,11 +179,7 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
     int32_t lNumber;
     std::string sDescription;
   } cases[] = {
-      {'w', kCU, kX, "Blob", kRegBinary, std::string("t"), 26001, sApp},
       {'w', kCU, kX, "A", 0, 7, kSetFailed, sSet + "Key: 'A' to value: '7'"},
-      // Bytes spell UTF-16 text in the description.
-      {'w', kCU, kX, "B", kRegNone, Bytes{'H', 0, 'i', 0, '!'}, kSetFailed,
-       sSet + "Key: 'B' to value: 'Hi'"},
       // No key can be made without a root.
       {'c', 0, kX, "", 0, {}, 26001, "Failed to create registry Key: 'Software\\x"},
       {'w', 0, kX, "A", kRegDword, 7, 26001,
@@ -208,20 +203,16 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
     EXPECT_EQ(e.Description(), c.sDescription);
   }
   EXPECT_EQ(kSetFailed, -2147194455);
-  for (const char* s : {"Blob", "A", "B"})
-    EXPECT_EQ(Raw(s, kX).first, kMissing) << s;
+  EXPECT_EQ(Raw("A", kX).first, kMissing);
 }
 
-// Key names ignore case; the root is part of the key. Deleting and the enumerations, which the
-// program does not use, once each.
+// Key names ignore case. Deleting and the enumerations, which the program does not use, once
+// each.
 TEST_F(Registry, KeysAreFoundListedAndDeleted) {
   EXPECT_FALSE(m_cR.KeyExists());
   EXPECT_TRUE(m_cR.CreateKey());
   m_cR.SectionKey("SOFTWARE\\test");
   EXPECT_TRUE(m_cR.KeyExists());
-  m_cR.ClassKey(kHKeyLocalMachine);
-  EXPECT_FALSE(m_cR.KeyExists());
-  m_cR.ClassKey(kHKeyCurrentUser);
   Write("MaxCount", kRegDword, 4);
   Write("", kRegSz, std::string("default"));
   Write("Count", kRegDword, 0);

@@ -1,7 +1,7 @@
 #pragma once
 // Test helpers for code that reads or writes settings: a settings store in a temporary folder,
-// installed for the process while the helper lives, and a message-box service that records what
-// would have been shown. Tests never reach the user's own settings file.
+// installed for the process while the helper lives, and stores that fail or are held. Tests
+// never reach the user's own settings file.
 
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "image/cError.h"
-#include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/cSqliteRegistryStore.h"
+#include "support/GuiTestUtil.h"
 
 namespace brennic::test {
 
@@ -205,33 +205,7 @@ inline constexpr const char* kWriteUnderWay = "BEGIN IMMEDIATE";
 inline constexpr const char* kExclusiveLock =
     "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT";
 
-struct ShownMessage {
-  std::string sText;
-  eMsgButtons eButtons;
-  eMsgIcon eIcon;
-  std::string sTitle;
-};
-
-// Answers every message box with eAnswer and keeps what was shown; installed while it lives.
-class cMessageBoxRecorder final : public IMessageBoxService {
- public:
-  explicit cMessageBoxRecorder(eMsgResult eAnswer = eMsgResult::OK) : m_eAnswer(eAnswer) {
-    SetMessageBoxService(this);
-  }
-  ~cMessageBoxRecorder() override { SetMessageBoxService(nullptr); }
-  cMessageBoxRecorder(const cMessageBoxRecorder&) = delete;
-  cMessageBoxRecorder& operator=(const cMessageBoxRecorder&) = delete;
-
-  eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
-                  const std::string& sTitle) override {
-    m_shown.push_back({sText, eButtons, eIcon, sTitle});
-    return m_eAnswer;
-  }
-  const std::vector<ShownMessage>& Shown() const { return m_shown; }
-
- private:
-  eMsgResult m_eAnswer;
-  std::vector<ShownMessage> m_shown;
-};
+// Records the message boxes shown while it lives (answering OK); one recorder serves all tests.
+using cMessageBoxRecorder = cScriptedMessageBoxes;
 
 }  // namespace brennic::test
