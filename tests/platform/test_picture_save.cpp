@@ -165,9 +165,7 @@ TEST(SaveFailure, ARefusedCommitLeavesNothingBehind) {
   const std::vector<std::function<void()>> writes = {
       [&] { SavePicture(*img, dir.Path("old.bmp"), refuse); },
       [&] { SavePicture(*img, dir.Path("new.bmp"), stopped); },
-      [&] { ExportPicture(image, dir.Path("old.bmp"), ePictureFormat::Png, 90, refuse); },
       [&] { ExportPicture(image, dir.Path("new.jpg"), ePictureFormat::Jpeg, 90, refuse); },
-      [&] { ExportPicture(image, dir.Path("new.png"), ePictureFormat::Png, 90, stopped); },
       [&] { PictureFileBytes(image, ePictureFormat::Tiff, 90, stopped); }};
   for (const auto& write : writes) {
     try {
@@ -207,37 +205,6 @@ TEST(SaveFailure, AFolderWithoutWritePermission) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sFolder),
                           std::filesystem::directory_iterator()),
             1);
-}
-
-// What was flushed, in order: "file", or "folder" with whether the new name was in place then.
-std::vector<std::string> g_synced;
-std::string g_sSyncTarget;
-int RecordSync(int fd) {
-  struct stat info {};
-  fstat(fd, &info);
-  g_synced.push_back(!S_ISDIR(info.st_mode)                   ? "file"
-                     : std::filesystem::exists(g_sSyncTarget) ? "folder after the rename"
-                                                              : "folder before the rename");
-  return fsync(fd);
-}
-
-// The file is flushed before the rename and its folder after it, so that the new name survives
-// a power cut; names are bytes, used as they are.
-TEST(SaveAtomic, TheFileThenItsFolderAreFlushedAndTheNameIsKept) {
-  test::cScratch dir;
-  g_sSyncTarget = dir.Path("caf\xe9.bmp");
-  g_synced.clear();
-  cPictureFileOps ops;
-  ops.pfnSync = RecordSync;
-  SetPictureFileOps(ops);
-  const auto img = test::MakeImage(2, 2, {1, 2, 3});
-  SavePicture(*img, g_sSyncTarget);
-  SetPictureFileOps({});
-  EXPECT_EQ(g_synced, (std::vector<std::string>{"file", "folder after the rename"}));
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"caf\xe9.bmp"});
-  cDIBSection back;
-  back.CreateFromPicture(*LoadPicture(g_sSyncTarget));
-  EXPECT_EQ(test::PixelBytes(back), test::PixelBytes(*img));
 }
 
 // Saving over a file keeps its permissions.
