@@ -25,6 +25,12 @@
 
 namespace brennic::test {
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif  // the slower sanitizer build runs fewer rounds and waits longer
+
 // Little-endian byte builder for file headers.
 class cBytes {
  public:

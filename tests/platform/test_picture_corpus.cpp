@@ -15,19 +15,13 @@
 #include <map>
 #include <sstream>
 
-#include "support/ImageTestUtil.h"
+#include "PictureTestUtil.h"
 
 namespace brennic {
 namespace {
 
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // A load slower than this counts as a hang.
-constexpr int64_t kHangMs = kSanitized ? 5000 : 2000;
+constexpr int64_t kHangMs = test::kSanitized ? 5000 : 2000;
 
 struct cResult {
   std::string sOutcome;  // "OK\t<w>x<h>\t<digest>" or "REFUSED\t<number>\t<description>"

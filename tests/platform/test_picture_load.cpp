@@ -268,8 +268,6 @@ TEST(LoadPicture, LeavesQtsAllocationLimitAsItWas) {
   EXPECT_EQ(QImageReader::allocationLimit(), lBefore);
 }
 
-// --- Refusals ---
-
 // Refusals of bytes: damaged, unsupported, and huge claims refused at once, without allocating
 // and filling the claimed buffers.
 TEST(LoadRefusal, DamagedUnsupportedAndHugePictures) {

@@ -21,12 +21,6 @@ namespace {
 
 using test::Bgr;
 
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // Runs f in a child process and returns its exit status (f returns the status to exit with).
 template <typename F>
 int InChild(F f) {
@@ -234,7 +228,7 @@ std::unique_ptr<cMemorySurface> LargePicture(uint8_t seed) {
 // (1,000 for the full figure; the suite runs fewer to stay quick).
 TEST(SaveAtomic, KilledSavesLeaveTheOldOrTheNewFile) {
   const char* sCount = std::getenv("BRENNIC_KILL_TRIALS");
-  const int lTrials = sCount != nullptr ? std::atoi(sCount) : kSanitized ? 40 : 100;
+  const int lTrials = sCount != nullptr ? std::atoi(sCount) : test::kSanitized ? 40 : 100;
   const test::cScratch dir(/*bInMemory=*/true);
   const std::string sPath = dir.Path("target.bmp");
   const auto a = LargePicture(1);

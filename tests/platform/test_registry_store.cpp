@@ -111,9 +111,8 @@ TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
   h = MustCreate("Software\\Ostrel\\Halvine");
   ASSERT_EQ(Set(h, "MaxCount", kRegDword, {4, 0, 0, 0}), 0);
   ASSERT_EQ(Set(h, "MAXCOUNT", kRegDword, {5, 0, 0, 0}), 0);  // overwrites, keeps the spelling
-  EXPECT_EQ(TypeOf(m_store, "software\\ostrel\\halvine", "maxcount"), uint32_t{kRegDword});
-  EXPECT_EQ(test::RawValue(m_store, kCU, "Software\\Ostrel\\Halvine", "maxcount").second,
-            (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(test::RawValue(m_store, kCU, "software\\ostrel\\halvine", "maxcount"),
+            std::make_pair(uint32_t{kRegDword}, Bytes{5, 0, 0, 0}));
   EXPECT_EQ(Values(h), std::vector<std::string>{"MaxCount"});
   // No expansion of ß to SS.
   ASSERT_EQ(Set(h, "Stra\u00DFe", kRegSz, {'a', 0}), 0);
@@ -430,8 +429,8 @@ std::vector<uint8_t> Pattern(uint32_t i) {
   return data;
 }
 
-// The writer's loop: each round creates a key three levels deep in one call, then overwrites
-// the value "Current" with a pattern naming the round, and reports the round through fd.
+// Each round creates a key three levels deep in one call, then overwrites the value "Current"
+// with a pattern naming the round, and reports the round through fd.
 [[noreturn]] void BurstWriter(const std::string& sFile, const std::string& sRoot, int fd) {
   cSqliteRegistryStore store(sFile);
   const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -442,10 +441,8 @@ std::vector<uint8_t> Pattern(uint32_t i) {
       _exit(2);
     }
     store.CloseKey(h);
-    if (store.CreateKey(kHKeyCurrentUser, sRoot, kKeyAllAccessOwn, h) != 0) _exit(3);
-    const std::vector<uint8_t> data = Pattern(i);
-    if (store.SetValue(h, "Current", kRegBinary, data.data(), kBlobSize) != 0) _exit(4);
-    store.CloseKey(h);
+    if (!test::PutRawValue(store, kHKeyCurrentUser, sRoot, "Current", kRegBinary, Pattern(i)))
+      _exit(3);
     if (write(fd, "+", 1) != 1) _exit(5);
   }
   _exit(0);
@@ -495,10 +492,9 @@ TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
     }
     EXPECT_GE(lKeys, static_cast<uint32_t>(2 + iRound));
     // The overwritten value is one whole pattern: of the last or the one before.
-    uint32_t lSize = kBlobSize;
-    std::vector<uint8_t> data(kBlobSize);
-    ASSERT_EQ(store.QueryValue(hRoot, "Current", nullptr, data.data(), &lSize), 0);
-    ASSERT_EQ(lSize, kBlobSize);
+    const Bytes data =
+        test::RawValue(store, kHKeyCurrentUser, "Burst" + std::to_string(iRound), "Current").second;
+    ASSERT_EQ(data.size(), kBlobSize);
     const uint32_t i = data[0] | (static_cast<uint32_t>(data[kBlobSize - 1]) << 8);
     EXPECT_EQ(data, Pattern(i));
     EXPECT_TRUE(i + 1 == lKeys || i + 2 == lKeys) << i << " of " << lKeys;

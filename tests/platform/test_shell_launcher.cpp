@@ -62,12 +62,7 @@ class ShellLauncher : public ::testing::Test {
   }
   static sShellRequest Request(std::string sFile, std::string sOperation = "open",
                                std::string sParameters = {}, std::string sDir = {}) {
-    sShellRequest request;
-    request.sFile = std::move(sFile);
-    request.sOperation = std::move(sOperation);
-    request.sParameters = std::move(sParameters);
-    request.sDefaultDir = std::move(sDir);
-    return request;
+    return {std::move(sFile), 1, std::move(sParameters), std::move(sDir), std::move(sOperation)};
   }
 
   QTemporaryDir m_dir;

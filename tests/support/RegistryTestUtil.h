@@ -59,7 +59,6 @@ class cScopedRegistry {
   cScopedRegistry& operator=(const cScopedRegistry&) = delete;
 
   cSqliteRegistryStore& Store() { return *m_store; }
-  const cTempDir& Dir() const { return m_dir; }
 
  private:
   cTempDir m_dir;
