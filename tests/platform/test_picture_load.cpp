@@ -2,14 +2,12 @@
 // decides the format; damaged and hostile files are refused with descriptions a user can act on.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <unistd.h>
 #include <QImage>
 #include <QImageReader>
 
 #include <chrono>
-#include <cstdio>
 
 #include "PictureTestUtil.h"
 #include "platform/PictureDecode.h"
