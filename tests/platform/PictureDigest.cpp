@@ -2,42 +2,20 @@
 // files, and prints one line per file:
 //   <path> TAB OK TAB <width>x<height> TAB <digest of the 24-bit buffer> TAB <milliseconds>
 //   <path> TAB REFUSED TAB <error number> TAB <description> TAB <milliseconds>
-// The corpus tests run it twice with different malloc fill bytes and compare the outputs, and
-// once under an address-space limit for files that claim huge sizes.
-//
-// Usage: brennic_picture_digest [--address-space-mb N] FILE...
-//   --address-space-mb N  after a first load (plugins are then in memory), limit the process's
-//                         address space to its current size plus N megabytes.
+// The corpus tests run it twice with different malloc fill bytes and compare the outputs.
 
-#include <sys/resource.h>
-
-#include <QBuffer>
 #include <QByteArray>
 #include <QCryptographicHash>
-#include <QImage>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "image/cDIBSection.h"
 #include "image/cError.h"
 #include "platform/PictureIO.h"
 
 namespace {
-
-int64_t AddressSpaceBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string sLine;
-  while (std::getline(status, sLine)) {
-    if (sLine.rfind("VmSize:", 0) == 0) return std::atoll(sLine.c_str() + 7) * 1024;
-  }
-  return 0;
-}
 
 // "OK <size> <digest>" or "REFUSED <number> <description>", tab-separated.
 template <typename Load>
@@ -77,32 +55,8 @@ std::string LoadOne(const std::string& sPath) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::vector<std::string> files;
-  int64_t lAddressSpaceMb = -1;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--address-space-mb") == 0 && i + 1 < argc) {
-      lAddressSpaceMb = std::atoll(argv[++i]);
-    } else {
-      files.emplace_back(argv[i]);
-    }
-  }
-  if (lAddressSpaceMb >= 0 && !files.empty()) {
-    // Warm up: Qt's image plugins are found and mapped before the limit.
-    QImage one(1, 1, QImage::Format_RGB32);
-    one.fill(0);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    one.save(&buffer, "PNG");
-    brennic::LoadPictureFromMemory(png);
-    const rlim_t lLimit = static_cast<rlim_t>(AddressSpaceBytes() + (lAddressSpaceMb << 20));
-    const rlimit limit{lLimit, lLimit};
-    if (setrlimit(RLIMIT_AS, &limit) != 0) {
-      std::perror("setrlimit");
-      return 3;
-    }
-  }
-  for (const auto& sPath : files) {
+    const std::string sPath = argv[i];
     const std::string sLine = sPath + "\t" + LoadOne(sPath) + "\n";
     std::fputs(sLine.c_str(), stdout);
     std::fflush(stdout);

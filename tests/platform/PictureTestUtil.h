@@ -4,10 +4,8 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -23,8 +21,15 @@
 #include "image/cError.h"
 #include "platform/PictureIO.h"
 #include "support/ImageTestUtil.h"
+#include "support/RegistryTestUtil.h"
 
 namespace brennic::test {
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif  // the slower sanitizer build runs fewer rounds and waits longer
 
 // Little-endian byte builder for file headers.
 class cBytes {
@@ -82,47 +87,24 @@ inline QByteArray BmpFile(int32_t w, int32_t h, int bits, const std::vector<uint
   return file.Bytes();
 }
 
-// A scratch folder, removed with everything in it at the end. bInMemory puts it on /dev/shm when
-// there is one: saves there skip the flush to a disk, for the tests that save thousands of times.
-class cScratch {
+// A scratch folder (see cTempDir) with names as strings, written files and a sorted listing.
+class cScratch : public cTempDir {
  public:
-  explicit cScratch(bool bInMemory = false) : m_dir(Template(bInMemory)) {
-    EXPECT_TRUE(m_dir.isValid());
-  }
-  // By the names' bytes: Qt cannot remove a name that is not UTF-8.
-  ~cScratch() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_dir.path().toStdString(), ec);
-  }
-  cScratch(const cScratch&) = delete;
-  cScratch& operator=(const cScratch&) = delete;
-  std::string Path(const std::string& sName) const {
-    return m_dir.path().toStdString() + "/" + sName;
-  }
+  using cTempDir::cTempDir;
+  using cTempDir::Path;
+  std::string Path(const std::string& sName) const { return File(sName); }
   std::string Write(const std::string& sName, const QByteArray& bytes) const {
     const std::string sPath = Path(sName);
-    std::ofstream out(sPath, std::ios::binary);
-    out.write(bytes.constData(), bytes.size());
+    std::ofstream(sPath, std::ios::binary).write(bytes.constData(), bytes.size());
     return sPath;
   }
-  // Names in the folder, sorted.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path().toStdString()))
+    for (const auto& entry : std::filesystem::directory_iterator(Path()))
       names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  static QString Template(bool bInMemory) {
-    if (bInMemory && access("/dev/shm", W_OK | X_OK) == 0) {
-      return QStringLiteral("/dev/shm/brennic-test-XXXXXX");
-    }
-    return QDir::tempPath() + QStringLiteral("/brennic-test-XXXXXX");
-  }
-
-  QTemporaryDir m_dir;
 };
 
 // The pixel shown at column x of display row r (0 = top).

@@ -35,16 +35,6 @@ class Registry : public ::testing::Test {
                                  HKey hRoot = kHKeyCurrentUser) {
     return test::RawValue(m_registry.Store(), hRoot, sKey, sName);
   }
-  void PutRaw(const std::string& sName, uint32_t lType, const Bytes& data) {
-    ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Test", sName,
-                                  lType, data));
-  }
-  void CreateSections(std::initializer_list<std::string> sections) {
-    for (const std::string& s : sections) {
-      m_cR.SectionKey(s);
-      m_cR.CreateKey();
-    }
-  }
 
   test::cScopedRegistry m_registry;
   cRegistry m_cR;
@@ -91,21 +81,16 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
     Bytes stored;
     Variant back;
   } cases[] = {
-      {kRegSz, std::string("C:\\pics\\a.bmp"), kRegSz, Text("C:\\pics\\a.bmp"),
-       std::string("C:\\pics\\a.bmp")},
       {kRegSz, std::string(), kRegSz, {0}, std::string()},
       // Anything else is written as its text.
       {kRegSz, 7, kRegSz, Text("7"), std::string("7")},
-      {kRegSz, Variant(), kRegSz, {0}, std::string()},
       {kRegSz, std::string("\xC3\x84pfel"), kRegSz, Text("\xC3\x84pfel"),
        std::string("\xC3\x84pfel")},
       // Two percent signs apart make expandable text, whatever type was chosen.
       {kRegSz, std::string("100%ABC%"), kRegExpandSz, Text("100%ABC%"), std::string("100%ABC%")},
       {kRegExpandSz, std::string("50%%"), kRegSz, Text("50%%"), std::string("50%%")},
-      {kRegSz, std::string("%%x%"), kRegExpandSz, Text("%%x%"), std::string("%%x%")},
       // Integers: little-endian dwords; big-endian as the chosen type still writes REG_DWORD.
       {kRegDword, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
-      {kRegDword, int16_t{-2}, kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}, -2},
       {kRegDwordBigEndian, 0x01020304, kRegDword, {4, 3, 2, 1}, 0x01020304},
       // Byte arrays keep their length, bounds 0..n-1.
       {kRegBinary, Bytes{}, kRegBinary, {}, Bytes{}},
@@ -123,8 +108,8 @@ TEST_F(Registry, WrittenValuesAreStoredAsTheTypeAndBytesTheyNeed) {
   }
   // Reading expands what the environment knows, keeping the stored bytes as written.
   setenv("ABC", "xyz", 1);
-  EXPECT_EQ(Read("V5"), Variant(std::string("100xyz")));
-  EXPECT_EQ(Raw("V5").second, Text("100%ABC%"));
+  EXPECT_EQ(Read("V3"), Variant(std::string("100xyz")));
+  EXPECT_EQ(Raw("V3").second, Text("100%ABC%"));
   unsetenv("ABC");
 }
 
@@ -136,33 +121,19 @@ TEST_F(Registry, StoredValuesOfAnyShapeReadByTheirBytes) {
     Variant expected;
   } cases[] = {{kRegSz, {}, std::string()},
                {kRegDwordBigEndian, {0x01, 0x02, 0x03, 0x04}, 0x01020304},
-               {kRegDwordBigEndian, {0xFF, 0xFF, 0xFF, 0xFE}, -2},
                {kRegDword, {0x05, 0x01}, 0x105},           // missing high bytes count as 0
                {kRegDword, {1, 2, 3, 4, 5, 6, 7, 8}, -1},  // does not fit: the default
                {0, {9, 0, 8}, Bytes{9, 0, 8}},
-               {0x7FFF, {9, 0, 8}, Bytes{9, 0, 8}},
                // A list of texts reads as one text without its last terminator.
                {kRegMultiSz, {'a', 0, 'b', 0, 0}, std::string("a\0b\0", 4)}};
   m_cR.Default(-1);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lType);
-    PutRaw("Odd", c.lType, c.data);
+    ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Test", "Odd",
+                                  c.lType, c.data));
     EXPECT_EQ(Read("Odd"), c.expected);
     EXPECT_EQ(m_cR.ValueType(), static_cast<int32_t>(c.lType));
   }
-}
-
-TEST_F(Registry, TextWithDwordTypeWritesNothingAndRaisesNothing) {
-  Write("Old", kRegDword, 5);
-  Write("Old", kRegDword, std::string("12"));
-  Write("New", kRegDword, std::string("12"));
-  Write("Bytes", kRegDwordBigEndian, Bytes{1, 2, 3, 4});
-  EXPECT_EQ(Raw("Old").second, (Bytes{5, 0, 0, 0}));
-  EXPECT_EQ(Raw("New").first, kMissing);
-  EXPECT_EQ(Raw("Bytes").first, kMissing);
-  m_cR.SectionKey("Software\\Created");
-  Write("New", kRegDword, Variant());
-  EXPECT_TRUE(m_cR.KeyExists());  // the key is made before the type is looked at
 }
 
 // Every failure raises with the class's source, its number and a description naming the place.
@@ -172,12 +143,7 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
   const std::string sSet =
       "Failed to set registry value Key: '-2147483647',Section: 'Software\\x',";
   const std::string sDel = "Failed to delete registry Key: '-2147483647',Section: 'Software";
-  const std::string sDelRoot = "Failed to delete registry Key: '-2147483648',Section: 'Software";
-  const std::string sOpen =
-      "Failed to open key '-2147483647',Section: 'Software\\Gone' for delete access";
-  const std::string sApp = "Application-defined or object-defined error";
   const char* kX = "Software\\x";
-  const std::string sX = "x";
   // Operations: w writes the value, c creates the key, k deletes the key, v deletes the value.
   const struct {
     char cOp;
@@ -189,24 +155,14 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
     int32_t lNumber;
     std::string sDescription;
   } cases[] = {
-      {'w', kCU, kX, "Blob", kRegBinary, std::string("t"), 26001, sApp},
       {'w', kCU, kX, "A", 0, 7, kSetFailed, sSet + "Key: 'A' to value: '7'"},
-      {'w', kCU, kX, "A", kRegMultiSz, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
-      {'w', kCU, kX, "A", -1, sX, kSetFailed, sSet + "Key: 'A' to value: 'x'"},
-      // Bytes spell UTF-16 text in the description.
-      {'w', kCU, kX, "B", kRegNone, Bytes{'H', 0, 'i', 0, '!'}, kSetFailed,
-       sSet + "Key: 'B' to value: 'Hi'"},
-      {'w', kCU, kX, "C", kRegNone, Variant(), kSetFailed, sSet + "Key: 'C' to value: ''"},
       // No key can be made without a root.
       {'c', 0, kX, "", 0, {}, 26001, "Failed to create registry Key: 'Software\\x"},
       {'w', 0, kX, "A", kRegDword, 7, 26001,
        "Failed to set registry value Key: '0',Section: 'Software\\x',Key: 'A' to value: '7'"},
-      {'k', kCU, "Software\\Gone", "", 0, {}, 26001, sDel + "\\Gone"},
-      {'v', kCU, "Software\\Gone", "V", 0, {}, 26001, sOpen},
       {'v', kCU, "Software\\Test", "Nope", 0, {}, 26001, sDel + "\\Test',Key: 'Nope"},
       // A key with sub-keys cannot go.
-      {'k', kCU, "Software", "", 0, {}, 26001, sDel},
-      {'k', kHKeyClassesRoot, "Software", "", 0, {}, 26001, sDelRoot}};
+      {'k', kCU, "Software", "", 0, {}, 26001, sDel}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sDescription);
     m_cR.ClassKey(c.hClass);
@@ -222,67 +178,42 @@ TEST_F(Registry, FailuresRaiseWithNumberAndDescription) {
     EXPECT_EQ(e.Source(), ExeBaseName() + ".cRegistry");
     EXPECT_EQ(e.Description(), c.sDescription);
   }
-  EXPECT_EQ(kSetFailed, -2147194455);
-  for (const char* s : {"Blob", "A", "B", "C"})
-    EXPECT_EQ(Raw(s, kX).first, kMissing) << s;
+  EXPECT_EQ(Raw("A", kX).first, kMissing);
 }
 
-TEST_F(Registry, KeysAndValuesAreCreatedFoundAndDeleted) {
+// Key names ignore case. Deleting and the enumerations, which the program does not use, once
+// each.
+TEST_F(Registry, KeysAreFoundListedAndDeleted) {
   EXPECT_FALSE(m_cR.KeyExists());
   EXPECT_TRUE(m_cR.CreateKey());
   m_cR.SectionKey("SOFTWARE\\test");
   EXPECT_TRUE(m_cR.KeyExists());
-  m_cR.ClassKey(kHKeyLocalMachine);
-  EXPECT_FALSE(m_cR.KeyExists());
-  m_cR.ClassKey(0);
-  EXPECT_FALSE(m_cR.KeyExists());
-
-  m_cR.ClassKey(kHKeyCurrentUser);
-  Write("V", kRegDword, 1);
-  m_cR.ValueKey("v");
+  Write("MaxCount", kRegDword, 4);
+  Write("", kRegSz, std::string("default"));
+  for (const char* sSection :
+       {"Software\\Test\\b", "Software\\Test\\A", "Software\\Test\\C\\Deep"}) {
+    m_cR.SectionKey(sSection);
+    m_cR.CreateKey();
+  }
+  m_cR.SectionKey("Software\\Test");
+  std::vector<std::string> values, sections;
+  int32_t iValues = 0, iSections = 0;
+  EXPECT_TRUE(m_cR.EnumerateValues(values, iValues));
+  EXPECT_TRUE(m_cR.EnumerateSections(sections, iSections));
+  EXPECT_EQ(std::make_pair(values, iValues),
+            std::make_pair(std::vector<std::string>{"MaxCount", ""}, 2));
+  EXPECT_EQ(std::make_pair(sections, iSections),
+            std::make_pair(std::vector<std::string>{"A", "b", "C"}, 3));
+  m_cR.ValueKey("maxcount");
   EXPECT_TRUE(m_cR.DeleteValue());
-  EXPECT_EQ(Raw("V").first, kMissing);
+  EXPECT_EQ(Raw("MaxCount").first, kMissing);
+  m_cR.SectionKey("Software\\Test\\C\\Deep");
   EXPECT_TRUE(m_cR.DeleteKey());
   EXPECT_FALSE(m_cR.KeyExists());
 }
 
-TEST_F(Registry, EnumerationsListNamesInStoreOrder) {
-  std::vector<std::string> names{"stale"};
-  int32_t iCount = 9;
-  EXPECT_TRUE(m_cR.EnumerateValues(names, iCount));  // no key: an empty list
-  EXPECT_EQ(names, std::vector<std::string>{});
-  EXPECT_EQ(iCount, 0);
-
-  const std::string sLong(200, 'L');
-  Write("MaxCount", kRegDword, 4);
-  Write(sLong, kRegSz, std::string("x"));
-  Write("", kRegSz, std::string("default"));
-  Write("Count", kRegDword, 0);
-  EXPECT_TRUE(m_cR.EnumerateValues(names, iCount));
-  EXPECT_EQ(iCount, 4);
-  EXPECT_EQ(names, (std::vector<std::string>{"MaxCount", sLong, "", "Count"}));
-
-  CreateSections({"Software\\Test\\b", "Software\\Test\\A", "Software\\Test\\C\\Deep"});
-  m_cR.SectionKey("Software\\Test");
-  EXPECT_TRUE(m_cR.EnumerateSections(names, iCount));
-  EXPECT_EQ(iCount, 3);
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "C"}));
-  m_cR.SectionKey("Software\\Missing");
-  EXPECT_TRUE(m_cR.EnumerateSections(names, iCount));
-  EXPECT_EQ(iCount, 0);
-  EXPECT_EQ(names, std::vector<std::string>{});
-
-  // Sub-key names are read into 255 characters: a name of 254 fits, one of 255 ends the list.
-  CreateSections({"Software\\Names\\" + std::string(254, 'a'),
-                  "Software\\Names\\" + std::string(255, 'b'), "Software\\Names\\c"});
-  m_cR.SectionKey("Software\\Names");
-  EXPECT_TRUE(m_cR.EnumerateSections(names, iCount));
-  EXPECT_EQ(iCount, 1);
-  EXPECT_EQ(names, std::vector<std::string>{std::string(254, 'a')});
-}
-
+// A failing store raises and leaves no key open.
 TEST_F(Registry, FailuresOfTheStoreRaiseAndCloseTheirKeys) {
-  CreateSections({"Software\\Test\\One", "Software\\Test\\Two"});
   test::cFailingWrites faulty(m_registry.Store(), 0);
   cRegistry cR(faulty);
   cR.ClassKey(kHKeyCurrentUser);
@@ -293,44 +224,19 @@ TEST_F(Registry, FailuresOfTheStoreRaiseAndCloseTheirKeys) {
       "Failed to set registry value Key: '-2147483647',Section: 'Software\\x',Key: 'A' to "
       "value: '7'";
   cError e = Raised([&] { cR.Value(7); });
-  EXPECT_EQ(e.Number(), kSetFailed);
-  EXPECT_EQ(e.Description(), sSet);
-  EXPECT_EQ(faulty.m_iOpen, 0);  // the key was closed
+  EXPECT_EQ(std::make_pair(e.Number(), e.Description()), std::make_pair(kSetFailed, sSet));
+  EXPECT_EQ(faulty.m_iOpen, 0);
   faulty.m_lCreateError = kErrorAccessDenied;
   e = Raised([&] { cR.Value(7); });
-  EXPECT_EQ(e.Number(), 26001);
-  EXPECT_EQ(e.Description(), sSet);
-
-  // An error during sub-key enumeration is raised again as an enumeration failure.
-  faulty.m_bThrowOnEnumKey = true;
-  cR.SectionKey("Software\\Test");
-  std::vector<std::string> names;
-  int32_t iCount = 0;
-  e = Raised([&] { cR.EnumerateSections(names, iCount); });
-  EXPECT_EQ(e.Number(), static_cast<int32_t>(0x800469AA));
-  EXPECT_EQ(e.Source(), ExeBaseName() + ".cRegistry");
-  EXPECT_EQ(e.Description(), "The store went away.");
-  EXPECT_EQ(faulty.m_iOpen, 0);
-  EXPECT_EQ(iCount, 1);
+  EXPECT_EQ(std::make_pair(e.Number(), e.Description()), std::make_pair(26001, sSet));
 }
 
-TEST_F(Registry, ExeAssociationWritesFourOrFiveDefaultValues) {
-  m_cR.CreateEXEAssociation("/usr/bin/brennic", "Brennic.Picture", "Brennic picture", "bmp");
-  const auto raw = [&](const std::string& sKey) { return Raw("", sKey, kHKeyClassesRoot); };
-  EXPECT_EQ(raw(".bmp"), std::make_pair(uint32_t{kRegSz}, Text("Brennic.Picture")));
-  EXPECT_EQ(raw(".bmp\\shell\\open\\command").second, Text("/usr/bin/brennic \"%1\""));
-  EXPECT_EQ(raw("Brennic.Picture").second, Text("Brennic picture"));
-  EXPECT_EQ(raw("Brennic.Picture\\shell\\open\\command").second, Text("/usr/bin/brennic \"%1\""));
-  EXPECT_EQ(raw("Brennic.Picture\\DefaultIcon").first, kMissing);  // no index given
-  EXPECT_EQ(m_cR.ClassKey(), kHKeyClassesRoot);
-  EXPECT_EQ(m_cR.SectionKey(), "Brennic.Picture\\shell\\open\\command");
-  EXPECT_EQ(m_cR.ValueKey(), "");
-  EXPECT_EQ(m_cR.ValueType(), kRegSz);
-
+TEST_F(Registry, ExeAssociationWritesTheDefaultValues) {
   m_cR.CreateEXEAssociation("/opt/b", "Cls", "D", "gif", 0);
+  const auto raw = [&](const std::string& sKey) { return Raw("", sKey, kHKeyClassesRoot); };
+  EXPECT_EQ(raw(".gif"), std::make_pair(uint32_t{kRegSz}, Text("Cls")));
+  EXPECT_EQ(raw("Cls\\shell\\open\\command").second, Text("/opt/b \"%1\""));
   EXPECT_EQ(raw("Cls\\DefaultIcon").second, Text("/opt/b,0"));
-  EXPECT_EQ(m_cR.SectionKey(), "Cls\\DefaultIcon");
-  EXPECT_EQ(Raw("", "Cls\\DefaultIcon", kHKeyCurrentUser).first, kMissing);
 }
 
 TEST(TextToLong, ReadsNumbersAsTheProgramConvertsThem) {
@@ -348,14 +254,15 @@ TEST(TextToLong, ReadsNumbersAsTheProgramConvertsThem) {
   for (const char* s : {"", " ", "abc", "12abc", "2147483648", "-2147483649", "inf", "nan", "0x10",
                         "--1", "1 2", "Error"})
     EXPECT_EQ(conv(s), std::nullopt) << s;
-  int32_t l = 0;
-  EXPECT_TRUE(VariantToLong(Variant(), l));
-  EXPECT_EQ(l, 0);
-  EXPECT_TRUE(VariantToLong(Variant(int16_t{-3}), l));
-  EXPECT_EQ(l, -3);
-  EXPECT_TRUE(VariantToLong(Variant(std::string(" 42 ")), l));
-  EXPECT_EQ(l, 42);
-  EXPECT_FALSE(VariantToLong(Variant(Bytes{1}), l));
+  const auto fromVariant = [](const Variant& v) -> std::optional<int32_t> {
+    int32_t l = 0;
+    if (!VariantToLong(v, l)) return std::nullopt;
+    return l;
+  };
+  EXPECT_EQ((std::vector<std::optional<int32_t>>{fromVariant(Variant()), fromVariant(int16_t{-3}),
+                                                 fromVariant(std::string(" 42 ")),
+                                                 fromVariant(Bytes{1})}),
+            (std::vector<std::optional<int32_t>>{0, -3, 42, std::nullopt}));
 }
 
 }  // namespace

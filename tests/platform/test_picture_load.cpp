@@ -2,15 +2,12 @@
 // decides the format; damaged and hostile files are refused with descriptions a user can act on.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <unistd.h>
-#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 
 #include <chrono>
-#include <cstdio>
 
 #include "PictureTestUtil.h"
 #include "platform/PictureDecode.h"
@@ -207,15 +204,6 @@ TEST(LoadPicture, TheContentDecidesNotTheName) {
   // Qt alone takes a ".dib" name for a bitmap without file header and refuses this one.
   for (const char* sName : {"picture.dib", "picture.ico", "picture.gif", "picture"})
     ExpectShows(*test::LoadAsImage(dir.Write(sName, bmp)), kReference);
-  // Other formats Qt reads are accepted.
-  QImage image(2, 1, QImage::Format_ARGB32);
-  image.setPixel(0, 0, qRgba(10, 20, 30, 255));
-  image.setPixel(1, 0, qRgba(255, 255, 255, 0));
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(image.save(&buffer, "PNG"));
-  ExpectShows(*test::LoadAsImage(dir.Write("really-a-png.bmp", png)), {{kOdd, kBlack}});
 }
 
 TEST(LoadGif, ACutFileKeepsTheRowsThatArrived) {
@@ -239,39 +227,28 @@ TEST(LoadGif, ACutFileKeepsTheRowsThatArrived) {
   const QByteArray cut = whole.left(whole.size() * 6 / 10);
   const auto part = test::LoadBytesAsImage(cut);
   EXPECT_EQ(test::Bytes(*test::LoadBytesAsImage(cut)), test::Bytes(*part)) << "repeatable";
-  int32_t lKept = 0;
-  while (lKept < 64) {
-    bool bSame = true;
+  const auto row = [](const cDIBSection& img, int32_t y) {
+    std::vector<Bgr> pixels;
     for (int32_t x = 0; x < 64; ++x)
-      bSame = bSame && Shown(*part, x, lKept) == Shown(*full, x, lKept);
-    if (!bSame) break;
+      pixels.push_back(Shown(img, x, y));
+    return pixels;
+  };
+  int32_t lKept = 0;
+  while (lKept < 64 && row(*part, lKept) == row(*full, lKept))
     ++lKept;
-  }
   EXPECT_GT(lKept, 10);
   EXPECT_LT(lKept, 64);
-  for (int32_t y = lKept; y < 64; ++y) {
-    for (int32_t x = 0; x < 64; ++x)
-      ASSERT_EQ(Shown(*part, x, y), kBlack) << x << ", " << y;
-  }
+  for (int32_t y = lKept; y < 64; ++y)
+    ASSERT_EQ(row(*part, y), std::vector<Bgr>(64, kBlack)) << y;
 }
 
-TEST(PictureFromImage, StraightAndPremultipliedAlphaBothEndOverBlack) {
+TEST(PictureFromImage, AlphaEndsOverBlack) {
   QImage straight(2, 1, QImage::Format_ARGB32);
   straight.setPixel(0, 0, qRgba(255, 100, 0, 128));
   straight.setPixel(1, 0, qRgba(200, 200, 200, 0));
-  QImage premultiplied(1, 1, QImage::Format_ARGB32_Premultiplied);
-  premultiplied.setPixel(0, 0, qRgba(40, 50, 60, 128));  // already weighted by alpha
-  QImage indexed(1, 1, QImage::Format_Indexed8);
-  indexed.setColorTable({qRgba(255, 255, 255, 51)});
-  indexed.fill(0);
-  const std::pair<QImage, Rows> cases[] = {{straight, {{{0, 50, 128}, kBlack}}},
-                                           {premultiplied, {{{60, 50, 40}}}},
-                                           {indexed, {{{51, 51, 51}}}}};
-  for (const auto& [image, rows] : cases) {
-    cDIBSection dib;
-    dib.CreateFromPicture(*PictureFromImage(image));
-    ExpectShows(dib, rows);
-  }
+  cDIBSection dib;
+  dib.CreateFromPicture(*PictureFromImage(straight));
+  ExpectShows(dib, {{{0, 50, 128}, kBlack}});
 }
 
 // A bitmap file header and info header claiming w x h, and nothing else.
@@ -288,8 +265,6 @@ TEST(LoadPicture, LeavesQtsAllocationLimitAsItWas) {
   test::LoadBytesError(ClaimOnly(40000, 40000));
   EXPECT_EQ(QImageReader::allocationLimit(), lBefore);
 }
-
-// --- Refusals ---
 
 // Refusals of bytes: damaged, unsupported, and huge claims refused at once, without allocating
 // and filling the claimed buffers.
@@ -347,18 +322,10 @@ TEST(LoadRefusal, FilesThatAreNotPicturesTheProgramReads) {
     EXPECT_EQ(e.Description(), "The file does not exist.");
     EXPECT_EQ(e.Source(), ExeBaseName() + ".LoadPicture");
   }
-  const std::string sFifo = dir.Path("pipe.bmp");
-  ASSERT_EQ(mkfifo(sFifo.c_str(), 0600), 0);
+  // (A pipe, a device, text and XPM under a bitmap's name are refused through the command line.)
   const std::pair<std::string, std::string> cases[] = {
       {dir.Path(""), "This is a folder, not a picture file."},
-      {sFifo, "This is a named pipe (FIFO), not a picture file."},
-      {"/dev/zero", "This is a device, not a picture file."},
       {dir.Write("empty.bmp", {}), "The file is empty."},
-      {dir.Write("notes.bmp", "Shopping list: eggs, milk, bread.\n"),
-       "The file is not a picture this program can read."},
-      {dir.Write("xpm.bmp",
-                 "/* XPM */\nstatic char *x[] = {\n\"1 1 1 1\",\n\"a c #FF0000\",\n\"a\"};\n"),
-       "This kind of picture cannot be read (XPM)."},
       {dir.Write("ppm.bmp", QByteArray("P6\n1 1\n255\n\x01\x02\x03", 14)),
        "This kind of picture cannot be read (PPM)."},
       {"/" + std::string(5000, 'a') + ".bmp", "The file cannot be read (File name too long)."}};

@@ -20,7 +20,15 @@
 namespace brennic {
 namespace {
 
+using namespace std::string_literals;
 using Bytes = std::vector<uint8_t>;
+
+bool PutDword(IRegistryStore& store, const std::string& sKey, const std::string& sName, uint8_t v) {
+  return test::PutRawValue(store, kHKeyCurrentUser, sKey, sName, kRegDword, {v, 0, 0, 0});
+}
+uint32_t TypeOf(IRegistryStore& store, const std::string& sKey, const std::string& sName) {
+  return test::RawValue(store, kHKeyCurrentUser, sKey, sName).first;
+}
 
 // Store tests run on their own file, created fresh per test.
 class SqliteStore : public ::testing::Test {
@@ -35,14 +43,6 @@ class SqliteStore : public ::testing::Test {
   }
   int32_t Set(HKey h, const std::string& sName, uint32_t lType, const Bytes& data) {
     return m_store.SetValue(h, sName, lType, data.data(), static_cast<uint32_t>(data.size()));
-  }
-  // Type and bytes of a value, read with a buffer of exactly the reported size.
-  int32_t Get(HKey h, const std::string& sName, uint32_t& lType, Bytes& data) {
-    uint32_t lSize = 0;
-    const int32_t r = m_store.QueryValue(h, sName, &lType, nullptr, &lSize);
-    if (r != kErrorSuccess) return r;
-    data.assign(lSize, 0xEE);
-    return m_store.QueryValue(h, sName, nullptr, data.data(), &lSize);
   }
   std::vector<std::string> Keys(HKey h) {
     std::vector<std::string> names;
@@ -107,172 +107,94 @@ TEST_F(SqliteStore, KeysOpenAndCreateByTheirPaths) {
   EXPECT_EQ(Keys(h), std::vector<std::string>{"Halvine"});
   EXPECT_EQ(m_store.CloseKey(h), 0);
   EXPECT_EQ(m_store.CloseKey(h), kErrorInvalidHandle);
-  EXPECT_EQ(m_store.CloseKey(kCU), 0);  // closing a root is harmless
 
   h = MustCreate("Software\\Ostrel\\Halvine");
   ASSERT_EQ(Set(h, "MaxCount", kRegDword, {4, 0, 0, 0}), 0);
   ASSERT_EQ(Set(h, "MAXCOUNT", kRegDword, {5, 0, 0, 0}), 0);  // overwrites, keeps the spelling
-  uint32_t lType = 0;
-  Bytes data;
-  EXPECT_EQ(Get(h, "maxcount", lType, data), 0);
-  EXPECT_EQ(data, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(test::RawValue(m_store, kCU, "software\\ostrel\\halvine", "maxcount"),
+            std::make_pair(uint32_t{kRegDword}, Bytes{5, 0, 0, 0}));
   EXPECT_EQ(Values(h), std::vector<std::string>{"MaxCount"});
   // No expansion of ß to SS.
   ASSERT_EQ(Set(h, "Stra\u00DFe", kRegSz, {'a', 0}), 0);
-  EXPECT_EQ(Get(h, "STRA\u00DFE", lType, data), 0);
-  EXPECT_EQ(Get(h, "STRASSE", lType, data), 2);
+  EXPECT_EQ(TypeOf(m_store, "Software\\Ostrel\\Halvine", "STRA\u00DFE"), uint32_t{kRegSz});
+  EXPECT_EQ(TypeOf(m_store, "Software\\Ostrel\\Halvine", "STRASSE"), 0xFFFFu);
 }
 
-TEST_F(SqliteStore, QueryReportsSizesLikeTheWindowsFunctions) {
-  const HKey h = MustCreate("Sizes");
-  ASSERT_EQ(Set(h, "", kRegSz, {'d', 'e', 'f', 0}), 0);  // the key's default value
-  uint32_t lType = 0;
-  uint32_t lSize = 0;
-  uint8_t buffer[8] = {9, 9, 9, 9, 9, 9, 9, 9};
-  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), kErrorMoreData);
-  EXPECT_EQ(lSize, 4u);
-  lSize = 3;
-  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), kErrorMoreData);
-  EXPECT_EQ(lSize, 4u);
-  EXPECT_EQ(buffer[0], 9);  // untouched
-  lSize = 8;
-  EXPECT_EQ(m_store.QueryValue(h, "", &lType, buffer, &lSize), 0);
-  EXPECT_EQ(lSize, 4u);
-  EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{'d', 'e', 'f', 0, 9}));
-  EXPECT_EQ(m_store.QueryValue(h, "", nullptr, buffer, nullptr), kErrorInvalidParameter);
-  EXPECT_EQ(m_store.QueryValue(h, "Missing", &lType, nullptr, &lSize), kErrorFileNotFound);
-  EXPECT_EQ(m_store.SetValue(h, "x", kRegBinary, nullptr, 3), kErrorInvalidParameter);
-}
-
-TEST_F(SqliteStore, AccessRightsOfAHandleAreChecked) {
-  MustCreate("Rights\\Child");
-  HKey hQuery = 0;
-  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyQueryValue, hQuery), 0);
-  EXPECT_EQ(Set(hQuery, "x", kRegDword, {1, 0, 0, 0}), kErrorAccessDenied);
-  EXPECT_EQ(m_store.DeleteValue(hQuery, "x"), kErrorAccessDenied);
-  char sName[16];
-  EXPECT_EQ(m_store.EnumKey(hQuery, 0, sName, sizeof sName), kErrorAccessDenied);
-  HKey hNew = 0;
-  EXPECT_EQ(m_store.CreateKey(hQuery, "New", kKeyAllAccessOwn, hNew), kErrorAccessDenied);
-  HKey hEnum = 0;
-  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyEnumerateSubKeys, hEnum), 0);
-  EXPECT_EQ(m_store.EnumKey(hEnum, 0, sName, sizeof sName), 0);
-  uint32_t lSize = 0;
-  EXPECT_EQ(m_store.QueryValue(hEnum, "x", nullptr, nullptr, &lSize), kErrorAccessDenied);
-  // Relative opening and creating below an opened key.
-  HKey hAll = 0;
-  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Rights", kKeyAllAccessOwn, hAll), 0);
-  EXPECT_EQ(m_store.CreateKey(hAll, "New\\Deeper", kKeyAllAccessOwn, hNew), 0);
-  EXPECT_EQ(m_store.OpenKey(kHKeyCurrentUser, "rights\\new\\deeper", kKeyRead, hNew), 0);
-}
-
-TEST_F(SqliteStore, DeleteKeyRemovesOnlyLeavesWithTheirValues) {
-  const HKey h = MustCreate("Del\\Leaf");
-  ASSERT_EQ(Set(h, "v", kRegDword, {1, 0, 0, 0}), 0);
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), kErrorAccessDenied);  // has a sub-key
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del\\Missing"), kErrorFileNotFound);
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, ""), kErrorAccessDenied);  // roots stay
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "DEL\\LEAF"), 0);
-  // The open handle now names a deleted key.
-  uint32_t lSize = 0;
-  EXPECT_EQ(m_store.QueryValue(h, "v", nullptr, nullptr, &lSize), kErrorKeyDeleted);
-  // A key created again with the same name has no values and never meets the old handle.
-  const HKey hAgain = MustCreate("Del\\Leaf");
-  EXPECT_EQ(m_store.QueryValue(hAgain, "v", nullptr, nullptr, &lSize), kErrorFileNotFound);
-  EXPECT_EQ(Set(h, "v", kRegDword, {2, 0, 0, 0}), kErrorKeyDeleted);
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del\\Leaf"), 0);
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), 0);
-
-  const HKey hv = MustCreate("Vals");
-  ASSERT_EQ(Set(hv, "Gone", kRegSz, {0}), 0);
-  EXPECT_EQ(m_store.DeleteValue(hv, "GONE"), 0);
-  EXPECT_EQ(m_store.DeleteValue(hv, "Gone"), kErrorFileNotFound);
-}
-
-TEST_F(SqliteStore, EnumerationOrderAndBufferSizes) {
+// Sizes, buffers and enumeration as the Windows functions have them: a buffer too small is
+// left alone and the size needed reported; sub-keys come sorted without regard to case, values
+// in the order they were created (overwriting keeps the place).
+TEST_F(SqliteStore, SizesBuffersAndEnumerationFollowTheWindowsFunctions) {
   const HKey h = MustCreate("Enum");
-  for (const char* s : {"zeta", "Alpha", "beta", "Gamma"}) {
-    HKey hChild = 0;
-    ASSERT_EQ(m_store.CreateKey(h, s, kKeyAllAccessOwn, hChild), 0);
-  }
-  EXPECT_EQ(Keys(h), (std::vector<std::string>{"Alpha", "beta", "Gamma", "zeta"}));
-  char sSmall[5];
-  EXPECT_EQ(m_store.EnumKey(h, 0, sSmall, 5), kErrorMoreData);  // "Alpha" needs 6
-  EXPECT_EQ(m_store.EnumKey(h, 3, sSmall, 5), 0);
-  EXPECT_STREQ(sSmall, "zeta");
-  EXPECT_EQ(m_store.EnumKey(h, 4, sSmall, 5), kErrorNoMoreItems);
-
-  // Values come in the order they were created; overwriting keeps the place.
+  for (const char* s : {"zeta", "Alpha", "beta", "Gamma"})
+    MustCreate(std::string("Enum\\") + s);
   ASSERT_EQ(Set(h, "Second", kRegSz, {'2', 0}), 0);
   ASSERT_EQ(Set(h, "a", kRegBinary, Bytes(300, 1)), 0);
-  ASSERT_EQ(Set(h, "", kRegSz, {0}), 0);
+  ASSERT_EQ(Set(h, "", kRegSz, {'d', 'e', 'f', 0}), 0);  // the key's default value
   ASSERT_EQ(Set(h, "second", kRegDword, {1, 2, 3, 4}), 0);
+  EXPECT_EQ(Keys(h), (std::vector<std::string>{"Alpha", "beta", "Gamma", "zeta"}));
   EXPECT_EQ(Values(h), (std::vector<std::string>{"Second", "a", ""}));
-  uint32_t cch = 6;
-  uint32_t lType = 0;
-  uint32_t lSize = 0;
-  EXPECT_EQ(m_store.EnumValue(h, 0, sSmall, &cch, &lType, nullptr, &lSize), kErrorMoreData);
-  cch = 7;
-  char sName[7];
-  EXPECT_EQ(m_store.EnumValue(h, 0, sName, &cch, &lType, nullptr, &lSize), 0);
-  EXPECT_EQ(cch, 6u);
-  EXPECT_EQ(lType, static_cast<uint32_t>(kRegDword));
-  EXPECT_EQ(lSize, 4u);
-  cch = 7;
-  EXPECT_EQ(m_store.EnumValue(h, 3, sName, &cch, nullptr, nullptr, nullptr), kErrorNoMoreItems);
-
   RegKeyInfo info;
   ASSERT_EQ(m_store.QueryInfoKey(h, info), 0);
   EXPECT_EQ((std::vector<uint32_t>{info.lSubKeys, info.lMaxSubKeyLen, info.lValues,
                                    info.lMaxValueNameLen, info.lMaxValueLen}),
             (std::vector<uint32_t>{4, 5, 3, 6, 300}));
-  // Lengths count bytes: "Ä" is two.
-  HKey hU = MustCreate("Enum\\\xC3\x84");
-  ASSERT_EQ(Set(hU, "\xC3\x84\xC3\x84", kRegSz, {0}), 0);
-  ASSERT_EQ(m_store.QueryInfoKey(hU, info), 0);
-  EXPECT_EQ(info.lMaxValueNameLen, 4u);
+
+  char buffer[8] = "~~~~~~~";
+  uint32_t lSize = 3, lType = 0;
+  const auto data = [&] { return reinterpret_cast<uint8_t*>(buffer); };
+  EXPECT_EQ(m_store.QueryValue(h, "", &lType, data(), &lSize), kErrorMoreData);
+  EXPECT_EQ(std::make_pair(lSize, std::string(buffer)), std::make_pair(4u, "~~~~~~~"s));
+  lSize = 8;
+  EXPECT_EQ(m_store.QueryValue(h, "", &lType, data(), &lSize), 0);
+  EXPECT_EQ(std::make_pair(lSize, std::string(buffer, 5)), std::make_pair(4u, "def\0~"s));
+  EXPECT_EQ(m_store.QueryValue(h, "Missing", &lType, data(), &lSize), kErrorFileNotFound);
+  EXPECT_EQ(m_store.QueryValue(h, "", nullptr, data(), nullptr), kErrorInvalidParameter);
+  EXPECT_EQ(m_store.SetValue(h, "x", kRegBinary, nullptr, 3), kErrorInvalidParameter);
+  EXPECT_EQ(m_store.EnumKey(h, 0, buffer, 5), kErrorMoreData);  // "Alpha" needs 6
+  EXPECT_EQ(m_store.EnumKey(h, 3, buffer, 5), 0);
+  EXPECT_STREQ(buffer, "zeta");
+  EXPECT_EQ(m_store.EnumKey(h, 4, buffer, 5), kErrorNoMoreItems);
+  uint32_t cch = 6;
+  EXPECT_EQ(m_store.EnumValue(h, 0, buffer, &cch, &lType, nullptr, &lSize), kErrorMoreData);
+  cch = 7;
+  EXPECT_EQ(m_store.EnumValue(h, 0, buffer, &cch, &lType, nullptr, &lSize), 0);
+  EXPECT_EQ(std::make_tuple(std::string(buffer), cch, lType, lSize),
+            std::make_tuple("Second"s, 6u, uint32_t{kRegDword}, 4u));
 }
 
-TEST(ExpandEnvironment, KnownNamesExpandOthersStay) {
+// A handle does only what it was opened for; only leaves are deleted, with their values, and a
+// handle to a deleted key never meets a new key of that name. (The program deletes nothing.)
+TEST_F(SqliteStore, RightsOfHandlesAndDeletingKeys) {
+  const HKey h = MustCreate("Del\\Leaf");
+  ASSERT_EQ(Set(h, "v", kRegDword, {1, 0, 0, 0}), 0);
+  HKey hQuery = 0;
+  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Del\\Leaf", kKeyQueryValue, hQuery), 0);
+  EXPECT_EQ(Set(hQuery, "x", kRegDword, {1, 0, 0, 0}), kErrorAccessDenied);
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), kErrorAccessDenied);  // has a sub-key
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, ""), kErrorAccessDenied);     // roots stay
+  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "DEL\\LEAF"), 0);
+  uint32_t lSize = 0;
+  EXPECT_EQ(m_store.QueryValue(h, "v", nullptr, nullptr, &lSize), kErrorKeyDeleted);
+  const HKey hAgain = MustCreate("Del\\Leaf");
+  EXPECT_EQ(m_store.QueryValue(hAgain, "v", nullptr, nullptr, &lSize), kErrorFileNotFound);
+}
+
+// Known variables expand, unknown names stay; the default file follows XDG_CONFIG_HOME when
+// BRENNIC_REGISTRY is not set.
+TEST(RegistryEnvironment, ExpansionAndTheDefaultFile) {
   setenv("BRENNIC_TEST_DIR", "/data", 1);
   unsetenv("BRENNIC_TEST_UNSET");
-  const std::pair<std::string, std::string> cases[] = {
-      {"%BRENNIC_TEST_DIR%/x", "/data/x"},
-      {"100%ABC%", "100%ABC%"},
-      {"50%%", "50%%"},
-      {"50% to 75%", "50% to 75%"},
-      {"%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%", "%BRENNIC_TEST_UNSET/data"},
-      {"a%", "a%"},
-      {std::string("%BRENNIC_TEST_DIR%\0tail", 23), "/data"}};
-  for (const auto& [sIn, sOut] : cases)
-    EXPECT_EQ(ExpandEnvironmentText(sIn), sOut) << sIn;
-
+  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%"),
+            "%BRENNIC_TEST_UNSET/data");
   unsetenv("BRENNIC_TEST_DIR");
-}
-
-TEST(DefaultRegistryPath, EnvironmentChoosesTheFile) {
-  const char* names[] = {"BRENNIC_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
-  std::vector<std::optional<std::string>> saved;
-  for (const char* sName : names)
-    saved.push_back(std::getenv(sName) ? std::optional<std::string>(std::getenv(sName))
-                                       : std::nullopt);
-  // The three variables (nullptr: unset) and the path they give; a relative XDG_CONFIG_HOME is
-  // ignored.
-  const struct {
-    const char* values[3];
-    std::string sPath;
-  } cases[] = {
-      {{"/tmp/elsewhere.sqlite", "/cfg", "/home/someone"}, "/tmp/elsewhere.sqlite"},
-      {{nullptr, "/cfg", "/home/someone"}, "/cfg/brennic/registry.sqlite"},
-      {{nullptr, nullptr, "/home/someone"}, "/home/someone/.config/brennic/registry.sqlite"},
-      {{nullptr, "relative/dir", "/home/someone"},
-       "/home/someone/.config/brennic/registry.sqlite"}};
-  for (const auto& c : cases) {
-    for (int i = 0; i < 3; ++i)
-      c.values[i] != nullptr ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
-    EXPECT_EQ(DefaultRegistryPath(), c.sPath);
-  }
-  for (int i = 0; i < 3; ++i)
+  const char* names[] = {"BRENNIC_REGISTRY", "XDG_CONFIG_HOME"};
+  std::optional<std::string> saved[2];
+  for (int i = 0; i < 2; ++i)
+    if (const char* s = std::getenv(names[i])) saved[i] = s;
+  unsetenv(names[0]);
+  setenv(names[1], "/cfg", 1);
+  EXPECT_EQ(DefaultRegistryPath(), "/cfg/brennic/registry.sqlite");
+  for (int i = 0; i < 2; ++i)
     saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
@@ -298,10 +220,14 @@ std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
 // A store with "Software\Kept" holding Count = 7, closed again.
 void WriteKeptCount(const std::string& sFile) {
   cSqliteRegistryStore store(sFile);
-  HKey h = 0;
-  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
-  const uint8_t seven[4] = {7, 0, 0, 0};
-  ASSERT_EQ(store.SetValue(h, "Count", kRegDword, seven, 4), 0);
+  ASSERT_TRUE(PutDword(store, "Software\\Kept", "Count", 7));
+}
+
+void Sql(const std::string& sFile, const char* sSql) {
+  sqlite3* pDb = nullptr;
+  ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(pDb, sSql, nullptr, nullptr, nullptr), SQLITE_OK) << sSql;
+  sqlite3_close(pDb);
 }
 
 // Garbage, a database with damaged pages and another program's database: each is moved aside
@@ -314,18 +240,13 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
   const auto damagedPages = [](const std::string& sFile) {
     {
       cSqliteRegistryStore store(sFile);
-      HKey h = 0;
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Big", kKeyAllAccessOwn, h), 0);
-      const std::vector<uint8_t> data(3000, 7);
-      for (int i = 0; i < 40; ++i)
-        ASSERT_EQ(store.SetValue(h, "v" + std::to_string(i), kRegBinary, data.data(), 3000), 0);
+      for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(test::PutRawValue(store, kHKeyCurrentUser, "Big", "v" + std::to_string(i),
+                                      kRegBinary, Bytes(3000, 7)));
+      }
     }
     // Fold the journal into the file, then scribble over the middle of it.
-    sqlite3* pDb = nullptr;
-    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
-    sqlite3_exec(pDb, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr,
-                 nullptr, nullptr);
-    sqlite3_close(pDb);
+    Sql(sFile, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE");
     std::string sBytes = ReadFile(sFile);
     ASSERT_GT(sBytes.size(), 20000u);
     for (size_t i = 4096; i < 12288; ++i)
@@ -333,12 +254,7 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
     WriteFile(sFile, sBytes);
   };
   const auto foreign = [](const std::string& sFile) {
-    sqlite3* pDb = nullptr;
-    ASSERT_EQ(sqlite3_open(sFile.c_str(), &pDb), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(pDb, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(pDb);
+    Sql(sFile, "CREATE TABLE reg_keys(x); INSERT INTO reg_keys VALUES(1)");
   };
   for (const auto& [sWhat, damage] :
        std::vector<std::pair<const char*, std::function<void(const std::string&)>>>{
@@ -353,28 +269,24 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
       cSqliteRegistryStore store(sFile);
       EXPECT_TRUE(store.Persistent());
       const std::string sNotice = store.TakeNotice();
+      const std::filesystem::path copy(store.DamagedCopy());
+      ASSERT_FALSE(copy.empty());
       EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
-      ASSERT_FALSE(store.DamagedCopy().empty());
-      EXPECT_NE(sNotice.find(store.DamagedCopy()), std::string::npos) << sNotice;
+      EXPECT_NE(sNotice.find(copy.string()), std::string::npos) << sNotice;
       EXPECT_EQ(store.TakeNotice(), "");  // told once
       // Same folder, ".damaged" at the end, the bytes untouched.
-      const std::filesystem::path copy(store.DamagedCopy());
-      EXPECT_EQ(copy.parent_path(), dir.Path());
-      EXPECT_EQ(copy.extension(), ".damaged");
-      EXPECT_EQ(copy.filename().string().rfind("registry.sqlite.", 0), 0u);
-      EXPECT_EQ(ReadFile(store.DamagedCopy()), sBytes);
+      EXPECT_EQ(std::make_tuple(copy.parent_path(), copy.extension().string(),
+                                copy.filename().string().rfind("registry.sqlite.", 0)),
+                std::make_tuple(dir.Path(), ".damaged"s, size_t{0}));
+      EXPECT_EQ(ReadFile(copy), sBytes);
       // The fresh store is empty and keeps what is written.
-      HKey h = 0;
-      EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Big", kKeyRead, h), 2);
-      ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccessOwn, h), 0);
-      const uint8_t one[4] = {1, 0, 0, 0};
-      ASSERT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+      EXPECT_EQ(TypeOf(store, "Big", "v0"), 0xFFFFu);
+      ASSERT_TRUE(PutDword(store, "Software", "x", 1));
     }
     cSqliteRegistryStore again(sFile);
     EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
     EXPECT_TRUE(boxes.Shown().empty());
-    HKey h = 0;
-    EXPECT_EQ(again.OpenKey(kHKeyCurrentUser, "Software", kKeyRead, h), 0);
+    EXPECT_EQ(TypeOf(again, "Software", "x"), uint32_t{kRegDword});
     const auto names = FolderListing(dir.Path());
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& n) { return n.ends_with(".damaged"); }),
@@ -389,10 +301,7 @@ TEST(SqliteRegistryStore, UnusableFolderFallsBackToMemoryAndSaysSo) {
   cSqliteRegistryStore store(dir.File("plain-file/registry.sqlite"));
   EXPECT_FALSE(store.Persistent());
   EXPECT_NE(store.TakeNotice().find("not kept"), std::string::npos);
-  HKey h = 0;
-  ASSERT_EQ(store.CreateKey(kHKeyCurrentUser, "Mem", kKeyAllAccessOwn, h), 0);
-  const uint8_t one[4] = {1, 0, 0, 0};
-  EXPECT_EQ(store.SetValue(h, "x", kRegDword, one, 4), 0);
+  EXPECT_TRUE(PutDword(store, "Mem", "x", 1));
   EXPECT_EQ(ReadFile(dir.File("plain-file")), "x");
 }
 
@@ -460,14 +369,12 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
       EXPECT_NE(sNotice.find(sFile), std::string::npos) << sNotice;
       EXPECT_NE(sNotice.find("will not be kept"), std::string::npos) << sNotice;
       EXPECT_EQ(store.TakeNotice(), "");
-      HKey h = 0;
-      ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "software\\kept", kKeyRead, h), 0);
-      uint8_t data[4] = {};
-      uint32_t lSize = 4;
-      EXPECT_EQ(store.QueryValue(h, "Count", nullptr, data, &lSize), 0);
-      EXPECT_EQ(data[0], 7);
-      EXPECT_EQ(store.SetValue(h, "Count", kRegDword, data, 4), kErrorAccessDenied);
-      HKey hNew = 0;
+      EXPECT_EQ(test::RawValue(store, kHKeyCurrentUser, "software\\kept", "Count").second,
+                (Bytes{7, 0, 0, 0}));
+      HKey h = 0, hNew = 0;
+      ASSERT_EQ(store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyAllAccessOwn, h), 0);
+      const uint8_t eight[4] = {8, 0, 0, 0};
+      EXPECT_EQ(store.SetValue(h, "Count", kRegDword, eight, 4), kErrorAccessDenied);
       EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, hNew),
                 kErrorAccessDenied);
       EXPECT_EQ(store.Transaction([] { return 0; }), kErrorAccessDenied);
@@ -480,37 +387,27 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
 // Another program holding the file stalls nothing: reading takes a moment at most, a write
 // that cannot be made gives up after a short wait and is told once.
 TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
-  struct sCase {
-    const char* sHeld;
-    bool bReadable;
-  };
-  for (const sCase& c : {sCase{test::kWriteUnderWay, true}, sCase{test::kExclusiveLock, false}}) {
-    SCOPED_TRACE(c.sHeld);
+  for (const bool bReadable : {true, false}) {
+    SCOPED_TRACE(bReadable ? "a write under way" : "an exclusive lock");
     test::cTempDir dir;
     const std::string sFile = dir.File("registry.sqlite");
     WriteKeptCount(sFile);
-    test::cLockHolder holder(sFile, c.sHeld);
+    test::cLockHolder holder(sFile, bReadable ? test::kWriteUnderWay : test::kExclusiveLock);
     ASSERT_TRUE(holder.Holding());
     const auto tStart = std::chrono::steady_clock::now();
     cSqliteRegistryStore store(sFile);
     HKey h = 0;
-    const int32_t lOpened = store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyRead, h);
-    uint8_t data[4] = {};
-    uint32_t lSize = 4;
-    const int32_t lRead = store.QueryValue(h, "Count", nullptr, data, &lSize);
-    const auto tRead = std::chrono::steady_clock::now() - tStart;
-    EXPECT_LT(tRead, std::chrono::milliseconds(500));
+    EXPECT_EQ(store.OpenKey(kHKeyCurrentUser, "Software\\Kept", kKeyRead, h),
+              bReadable ? 0 : kErrorBusy);
+    const auto value = test::RawValue(store, kHKeyCurrentUser, "Software\\Kept", "Count");
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::milliseconds(500));
     EXPECT_TRUE(store.Persistent());
-    if (c.bReadable) {
-      EXPECT_EQ(lOpened, 0);
-      EXPECT_EQ(lRead, 0);
-      EXPECT_EQ(data[0], 7);
-      EXPECT_EQ(store.TakeNotice(), "");
-    } else {
-      EXPECT_EQ(lOpened, kErrorBusy);
+    if (!bReadable) {
       EXPECT_NE(store.TakeNotice().find("in use"), std::string::npos);
+      continue;
     }
-    if (!c.bReadable) continue;
+    EXPECT_EQ(value.second, (Bytes{7, 0, 0, 0}));
+    EXPECT_EQ(store.TakeNotice(), "");
     // A write waits briefly, then says so; the failure is told once.
     const auto tWrite = std::chrono::steady_clock::now();
     EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
@@ -519,49 +416,6 @@ TEST(SqliteRegistryStore, AFileHeldByAnotherProgramIsReadAtOnce) {
     EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "Software\\New", kKeyAllAccessOwn, h), kErrorBusy);
     EXPECT_EQ(store.TakeNotice(), "");
   }
-}
-
-// Several writes in one transaction are kept together or not at all: a failure inside undoes
-// them, and a failed operation inside undoes only itself.
-TEST(SqliteRegistryStore, TransactionKeepsItsWritesTogether) {
-  test::cTempDir dir;
-  cSqliteRegistryStore store(dir.File("registry.sqlite"));
-  const uint8_t one[4] = {1, 0, 0, 0};
-  const auto write = [&](const std::string& sKey, const std::string& sName) {
-    HKey h = 0;
-    int32_t r = store.CreateKey(kHKeyCurrentUser, sKey, kKeyAllAccessOwn, h);
-    if (r == 0) r = store.SetValue(h, sName, kRegDword, one, 4);
-    store.CloseKey(h);
-    return r;
-  };
-  const auto exists = [&](const std::string& sKey) {
-    HKey h = 0;
-    return store.OpenKey(kHKeyCurrentUser, sKey, kKeyRead, h) == 0;
-  };
-  EXPECT_EQ(store.Transaction([&] {
-    EXPECT_EQ(write("A\\1", "x"), 0);
-    return 99;
-  }),
-            99);
-  EXPECT_EQ(store.Transaction([&] {
-    EXPECT_EQ(write("A\\Bad\\\\Path", "x"), kErrorBadPathname);
-    EXPECT_EQ(write("A\\2", "x"), 0);
-    return 7;
-  }),
-            7);
-  EXPECT_FALSE(exists("A"));
-  EXPECT_THROW(store.Transaction([&]() -> int32_t {
-    write("B", "x");
-    throw std::runtime_error("midway");
-  }),
-               std::runtime_error);
-  EXPECT_FALSE(exists("B"));
-  EXPECT_EQ(store.Transaction([&] {
-    return store.Transaction([&] { return write("C\\1", "x"); }) + write("C\\2", "y");
-  }),
-            0);
-  EXPECT_TRUE(exists("C\\1"));
-  EXPECT_TRUE(exists("C\\2"));
 }
 
 // --- Several processes on one file ------------------------------------------------------------
@@ -575,8 +429,8 @@ std::vector<uint8_t> Pattern(uint32_t i) {
   return data;
 }
 
-// The writer's loop: each round creates a key three levels deep in one call, then overwrites
-// the value "Current" with a pattern naming the round, and reports the round through fd.
+// Each round creates a key three levels deep in one call, then overwrites the value "Current"
+// with a pattern naming the round, and reports the round through fd.
 [[noreturn]] void BurstWriter(const std::string& sFile, const std::string& sRoot, int fd) {
   cSqliteRegistryStore store(sFile);
   const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -587,10 +441,8 @@ std::vector<uint8_t> Pattern(uint32_t i) {
       _exit(2);
     }
     store.CloseKey(h);
-    if (store.CreateKey(kHKeyCurrentUser, sRoot, kKeyAllAccessOwn, h) != 0) _exit(3);
-    const std::vector<uint8_t> data = Pattern(i);
-    if (store.SetValue(h, "Current", kRegBinary, data.data(), kBlobSize) != 0) _exit(4);
-    store.CloseKey(h);
+    if (!test::PutRawValue(store, kHKeyCurrentUser, sRoot, "Current", kRegBinary, Pattern(i)))
+      _exit(3);
     if (write(fd, "+", 1) != 1) _exit(5);
   }
   _exit(0);
@@ -640,10 +492,9 @@ TEST(SqliteRegistryStore, WriterKilledDuringABurstLeavesOnlyWholeWrites) {
     }
     EXPECT_GE(lKeys, static_cast<uint32_t>(2 + iRound));
     // The overwritten value is one whole pattern: of the last or the one before.
-    uint32_t lSize = kBlobSize;
-    std::vector<uint8_t> data(kBlobSize);
-    ASSERT_EQ(store.QueryValue(hRoot, "Current", nullptr, data.data(), &lSize), 0);
-    ASSERT_EQ(lSize, kBlobSize);
+    const Bytes data =
+        test::RawValue(store, kHKeyCurrentUser, "Burst" + std::to_string(iRound), "Current").second;
+    ASSERT_EQ(data.size(), kBlobSize);
     const uint32_t i = data[0] | (static_cast<uint32_t>(data[kBlobSize - 1]) << 8);
     EXPECT_EQ(data, Pattern(i));
     EXPECT_TRUE(i + 1 == lKeys || i + 2 == lKeys) << i << " of " << lKeys;

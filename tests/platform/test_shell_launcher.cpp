@@ -20,6 +20,7 @@ struct sStarted {
   std::string sProgram;
   std::vector<std::string> args;
   std::string sDirectory;
+  bool operator==(const sStarted&) const = default;
 };
 
 class cRecordingLauncher final : public cDesktopShellLauncher {
@@ -61,12 +62,7 @@ class ShellLauncher : public ::testing::Test {
   }
   static sShellRequest Request(std::string sFile, std::string sOperation = "open",
                                std::string sParameters = {}, std::string sDir = {}) {
-    sShellRequest request;
-    request.sFile = std::move(sFile);
-    request.sOperation = std::move(sOperation);
-    request.sParameters = std::move(sParameters);
-    request.sDefaultDir = std::move(sDir);
-    return request;
+    return {std::move(sFile), 1, std::move(sParameters), std::move(sDir), std::move(sOperation)};
   }
 
   QTemporaryDir m_dir;
@@ -74,23 +70,17 @@ class ShellLauncher : public ::testing::Test {
   cRecordingLauncher m_launcher;
 };
 
-TEST_F(ShellLauncher, OpenHandsAFileToTheDesktopsDefaultHandler) {
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellStarted);
-  ASSERT_EQ(m_launcher.started.size(), 1u);
-  EXPECT_EQ(m_launcher.started[0].sProgram, "/usr/bin/xdg-open");
-  EXPECT_EQ(m_launcher.started[0].args, std::vector<std::string>{m_sPicture});
-
-  // No verb, any letter case, "explore" and a folder go the same way.
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "")), kShellStarted);
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "OPEN")), kShellStarted);
-  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "explore")), kShellStarted);
-  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sFolder});
-  // Relative names are taken in the default folder; URLs are handed on unchecked.
-  EXPECT_EQ(m_launcher.Execute(Request("cat.bmp", "open", "", m_sFolder)), kShellStarted);
-  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{m_sPicture});
-  EXPECT_EQ(m_launcher.started.back().sDirectory, m_sFolder);
-  EXPECT_EQ(m_launcher.Execute(Request("https://example.org/x")), kShellStarted);
-  EXPECT_EQ(m_launcher.started.back().args, std::vector<std::string>{"https://example.org/x"});
+// Opening hands a file to the desktop's handler (a relative name taken in the default folder) or
+// starts an executable with its parameters; printing, of an executable too, goes to the spooler.
+TEST_F(ShellLauncher, OpenStartsTheHandlerOrTheProgramAndPrintGoesToTheSpooler) {
+  EXPECT_EQ(m_launcher.Execute(Request("cat.bmp", "OPEN", "", m_sFolder)), kShellStarted);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "", "-a \"two words\" b", m_sFolder)),
+            kShellStarted);
+  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "Print")), kShellStarted);
+  EXPECT_EQ(m_launcher.started,
+            (std::vector<sStarted>{{"/usr/bin/xdg-open", {m_sPicture}, m_sFolder},
+                                   {m_sProgram, {"-a", "two words", "b"}, m_sFolder},
+                                   {"/usr/bin/lp", {"--", m_sProgram}, {}}}));
 }
 
 TEST_F(ShellLauncher, WithoutAHandlerNothingIsAssociated) {
@@ -101,37 +91,20 @@ TEST_F(ShellLauncher, WithoutAHandlerNothingIsAssociated) {
   m_launcher.bStarts = false;
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture)), kShellNoAssoc);
   EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "edit")), kShellNoAssoc);
-}
-
-TEST_F(ShellLauncher, AnExecutableIsStartedWithItsParametersInTheDefaultFolder) {
-  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "open", "-a \"two words\" b", m_sFolder)),
-            kShellStarted);
-  ASSERT_EQ(m_launcher.started.size(), 1u);
-  EXPECT_EQ(m_launcher.started[0].sProgram, m_sProgram);
-  EXPECT_EQ(m_launcher.started[0].args, (std::vector<std::string>{"-a", "two words", "b"}));
-  EXPECT_EQ(m_launcher.started[0].sDirectory, m_sFolder);
-
-  m_launcher.bStarts = false;
   EXPECT_EQ(m_launcher.Execute(Request(m_sProgram)), kShellBadFormat);
 }
 
-TEST_F(ShellLauncher, PrintGoesToTheSpoolerAndMapsItsAnswer) {
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "Print")), kShellStarted);
-  ASSERT_EQ(m_launcher.started.size(), 1u);
-  EXPECT_EQ(m_launcher.started[0].sProgram, "/usr/bin/lp");
-  EXPECT_EQ(m_launcher.started[0].args, (std::vector<std::string>{"--", m_sPicture}));
-
-  m_launcher.lRunResult = 1;  // e.g. no printer
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellFailed);
-  m_launcher.lRunResult = cDesktopShellLauncher::kRunTimedOut;
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellDdeTimeout);
-  m_launcher.lRunResult = cDesktopShellLauncher::kRunNotStarted;
-  EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), kShellNoAssoc);
-  // A folder cannot be printed; an executable is printed, not started.
+TEST_F(ShellLauncher, TheSpoolersAnswersMapToTheShellsCodes) {
+  const std::pair<int32_t, int32_t> answers[] = {
+      {1, kShellFailed},  // e.g. no printer
+      {cDesktopShellLauncher::kRunTimedOut, kShellDdeTimeout},
+      {cDesktopShellLauncher::kRunNotStarted, kShellNoAssoc}};
+  for (const auto& [lRunResult, lExpected] : answers) {
+    m_launcher.lRunResult = lRunResult;
+    EXPECT_EQ(m_launcher.Execute(Request(m_sPicture, "print")), lExpected) << lRunResult;
+  }
   m_launcher.lRunResult = 0;
-  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "print")), kShellNoAssoc);
-  EXPECT_EQ(m_launcher.Execute(Request(m_sProgram, "print")), kShellStarted);
-  EXPECT_EQ(m_launcher.started.back().sProgram, "/usr/bin/lp");
+  EXPECT_EQ(m_launcher.Execute(Request(m_sFolder, "print")), kShellNoAssoc);  // no folders
 }
 
 TEST_F(ShellLauncher, MissingFilesAndFoldersStartNothing) {

@@ -1,22 +1,11 @@
-// The windowing layer: twips, the collection of loaded windows, SIGTERM as a Qt signal and
-// ending the process at once.
+// The windowing layer: twips. (The collection of loaded windows is driven by the document and
+// frame tests, ending the process at once by the program's own SIGTERM test.)
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QWidget>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
-#include "platform/cLoadedWindows.h"
-#include "platform/cTermSignalWatcher.h"
 #include "platform/mWindowing.h"
 #include "support/GuiTestUtil.h"
 
@@ -25,147 +14,18 @@ namespace {
 
 using test::cScopedScreenMetrics;
 
+// 120 dpi across, 72 dpi down: 12 and 20 twips per pixel; halves go to the even neighbour.
 TEST(Twips, ConvertWithTheScreensFactorsPerDirection) {
-  cScopedScreenMetrics metrics({15.0, 15.0, 1024, 768, 32});
-  EXPECT_EQ(TwipsToPixelsX(5250), 350);
-  EXPECT_EQ(TwipsToPixelsY(2865), 191);
-  EXPECT_EQ(TwipsToPixelsX(1500), 100);
-  EXPECT_DOUBLE_EQ(PixelsToTwipsX(350), 5250);
-  EXPECT_DOUBLE_EQ(ScreenWidthTwips(), 1024 * 15.0);
-  EXPECT_DOUBLE_EQ(ScreenHeightTwips(), 768 * 15.0);
-
-  // 120 dpi across, 72 dpi down: 12 and 20 twips per pixel; halves go to the even neighbour.
   cScopedScreenMetrics uneven({12.0, 20.0, 800, 600, 24});
   EXPECT_EQ(TwipsToPixelsX(5250), 438);  // 437.5
-  EXPECT_EQ(TwipsToPixelsX(5262), 438);  // 438.5
-  EXPECT_EQ(TwipsToPixelsY(2865), 143);  // 143.25
   EXPECT_EQ(TwipsToPixelsY(2870), 144);  // 143.5
-  EXPECT_EQ(DisplayBitsPerPixel(), 24);
-}
-
-TEST(Twips, WindowGeometryRoundTrips) {
-  cScopedScreenMetrics metrics;
+  cScopedScreenMetrics metrics;          // 15 twips per pixel
   QWidget window;
   SetWindowTwips(window, {1500, 750, 5250, 2865});
   EXPECT_EQ(window.geometry(), QRect(100, 50, 350, 191));
   const sTwipsRect t = WindowTwips(window);
   EXPECT_EQ((std::vector<double>{t.dLeft, t.dTop, t.dWidth, t.dHeight}),
             (std::vector<double>{1500, 750, 5250, 2865}));
-}
-
-// A window of ours with a class name, as documents and dialogs are.
-class cNamedWindow final : public QWidget, public cLoadedWindow {
- public:
-  explicit cNamedWindow(const char* sClass) : cLoadedWindow(sClass) {}
-  void Unload() { Unloaded(); }
-};
-
-class cDocumentLike final : public QWidget, public cLoadedWindow, public IQuerySave {
- public:
-  cDocumentLike() : cLoadedWindow(kImageDocumentClass) {}
-  bool Dirty() const override { return true; }
-  bool QuerySave() override { return true; }
-};
-
-TEST(LoadedWindows, KeepLoadingOrderAndCloseRanksWhenOneLeaves) {
-  ASSERT_EQ(LoadedWindows().Count(), 0);
-  auto pMain = std::make_unique<cNamedWindow>("mfrmMain");
-  auto pFirst = std::make_unique<cDocumentLike>();
-  auto pDialog = std::make_unique<cNamedWindow>("frmCombination");
-  auto pSecond = std::make_unique<cDocumentLike>();
-  ASSERT_EQ(LoadedWindows().Count(), 4);
-  EXPECT_EQ(LoadedWindows().Item(0)->ClassName(), "mfrmMain");
-  EXPECT_EQ(LoadedWindows().Item(1)->ClassName(), "frmImage");
-  EXPECT_EQ(LoadedWindows().Item(2)->ClassName(), "frmCombination");
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 3);
-  EXPECT_EQ(LoadedWindows().Item(4), nullptr);
-  EXPECT_EQ(LoadedWindows().Item(-1), nullptr);
-
-  // The window itself and its operations are reached from the entry.
-  EXPECT_EQ(LoadedWindows().Item(1)->Window(), static_cast<QWidget*>(pFirst.get()));
-  EXPECT_EQ(LoadedWindows().ItemAs<IQuerySave>(1), static_cast<IQuerySave*>(pFirst.get()));
-  EXPECT_EQ(LoadedWindows().ItemAs<IQuerySave>(2), nullptr);
-
-  // A dialog that unloads leaves while its object lives on; later windows move down.
-  pDialog->Unload();
-  EXPECT_FALSE(pDialog->Loaded());
-  EXPECT_EQ(LoadedWindows().Count(), 3);
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 2);
-  EXPECT_EQ(LoadedWindows().IndexOf(pDialog.get()), -1);
-  pDialog->Unload();  // twice changes nothing
-  EXPECT_EQ(LoadedWindows().Count(), 3);
-
-  pFirst.reset();
-  EXPECT_EQ(LoadedWindows().IndexOf(pSecond.get()), 1);
-  pDialog.reset();
-  pSecond.reset();
-  pMain.reset();
-  EXPECT_EQ(LoadedWindows().Count(), 0);
-}
-
-// Runs the event loop until bDone or two seconds have passed.
-template <class Done>
-bool ProcessEventsUntil(Done bDone) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!bDone() && timer.elapsed() < 2000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return bDone();
-}
-
-TEST(TermSignalWatcher, TurnsSigtermIntoOneSignalOnTheEventLoop) {
-  struct sigaction before {};
-  sigaction(SIGTERM, nullptr, &before);
-  {
-    cTermSignalWatcher watcher;
-    ASSERT_TRUE(watcher.Active());
-    // A second watcher cannot take the signal from the first.
-    cTermSignalWatcher second;
-    EXPECT_FALSE(second.Active());
-
-    int iCount = 0;
-    QObject::connect(&watcher, &cTermSignalWatcher::Terminated, [&] { ++iCount; });
-    std::raise(SIGTERM);
-    std::raise(SIGTERM);
-    // Nothing runs inside the handler: the signal waits for the event loop.
-    EXPECT_EQ(iCount, 0);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return iCount > 0; }));
-    // Requests that arrive together are one request.
-    QCoreApplication::processEvents();
-    EXPECT_EQ(iCount, 1);
-  }
-  struct sigaction after {};
-  sigaction(SIGTERM, nullptr, &after);
-  EXPECT_EQ(after.sa_handler, before.sa_handler);
-}
-
-// The process ends with the code, writes what stdio still buffers, and runs no exit handler.
-TEST(EndProcessNow, EndsAtOnceWithoutExitHandlers) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    close(fds[0]);
-    static int s_fd = fds[1];
-    std::atexit([] { [[maybe_unused]] const ssize_t n = write(s_fd, "exit-handler", 12); });
-    FILE* pOut = fdopen(fds[1], "w");
-    std::setvbuf(pOut, nullptr, _IOFBF, 4096);
-    std::fputs("buffered;", pOut);
-    EndProcessNow(7);
-  }
-  close(fds[1]);
-  std::string sOutput;
-  char buffer[64];
-  ssize_t n = 0;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
-    sOutput.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  int iStatus = 0;
-  ASSERT_EQ(waitpid(pid, &iStatus, 0), pid);
-  ASSERT_TRUE(WIFEXITED(iStatus));
-  EXPECT_EQ(WEXITSTATUS(iStatus), 7);
-  EXPECT_EQ(sOutput, "buffered;");
 }
 
 }  // namespace

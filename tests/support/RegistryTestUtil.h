@@ -1,7 +1,7 @@
 #pragma once
 // Test helpers for code that reads or writes settings: a settings store in a temporary folder,
-// installed for the process while the helper lives, and a message-box service that records what
-// would have been shown. Tests never reach the user's own settings file.
+// installed for the process while the helper lives, and stores that fail or are held. Tests
+// never reach the user's own settings file.
 
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -15,17 +15,22 @@
 #include <vector>
 
 #include "image/cError.h"
-#include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/cSqliteRegistryStore.h"
+#include "support/GuiTestUtil.h"
 
 namespace brennic::test {
 
-// A fresh folder under the system's temporary directory, removed with everything in it.
+// A fresh folder under the system's temporary directory, removed with everything in it (by the
+// names' bytes, which need not be UTF-8). bInMemory puts it on /dev/shm when there is one: files
+// there skip the flush to a disk, for the tests that save thousands of times.
 class cTempDir {
  public:
-  cTempDir() {
-    std::string sTemplate = (std::filesystem::temp_directory_path() / "brennic-test-XXXXXX");
+  explicit cTempDir(bool bInMemory = false) {
+    std::string sTemplate = (bInMemory && access("/dev/shm", W_OK | X_OK) == 0
+                                 ? std::filesystem::path("/dev/shm")
+                                 : std::filesystem::temp_directory_path()) /
+                            "brennic-test-XXXXXX";
     if (mkdtemp(sTemplate.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_path = sTemplate;
   }
@@ -54,7 +59,6 @@ class cScopedRegistry {
   cScopedRegistry& operator=(const cScopedRegistry&) = delete;
 
   cSqliteRegistryStore& Store() { return *m_store; }
-  const cTempDir& Dir() const { return m_dir; }
 
  private:
   cTempDir m_dir;
@@ -89,8 +93,7 @@ inline bool PutRawValue(IRegistryStore& store, HKey hRoot, const std::string& sK
 
 // Passes everything on to another store, except that writes of values fail with lError once
 // lAllowed of them have been made (0: every write fails, as on a full disk). It can also refuse
-// to create keys, raise on the second sub-key enumerated (a store that went away) and counts the
-// handles opened through it and not yet closed.
+// to create keys, and counts the handles opened through it and not yet closed.
 class cFailingWrites final : public IRegistryStore {
  public:
   cFailingWrites(IRegistryStore& inner, int iAllowed, int32_t lError = kErrorDiskFull)
@@ -131,7 +134,6 @@ class cFailingWrites final : public IRegistryStore {
     return m_inner.EnumValue(hKey, lIndex, pName, pcchName, pType, pData, pcbData);
   }
   int32_t EnumKey(HKey hKey, uint32_t lIndex, char* pName, uint32_t cchName) override {
-    if (m_bThrowOnEnumKey && lIndex == 1) throw cError(-5, "store", "The store went away.");
     return m_inner.EnumKey(hKey, lIndex, pName, cchName);
   }
   int32_t Transaction(const std::function<int32_t()>& fnBody) override {
@@ -139,7 +141,6 @@ class cFailingWrites final : public IRegistryStore {
   }
 
   int32_t m_lCreateError = 0;
-  bool m_bThrowOnEnumKey = false;
   int m_iOpen = 0;
 
  private:
@@ -203,33 +204,7 @@ inline constexpr const char* kWriteUnderWay = "BEGIN IMMEDIATE";
 inline constexpr const char* kExclusiveLock =
     "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT";
 
-struct ShownMessage {
-  std::string sText;
-  eMsgButtons eButtons;
-  eMsgIcon eIcon;
-  std::string sTitle;
-};
-
-// Answers every message box with eAnswer and keeps what was shown; installed while it lives.
-class cMessageBoxRecorder final : public IMessageBoxService {
- public:
-  explicit cMessageBoxRecorder(eMsgResult eAnswer = eMsgResult::OK) : m_eAnswer(eAnswer) {
-    SetMessageBoxService(this);
-  }
-  ~cMessageBoxRecorder() override { SetMessageBoxService(nullptr); }
-  cMessageBoxRecorder(const cMessageBoxRecorder&) = delete;
-  cMessageBoxRecorder& operator=(const cMessageBoxRecorder&) = delete;
-
-  eMsgResult Show(const std::string& sText, eMsgButtons eButtons, eMsgIcon eIcon,
-                  const std::string& sTitle) override {
-    m_shown.push_back({sText, eButtons, eIcon, sTitle});
-    return m_eAnswer;
-  }
-  const std::vector<ShownMessage>& Shown() const { return m_shown; }
-
- private:
-  eMsgResult m_eAnswer;
-  std::vector<ShownMessage> m_shown;
-};
+// Records the message boxes shown while it lives (answering OK); one recorder serves all tests.
+using cMessageBoxRecorder = cScriptedMessageBoxes;
 
 }  // namespace brennic::test
