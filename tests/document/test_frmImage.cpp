@@ -118,6 +118,16 @@ TEST_F(DocumentTest, OpeningShowsThePictureNamesTheDocumentAndReports) {
                  LoadedWindows().Item(0)->ClassName(), LoadedWindows().ItemAs<IImageDocument>(0)),
       std::tuple(QRect(0, 0, 3, 2), DisplayBytes(*MakeImageFromRows({{kA, kB, kC}, {kD, kE, kF}})),
                  "frmImage", static_cast<IImageDocument*>(&document)));
+  // The engine's events go straight to the main window's progress bar and status.
+  m_frame.log.clear();
+  IImageProcessEvents* pEvents = document.Document().Engine().Listener();
+  ASSERT_NE(pEvents, nullptr);
+  pEvents->InitProgress(8);
+  pEvents->Progress(3);
+  pEvents->Complete(1234);
+  EXPECT_EQ(m_frame.log,
+            (Log{"ProgressMax(8)", "ProgressValue(0)", "ShowProgress(true)", "ProgressValue(3)",
+                 "ShowProgress(false)", "SetStatus(Complete.  Time = 1234|#|#)"}));
 }
 
 TEST_F(DocumentTest, AFileThatCannotBeOpenedIsReportedAndNothingElseIsSent) {

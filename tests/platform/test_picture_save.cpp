@@ -12,6 +12,7 @@
 #include <functional>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "PictureTestUtil.h"
 
@@ -200,14 +201,32 @@ TEST(SaveFailure, AFolderWithoutWritePermission) {
             1);
 }
 
-// Saving over a file keeps its permissions.
-TEST(SaveAtomic, SavingOverAFileKeepsItsMode) {
-  test::cScratch dir;
-  const std::string sPath = dir.Write("old.bmp", "old");
-  ASSERT_EQ(chmod(sPath.c_str(), 0604), 0);
-  SavePicture(*test::MakeImage(2, 2), sPath);
+std::vector<std::string> g_synced;
+std::string g_sSyncTarget;
+int RecordSync(int fd) {
   struct stat info {};
-  ASSERT_EQ(stat(sPath.c_str(), &info), 0);
+  fstat(fd, &info);
+  g_synced.push_back(!S_ISDIR(info.st_mode)                  ? "file"
+                     : test::ReadAll(g_sSyncTarget) == "old" ? "folder before the rename"
+                                                             : "folder after the rename");
+  return 0;
+}
+
+// Saving over a file flushes the new file, then its folder once the name leads to it (a power
+// cut leaves the old or the new picture), and keeps the file's permissions.
+TEST(SaveAtomic, SavingOverAFileFlushesInOrderAndKeepsItsMode) {
+  test::cScratch dir;
+  g_sSyncTarget = dir.Write("old.bmp", "old");
+  ASSERT_EQ(chmod(g_sSyncTarget.c_str(), 0604), 0);
+  g_synced.clear();
+  cPictureFileOps ops;
+  ops.pfnSync = RecordSync;
+  SetPictureFileOps(ops);
+  SavePicture(*test::MakeImage(2, 2), g_sSyncTarget);
+  SetPictureFileOps({});
+  EXPECT_EQ(g_synced, (std::vector<std::string>{"file", "folder after the rename"}));
+  struct stat info {};
+  ASSERT_EQ(stat(g_sSyncTarget.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0604u);
 }
 
