@@ -64,6 +64,7 @@ TEST(ShellEx, TheShowCommandsRulesAndTheResultTable) {
       {"a.xyz", "-x", 31, "print 3",
        "-2147220425 No application is associated with this file type."},
       {"a.xyz", "-x", 2, "print 3", "53 File not found"},
+      {"a.xyz", "-x", 32, "print 3", "48 The specified dynamic-link library was not found."},
       {"a.xyz", "-x", 42, "print 3", "the launcher broke"},
   };
   for (const auto& c : cases) {

@@ -73,5 +73,41 @@ TEST_F(ProgressBarTest, ResizeMovesTheWindowToTheNewInnerSize) {
   EXPECT_EQ(m_pBar->hwnd()->Widget()->geometry(), QRect(0, 0, 62, 25));
 }
 
+// A window of the older generation ignores the 32-bit range and answers 0 when asked for it: the
+// control falls back to the 16-bit range, 70000 modulo 65536 in the upper word.
+TEST(ProgressBarOlderWindow, FallsBackToTheSixteenBitRange) {
+  struct cOlderWindow final : IProgressWindow {
+    std::unique_ptr<IProgressWindow> p;
+    int64_t SendMessage(uint32_t uMsg, int64_t w, int64_t l) override {
+      return uMsg == PBM_SETRANGE32 || uMsg == PBM_GETRANGE ? 0 : p->SendMessage(uMsg, w, l);
+    }
+    uint32_t Style() const override { return p->Style(); }
+    uint32_t ExStyle() const override { return p->ExStyle(); }
+    void SetExStyle(uint32_t u) override { p->SetExStyle(u); }
+    void FrameChanged() override { p->FrameChanged(); }
+    void Move(int32_t x, int32_t y, int32_t w, int32_t h, bool b) override {
+      p->Move(x, y, w, h, b);
+    }
+    void Hide() override { p->Hide(); }
+    void Detach() override { p->Detach(); }
+    QWidget* Widget() override { return p->Widget(); }
+  };
+  struct cOlderFactory final : IProgressWindowFactory {
+    std::unique_ptr<IProgressWindow> Create(uint32_t u, int32_t x, int32_t y, int32_t w, int32_t h,
+                                            QWidget* pParent) override {
+      auto pWindow = std::make_unique<cOlderWindow>();
+      pWindow->p = QtProgressWindowFactory().Create(u, x, y, w, h, pParent);
+      return pWindow;
+    }
+  } older;
+  QWidget form;
+  ProgressBar bar(&form, &older);
+  bar.setGeometry(0, 0, 100, 10);
+  bar.ReadProperties(cPropertyBag());
+  bar.Max(70000);
+  EXPECT_EQ(std::make_tuple(Shown(bar)->Lower(), Shown(bar)->Upper(), bar.Max()),
+            std::make_tuple(0, 4464, 70000));
+}
+
 }  // namespace
 }  // namespace brennic
