@@ -64,9 +64,9 @@ class cStartedTool {
   }
 
  private:
-  QTemporaryDir m_scratch;
-  const std::string m_sOut = m_scratch.path().toStdString() + "/out";
-  const std::string m_sErr = m_scratch.path().toStdString() + "/err";
+  test::cTempDir m_scratch;
+  const std::string m_sOut = m_scratch.File("out");
+  const std::string m_sErr = m_scratch.File("err");
   pid_t m_pid = -1;
 };
 

@@ -37,14 +37,6 @@ class cScopedTempFolder final : public cTempDir {
     m_previous ? ::setenv("TMPDIR", m_previous->c_str(), 1) : ::unsetenv("TMPDIR");
   }
   std::string Path() const { return cTempDir::Path().string(); }
-  // The names in the folder, hidden ones included, sorted.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Path()))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
  private:
   std::optional<std::string> m_previous =

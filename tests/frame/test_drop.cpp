@@ -108,7 +108,7 @@ TEST_F(DropTest, PictureDataOpensAsAPaste) {
   EXPECT_EQ(pDocument->Filename(), "Image 1");
   EXPECT_EQ(test::PixelAt(pDocument->Document().Picture(), 2, 0), (test::Bgr{50, 100, 200}));
   EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_TRUE(m_temp.Entries().empty()) << "the temporary bitmap is gone";
+  EXPECT_TRUE(m_temp.Names().empty()) << "the temporary bitmap is gone";
 
   // Data that is no picture fails as a paste fails: its message, no document, no file left.
   auto pBroken = std::make_unique<QMimeData>();
@@ -117,7 +117,7 @@ TEST_F(DropTest, PictureDataOpensAsAPaste) {
   EXPECT_EQ(Windows().size(), 1u);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kPasteFailedPrefix)) << m_boxes.Shown()[0].sText;
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
 }
 
 // A Latin-1 name arrives as its bytes, not as what UTF-8 decoding makes of them; local files
@@ -141,7 +141,7 @@ class cFailingDocument final : public IPasteDocument {
   cFailingDocument(std::vector<std::string>& log, const cScopedTempFolder& folder)
       : m_log(log), m_folder(folder) {}
   bool OpenFile(const std::string& sFile, bool bIsTemp) override {
-    const std::vector<std::string> entries = m_folder.Entries();
+    const std::vector<std::string> entries = m_folder.Names();
     m_log.push_back(std::string("open ") + (bIsTemp ? "temp " : "file ") +
                     (entries.size() == 1 && sFile == m_folder.Path() + "/" + entries[0]
                          ? entries[0].substr(0, 4)
@@ -171,7 +171,7 @@ TEST(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].sText,
             "An error occured whilst trying to paste this icon: The window cannot be shown.");
-  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_TRUE(folder.Names().empty());
 
   // No window at all is the same kind of failure.
   EXPECT_FALSE(PasteFromClipboard([] { return std::unique_ptr<IPasteDocument>(); }));

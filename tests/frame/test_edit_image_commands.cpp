@@ -91,7 +91,7 @@ TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
   EXPECT_EQ(Windows().size(), 5u);
   // Pasted pictures are no recent files, and their temporary files are gone.
   EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 2);
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
 }
 
 TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
@@ -102,7 +102,7 @@ TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
                       "picture. Copy a picture first, then paste again.",
                       eMsgIcon::Exclamation));
   EXPECT_TRUE(Windows().empty());
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
   // Without a temporary folder the paste says why and opens nothing either.
   ASSERT_NE(OpenRandom("photo.bmp", 3, 2), nullptr);
   Click("mnuEdit_1");

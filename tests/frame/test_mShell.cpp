@@ -30,7 +30,7 @@ TEST(TempFileName, MakesNewEmptyFilesPassingOverTakenNames) {
   };
   std::ofstream(name(1)) << "taken";
   EXPECT_EQ(TempFileName("VB", folder.Path()), name(2));
-  EXPECT_EQ(folder.Entries().size(), 3u);
+  EXPECT_EQ(folder.Names().size(), 3u);
   EXPECT_EQ(std::filesystem::file_size(sFirst) + std::filesystem::file_size(name(2)), 0u);
 }
 

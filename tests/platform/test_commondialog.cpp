@@ -27,13 +27,6 @@ TEST(FilterConversion, BarsAndColonsBecomeZerosAndTwoZerosEndTheList) {
             "Bitmap Files (*.BMP)\0*.BMP;*.DIB\0GIF Files (*.GIF)\0*.GIF\0ICO Files "
             "(*.ICO)\0*.ICO\0\0"s);
   EXPECT_EQ(ConvertFilter(""), "\0\0"s);
-  EXPECT_TRUE(ParseConvertedFilter(ConvertFilter("")).empty());
-  // The blank before the pattern stays part of it; a colon splits a description, so every later
-  // pair shifts by one.
-  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("All (*.*)| *.*")),
-            (std::vector<sFileFilter>{{"All (*.*)", " *.*"}}));
-  EXPECT_EQ(ParseConvertedFilter(ConvertFilter("Drive C: files|*.c|Text|*.txt")),
-            (std::vector<sFileFilter>{{"Drive C", " files"}, {"*.c", "Text"}, {"*.txt", ""}}));
 }
 
 // The open- and save-file calls of the menus, with every argument in a variable as the callers
