@@ -1,5 +1,4 @@
-// brennic-cli as a user runs it: every operation of the table once, the exit statuses, and an
-// OUTPUT that no failure creates or changes.
+// brennic-cli as a user runs it: every operation once, exit statuses, OUTPUT untouched by failures.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

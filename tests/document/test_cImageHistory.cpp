@@ -1,6 +1,4 @@
-// The undo history of a document without its window: exact round trips of every operation of the
-// table (sizes and work buffer included), the line of steps with its saved position, failing
-// commands, and the budget shared by all documents and closed pictures.
+// The undo history without a window: exact round trips, the saved position, the shared budget.
 
 #include <gtest/gtest.h>
 

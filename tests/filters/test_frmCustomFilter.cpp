@@ -1,7 +1,4 @@
-// The custom filter editor driven through its controls: the opening state, the key filter and
-// the three-character limit, the colours, Auto-calc, Base On, the refusals at OK, the kernel
-// size found from the non-zero boxes, storing and reloading named filters through the settings
-// store, and the preview of the kernel on the picture.
+// The custom filter editor driven through its controls, its stored filters and its preview.
 
 #include <gtest/gtest.h>
 

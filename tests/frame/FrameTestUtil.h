@@ -1,7 +1,5 @@
 #pragma once
-// The frame tests' set-up: the main window as the menu and document tests drive it (a settings
-// store of its own, scripted boxes and file dialogs, fixed screen metrics, the end of the process
-// replaced by a counter), and a temporary folder taken for the system's.
+// The main window as the frame tests drive it, and a temporary folder taken for the system's.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Dropping on the main window (files open as File > Open opens them, picture data as a paste,
-// drags that bring nothing to open are refused) and a paste whose window fails.
+// Dropping on the main window, and a paste whose window fails.
 
 #include <gtest/gtest.h>
 

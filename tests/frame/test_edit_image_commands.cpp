@@ -1,7 +1,4 @@
-// Edit > Paste and the Image menu's dialog commands on real documents: pasted and combined
-// pictures share one numbering, a paste that finds no picture opens nothing and leaves no file,
-// and each dialog's result reaches the active document exactly as the engine computes it, only
-// when the dialog was accepted. (The desktop test pins the dialogs in front of the main window.)
+// Edit > Paste and the Image menu's dialog commands on real documents.
 
 #include <gtest/gtest.h>
 

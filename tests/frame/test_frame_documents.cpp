@@ -1,6 +1,4 @@
-// The main window with real documents: the close walk and what it stores, the Window menu, the
-// windows kept alive while an operation holds the event loop, cancelling it, recovery after a
-// kill, and files named on the command line.
+// The main window with real documents: closing, the Window menu, long operations, recovery.
 
 #include <gtest/gtest.h>
 

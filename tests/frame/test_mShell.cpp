@@ -1,6 +1,4 @@
-// The frame's file services: unique temporary files (Paste makes its bitmap with them), and
-// ShellEx's rules, which only the platform layer offers: one row each. (The launcher's tests pin
-// what the desktop answers.)
+// The frame's file services: temporary files and ShellEx's rules, one row each.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The menu bar: the whole tree as the user sees it, the rule by which image commands find their
-// document, File > Open, every filter and colour command on a real document, and failures.
+// The menu bar, the commands' choice of document, File > Open and every processing command.
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,4 @@
-// The real program in a real X window under Xvfb, driven by a script (app/cScriptedSession.h):
-// it opens a picture named on the command line, runs commands from the menus, saves, and shows
-// the result; a second run finds the files in its recent-files list. Copying and pasting between
-// it and another program; start-up and SIGTERM whatever holds the settings.
+// The real program under Xvfb, driven by a script (app/cScriptedSession.h) or from outside.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -13,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>

@@ -1,5 +1,4 @@
-// The engine's side of the filter preview: the count of channel quotients that clamping changes,
-// against hand-computed cases and a brute-force count.
+// The preview's count of clipped channels: hand-computed and against a brute-force count.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Palettes: the text format, the nearest-colour search, and palette reduction against the plain
-// reference.
+// Palettes: the text format, the nearest colour, and reduction against the reference.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for the picture tests: hand-built picture files, a scratch folder, loading into the
-// image buffer as the document does.
+// Hand-built picture files, a scratch folder, and loading as the document does.
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>

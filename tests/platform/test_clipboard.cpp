@@ -1,5 +1,4 @@
-// The clipboard service and the desktop bridge over Qt (offscreen, in-process): what is refused
-// and said. Copies and pastes between programs are driven end to end with the frame.
+// The clipboard over Qt: what is refused and said (copy and paste run end to end in frame tests).
 
 #include <gtest/gtest.h>
 

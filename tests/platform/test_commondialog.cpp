@@ -1,5 +1,4 @@
-// GCommonDialog's file dialogs over a scripted dialog service: what the chooser is asked and what
-// the caller gets back, for a choice, a cancel, a long path and names that are not UTF-8.
+// GCommonDialog's file dialogs over a scripted dialog service.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,5 +1,4 @@
-// Saving pictures: the exact bitmap layout, round trips through files, atomic replacement and
-// failures that keep the existing file.
+// Saving pictures: the bitmap layout, round trips, atomic replacement, failures.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

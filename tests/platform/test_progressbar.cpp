@@ -1,5 +1,4 @@
-// ProgressBar as the status strip uses it: loaded with default settings, given a range and a
-// position, and resized; what the hosted Qt window then shows.
+// ProgressBar as the status strip uses it.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// How the desktop launcher brings this platform's outcomes onto the shell's result codes, with
-// the programs it would start recorded instead of started.
+// The desktop launcher's result codes, with the programs it would start recorded instead.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for tests of image documents and the main window around them: picture files written
-// and read back, the pixels a document shows, and a recording stand-in for the main window.
+// Picture files for document tests, the pixels a document shows, a recording main window.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #pragma once
-// Stand-ins for the desktop in widget tests: boxes and dialogs that answer from a script and record
-// what they showed, and fixed screen metrics; each is installed while it lives.
+// Stand-ins for the desktop, installed while they live: scripted boxes and dialogs, metrics.
 
 #include <deque>
 #include <functional>

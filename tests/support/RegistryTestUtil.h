@@ -1,7 +1,5 @@
 #pragma once
-// Test helpers for code that reads or writes settings: a settings store in a temporary folder,
-// installed for the process while the helper lives, and stores that fail or are held. Tests
-// never reach the user's own settings file.
+// Settings stores in temporary folders, failing or held ones: never the user's own settings.
 
 #include <sqlite3.h>
 #include <stdlib.h>
