@@ -40,13 +40,9 @@ std::string Bars(const frmImage& document) {
   QString s;
   for (const QScrollBar* p : {document.hscScroll(), document.vscScroll()}) {
     const QRect r = p->geometry();
-    s += (s.isEmpty() ? "h " : ", v ") + (p->isHidden() ? QString("-")
-                                                        : QString("%1 (%2,%3 %4x%5)")
-                                                              .arg(p->maximum())
-                                                              .arg(r.x())
-                                                              .arg(r.y())
-                                                              .arg(r.width())
-                                                              .arg(r.height()));
+    const QString sBar = QString("%1 (%2,%3 %4x%5)").arg(p->maximum()).arg(r.x()).arg(r.y());
+    s += (s.isEmpty() ? "h " : ", v ") +
+         (p->isHidden() ? QString("-") : sBar.arg(r.width()).arg(r.height()));
   }
   return s.toStdString();
 }
@@ -67,7 +63,7 @@ class DocumentTest : public ::testing::Test {
   std::string Picture(const std::string& sName,
                       const std::vector<std::vector<Bgr>>& rows = {{kA, kB, kC}, {kD, kE, kF}}) {
     const std::string sPath = m_dir.File(sName);
-    WriteBitmap(sPath, *MakeImageFromRows(rows));
+    SavePicture(*MakeImageFromRows(rows), sPath);
     return sPath;
   }
   std::unique_ptr<frmImage> Opened(const std::string& sPath) {

@@ -21,8 +21,6 @@
 namespace brennic {
 namespace {
 
-using test::TypeInto;
-
 class NewSizeDialog : public ::testing::Test {
  protected:
   // A fresh dialog for an image of lW x lH, shown (which loads it) but not modal.
@@ -121,7 +119,7 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt
     EXPECT_EQ(Height(), QString::number(c.lH)) << "ticking changes nothing by itself";
     if (c.bPercent) Click(Dialog().optStyle(1));
     QLineEdit* pBoxes[] = {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()};
-    TypeInto(pBoxes[c.eTyped], c.sTyped);
+    test::TypeInto(pBoxes[c.eTyped], c.sTyped);
     const std::tuple<QString, QString, QString> shown(pBoxes[c.eTyped]->text(), Width(), Height());
     EXPECT_EQ(shown, std::tuple(c.sTyped, c.sWidth, c.sHeight));
     const size_t lMessages = m_messages.Shown().size();

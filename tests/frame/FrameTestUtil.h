@@ -9,7 +9,6 @@
 #include <QMdiSubWindow>
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
@@ -91,7 +90,7 @@ class cFrameTest : public ::testing::Test {
   std::string Picture(const std::string& sName, int32_t lWidth = 4, int32_t lHeight = 3,
                       Bgr fill = {40, 50, 60}) {
     const std::string sPath = m_dir.File(sName);
-    WriteBitmap(sPath, *MakeImage(lWidth, lHeight, fill));
+    SavePicture(*MakeImage(lWidth, lHeight, fill), sPath);
     return sPath;
   }
   // Opens a file through File > Open and its dialog; the new document, or nullptr.
@@ -108,7 +107,7 @@ class cFrameTest : public ::testing::Test {
     std::mt19937 rng(static_cast<uint32_t>(sName.size() * 7 + lWidth));
     const std::string sPath = m_dir.File(sName);
     m_pOriginal = MakeRandomImage(lWidth, lHeight, rng);
-    WriteBitmap(sPath, *m_pOriginal);
+    SavePicture(*m_pOriginal, sPath);
     return Open(sPath);
   }
   // The picture the document shows, and the one it holds.

@@ -19,12 +19,9 @@
 namespace brennic {
 namespace {
 
-using test::cFrameTest;
-using test::cMemoryClipboard;
 using test::cScopedTempFolder;
-using test::cScriptedMessageBoxes;
 
-class DropTest : public cFrameTest {
+class DropTest : public test::cFrameTest {
  protected:
   static std::unique_ptr<QMimeData> Files(const std::vector<std::string>& files) {
     auto pData = std::make_unique<QMimeData>();
@@ -160,8 +157,8 @@ class cFailingDocument final : public IPasteDocument {
 
 TEST(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
   cScopedTempFolder folder;
-  cMemoryClipboard clipboard;
-  cScriptedMessageBoxes boxes;
+  test::cMemoryClipboard clipboard;
+  test::cScriptedMessageBoxes boxes;
   SetClipboardService(&clipboard);
   clipboard.m_image = QImage(1, 1, QImage::Format_RGB32);
   std::vector<std::string> log;

@@ -25,8 +25,6 @@ namespace brennic {
 namespace {
 
 using test::cFrameTest;
-using test::ChooseListEntry;
-using test::cMemoryClipboard;
 using test::TypeInto;
 using test::WhenModal;
 
@@ -43,7 +41,7 @@ class EditAndImageCommands : public cFrameTest {
     cFrameTest::TearDown();
   }
   test::cScopedTempFolder m_temp;
-  cMemoryClipboard m_clipboard;
+  test::cMemoryClipboard m_clipboard;
   cQtDesktopBridge m_bridge;
 };
 
@@ -71,7 +69,7 @@ TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
   ASSERT_NE(OpenRandom("tall.bmp", 4, 9), nullptr);
   WhenModal<frmCombination>([](frmCombination* pDialog) {
     ASSERT_NE(pDialog, nullptr);
-    ChooseListEntry(pDialog->cboSource(1), 2);  // photo.bmp with tall.bmp
+    test::ChooseListEntry(pDialog->cboSource(1), 2);  // photo.bmp with tall.bmp
     QTest::mouseClick(pDialog->optCombine(1), Qt::LeftButton, Qt::NoModifier, QPoint(8, 6));
     QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
   });

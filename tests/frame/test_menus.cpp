@@ -19,7 +19,6 @@
 namespace brennic {
 namespace {
 
-using test::Bgr;
 using test::cFrameTest;
 
 // A menu as "name caption shortcuts[ hidden][ off]" per entry, "-" standing for a separator's

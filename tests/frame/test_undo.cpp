@@ -15,9 +15,7 @@
 namespace brennic {
 namespace {
 
-using test::cFrameTest;
-
-class UndoTest : public cFrameTest {
+class UndoTest : public test::cFrameTest {
  protected:
   // The captions of Undo and Redo, with "-" for a disabled entry, e.g. "&Undo Blur|-&Redo".
   std::string Captions() const {

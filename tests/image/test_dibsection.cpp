@@ -8,8 +8,6 @@
 namespace brennic {
 namespace {
 
-using test::Bgr;
-
 TEST(DIBSection, RowsArePaddedToFourBytesAndTheMemoryIsAligned) {
   for (const auto& [w, lStride] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {7, 24}}) {
     cDIBSection img;
@@ -78,7 +76,7 @@ TEST(DIBSection, TransfersFromOrToEmptyImagesDoNothing) {
   dst->LoadPictureBlt(empty.hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.PaintPicture(dst->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0), Bgr{});
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0), test::Bgr{});
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 namespace brennic {
 namespace {
 
-using test::Bgr;
-
 cImageProcessDIB Custom(int32_t lSize, int32_t lWeight, const std::vector<int32_t>& lValues) {
   cImageProcessDIB e;
   e.FilterType(eCustom);
@@ -36,7 +34,7 @@ cClipCount BruteForce(const cImageProcessDIB& e, const cDIBSection& img) {
       int64_t lSum[3] = {0, 0, 0};
       for (int32_t i = -h; i <= h; ++i) {
         for (int32_t j = -h; j <= h; ++j) {
-          const Bgr p = test::PixelAt(img, c + i, y + j);
+          const test::Bgr p = test::PixelAt(img, c + i, y + j);
           lSum[0] += int64_t{e.FilterValue(i, j)} * p.b;
           lSum[1] += int64_t{e.FilterValue(i, j)} * p.g;
           lSum[2] += int64_t{e.FilterValue(i, j)} * p.r;

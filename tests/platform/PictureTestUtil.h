@@ -6,9 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <memory>

@@ -18,8 +18,6 @@
 namespace brennic {
 namespace {
 
-using test::Bgr;
-
 // Runs f in a child process and returns its exit status (f returns the status to exit with).
 template <typename F>
 int InChild(F f) {

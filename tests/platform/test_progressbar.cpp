@@ -13,15 +13,9 @@
 namespace brennic {
 namespace {
 
-using test::cScopedScreenMetrics;
-
-cProgressBarWidget* Shown(const ProgressBar& bar) {
-  return bar.hwnd() != nullptr ? qobject_cast<cProgressBarWidget*>(bar.hwnd()->Widget()) : nullptr;
-}
-
 class ProgressBarTest : public ::testing::Test {
  protected:
-  cScopedScreenMetrics m_metrics;  // 15 twips per pixel
+  test::cScopedScreenMetrics m_metrics;  // 15 twips per pixel
   QWidget m_form;
   ProgressBar* m_pBar = new ProgressBar(&m_form);
 };
@@ -32,7 +26,8 @@ TEST_F(ProgressBarTest, LoadedWithDefaultsTheWindowShowsRangeAndPosition) {
   m_pBar->setGeometry(0, 0, 102, 16);
   EXPECT_EQ(m_pBar->hwnd(), nullptr);
   m_pBar->ReadProperties(cPropertyBag());
-  cProgressBarWidget* pShown = Shown(*m_pBar);
+  ASSERT_NE(m_pBar->hwnd(), nullptr);
+  auto* pShown = qobject_cast<cProgressBarWidget*>(m_pBar->hwnd()->Widget());
   ASSERT_NE(pShown, nullptr);
   EXPECT_EQ(pShown->parentWidget(), m_pBar);
   EXPECT_EQ(std::make_tuple(pShown->Lower(), pShown->Upper(), pShown->Pos(), pShown->ThinEdge()),

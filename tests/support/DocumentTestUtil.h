@@ -18,11 +18,6 @@
 
 namespace brennic::test {
 
-// Writes the image as a bitmap file.
-inline void WriteBitmap(const std::string& sPath, cDIBSection& cImage) {
-  SavePicture(cImage, sPath);
-}
-
 // The first lBytes bytes of a file.
 inline std::string FileHead(const std::string& sPath, size_t lBytes) {
   std::string s(lBytes, '\0');
