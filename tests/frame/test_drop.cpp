@@ -1,5 +1,4 @@
-// Dropping on the main window (files open as File > Open opens them, picture data as a paste,
-// drags that bring nothing to open are refused) and a paste whose window fails.
+// Dropping on the main window, and a paste whose window fails.
 
 #include <gtest/gtest.h>
 
@@ -20,12 +19,9 @@
 namespace brennic {
 namespace {
 
-using test::cFrameTest;
-using test::cMemoryClipboard;
 using test::cScopedTempFolder;
-using test::cScriptedMessageBoxes;
 
-class DropTest : public cFrameTest {
+class DropTest : public test::cFrameTest {
  protected:
   static std::unique_ptr<QMimeData> Files(const std::vector<std::string>& files) {
     auto pData = std::make_unique<QMimeData>();
@@ -108,7 +104,7 @@ TEST_F(DropTest, PictureDataOpensAsAPaste) {
   EXPECT_EQ(pDocument->Filename(), "Image 1");
   EXPECT_EQ(test::PixelAt(pDocument->Document().Picture(), 2, 0), (test::Bgr{50, 100, 200}));
   EXPECT_TRUE(m_boxes.Shown().empty());
-  EXPECT_TRUE(m_temp.Entries().empty()) << "the temporary bitmap is gone";
+  EXPECT_TRUE(m_temp.Names().empty()) << "the temporary bitmap is gone";
 
   // Data that is no picture fails as a paste fails: its message, no document, no file left.
   auto pBroken = std::make_unique<QMimeData>();
@@ -117,7 +113,7 @@ TEST_F(DropTest, PictureDataOpensAsAPaste) {
   EXPECT_EQ(Windows().size(), 1u);
   ASSERT_EQ(m_boxes.Shown().size(), 1u);
   EXPECT_TRUE(m_boxes.Shown()[0].sText.starts_with(kPasteFailedPrefix)) << m_boxes.Shown()[0].sText;
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
 }
 
 // A Latin-1 name arrives as its bytes, not as what UTF-8 decoding makes of them; local files
@@ -141,7 +137,7 @@ class cFailingDocument final : public IPasteDocument {
   cFailingDocument(std::vector<std::string>& log, const cScopedTempFolder& folder)
       : m_log(log), m_folder(folder) {}
   bool OpenFile(const std::string& sFile, bool bIsTemp) override {
-    const std::vector<std::string> entries = m_folder.Entries();
+    const std::vector<std::string> entries = m_folder.Names();
     m_log.push_back(std::string("open ") + (bIsTemp ? "temp " : "file ") +
                     (entries.size() == 1 && sFile == m_folder.Path() + "/" + entries[0]
                          ? entries[0].substr(0, 4)
@@ -161,8 +157,8 @@ class cFailingDocument final : public IPasteDocument {
 
 TEST(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
   cScopedTempFolder folder;
-  cMemoryClipboard clipboard;
-  cScriptedMessageBoxes boxes;
+  test::cMemoryClipboard clipboard;
+  test::cScriptedMessageBoxes boxes;
   SetClipboardService(&clipboard);
   clipboard.m_image = QImage(1, 1, QImage::Format_RGB32);
   std::vector<std::string> log;
@@ -171,7 +167,7 @@ TEST(Paste, AFailureAfterTheWindowWasMadeLeavesNoDocumentOpen) {
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].sText,
             "An error occured whilst trying to paste this icon: The window cannot be shown.");
-  EXPECT_TRUE(folder.Entries().empty());
+  EXPECT_TRUE(folder.Names().empty());
 
   // No window at all is the same kind of failure.
   EXPECT_FALSE(PasteFromClipboard([] { return std::unique_ptr<IPasteDocument>(); }));

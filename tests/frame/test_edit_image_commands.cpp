@@ -1,7 +1,4 @@
-// Edit > Paste and the Image menu's dialog commands on real documents: pasted and combined
-// pictures share one numbering, a paste that finds no picture opens nothing and leaves no file,
-// and each dialog's result reaches the active document exactly as the engine computes it, only
-// when the dialog was accepted. (The desktop test pins the dialogs in front of the main window.)
+// Edit > Paste and the Image menu's dialog commands on real documents.
 
 #include <gtest/gtest.h>
 
@@ -28,8 +25,6 @@ namespace brennic {
 namespace {
 
 using test::cFrameTest;
-using test::ChooseListEntry;
-using test::cMemoryClipboard;
 using test::TypeInto;
 using test::WhenModal;
 
@@ -46,7 +41,7 @@ class EditAndImageCommands : public cFrameTest {
     cFrameTest::TearDown();
   }
   test::cScopedTempFolder m_temp;
-  cMemoryClipboard m_clipboard;
+  test::cMemoryClipboard m_clipboard;
   cQtDesktopBridge m_bridge;
 };
 
@@ -74,7 +69,7 @@ TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
   ASSERT_NE(OpenRandom("tall.bmp", 4, 9), nullptr);
   WhenModal<frmCombination>([](frmCombination* pDialog) {
     ASSERT_NE(pDialog, nullptr);
-    ChooseListEntry(pDialog->cboSource(1), 2);  // photo.bmp with tall.bmp
+    test::ChooseListEntry(pDialog->cboSource(1), 2);  // photo.bmp with tall.bmp
     QTest::mouseClick(pDialog->optCombine(1), Qt::LeftButton, Qt::NoModifier, QPoint(8, 6));
     QTest::mouseClick(pDialog->cmdOK(), Qt::LeftButton);
   });
@@ -91,7 +86,7 @@ TEST_F(EditAndImageCommands, PastedAndCombinedDocumentsShareOneNumbering) {
   EXPECT_EQ(Windows().size(), 5u);
   // Pasted pictures are no recent files, and their temporary files are gone.
   EXPECT_EQ(m_pMain->RecentFiles().FileCount(), 2);
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
 }
 
 TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
@@ -102,7 +97,7 @@ TEST_F(EditAndImageCommands, APasteWithoutAPictureSaysSoAndOpensNothing) {
                       "picture. Copy a picture first, then paste again.",
                       eMsgIcon::Exclamation));
   EXPECT_TRUE(Windows().empty());
-  EXPECT_TRUE(m_temp.Entries().empty());
+  EXPECT_TRUE(m_temp.Names().empty());
   // Without a temporary folder the paste says why and opens nothing either.
   ASSERT_NE(OpenRandom("photo.bmp", 3, 2), nullptr);
   Click("mnuEdit_1");

@@ -1,6 +1,4 @@
-// The main window with real documents: the close walk and what it stores, the Window menu, the
-// windows kept alive while an operation holds the event loop, cancelling it, recovery after a
-// kill, and files named on the command line.
+// The main window with real documents: closing, the Window menu, long operations, recovery.
 
 #include <gtest/gtest.h>
 
@@ -27,7 +25,6 @@ namespace brennic {
 namespace {
 
 using test::cFrameTest;
-using test::cTestMain;
 
 // A document changed by the one colour command that needs no more than the engine's combination.
 frmImage* Changed(frmImage* pDocument) {
@@ -43,10 +40,9 @@ std::pair<uint32_t, std::vector<uint8_t>> Dword(uint8_t l) {
 // Text values that read as numbers are applied (in twips), anything else is passed over silently.
 TEST_F(cFrameTest, TheStoredWindowPositionIsReadInTwips) {
   for (const auto& [sName, sValue] : {std::pair{"Left", "1500"}, {"Top", "not a number"}}) {
-    const std::string s = sValue;
     ASSERT_TRUE(test::PutRawValue(m_registry.Store(), kHKeyCurrentUser, "Software\\Window Position",
                                   sName, kRegSz,
-                                  std::vector<uint8_t>(s.c_str(), s.c_str() + s.size() + 1)));
+                                  std::vector<uint8_t>(sValue, sValue + std::strlen(sValue) + 1)));
   }
   m_pMain->move(7, 9);
   m_pMain->ApplyStoredWindowPosition();
@@ -261,7 +257,7 @@ TEST_F(cFrameTest, PicturesInNoFileComeBackAfterExitAndGoWhenSavedOrAllQuestions
   qputenv(kRecoveryEnvironment, QByteArray::fromStdString(recovery.Path().string()));
   const auto restart = [this] {
     m_pMain.reset();  // as a kill leaves it: no window closes, nothing is asked
-    m_pMain = std::make_unique<cTestMain>();
+    m_pMain = std::make_unique<test::cTestMain>();
     m_pMain->Load();
   };
   const auto kept = [&recovery] {

@@ -1,5 +1,4 @@
-// The combine dialog driven through its controls: reading the four boxes at OK and refusing what
-// cannot be read. (Image > Combine from the menu pins the lists, the output size and Cancel.)
+// The combine dialog at OK (Image > Combine from the menu pins the rest).
 
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <array>
-#include <utility>
 
 #include "FrameTestUtil.h"
 #include "frame/frmCombination.h"

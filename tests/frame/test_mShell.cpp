@@ -1,6 +1,4 @@
-// The frame's file services: unique temporary files (Paste makes its bitmap with them), and
-// ShellEx's rules, which only the platform layer offers: one row each. (The launcher's tests pin
-// what the desktop answers.)
+// The frame's file services: temporary files and ShellEx's rules, one row each.
 
 #include <gtest/gtest.h>
 
@@ -30,7 +28,7 @@ TEST(TempFileName, MakesNewEmptyFilesPassingOverTakenNames) {
   };
   std::ofstream(name(1)) << "taken";
   EXPECT_EQ(TempFileName("VB", folder.Path()), name(2));
-  EXPECT_EQ(folder.Entries().size(), 3u);
+  EXPECT_EQ(folder.Names().size(), 3u);
   EXPECT_EQ(std::filesystem::file_size(sFirst) + std::filesystem::file_size(name(2)), 0u);
 }
 

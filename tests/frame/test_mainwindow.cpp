@@ -1,7 +1,4 @@
-// The main window's start-up and shutdown: decorations, size and place, the status strip, what
-// start-up has to tell, and a list that could not be stored. (The close walk is pinned on real
-// documents; the desktop test pins the topmost layer and the boxes' owner on a real window
-// manager, the programs under X the end on SIGTERM.)
+// The main window's start-up and shutdown without documents.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The menu bar: the whole tree as the user sees it, the rule by which image commands find their
-// document, File > Open, every filter and colour command on a real document, and failures.
+// The menu bar, the commands' choice of document, File > Open and every processing command.
 
 #include <gtest/gtest.h>
 
@@ -20,7 +19,6 @@
 namespace brennic {
 namespace {
 
-using test::Bgr;
 using test::cFrameTest;
 
 // A menu as "name caption shortcuts[ hidden][ off]" per entry, "-" standing for a separator's

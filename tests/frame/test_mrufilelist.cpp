@@ -1,5 +1,4 @@
-// The frame's settings: the recent files (order, captions, storage, two copies at once, a kill
-// while storing) and the registry paths the window position is read through.
+// The recent files: order, captions, storage, two copies at once, a kill while storing.
 
 #include <gtest/gtest.h>
 #include <signal.h>

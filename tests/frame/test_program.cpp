@@ -1,7 +1,4 @@
-// The real program in a real X window under Xvfb, driven by a script (app/cScriptedSession.h):
-// it opens a picture named on the command line, runs commands from the menus, saves, and shows
-// the result; a second run finds the files in its recent-files list. Copying and pasting between
-// it and another program; start-up and SIGTERM whatever holds the settings.
+// The real program under Xvfb, driven by a script (app/cScriptedSession.h) or from outside.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -13,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -193,7 +189,7 @@ TEST_F(ProgramUnderX, OpensFiltersSavesShowsAndRemembersTheFile) {
   const std::string sInput = dir.path().toStdString() + "/-caf\xe9.bmp";
   const std::string sOutput = dir.filePath("out.bmp").toStdString();
   const std::string sShot = dir.filePath("shot.png").toStdString();
-  test::WriteBitmap(sInput, *cInput);
+  SavePicture(*cInput, sInput);
 
   const std::vector<std::string> script = {"trigger mnuLowPass_2",
                                            "trigger mnuColors_5",
@@ -253,7 +249,7 @@ TEST_F(ProgramUnderX, APictureCopiedInOneCopyPastesIntoAnother) {
   const auto cCopied =
       test::MakeImageFromRows({{{1, 2, 3}, {40, 50, 60}, {70, 80, 90}},
                                {{100, 110, 120}, {130, 140, 150}, {160, 170, 180}}});
-  test::WriteBitmap(dir.filePath("in.bmp").toStdString(), *cCopied);
+  SavePicture(*cCopied, dir.filePath("in.bmp").toStdString());
   cProgramOnX first(dir, {"trigger mnuEdit_1"}, {BRENNIC_APP, dir.filePath("in.bmp")});
   ASSERT_TRUE(QTest::qWaitFor(
       [&first] { return first.Output().find("script: done") != std::string::npos; }, 30000))

@@ -1,6 +1,4 @@
-// Edit > Undo and Redo through the menus: their captions and enabled state as documents change,
-// come and go; exact pictures and sizes; File > Reopen Closed Picture. (The history's tests pin
-// the saved position through saving, undoing and redoing.)
+// Edit > Undo and Redo and File > Reopen Closed Picture through the menus.
 
 #include <gtest/gtest.h>
 
@@ -17,9 +15,7 @@
 namespace brennic {
 namespace {
 
-using test::cFrameTest;
-
-class UndoTest : public cFrameTest {
+class UndoTest : public test::cFrameTest {
  protected:
   // The captions of Undo and Redo, with "-" for a disabled entry, e.g. "&Undo Blur|-&Redo".
   std::string Captions() const {

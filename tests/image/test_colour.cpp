@@ -1,6 +1,4 @@
-// Colour operations: worked examples on small images, and the fast paths against the plain
-// reference algorithms, each raising one column sequence (black and white two: one for its gray
-// scale) on the calling thread.
+// Colour operations: worked examples, and the fast paths against the reference.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Combinations of two pictures: one-pixel images with hand-computed results, and the fast paths
-// against the plain loops.
+// Combinations of two pictures: hand-computed pixels, and the fast paths against the reference.
 
 #include <gtest/gtest.h>
 

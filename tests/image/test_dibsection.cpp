@@ -3,13 +3,10 @@
 #include <cstring>
 
 #include "image/cDIBSection.h"
-#include "image/cDesktopBridge.h"
 #include "support/ImageTestUtil.h"
 
 namespace brennic {
 namespace {
-
-using test::Bgr;
 
 TEST(DIBSection, RowsArePaddedToFourBytesAndTheMemoryIsAligned) {
   for (const auto& [w, lStride] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {7, 24}}) {
@@ -29,13 +26,6 @@ TEST(DIBSection, NewPixelMemoryIsZero) {
     EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; }));
     std::memset(img.DIBSectionBitsPtr(), 0x5A, bytes.size());
   }
-}
-
-TEST(DIBSection, TopLeftPixelIsInTheLastMemoryRow) {
-  auto img = test::MakeImageFromRows({{{1, 2, 3}, {4, 5, 6}}, {{7, 8, 9}, {10, 11, 12}}});
-  const uint8_t* p = img->DIBSectionBitsPtr() + (img->Height() - 1) * img->BytesPerScanLine();
-  EXPECT_EQ((Bgr{p[0], p[1], p[2]}), (Bgr{1, 2, 3}));
-  EXPECT_EQ(test::PixelAt(*img, 0, 0), (Bgr{7, 8, 9}));
 }
 
 TEST(DIBSection, FailedCreateAndClearUpLeaveTheObjectEmptyButReportTheSize) {
@@ -79,47 +69,14 @@ TEST(DIBSection, WholeImageTransferBetweenEqualSizesIsAnExactCopy) {
   }
 }
 
-TEST(DIBSection, TransfersFromOrToEmptyImagesAndOtherOperationsDoNothing) {
+TEST(DIBSection, TransfersFromOrToEmptyImagesDoNothing) {
   auto src = test::MakeImage(1, 1, {4, 0, 0});
   auto dst = test::MakeImage(1, 1);
   cDIBSection empty;
   dst->LoadPictureBlt(empty.hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.LoadPictureBlt(src->hdc(), 0, 0, -1, -1, SRCCOPY);
   empty.PaintPicture(dst->hdc(), 0, 0, -1, -1, 0, 0, SRCCOPY);
-  dst->LoadPictureBlt(src->hdc(), 0, 0, -1, -1, 0x00EE0086);  // not source copy: ignored
-  EXPECT_EQ(test::PixelAt(*dst, 0, 0), Bgr{});
-}
-
-class FakeBridge : public cDesktopBridge {
- public:
-  bool ScreenAvailable() override { return false; }
-  void ShowMessage(const std::string&) override { ++lCalls; }
-  bool PutBitmapOnClipboard(const cMemorySurface&) override { return ++lCalls < 0; }
-  int lCalls = 0;
-};
-
-// The platform's clipboard tests copy through a bridge with a screen; without either nothing is
-// put and nothing shown.
-TEST(DIBSection, CopyToClipboardNeedsABridgeAndAScreen) {
-  auto img = test::MakeImage(2, 2);
-  EXPECT_FALSE(img->CopyToClipboard(false));
-  FakeBridge bridge;
-  SetDesktopBridge(&bridge);
-  EXPECT_FALSE(img->CopyToClipboard(false));
-  EXPECT_FALSE(img->CopyToClipboard(true));
-  SetDesktopBridge(nullptr);
-  EXPECT_EQ(bridge.lCalls, 0);
-}
-
-// Only a helper for experiments: gray noise stays gray and leaves the padding alone.
-TEST(DIBSection, RandomiseBitsGrayIsGray) {
-  auto img = test::MakeImage(7, 5, {200, 0, 0});
-  img->RandomiseBits(true);
-  for (int32_t i = 0; i < 35; ++i) {
-    const Bgr p = test::PixelAt(*img, i % 7, i / 7);
-    EXPECT_EQ(p, (Bgr{p.r, p.r, p.r}));
-  }
-  EXPECT_EQ(img->DIBSectionBitsPtr()[21], 0xA5);
+  EXPECT_EQ(test::PixelAt(*dst, 0, 0), test::Bgr{});
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Every fast path of ProcessImage against the plain reference: pixels (padding included), the
-// result and the exact event sequence, over random images, kernels, weights and thread counts.
+// Every fast path of ProcessImage against the reference, events included, at 1 to 3 threads.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The engine's side of the filter preview: the count of channel quotients that clamping changes,
-// against hand-computed cases and a brute-force count.
+// The preview's count of clipped channels: hand-computed and against a brute-force count.
 
 #include <gtest/gtest.h>
 
@@ -11,8 +10,6 @@
 
 namespace brennic {
 namespace {
-
-using test::Bgr;
 
 cImageProcessDIB Custom(int32_t lSize, int32_t lWeight, const std::vector<int32_t>& lValues) {
   cImageProcessDIB e;
@@ -37,7 +34,7 @@ cClipCount BruteForce(const cImageProcessDIB& e, const cDIBSection& img) {
       int64_t lSum[3] = {0, 0, 0};
       for (int32_t i = -h; i <= h; ++i) {
         for (int32_t j = -h; j <= h; ++j) {
-          const Bgr p = test::PixelAt(img, c + i, y + j);
+          const test::Bgr p = test::PixelAt(img, c + i, y + j);
           lSum[0] += int64_t{e.FilterValue(i, j)} * p.b;
           lSum[1] += int64_t{e.FilterValue(i, j)} * p.g;
           lSum[2] += int64_t{e.FilterValue(i, j)} * p.r;

@@ -1,5 +1,4 @@
-// ProcessImage on small hand-computed images: which pixels change and to what, the events, the
-// result, and the engine's state afterwards.
+// ProcessImage on small hand-computed images, its events, its cancel and its state afterwards.
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,7 @@
-// The HLS model: the documented conversions, and the vectorised HLS arithmetic of Lighten and
-// Colourise against the scalar model on every colour.
+// The HLS model's conversions, and the vectorised HLS arithmetic against it on every colour.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "image/cImageProcessDIB.h"

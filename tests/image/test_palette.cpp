@@ -1,5 +1,4 @@
-// Palettes: the text format, the nearest-colour search, and palette reduction against the plain
-// reference.
+// Palettes: the text format, the nearest colour, and reduction against the reference.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,8 +16,6 @@
 
 namespace brennic {
 namespace {
-
-using test::Bgr;
 
 class PaletteFiles : public ::testing::Test {
  protected:
@@ -167,7 +164,7 @@ TEST_F(PaletteFiles, ReductionDithersRightAndDownAndFallsBackToTheFirstEntry) {
   white.LoadFromFile(Write("255 255 255\r\n"));
   from = test::MakeImage(1, 1, {0, 0, 0});
   cImageProcessDIB().ApplyPalette(*from, *test::MakeImage(1, 1), white);
-  EXPECT_EQ(test::PixelAt(*from, 0, 0), (Bgr{255, 255, 255}));
+  EXPECT_EQ(test::PixelAt(*from, 0, 0), (test::Bgr{255, 255, 255}));
 }
 
 // A palette file of lCount colours: random ones, with repeats, greys and the cube's corners.

@@ -1,5 +1,4 @@
-// A worker's error reaches the caller once every chunk has ended, and the pool goes on working:
-// the operations' own tests never make a worker fail.
+// A worker's error reaches the caller: the operations' own tests never make a worker fail.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Bilinear resampling: the documented examples, the edges, and the fast path against the plain
-// reference.
+// Bilinear resampling: worked examples, the edges, and the fast path against the reference.
 
 #include <gtest/gtest.h>
 

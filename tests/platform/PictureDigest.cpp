@@ -1,8 +1,6 @@
-// brennic_picture_digest: loads picture files through the real loader, one process for many
-// files, and prints one line per file:
+// brennic_picture_digest: loads each file named through the real loader and prints a line:
 //   <path> TAB OK TAB <width>x<height> TAB <digest of the 24-bit buffer> TAB <milliseconds>
 //   <path> TAB REFUSED TAB <error number> TAB <description> TAB <milliseconds>
-// The corpus tests run it twice with different malloc fill bytes and compare the outputs.
 
 #include <QByteArray>
 #include <QCryptographicHash>

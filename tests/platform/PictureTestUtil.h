@@ -1,16 +1,12 @@
 #pragma once
-// Helpers for the picture tests: hand-built picture files, a scratch folder, loading into the
-// image buffer as the document does.
+// Hand-built picture files, a scratch folder, and loading as the document does.
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <memory>
@@ -87,7 +83,7 @@ inline QByteArray BmpFile(int32_t w, int32_t h, int bits, const std::vector<uint
   return file.Bytes();
 }
 
-// A scratch folder (see cTempDir) with names as strings, written files and a sorted listing.
+// A scratch folder (see cTempDir) with names as strings and written files.
 class cScratch : public cTempDir {
  public:
   using cTempDir::cTempDir;
@@ -97,13 +93,6 @@ class cScratch : public cTempDir {
     const std::string sPath = Path(sName);
     std::ofstream(sPath, std::ios::binary).write(bytes.constData(), bytes.size());
     return sPath;
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Path()))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
   }
 };
 

@@ -1,8 +1,5 @@
-// The shared test-data corpus through the real loader: no file crashes or hangs it (in the
-// sanitizer build, no report either), every file decodes to the same bytes whatever fills fresh
-// memory, the files that must decode do so at their size, the ones that must be refused are, and
-// files claiming huge sizes are refused at once. The files are loaded by brennic_picture_digest
-// in child processes, twice with different malloc fill bytes.
+// The shared corpus through the real loader, in child processes (brennic_picture_digest): no
+// crash or hang, the same bytes whatever fills fresh memory, the manifest's verdicts kept.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Loading pictures: every kind of bitmap, GIF and icon ends as the same 24-bit pixels; the content
-// decides the format; damaged and hostile files are refused with descriptions a user can act on.
+// Loading pictures: every kind to the same 24-bit pixels; damaged and hostile files refused.
 
 #include <gtest/gtest.h>
 

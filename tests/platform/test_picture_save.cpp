@@ -1,5 +1,4 @@
-// Saving pictures: the exact bitmap layout, round trips through files, atomic replacement and
-// failures that keep the existing file.
+// Saving pictures: the bitmap layout, round trips, atomic replacement, failures.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,8 +17,6 @@
 
 namespace brennic {
 namespace {
-
-using test::Bgr;
 
 // Runs f in a child process and returns its exit status (f returns the status to exit with).
 template <typename F>

@@ -162,31 +162,8 @@ TEST_F(SqliteStore, SizesBuffersAndEnumerationFollowTheWindowsFunctions) {
             std::make_tuple("Second"s, 6u, uint32_t{kRegDword}, 4u));
 }
 
-// A handle does only what it was opened for; only leaves are deleted, with their values, and a
-// handle to a deleted key never meets a new key of that name. (The program deletes nothing.)
-TEST_F(SqliteStore, RightsOfHandlesAndDeletingKeys) {
-  const HKey h = MustCreate("Del\\Leaf");
-  ASSERT_EQ(Set(h, "v", kRegDword, {1, 0, 0, 0}), 0);
-  HKey hQuery = 0;
-  ASSERT_EQ(m_store.OpenKey(kHKeyCurrentUser, "Del\\Leaf", kKeyQueryValue, hQuery), 0);
-  EXPECT_EQ(Set(hQuery, "x", kRegDword, {1, 0, 0, 0}), kErrorAccessDenied);
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "Del"), kErrorAccessDenied);  // has a sub-key
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, ""), kErrorAccessDenied);     // roots stay
-  EXPECT_EQ(m_store.DeleteKey(kHKeyCurrentUser, "DEL\\LEAF"), 0);
-  uint32_t lSize = 0;
-  EXPECT_EQ(m_store.QueryValue(h, "v", nullptr, nullptr, &lSize), kErrorKeyDeleted);
-  const HKey hAgain = MustCreate("Del\\Leaf");
-  EXPECT_EQ(m_store.QueryValue(hAgain, "v", nullptr, nullptr, &lSize), kErrorFileNotFound);
-}
-
-// Known variables expand, unknown names stay; the default file follows XDG_CONFIG_HOME when
-// BRENNIC_REGISTRY is not set.
-TEST(RegistryEnvironment, ExpansionAndTheDefaultFile) {
-  setenv("BRENNIC_TEST_DIR", "/data", 1);
-  unsetenv("BRENNIC_TEST_UNSET");
-  EXPECT_EQ(ExpandEnvironmentText("%BRENNIC_TEST_UNSET%BRENNIC_TEST_DIR%"),
-            "%BRENNIC_TEST_UNSET/data");
-  unsetenv("BRENNIC_TEST_DIR");
+// The default file follows XDG_CONFIG_HOME when BRENNIC_REGISTRY is not set.
+TEST(RegistryEnvironment, TheDefaultFile) {
   const char* names[] = {"BRENNIC_REGISTRY", "XDG_CONFIG_HOME"};
   std::optional<std::string> saved[2];
   for (int i = 0; i < 2; ++i)
@@ -207,14 +184,6 @@ std::string ReadFile(const std::string& sPath) {
 
 void WriteFile(const std::string& sPath, const std::string& sBytes) {
   std::ofstream(sPath, std::ios::binary) << sBytes;
-}
-
-std::vector<std::string> FolderListing(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // A store with "Software\Kept" holding Count = 7, closed again.
@@ -264,7 +233,7 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
     const std::string sFile = dir.File("registry.sqlite");
     damage(sFile);
     const std::string sBytes = ReadFile(sFile);
-    test::cMessageBoxRecorder boxes;
+    test::cScriptedMessageBoxes boxes;
     {
       cSqliteRegistryStore store(sFile);
       EXPECT_TRUE(store.Persistent());
@@ -287,7 +256,7 @@ TEST(SqliteRegistryStore, DamagedFilesAreMovedAsideAndReportedOnce) {
     EXPECT_EQ(again.TakeNotice(), "");  // nothing more to report
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(TypeOf(again, "Software", "x"), uint32_t{kRegDword});
-    const auto names = FolderListing(dir.Path());
+    const auto names = dir.Names();
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& n) { return n.ends_with(".damaged"); }),
               1);
@@ -356,7 +325,7 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
     const std::string sFile = (folder / "registry.sqlite").string();
     WriteKeptCount(sFile);
     // Closed, the store has taken its journal files back.
-    ASSERT_EQ(FolderListing(folder), std::vector<std::string>{"registry.sqlite"});
+    ASSERT_EQ(test::FolderNames(folder), std::vector<std::string>{"registry.sqlite"});
     const std::string sBefore = ReadFile(sFile);
 
     cWriteProtected locked(bFolder ? folder : std::filesystem::path(sFile));
@@ -379,7 +348,7 @@ TEST(SqliteRegistryStore, AFileThatCannotBeWrittenIsReadAndLeftAsItWas) {
                 kErrorAccessDenied);
       EXPECT_EQ(store.Transaction([] { return 0; }), kErrorAccessDenied);
     }
-    EXPECT_EQ(FolderListing(folder), std::vector<std::string>{"registry.sqlite"});
+    EXPECT_EQ(test::FolderNames(folder), std::vector<std::string>{"registry.sqlite"});
     EXPECT_EQ(ReadFile(sFile), sBefore);
   }
 }

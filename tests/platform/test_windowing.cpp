@@ -1,5 +1,4 @@
-// The windowing layer: twips. (The collection of loaded windows is driven by the document and
-// frame tests, ending the process at once by the program's own SIGTERM test.)
+// Twips (the loaded windows are driven by the document and frame tests).
 
 #include <gtest/gtest.h>
 

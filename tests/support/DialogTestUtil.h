@@ -1,6 +1,5 @@
 #pragma once
-// Driving dialogs as a user would (typing, choosing list entries, acting on a modal dialog while
-// it is shown), and recording what a dialog asks of the topmost layer.
+// Driving dialogs as a user would, and recording what they ask of the topmost layer.
 
 #include <QAbstractItemView>
 #include <QApplication>

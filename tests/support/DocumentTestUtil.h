@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for tests of image documents and the main window around them: picture files written
-// and read back, the pixels a document shows, and a recording stand-in for the main window.
+// Picture files for document tests, the pixels a document shows, a recording main window.
 
 #include <gtest/gtest.h>
 
@@ -18,11 +17,6 @@
 #include "support/ImageTestUtil.h"
 
 namespace brennic::test {
-
-// Writes the image as a bitmap file.
-inline void WriteBitmap(const std::string& sPath, cDIBSection& cImage) {
-  SavePicture(cImage, sPath);
-}
 
 // The first lBytes bytes of a file.
 inline std::string FileHead(const std::string& sPath, size_t lBytes) {

@@ -1,6 +1,5 @@
 #pragma once
-// Stand-ins for the desktop in widget tests: boxes and dialogs that answer from a script and record
-// what they showed, and fixed screen metrics; each is installed while it lives.
+// Stand-ins for the desktop, installed while they live: scripted boxes and dialogs, metrics.
 
 #include <deque>
 #include <functional>
@@ -57,22 +56,13 @@ class cScriptedCommonDialogs final : public ICommonDialogService {
   void CancelFile() { m_fileAnswers.push_back({}); }
   const std::vector<sFileDialogRequest>& FileRequests() const { return m_fileRequests; }
 
-  // Answers of the other dialogs; unset ones cancel.
-  std::function<bool(int32_t&, std::array<int32_t, 16>&, uint32_t)> OnChooseColor;
-  std::function<bool(QFont&, uint32_t)> OnChooseFont;
-  std::function<bool(sPrintSettings&, uint32_t)> OnPrint;
-
   bool ChooseFile(const sFileDialogRequest& request, sFileDialogChoice& choice) override;
-  bool ChooseColor(int32_t& lRGB, std::array<int32_t, 16>& custom, uint32_t lFlags,
-                   QWidget*) override {
-    return OnChooseColor && OnChooseColor(lRGB, custom, lFlags);
+  // The other dialogs are cancelled.
+  bool ChooseColor(int32_t&, std::array<int32_t, 16>&, uint32_t, QWidget*) override {
+    return false;
   }
-  bool ChooseFont(QFont& font, int32_t, int32_t, uint32_t lFlags, QWidget*) override {
-    return OnChooseFont && OnChooseFont(font, lFlags);
-  }
-  bool Print(QPrinter&, sPrintSettings& settings, uint32_t lFlags, QWidget*) override {
-    return OnPrint && OnPrint(settings, lFlags);
-  }
+  bool ChooseFont(QFont&, int32_t, int32_t, uint32_t, QWidget*) override { return false; }
+  bool Print(QPrinter&, sPrintSettings&, uint32_t, QWidget*) override { return false; }
   bool PageSetup(QPrinter&, sPageSetupSettings&, uint32_t, QWidget*) override { return false; }
 
  private:

@@ -1,13 +1,10 @@
 #pragma once
-// Small images for tests: build them from typed pixel values, read pixels back, compare whole
-// buffers with each other and the engine's fast paths with the plain reference, and find the
-// shared test data.
+// Small images for tests, comparisons with the reference, and the shared test data.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <random>

@@ -1,6 +1,5 @@
-// One QApplication for every widget test of an executable, offscreen unless the caller chose a
-// display; settings and standard paths in Qt's test locations and no recovery data kept (tests
-// that need it name a folder), so that no test touches the user's own.
+// One offscreen QApplication per test executable; Qt's test locations and no recovery data, so
+// that no test touches the user's own.
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,12 @@
 #pragma once
-// Test helpers for code that reads or writes settings: a settings store in a temporary folder,
-// installed for the process while the helper lives, and stores that fail or are held. Tests
-// never reach the user's own settings file.
+// Settings stores in temporary folders, failing or held ones: never the user's own settings.
 
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +19,15 @@
 #include "support/GuiTestUtil.h"
 
 namespace brennic::test {
+
+// The names in a folder, hidden ones included, sorted.
+inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // A fresh folder under the system's temporary directory, removed with everything in it (by the
 // names' bytes, which need not be UTF-8). bInMemory puts it on /dev/shm when there is one: files
@@ -43,6 +51,7 @@ class cTempDir {
 
   const std::filesystem::path& Path() const { return m_path; }
   std::string File(const std::string& sName) const { return (m_path / sName).string(); }
+  std::vector<std::string> Names() const { return FolderNames(m_path); }
 
  private:
   std::filesystem::path m_path;
@@ -203,8 +212,5 @@ class cLockHolder {
 inline constexpr const char* kWriteUnderWay = "BEGIN IMMEDIATE";
 inline constexpr const char* kExclusiveLock =
     "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT";
-
-// Records the message boxes shown while it lives (answering OK); one recorder serves all tests.
-using cMessageBoxRecorder = cScriptedMessageBoxes;
 
 }  // namespace brennic::test
