@@ -79,7 +79,8 @@ TEST(ProgressBarOlderWindow, FallsBackToTheSixteenBitRange) {
   bar.setGeometry(0, 0, 100, 10);
   bar.ReadProperties(cPropertyBag());
   bar.Max(70000);
-  EXPECT_EQ(std::make_tuple(Shown(bar)->Lower(), Shown(bar)->Upper(), bar.Max()),
+  const auto* pShown = qobject_cast<cProgressBarWidget*>(bar.hwnd()->Widget());
+  EXPECT_EQ(std::make_tuple(pShown->Lower(), pShown->Upper(), bar.Max()),
             std::make_tuple(0, 4464, 70000));
 }
 
