@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,17 +16,6 @@
 
 namespace brennic {
 namespace {
-
-// Runs f in a child process and returns its exit status (f returns the status to exit with).
-template <typename F>
-int InChild(F f) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) _exit(f());
-  int lStatus = 0;
-  waitpid(pid, &lStatus, 0);
-  return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : 128 + WTERMSIG(lStatus);
-}
 
 std::string SaveError(cDIBSection& img, const std::string& sPath) {
   try {
@@ -183,7 +171,7 @@ TEST(SaveFailure, AFolderWithoutWritePermission) {
                                std::filesystem::perm_options::add);
   const auto img = test::MakeImage(3, 3);
   // Root may write anywhere: the check runs as an unprivileged user then.
-  const int lStatus = InChild([&] {
+  const int lStatus = test::InChild([&] {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 3;
     const std::string sWhy = SaveError(*img, sPath);
     return sWhy.rfind("The file cannot be written in the folder '" + sFolder + "' (", 0) == 0 ? 0

@@ -76,7 +76,6 @@ TEST(ProgressBarOlderWindow, FallsBackToTheSixteenBitRange) {
   } older;
   QWidget form;
   ProgressBar bar(&form, &older);
-  bar.setGeometry(0, 0, 100, 10);
   bar.ReadProperties(cPropertyBag());
   bar.Max(70000);
   const auto* pShown = qobject_cast<cProgressBarWidget*>(bar.hwnd()->Widget());

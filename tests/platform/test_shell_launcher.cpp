@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <QTemporaryDir>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/cShellLauncher.h"
+#include "support/RegistryTestUtil.h"
 
 namespace brennic {
 namespace {
@@ -51,8 +50,6 @@ class cRecordingLauncher final : public cDesktopShellLauncher {
 class ShellLauncher : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_sFolder = m_dir.path().toStdString();
     m_sPicture = m_sFolder + "/cat.bmp";
     std::ofstream(m_sPicture) << "BM";
     m_sProgram = m_sFolder + "/tool";
@@ -64,8 +61,8 @@ class ShellLauncher : public ::testing::Test {
     return {std::move(sFile), 1, std::move(sParameters), std::move(sDir), std::move(sOperation)};
   }
 
-  QTemporaryDir m_dir;
-  std::string m_sFolder, m_sPicture, m_sProgram;
+  test::cTempDir m_dir;
+  std::string m_sFolder = m_dir.Path().string(), m_sPicture, m_sProgram;
   cRecordingLauncher m_launcher;
 };
 
@@ -122,16 +119,10 @@ TEST_F(ShellLauncher, AnUnreadableFileIsAnAccessError) {
     return;
   }
   // Root reads every file: the check runs in a child that is nobody.
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
-    ::_exit(ShellTargetCheck(request));
-  }
-  int iStatus = 0;
-  ASSERT_EQ(::waitpid(child, &iStatus, 0), child);
-  ASSERT_TRUE(WIFEXITED(iStatus));
-  EXPECT_EQ(WEXITSTATUS(iStatus), kShellAccessDenied);
+  EXPECT_EQ(test::InChild([&] {
+              return ::setgid(65534) != 0 || ::setuid(65534) != 0 ? 100 : ShellTargetCheck(request);
+            }),
+            kShellAccessDenied);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -212,5 +213,16 @@ class cLockHolder {
 inline constexpr const char* kWriteUnderWay = "BEGIN IMMEDIATE";
 inline constexpr const char* kExclusiveLock =
     "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT";
+
+// Runs f in a child process and returns its exit status (f returns the status to exit with).
+template <typename F>
+int InChild(F f) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) _exit(f());
+  int lStatus = 0;
+  waitpid(pid, &lStatus, 0);
+  return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : 128 + WTERMSIG(lStatus);
+}
 
 }  // namespace brennic::test
