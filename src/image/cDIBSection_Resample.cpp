@@ -20,15 +20,25 @@
 // plane is written and read back. Scaling up, where sixteen destination columns lie within 16
 // source columns, the same is done with one half of the window. The arithmetic is the same,
 // operation for operation.
+//
+// Scaling down on processors that also have AVX-512VBMI, a row's vertical step is looked up
+// instead: within one row, round((1 - ty) p0 + ty p1) is p0 plus or minus a table entry indexed
+// by |p1 - p0| for nearly every ty (MakeVerticalTable says for which), so sixty-four bytes of the
+// interleaved row take one or two byte permutations instead of twelve conversions and products.
+// The horizontal step keeps its single-precision arithmetic. Rows whose ty the table cannot
+// serve take the ways above.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "cDIBSection.h"
 #include "cParallel.h"
 #include "mConventions.h"
 #include "mPixelLanes.h"
+#include "mResampleTable.h"
 #include "mSimd.h"
 
 #ifdef BRENNIC_AVX512_LOOPS
@@ -228,10 +238,168 @@ __attribute__((target("avx512f,avx512bw"), noinline)) void InterpolateBlocksAvx5
                      _mm512_extracti32x4_epi32(o, 2));
   }
 }
+
+// A block for InterpolateBlocksByTable: where each lane's x0 lies in a window of the looked-up
+// row that starts at the block's first column; x0 + 1 is the next column (scaling down, x0 stays
+// below the last). Small, so that a row's blocks stay in the first-level cache beside the source
+// being read.
+struct alignas(32) TableBlock {
+  float fT[16];
+  uint8_t lNear[16];   // lane l: where x0 starts in the window (3 x its column there)
+  int64_t lFirstByte;  // where the window starts in the row
+};
+
+// The leading blocks whose columns lie within 32 of their first and never clamp x0 + 1.
+std::vector<TableBlock> MakeTableBlocks(const std::vector<ColumnBlock>& blocks) {
+  std::vector<TableBlock> t;
+  for (const ColumnBlock& b : blocks) {
+    if (b.lFirst < 0) break;
+    TableBlock& n = t.emplace_back();
+    n.lFirstByte = 3 * int64_t{b.lFirst};
+    for (int l = 0; l < 16; ++l) {
+      if (b.lFar[l] != b.lNear[l] + 1) {
+        t.pop_back();
+        return t;
+      }
+      n.lNear[l] = static_cast<uint8_t>(3 * b.lNear[l]);
+      n.fT[l] = b.fT[l];
+    }
+  }
+  return t;
+}
+
+#define BRENNIC_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// Sixty-four bytes of a row's vertical step: p0 + table[p1 - p0] or p0 - table[p0 - p1]. In
+// pictures neighbouring rows mostly differ by less than 64, where the first quarter of the table
+// does in one permutation.
+BRENNIC_VBMI inline __attribute__((always_inline)) __m512i LookUpVertical(__m512i a, __m512i c,
+                                                                          const __m512i t[4]) {
+  const __m512i d = _mm512_or_si512(_mm512_subs_epu8(a, c), _mm512_subs_epu8(c, a));
+  __m512i r;
+  if (_mm512_test_epi8_mask(d, _mm512_set1_epi8(static_cast<char>(0xC0))) == 0) {
+    r = _mm512_permutexvar_epi8(d, t[0]);
+  } else {
+    r = _mm512_mask_mov_epi8(_mm512_permutex2var_epi8(t[0], d, t[1]), _mm512_movepi8_mask(d),
+                             _mm512_permutex2var_epi8(t[2], d, t[3]));
+  }
+  return _mm512_mask_sub_epi8(_mm512_add_epi8(a, r), _mm512_cmpgt_epu8_mask(a, c), a, r);
+}
+
+// How much of the looked-up row is kept: a ring of kRing bytes, whose first 128 are repeated
+// after it so that any 128-byte window starting in the ring is read in one piece.
+constexpr int64_t kRing = 1024;
+constexpr int64_t kRingBytes = kRing + 128;
+
+// Blocks [0, lBlocks) of one destination row: the vertical step of the source rows p0 and p1
+// (lRowBytes each) looked up in pTable, a little ahead of the blocks that read it, into the ring
+// pRing (kRingBytes), then the horizontal step as in InterpolateBlocksAvx512. The ring keeps
+// what the step needs in the first-level cache beside the blocks' tables.
+BRENNIC_VBMI __attribute__((noinline)) void InterpolateBlocksByTable(
+    const uint8_t* p0, const uint8_t* p1, int64_t lRowBytes, const uint8_t* pTable,
+    const TableBlock* pBlocks, size_t lBlocks, uint8_t* pRing, uint8_t* pOut) {
+  constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+  // How far the vertical step runs ahead of a window's end; what it has done last must still
+  // hold the window.
+  constexpr int64_t kAhead = 256;
+  static_assert(kRing >= 128 + kAhead + 64);
+  const __m512i t[4] = {_mm512_loadu_si512(pTable), _mm512_loadu_si512(pTable + 64),
+                        _mm512_loadu_si512(pTable + 128), _mm512_loadu_si512(pTable + 192)};
+  const __m512i lGreen = _mm512_broadcast_i32x4(
+      _mm_setr_epi8(1, -1, -1, -1, 5, -1, -1, -1, 9, -1, -1, -1, 13, -1, -1, -1));
+  // Each lane's low three bytes, together.
+  static constexpr auto kPack = [] {
+    std::array<uint8_t, 64> a{};
+    for (int i = 0; i < 48; ++i)
+      a[i] = static_cast<uint8_t>(4 * (i / 3) + i % 3);
+    return a;
+  }();
+  const __m512i lPack = _mm512_loadu_si512(kPack.data());
+  const __m512i lByte = _mm512_set1_epi32(255);
+  constexpr __mmask64 kThreeOfFour = 0x7777777777777777ULL;
+  // Lane l's byte of the sixteen four times, plus 0, 1, 2 (blue, green, red) and 0.
+  static constexpr auto kSpread = [] {
+    std::array<uint8_t, 64> a{};
+    for (int i = 0; i < 64; ++i)
+      a[i] = static_cast<uint8_t>(i / 4);
+    return a;
+  }();
+  const __m512i lSpread = _mm512_loadu_si512(kSpread.data());
+  const __m512i lChannels = _mm512_set1_epi32(0x00020100);
+  int64_t lDone = 0;
+  for (size_t k = 0; k < lBlocks; ++k) {
+    const TableBlock& b = pBlocks[k];
+    const int64_t lNeed = std::min(b.lFirstByte + 128 + kAhead, lRowBytes);
+    for (; lDone < lNeed; lDone += 64) {
+      __m512i v;
+      if (lRowBytes - lDone >= 64) {
+        v = LookUpVertical(_mm512_loadu_si512(p0 + lDone), _mm512_loadu_si512(p1 + lDone), t);
+      } else {  // the row's end: nothing past it is read
+        const __mmask64 m = (__mmask64{1} << (lRowBytes - lDone)) - 1;
+        v = LookUpVertical(_mm512_maskz_loadu_epi8(m, p0 + lDone),
+                           _mm512_maskz_loadu_epi8(m, p1 + lDone), t);
+      }
+      const int64_t r = lDone & (kRing - 1);
+      _mm512_store_si512(pRing + r, v);
+      if (r < 128) _mm512_store_si512(pRing + kRing + r, v);
+    }
+    // Each lane's blue, green and red of x0 and of x0 + 1, then one channel at a time.
+    const uint8_t* pWindow = pRing + (b.lFirstByte & (kRing - 1));
+    const __m512i w0 = _mm512_loadu_si512(pWindow);
+    const __m512i w1 = _mm512_loadu_si512(pWindow + 64);
+    const __m512i lIndex = _mm512_add_epi8(
+        _mm512_permutexvar_epi8(lSpread, _mm512_castsi128_si512(_mm_load_si128(
+                                             reinterpret_cast<const __m128i*>(b.lNear)))),
+        lChannels);
+    const __m512i lNear = _mm512_maskz_permutex2var_epi8(kThreeOfFour, w0, lIndex, w1);
+    const __m512i lFar = _mm512_maskz_permutex2var_epi8(
+        kThreeOfFour, w0, _mm512_add_epi8(lIndex, _mm512_set1_epi8(3)), w1);
+    const __m512i a[3] = {_mm512_and_si512(lNear, lByte), _mm512_shuffle_epi8(lNear, lGreen),
+                          _mm512_srli_epi32(lNear, 16)};
+    const __m512i c[3] = {_mm512_and_si512(lFar, lByte), _mm512_shuffle_epi8(lFar, lGreen),
+                          _mm512_srli_epi32(lFar, 16)};
+    const __m512 fTx = _mm512_loadu_ps(b.fT);
+    const __m512 fOneMinusTx = _mm512_sub_ps(_mm512_set1_ps(1.0F), fTx);
+    __m512i lQuads = _mm512_setzero_si512();
+#pragma GCC unroll 3
+    for (int ch = 0; ch < 3; ++ch) {
+      const __m512 r = _mm512_add_ps(_mm512_mul_ps(fOneMinusTx, _mm512_cvtepi32_ps(a[ch])),
+                                     _mm512_mul_ps(fTx, _mm512_cvtepi32_ps(c[ch])));
+      lQuads =
+          _mm512_or_si512(lQuads, _mm512_slli_epi32(_mm512_cvt_roundps_epi32(r, kNearest), 8 * ch));
+    }
+    // Nothing reads the output here, so a masked store waits for nothing.
+    _mm512_mask_storeu_epi8(pOut + 48 * k, (__mmask64{1} << 48) - 1,
+                            _mm512_permutexvar_epi8(lPack, lQuads));
+  }
+}
+#undef BRENNIC_VBMI
 #pragma GCC diagnostic pop
 #endif
 
 }  // namespace
+
+BRENNIC_SIMD_CLONES bool MakeVerticalTable(float fT, uint8_t aTable[256]) {
+  if (!(fT >= 0.0F && fT < 1.0F)) return false;
+  // t = lT / 2^23 exactly (so 1 - t is exact too), and t k = lT k / 2^23 with lT k < 2^31.
+  const float fScaled = fT * 8388608.0F;
+  const auto lT = static_cast<int32_t>(fScaled);
+  if (static_cast<float>(lT) != fScaled) return false;
+  // Each of the three roundings (two products below 256, their sum below 256) is off by at most
+  // 2^-17, 192 x 2^-23 in all. Where every t k is farther than that from a half, the rounded sum
+  // is the integer nearest p0 + t (p1 - p0), which is p0 +- round(t |p1 - p0|). Rows with a
+  // t k nearer a half (mostly exact halves, whose rounding to even depends on p0) are refused.
+  constexpr int32_t kHalf = 1 << 22;
+  constexpr int32_t kMargin = 192;
+  int32_t lNearHalf = 0;
+  for (int32_t k = 0; k < 256; ++k) {
+    const int32_t p = lT * k;
+    aTable[k] = static_cast<uint8_t>((p + kHalf) >> 23);
+    const int32_t lFromHalf = (p & ((1 << 23) - 1)) - kHalf;
+    lNearHalf |= static_cast<int32_t>(lFromHalf >= -kMargin && lFromHalf <= kMargin);
+  }
+  return lNearHalf == 0;
+}
 
 std::unique_ptr<cDIBSection> cDIBSection::Resample(int32_t lNewHeight, int32_t lNewWidth) const {
   if (lNewWidth < 1 || lNewHeight < 1 || DIBSectionBitsPtr() == nullptr) return nullptr;
@@ -262,9 +430,9 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
   for (int32_t c = 0; c < lNewWidth; ++c)
     columns[static_cast<size_t>(c)] = SampleAt(c, sx, lWidth);
   const std::vector<ColumnBlock> blocks = MakeColumnBlocks(columns);
+#ifdef BRENNIC_AVX512_LOOPS
   // The leading blocks done straight from the source rows.
   size_t lDirect = 0;
-#ifdef BRENNIC_AVX512_LOOPS
   // Scaling up, a block's columns lie within 16 of its first and one half of the window does.
   const bool bUp = sx <= 1.0F;
   if ((sx >= 1.5F || bUp) && CpuHasAvx512BW()) {
@@ -275,6 +443,12 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
     }
   }
   const auto pDirect = bUp ? InterpolateBlocksAvx512<1> : InterpolateBlocksAvx512<2>;
+  // Scaling down, a row the table serves takes every leading block whose columns lie within 32
+  // of its first: the windows are read from the ring, not from the source.
+  const std::vector<TableBlock> tableBlocks =
+      sx > 1.0F && CpuHasAvx512Vbmi() ? MakeTableBlocks(blocks) : std::vector<TableBlock>();
+  const size_t lTable = tableBlocks.size();
+  const int64_t lRowBytes = 3 * int64_t{lWidth};
 #endif
   const uint8_t* pSrc = DIBSectionBitsPtr();
   uint8_t* pDest = cDest.DIBSectionBitsPtr();
@@ -282,26 +456,46 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
   const int64_t lDestStride = cDest.BytesPerScanLine();
   const int64_t lGrain = std::max<int64_t>(1, (int64_t{1} << 16) / lDestStride);
   ParallelFor(lNewHeight, lGrain, [&](int64_t lFirst, int64_t lLast) {
-    // Three planes, each with room for a 32-float window that starts at its last column.
+    // Three planes, each with room for a 32-float window that starts at its last column, made
+    // when a row first needs them; only the columns taken this way and the room are written.
     const auto lPlane = static_cast<size_t>(lWidth) + 32;
-    std::vector<float> v(3 * lPlane);
-    float* const pV[3] = {v.data(), v.data() + lPlane, v.data() + 2 * lPlane};
+    std::unique_ptr<float[]> cPlanes;
+    float* pV[3] = {};
+#ifdef BRENNIC_AVX512_LOOPS
+    // The looked-up row's ring; what lies past the row's end is read with the windows but never
+    // used.
+    alignas(64) uint8_t aRing[kRingBytes] = {};
+    alignas(64) uint8_t aTable[256];
+#endif
     for (int64_t y = lFirst; y < lLast; ++y) {
       const Sample row = SampleAt(static_cast<int32_t>(y), sy, lHeight);
       const uint8_t* p0 = pSrc + row.lNear * lSrcStride;
       const uint8_t* p1 = pSrc + row.lFar * lSrcStride;
       uint8_t* pRow = pDest + y * lDestStride;
+      size_t lBlocksDone = 0;
 #ifdef BRENNIC_AVX512_LOOPS
-      if (lDirect > 0) {
+      if (lTable > 0 && MakeVerticalTable(row.fT, aTable)) {
+        InterpolateBlocksByTable(p0, p1, lRowBytes, aTable, tableBlocks.data(), lTable, aRing,
+                                 pRow);
+        lBlocksDone = lTable;
+      } else if (lDirect > 0) {
         pDirect(p0, p1, row.fOneMinusT, row.fT, blocks.data(), lDirect, pRow);
+        lBlocksDone = lDirect;
       }
 #endif
       // The planes from the first column the remaining destination columns read.
-      if (16 * lDirect < columns.size()) {
-        const int64_t x0 = lDirect > 0 ? columns[16 * lDirect].lNear : 0;
+      if (16 * lBlocksDone < columns.size()) {
+        if (!cPlanes) {
+          cPlanes = std::make_unique_for_overwrite<float[]>(3 * lPlane);
+          for (size_t k = 0; k < 3; ++k) {
+            pV[k] = cPlanes.get() + k * lPlane;
+            std::fill_n(pV[k] + lWidth, 32, 0.0F);
+          }
+        }
+        const int64_t x0 = lBlocksDone > 0 ? columns[16 * lBlocksDone].lNear : 0;
         float* const pFrom[3] = {pV[0] + x0, pV[1] + x0, pV[2] + x0};
         InterpolateRows(p0 + 3 * x0, p1 + 3 * x0, lWidth - x0, row.fOneMinusT, row.fT, pFrom);
-        InterpolateColumns(pV, columns, blocks, lDirect, pRow);
+        InterpolateColumns(pV, columns, blocks, lBlocksDone, pRow);
       }
       // The row padding, as a new image has it.
       std::fill(pRow + 3 * int64_t{lNewWidth}, pRow + lDestStride, uint8_t{0});

@@ -21,4 +21,9 @@ inline bool CpuHasAvx512BW() {
       __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
   return bHas;
 }
+// AVX-512BW with the byte permutations of AVX-512VBMI (table look-ups of 64 and 128 bytes).
+inline bool CpuHasAvx512Vbmi() {
+  static const bool bHas = CpuHasAvx512BW() && __builtin_cpu_supports("avx512vbmi") != 0;
+  return bHas;
+}
 #endif

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "image/cDIBSection.h"
+#include "image/mResampleTable.h"
 #include "image/reference/ReferenceColour.h"
 #include "support/ImageTestUtil.h"
 
@@ -109,6 +111,79 @@ TEST(Resample, MatchesReference) {
     }
     ASSERT_EQ(test::Bytes(*src), before) << "the source changed";
   }
+}
+
+// Rows wider than the part of a row the engine keeps at a time, neighbouring rows close (as in
+// photographs) but with hard steps, reduced by the common factors.
+TEST(Resample, WideSmoothPicturesMatchReference) {
+  std::mt19937 rng(5);
+  for (const int32_t sw : {700, 1367, 2049}) {
+    const int32_t sh = 23;
+    auto src = test::MakeImage(sw, sh);
+    for (int32_t y = 0; y < sh; ++y) {
+      for (int32_t c = 0; c < sw; ++c) {
+        const auto v = [&](int k) {
+          return static_cast<uint8_t>(3 * c / 8 + 5 * y + 40 * k + (y % 7 == 3 ? 130 : 0) +
+                                      rng() % 5);
+        };
+        test::SetPixel(*src, c, y, {v(0), v(1), v(2)});
+      }
+    }
+    for (const auto& [nw, nh] : {std::pair{(sw + 1) / 2, (sh + 1) / 2},
+                                 {5 * sw / 8, 5 * sh / 8},
+                                 {4 * sw / 5, sh - 3},
+                                 {sw / 3, sh / 2}}) {
+      const auto ref = reference::Resample(*src, nh, nw);
+      for (int32_t lThreads : {1, 2}) {
+        std::unique_ptr<cDIBSection> fast;
+        test::WithWorkers(lThreads, [&] { fast = src->Resample(nh, nw); });
+        ASSERT_EQ(test::PixelBytes(*fast), test::PixelBytes(*ref))
+            << sw << " x " << sh << " -> " << nw << " x " << nh << ", " << lThreads << " threads";
+      }
+    }
+  }
+}
+
+// Wherever the table of a row's vertical step is offered, it gives exactly the single-precision
+// formula for every pair of bytes; it is offered for most rows, and refused where an exact half
+// would round to even.
+TEST(Resample, VerticalTableEqualsTheFormulaWhereverOffered) {
+  // The row weights of a few reductions, as the row loop works them out.
+  std::vector<float> weights;
+  for (const auto& [h, nh] : {std::pair{3000, 1500}, {1080, 721}, {4321, 1234}, {777, 512}}) {
+    const float sy = static_cast<float>(h - 1) / static_cast<float>(nh);
+    for (int32_t y = 0; y < nh; ++y) {
+      const float f = static_cast<float>(y) * sy;
+      weights.push_back(f - std::floor(f));
+    }
+  }
+  size_t lOffered = 0;
+  uint8_t aTable[256];
+  for (size_t i = 0; i < weights.size(); ++i) {
+    const float t = weights[i];
+    if (!MakeVerticalTable(t, aTable)) continue;
+    ++lOffered;
+    for (int k = 0; k < 256; ++k) {
+      // The roundings are far below 2^-10: only a difference k with t k near a half can be
+      // decided by them. Every difference for one row in forty.
+      const double f = static_cast<double>(t) * k - std::floor(static_cast<double>(t) * k);
+      if (std::abs(f - 0.5) > 0x1p-10 && i % 40 != 0) continue;
+      for (int p0 = 0; p0 < 256; ++p0) {
+        for (const int p1 : {p0 + k, p0 - k}) {
+          if (p1 < 0 || p1 > 255) continue;
+          // Each product rounded on its own, as the engine does.
+          volatile float a = static_cast<float>(p0) * (1.0F - t);
+          volatile float b = static_cast<float>(p1) * t;
+          const int want = static_cast<int>(std::nearbyintf(a + b));
+          ASSERT_EQ(p1 >= p0 ? p0 + aTable[k] : p0 - aTable[k], want)
+              << "t " << t << ", " << p0 << " and " << p1;
+        }
+      }
+    }
+  }
+  EXPECT_GT(lOffered, weights.size() * 3 / 4);
+  for (const float t : {0.5F, 1.0F, -0.25F, 1e-9F})
+    EXPECT_FALSE(MakeVerticalTable(t, aTable)) << t;
 }
 
 }  // namespace
