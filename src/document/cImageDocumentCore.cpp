@@ -60,6 +60,15 @@ void cImageDocumentCore::LoadPicture(const cPicture& picThis) {
 }
 
 void cImageDocumentCore::LoadImage(const cDIBSection& cImage) {
+  CheckBufferSize(cImage.Width(), cImage.Height());
+  // A copy writes every byte, so it may take kept memory that is not cleared first (fresh pages
+  // are cleared by the system, which costs as much as the copy); resampling to the same size is
+  // that copy.
+  if (std::unique_ptr<cDIBSection> cCopy = cImage.Resample(cImage.Height(), cImage.Width())) {
+    AdoptPicture(std::move(cCopy));
+    return;
+  }
+  // An empty image, or no memory: the buffers are made as for any picture, raising error 7.
   CreateBuffers(cImage.Width(), cImage.Height());
   m_cDib->LoadPictureBlt(const_cast<cDIBSection&>(cImage).hdc(), 0, 0, -1, -1, SRCCOPY);
 }
