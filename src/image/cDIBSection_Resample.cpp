@@ -21,12 +21,12 @@
 // source columns, the same is done with one half of the window. The arithmetic is the same,
 // operation for operation.
 //
-// Scaling down on processors that also have AVX-512VBMI, a row's vertical step is looked up
-// instead: within one row, round((1 - ty) p0 + ty p1) is p0 plus or minus a table entry indexed
-// by |p1 - p0| for nearly every ty (MakeVerticalTable says for which), so sixty-four bytes of the
-// interleaved row take one or two byte permutations instead of twelve conversions and products.
-// The horizontal step keeps its single-precision arithmetic. Rows whose ty the table cannot
-// serve take the ways above.
+// Scaling down (to about 37 %) on processors that also have AVX-512VBMI, a row's vertical step
+// is looked up instead: within one row, round((1 - ty) p0 + ty p1) is p0 plus or minus a table
+// entry indexed by |p1 - p0| for nearly every ty (MakeVerticalTable says for which), so sixty-four
+// bytes of the interleaved row take one or two byte permutations instead of twelve conversions and
+// products. The horizontal step keeps its single-precision arithmetic. Rows whose ty the table
+// cannot serve take the ways above.
 
 #include <algorithm>
 #include <array>
@@ -249,20 +249,22 @@ struct alignas(32) TableBlock {
   int64_t lFirstByte;  // where the window starts in the row
 };
 
-// The leading blocks whose columns lie within 32 of their first and never clamp x0 + 1.
-std::vector<TableBlock> MakeTableBlocks(const std::vector<ColumnBlock>& blocks) {
+// The leading blocks of sixteen columns whose x0 and x0 + 1 lie in a window of 128 bytes (42
+// columns) from the first, and never clamp x0 + 1.
+std::vector<TableBlock> MakeTableBlocks(const std::vector<Sample>& columns) {
   std::vector<TableBlock> t;
-  for (const ColumnBlock& b : blocks) {
-    if (b.lFirst < 0) break;
+  for (size_t c = 0; c + 16 <= columns.size(); c += 16) {
+    const Sample* s = &columns[c];
+    if (s[15].lFar - s[0].lNear >= 42) break;
     TableBlock& n = t.emplace_back();
-    n.lFirstByte = 3 * int64_t{b.lFirst};
+    n.lFirstByte = 3 * int64_t{s[0].lNear};
     for (int l = 0; l < 16; ++l) {
-      if (b.lFar[l] != b.lNear[l] + 1) {
+      if (s[l].lFar != s[l].lNear + 1) {
         t.pop_back();
         return t;
       }
-      n.lNear[l] = static_cast<uint8_t>(3 * b.lNear[l]);
-      n.fT[l] = b.fT[l];
+      n.lNear[l] = static_cast<uint8_t>(3 * (s[l].lNear - s[0].lNear));
+      n.fT[l] = s[l].fT;
     }
   }
   return t;
@@ -443,10 +445,10 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
     }
   }
   const auto pDirect = bUp ? InterpolateBlocksAvx512<1> : InterpolateBlocksAvx512<2>;
-  // Scaling down, a row the table serves takes every leading block whose columns lie within 32
-  // of its first: the windows are read from the ring, not from the source.
+  // Scaling down to about 37 %, a row the table serves takes the leading blocks whose columns
+  // fit a window of the ring.
   const std::vector<TableBlock> tableBlocks =
-      sx > 1.0F && CpuHasAvx512Vbmi() ? MakeTableBlocks(blocks) : std::vector<TableBlock>();
+      sx > 1.0F && CpuHasAvx512Vbmi() ? MakeTableBlocks(columns) : std::vector<TableBlock>();
   const size_t lTable = tableBlocks.size();
   const int64_t lRowBytes = 3 * int64_t{lWidth};
 #endif

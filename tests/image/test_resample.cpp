@@ -132,6 +132,7 @@ TEST(Resample, WideSmoothPicturesMatchReference) {
     for (const auto& [nw, nh] : {std::pair{(sw + 1) / 2, (sh + 1) / 2},
                                  {5 * sw / 8, 5 * sh / 8},
                                  {4 * sw / 5, sh - 3},
+                                 {5 * sw / 12, sh / 2},
                                  {sw / 3, sh / 2}}) {
       const auto ref = reference::Resample(*src, nh, nw);
       for (int32_t lThreads : {1, 2}) {
