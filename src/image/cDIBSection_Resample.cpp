@@ -21,7 +21,7 @@
 // source columns, the same is done with one half of the window. The arithmetic is the same,
 // operation for operation.
 //
-// Scaling down (to about 37 %) on processors that also have AVX-512VBMI, a row's vertical step
+// Scaling down (to about 7 %) on processors that also have AVX-512VBMI, a row's vertical step
 // is looked up instead: within one row, round((1 - ty) p0 + ty p1) is p0 plus or minus a table
 // entry indexed by |p1 - p0| for nearly every ty (MakeVerticalTable says for which), so sixty-four
 // bytes of the interleaved row take one or two byte permutations instead of twelve conversions and
@@ -249,24 +249,36 @@ struct alignas(32) TableBlock {
   int64_t lFirstByte;  // where the window starts in the row
 };
 
-// The leading blocks of sixteen columns whose x0 and x0 + 1 lie in a window of 128 bytes (42
-// columns) from the first, and never clamp x0 + 1.
-std::vector<TableBlock> MakeTableBlocks(const std::vector<Sample>& columns) {
+// A window is 128 bytes, 42 columns: blocks take sixteen columns scaling down to about 37 %,
+// eight to about 17 %, four to about 7 %; the lanes past a block's columns repeat its last.
+int32_t TableLanes(float sx) {
+  for (const int32_t lLanes : {16, 8, 4}) {
+    if (static_cast<float>(lLanes - 1) * sx < 39.0F) return lLanes;
+  }
+  return 0;
+}
+
+// The leading blocks of lLanes columns whose x0 and x0 + 1 lie in a window from the first and
+// never clamp x0 + 1, as many as make whole groups of sixteen columns.
+std::vector<TableBlock> MakeTableBlocks(const std::vector<Sample>& columns, int32_t lLanes) {
   std::vector<TableBlock> t;
-  for (size_t c = 0; c + 16 <= columns.size(); c += 16) {
+  if (lLanes == 0) return t;
+  const auto L = static_cast<size_t>(lLanes);
+  for (size_t c = 0; c + L <= columns.size(); c += L) {
     const Sample* s = &columns[c];
-    if (s[15].lFar - s[0].lNear >= 42) break;
+    if (s[L - 1].lFar - s[0].lNear >= 42 ||
+        std::any_of(s, s + L, [](const Sample& e) { return e.lFar != e.lNear + 1; })) {
+      break;
+    }
     TableBlock& n = t.emplace_back();
     n.lFirstByte = 3 * int64_t{s[0].lNear};
-    for (int l = 0; l < 16; ++l) {
-      if (s[l].lFar != s[l].lNear + 1) {
-        t.pop_back();
-        return t;
-      }
-      n.lNear[l] = static_cast<uint8_t>(3 * (s[l].lNear - s[0].lNear));
-      n.fT[l] = s[l].fT;
+    for (size_t l = 0; l < 16; ++l) {
+      const Sample& e = s[std::min(l, L - 1)];
+      n.lNear[l] = static_cast<uint8_t>(3 * (e.lNear - s[0].lNear));
+      n.fT[l] = e.fT;
     }
   }
+  t.resize(t.size() / (16 / L) * (16 / L));
   return t;
 }
 
@@ -293,13 +305,15 @@ BRENNIC_VBMI inline __attribute__((always_inline)) __m512i LookUpVertical(__m512
 constexpr int64_t kRing = 1024;
 constexpr int64_t kRingBytes = kRing + 128;
 
-// Blocks [0, lBlocks) of one destination row: the vertical step of the source rows p0 and p1
-// (lRowBytes each) looked up in pTable, a little ahead of the blocks that read it, into the ring
-// pRing (kRingBytes), then the horizontal step as in InterpolateBlocksAvx512. The ring keeps
-// what the step needs in the first-level cache beside the blocks' tables.
+// Blocks [0, lBlocks) of lLanes columns of one destination row: the vertical step of the source
+// rows p0 and p1 (lRowBytes each) looked up in pTable, a little ahead of the blocks that read
+// it, into the ring pRing (kRingBytes), then the horizontal step as in InterpolateBlocksAvx512.
+// The ring keeps what the step needs in the first-level cache beside the blocks' tables.
 BRENNIC_VBMI __attribute__((noinline)) void InterpolateBlocksByTable(
     const uint8_t* p0, const uint8_t* p1, int64_t lRowBytes, const uint8_t* pTable,
-    const TableBlock* pBlocks, size_t lBlocks, uint8_t* pRing, uint8_t* pOut) {
+    const TableBlock* pBlocks, size_t lBlocks, int32_t lLanes, uint8_t* pRing, uint8_t* pOut) {
+  const int64_t lBlockBytes = 3 * int64_t{lLanes};
+  const __mmask64 lStored = (__mmask64{1} << lBlockBytes) - 1;
   constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
   // How far the vertical step runs ahead of a window's end; what it has done last must still
   // hold the window.
@@ -371,7 +385,7 @@ BRENNIC_VBMI __attribute__((noinline)) void InterpolateBlocksByTable(
           _mm512_or_si512(lQuads, _mm512_slli_epi32(_mm512_cvt_roundps_epi32(r, kNearest), 8 * ch));
     }
     // Nothing reads the output here, so a masked store waits for nothing.
-    _mm512_mask_storeu_epi8(pOut + 48 * k, (__mmask64{1} << 48) - 1,
+    _mm512_mask_storeu_epi8(pOut + lBlockBytes * static_cast<int64_t>(k), lStored,
                             _mm512_permutexvar_epi8(lPack, lQuads));
   }
 }
@@ -445,10 +459,10 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
     }
   }
   const auto pDirect = bUp ? InterpolateBlocksAvx512<1> : InterpolateBlocksAvx512<2>;
-  // Scaling down to about 37 %, a row the table serves takes the leading blocks whose columns
-  // fit a window of the ring.
-  const std::vector<TableBlock> tableBlocks =
-      sx > 1.0F && CpuHasAvx512Vbmi() ? MakeTableBlocks(columns) : std::vector<TableBlock>();
+  // Scaling down, a row the table serves takes the leading blocks whose columns fit a window of
+  // the ring.
+  const int32_t lLanes = sx > 1.0F && CpuHasAvx512Vbmi() ? TableLanes(sx) : 0;
+  const std::vector<TableBlock> tableBlocks = MakeTableBlocks(columns, lLanes);
   const size_t lTable = tableBlocks.size();
   const int64_t lRowBytes = 3 * int64_t{lWidth};
 #endif
@@ -477,9 +491,9 @@ void cDIBSection::ResampleInto(cDIBSection& cDest) const {
       size_t lBlocksDone = 0;
 #ifdef BRENNIC_AVX512_LOOPS
       if (lTable > 0 && MakeVerticalTable(row.fT, aTable)) {
-        InterpolateBlocksByTable(p0, p1, lRowBytes, aTable, tableBlocks.data(), lTable, aRing,
-                                 pRow);
-        lBlocksDone = lTable;
+        InterpolateBlocksByTable(p0, p1, lRowBytes, aTable, tableBlocks.data(), lTable, lLanes,
+                                 aRing, pRow);
+        lBlocksDone = lTable * static_cast<size_t>(lLanes) / 16;
       } else if (lDirect > 0) {
         pDirect(p0, p1, row.fOneMinusT, row.fT, blocks.data(), lDirect, pRow);
         lBlocksDone = lDirect;

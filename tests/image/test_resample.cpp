@@ -133,7 +133,9 @@ TEST(Resample, WideSmoothPicturesMatchReference) {
                                  {5 * sw / 8, 5 * sh / 8},
                                  {4 * sw / 5, sh - 3},
                                  {5 * sw / 12, sh / 2},
-                                 {sw / 3, sh / 2}}) {
+                                 {sw / 3, sh / 2},
+                                 {sw / 9, sh / 4},
+                                 {sw / 20, sh / 5}}) {
       const auto ref = reference::Resample(*src, nh, nw);
       for (int32_t lThreads : {1, 2}) {
         std::unique_ptr<cDIBSection> fast;
