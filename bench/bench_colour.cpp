@@ -1,8 +1,7 @@
 // Colour operations, resampling, palettes and combinations, each run through the operation table
 // exactly as the batch tool runs it, and the resampling and combinations' engine calls alone
-// ("engine/..."). The
-// palette files (the 16 classic colours, and a 6 x 6 x 6 cube with 40 greys) are written to a
-// temporary folder at start-up and removed at exit.
+// ("engine/..."). The palette files (the 16 classic colours, and a 6 x 6 x 6 cube with 40 greys)
+// are written to a temporary folder at start-up and removed at exit.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

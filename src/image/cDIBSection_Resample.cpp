@@ -249,11 +249,17 @@ struct alignas(32) TableBlock {
   int64_t lFirstByte;  // where the window starts in the row
 };
 
-// A window is 128 bytes, 42 columns: blocks take sixteen columns scaling down to about 37 %,
-// eight to about 17 %, four to about 7 %; the lanes past a block's columns repeat its last.
+// The source columns a block's window holds: 128 bytes, the reach of a two-vector permutation.
+constexpr int32_t kWindowColumns = 42;
+
+// Blocks take sixteen columns scaling down to about 37 %, eight to about 17 %, four to about 7 %:
+// lLanes columns span at most (lLanes - 1) sx + 2 source columns. The lanes past a block's
+// columns repeat its last.
 int32_t TableLanes(float sx) {
   for (const int32_t lLanes : {16, 8, 4}) {
-    if (static_cast<float>(lLanes - 1) * sx < 39.0F) return lLanes;
+    if (static_cast<float>(lLanes - 1) * sx + 2.0F < static_cast<float>(kWindowColumns)) {
+      return lLanes;
+    }
   }
   return 0;
 }
@@ -266,7 +272,7 @@ std::vector<TableBlock> MakeTableBlocks(const std::vector<Sample>& columns, int3
   const auto L = static_cast<size_t>(lLanes);
   for (size_t c = 0; c + L <= columns.size(); c += L) {
     const Sample* s = &columns[c];
-    if (s[L - 1].lFar - s[0].lNear >= 42 ||
+    if (s[L - 1].lFar - s[0].lNear >= kWindowColumns ||
         std::any_of(s, s + L, [](const Sample& e) { return e.lFar != e.lNear + 1; })) {
       break;
     }

@@ -83,6 +83,20 @@ TEST(Resample, TheNewImagesPaddingIsZeroEvenInReusedMemory) {
   }
 }
 
+// src resampled to nw x nh with 1, 2 and 3 threads against the reference. The destination's
+// padding is written by neither; the pixels are compared.
+void ExpectAsReference(const cDIBSection& src, int32_t nw, int32_t nh) {
+  const auto ref = reference::Resample(src, nh, nw);
+  for (int32_t lThreads : {1, 2, 3}) {
+    std::unique_ptr<cDIBSection> fast;
+    test::WithWorkers(lThreads, [&] { fast = src.Resample(nh, nw); });
+    ASSERT_TRUE(fast);
+    ASSERT_EQ(test::PixelBytes(*fast), test::PixelBytes(*ref))
+        << src.Width() << " x " << src.Height() << " -> " << nw << " x " << nh << ", " << lThreads
+        << " threads";
+  }
+}
+
 TEST(Resample, MatchesReference) {
   std::mt19937 rng(9);
   std::uniform_int_distribution<int32_t> w(1, 90), h(1, 60);
@@ -99,15 +113,7 @@ TEST(Resample, MatchesReference) {
                          : k == 4 ? sw
                                   : w(rng);
       const int32_t nh = k < 3 ? (sh + 1) / 2 : k == 4 ? sh : h(rng);
-      const auto ref = reference::Resample(*src, nh, nw);
-      for (int32_t lThreads : {1, 2, 3}) {
-        std::unique_ptr<cDIBSection> fast;
-        test::WithWorkers(lThreads, [&] { fast = src->Resample(nh, nw); });
-        ASSERT_TRUE(fast);
-        // The destination's padding is not written by either; compare the pixels.
-        ASSERT_EQ(test::PixelBytes(*fast), test::PixelBytes(*ref))
-            << sw << " x " << sh << " -> " << nw << " x " << nh << ", " << lThreads << " threads";
-      }
+      ASSERT_NO_FATAL_FAILURE(ExpectAsReference(*src, nw, nh));
     }
     ASSERT_EQ(test::Bytes(*src), before) << "the source changed";
   }
@@ -136,13 +142,7 @@ TEST(Resample, WideSmoothPicturesMatchReference) {
                                  {sw / 3, sh / 2},
                                  {sw / 9, sh / 4},
                                  {sw / 20, sh / 5}}) {
-      const auto ref = reference::Resample(*src, nh, nw);
-      for (int32_t lThreads : {1, 2}) {
-        std::unique_ptr<cDIBSection> fast;
-        test::WithWorkers(lThreads, [&] { fast = src->Resample(nh, nw); });
-        ASSERT_EQ(test::PixelBytes(*fast), test::PixelBytes(*ref))
-            << sw << " x " << sh << " -> " << nw << " x " << nh << ", " << lThreads << " threads";
-      }
+      ASSERT_NO_FATAL_FAILURE(ExpectAsReference(*src, nw, nh));
     }
   }
 }
